@@ -1,0 +1,23 @@
+#pragma once
+#include <cstdint>
+
+namespace kernel {
+
+// Process-wide table of the opaque 32-bit handles that files and sockets are
+// known by. Values are never 0 and never all ones, so that a real
+// descriptor 0 can never look like "no handle". A socket handle is also a
+// valid file handle, as on the original platform.
+enum class HandleKind { File, Socket };
+
+constexpr std::uint32_t kNoHandle = 0xFFFFFFFFu;
+
+std::uint32_t InsertHandle(int fd, HandleKind kind);
+// The descriptor behind a handle, or -1 when the handle is not in the table.
+int DescriptorOf(std::uint32_t handle);
+bool IsHandleKind(std::uint32_t handle, HandleKind kind);
+// Removes the handle; returns its descriptor (not closed), or -1.
+int RemoveHandle(std::uint32_t handle);
+// Number of live handles (for leak checks in tests and soak runs).
+int LiveHandleCount();
+
+}  // namespace kernel
