@@ -1,0 +1,75 @@
+#include "platform/framework/message_box.h"
+
+#include <cstdio>
+#include <mutex>
+#include <string>
+
+namespace framework {
+namespace {
+
+int DefaultHandlerWithoutGui(const MessageBoxRequest& request) {
+  std::fprintf(stderr, "%s: %s\n", static_cast<LPCSTR>(request.caption), static_cast<LPCSTR>(request.text));
+  return IDOK;
+}
+
+MessageBoxHandler& handler() {
+  static MessageBoxHandler* h = new MessageBoxHandler;
+  return *h;
+}
+
+std::string& appName() {
+  static std::string* name = new std::string("Veloxa Quillmar");
+  return *name;
+}
+
+}  // namespace
+
+// Defined by the window services: shows a toolkit message box when a GUI
+// application exists; returns false when there is none.
+bool ShowToolkitMessageBox(const MessageBoxRequest& request, int* answer);
+
+int ShowMessageBox(const MessageBoxRequest& request) {
+  MessageBoxRequest filled = request;
+  if (filled.caption.IsEmpty()) filled.caption = GetAppName();
+  if (handler()) return handler()(filled);
+  int answer = IDOK;
+  if (ShowToolkitMessageBox(filled, &answer)) return answer;
+  return DefaultHandlerWithoutGui(filled);
+}
+
+MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler newHandler) {
+  MessageBoxHandler previous = std::move(handler());
+  handler() = std::move(newHandler);
+  return previous;
+}
+
+ScopedMessageBoxRecorder::ScopedMessageBoxRecorder(int answer) {
+  m_previous = SetMessageBoxHandler([this, answer](const MessageBoxRequest& request) {
+    m_boxes.push_back(request);
+    return answer;
+  });
+}
+
+ScopedMessageBoxRecorder::~ScopedMessageBoxRecorder() { SetMessageBoxHandler(std::move(m_previous)); }
+
+void SetAppName(LPCSTR name) { appName() = name != nullptr ? name : ""; }
+
+LPCSTR GetAppName() { return appName().c_str(); }
+
+}  // namespace framework
+
+namespace {
+UINT WithDefaultIcon(UINT nType) { return (nType & MB_ICONMASK) != 0 ? nType : (nType | MB_ICONEXCLAMATION); }
+}  // namespace
+
+QWidget* AfxMainWindowWidget();  // the main window's widget, or null; window services
+
+int AfxMessageBox(LPCSTR lpszText, UINT nType, UINT) {
+  return framework::ShowMessageBox({AfxMainWindowWidget(), CString(lpszText), CString(), WithDefaultIcon(nType)});
+}
+
+int AfxMessageBox(UINT nIDPrompt, UINT nType, UINT) {
+  CString text;
+  text.LoadString(nIDPrompt);
+  return AfxMessageBox(text, nType);
+}

@@ -1,0 +1,78 @@
+#pragma once
+#include <functional>
+#include <vector>
+
+#include "platform/framework/cstring.h"
+#include "platform/kernel/windef.h"
+
+class QWidget;
+
+// Message-box styles and answers.
+#define MB_OK 0x00000000L
+#define MB_OKCANCEL 0x00000001L
+#define MB_ABORTRETRYIGNORE 0x00000002L
+#define MB_YESNOCANCEL 0x00000003L
+#define MB_YESNO 0x00000004L
+#define MB_RETRYCANCEL 0x00000005L
+#define MB_TYPEMASK 0x0000000FL
+#define MB_ICONHAND 0x00000010L
+#define MB_ICONSTOP MB_ICONHAND
+#define MB_ICONERROR MB_ICONHAND
+#define MB_ICONQUESTION 0x00000020L
+#define MB_ICONEXCLAMATION 0x00000030L
+#define MB_ICONWARNING MB_ICONEXCLAMATION
+#define MB_ICONASTERISK 0x00000040L
+#define MB_ICONINFORMATION MB_ICONASTERISK
+#define MB_ICONMASK 0x000000F0L
+
+#define IDOK 1
+#define IDCANCEL 2
+#define IDABORT 3
+#define IDRETRY 4
+#define IDIGNORE 5
+#define IDYES 6
+#define IDNO 7
+
+namespace framework {
+
+struct MessageBoxRequest {
+  QWidget* owner;  // null: no owner window
+  CString text;
+  CString caption;
+  UINT type;
+};
+
+// Every message box of the program goes through this one function. The
+// default handler shows a modal toolkit message box (or writes to standard
+// error when no GUI application exists); tests and the command line install
+// their own.
+using MessageBoxHandler = std::function<int(const MessageBoxRequest&)>;
+int ShowMessageBox(const MessageBoxRequest& request);
+MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler handler);
+
+// Records every message box while alive and answers each with `answer`.
+class ScopedMessageBoxRecorder {
+ public:
+  explicit ScopedMessageBoxRecorder(int answer = IDOK);
+  ~ScopedMessageBoxRecorder();
+  ScopedMessageBoxRecorder(const ScopedMessageBoxRecorder&) = delete;
+  ScopedMessageBoxRecorder& operator=(const ScopedMessageBoxRecorder&) = delete;
+
+  const std::vector<MessageBoxRequest>& boxes() const { return m_boxes; }
+  void clear() { m_boxes.clear(); }
+
+ private:
+  std::vector<MessageBoxRequest> m_boxes;
+  MessageBoxHandler m_previous;
+};
+
+// The application's name, the caption of message boxes without one.
+void SetAppName(LPCSTR name);
+LPCSTR GetAppName();
+
+}  // namespace framework
+
+// Message box owned by the application's main window; the caption is the
+// application's name. With no icon given, an exclamation icon is shown.
+int AfxMessageBox(LPCSTR lpszText, UINT nType = MB_OK, UINT nIDHelp = 0);
+int AfxMessageBox(UINT nIDPrompt, UINT nType = MB_OK, UINT nIDHelp = UINT(-1));

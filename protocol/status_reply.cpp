@@ -1,0 +1,77 @@
+#include "protocol/status_reply.h"
+
+#include <algorithm>
+#include <optional>
+#include <string_view>
+#include <utility>
+
+#include "protocol/saturating_atoi.h"
+
+namespace {
+
+constexpr char kFieldSeparator = '\x01';
+
+std::string ReplyText(const unsigned char* data, std::size_t length) {
+  if (data == nullptr) return {};
+  const unsigned char* end = std::find(data, data + length, 0);
+  return std::string(data, end);
+}
+
+std::optional<std::string> LevelName(std::string_view field) {
+  switch (SaturatingAtoi(field)) {
+    case 0: return "Novice";
+    case 1: return "Intermediate";
+    case 2: return "Pro";
+    case 3: return "Grand Prix";
+    default: return std::nullopt;
+  }
+}
+
+// The server writes the seconds behind one leading character that carries
+// no value; it becomes '0' so that it cannot disturb the number. An empty
+// field counts as zero seconds.
+std::string MinutesLeft(std::string field) {
+  if (!field.empty()) field[0] = '0';
+  return std::to_string(SaturatingAtoi(field) / 60) + " Mins";
+}
+
+std::optional<StatusFieldUpdate> UpdateForField(int index, const std::string& field) {
+  switch (index) {
+    case 2: return StatusFieldUpdate{StatusField::Host, field};
+    case 3: return StatusFieldUpdate{StatusField::Track, field};
+    case 5: return StatusFieldUpdate{StatusField::Players, field};
+    case 7: {
+      std::optional<std::string> name = LevelName(field);
+      if (!name) return std::nullopt;
+      return StatusFieldUpdate{StatusField::Type, *name};
+    }
+    case 9: return StatusFieldUpdate{StatusField::Session, field};
+    case 11: return StatusFieldUpdate{StatusField::TimeLeft, MinutesLeft(field)};
+    default: return std::nullopt;
+  }
+}
+
+}  // namespace
+
+std::vector<StatusFieldUpdate> DecodeStatusReply(const unsigned char* data,
+                                                 std::size_t length) {
+  std::string text = ReplyText(data, length);
+  text.push_back(kFieldSeparator);  // closes the last field
+  const std::size_t examined = std::min(text.size(), kStatusReplyExaminedLength);
+
+  std::vector<StatusFieldUpdate> updates;
+  int index = 0;
+  std::string field;
+  for (std::size_t i = 0; i < examined; ++i) {
+    if (text[i] != kFieldSeparator) {
+      field.push_back(text[i]);
+      continue;
+    }
+    if (std::optional<StatusFieldUpdate> update = UpdateForField(index, field)) {
+      updates.push_back(std::move(*update));
+    }
+    ++index;
+    field.clear();
+  }
+  return updates;
+}
