@@ -4,6 +4,7 @@
 
 #include <climits>
 #include <initializer_list>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -30,9 +31,11 @@ using Updates = std::vector<StatusFieldUpdate>;
 // Joins fields with single 0x01 separators, as a server writes them.
 std::string Reply(std::initializer_list<std::string> fields) {
   std::string text;
+  bool first = true;
   for (const std::string& field : fields) {
-    if (!text.empty() || &field != fields.begin()) text += '\x01';
+    if (!first) text += '\x01';
     text += field;
+    first = false;
   }
   return text;
 }
@@ -185,13 +188,13 @@ std::string ReplyWithTimeLeftClosedAt(std::size_t closingPosition) {
 }
 
 TEST(DecodeStatusReply, TimeLeftClosedAtTheLastExaminedPositionIsShown) {
-  const std::string reply = ReplyWithTimeLeftClosedAt(kStatusReplyExaminedLength - 1);
+  const std::string reply = ReplyWithTimeLeftClosedAt(149);
   ASSERT_EQ(reply.size(), 149u);
   EXPECT_EQ(TextOf(Decode(reply), StatusField::TimeLeft), "10 Mins");
 }
 
 TEST(DecodeStatusReply, TimeLeftClosedJustPastTheLimitIsNotShownButEarlierFieldsAre) {
-  const std::string reply = ReplyWithTimeLeftClosedAt(kStatusReplyExaminedLength);
+  const std::string reply = ReplyWithTimeLeftClosedAt(150);
   const Updates updates = Decode(reply);
   EXPECT_FALSE(TextOf(updates, StatusField::TimeLeft).has_value());
   EXPECT_EQ(updates.size(), 5u);
