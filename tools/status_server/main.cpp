@@ -1,0 +1,30 @@
+// quillmar-status-server: a stand-in game server that answers status
+// requests on UDP, for tests, demonstrations and trying the program out.
+#include <cstdio>
+#include <string>
+
+#include "tools/status_server/server_options.h"
+#include "tools/status_server/status_text.h"
+#include "tools/status_server/udp_responder.h"
+
+int main(int argc, char** argv) {
+  using namespace status_server;
+  const char* programName = argc > 0 ? argv[0] : "quillmar-status-server";
+  std::string error;
+  const std::optional<ServerOptions> options = ParseServerOptions(argc, argv, error);
+  if (!options) {
+    std::fprintf(stderr, "%s: %s\nTry '%s --help'.\n", programName, error.c_str(), programName);
+    return 2;
+  }
+  if (options->help) {
+    std::fputs(UsageText(programName).c_str(), stdout);
+    return 0;
+  }
+  if (!options->exactReply && !TimeLeftIsVisible(BuildStatusText(*options))) {
+    std::fprintf(stderr,
+                 "%s: warning: the time left lies beyond the first 150 characters of the "
+                 "reply; clients will not show it (shorten the texts)\n",
+                 programName);
+  }
+  return RunResponder(*options, BuildReply(*options));
+}
