@@ -19,10 +19,17 @@ struct ModuleExport {
   FARPROC proc;
 };
 
-// Casts any function pointer to the loader's generic entry-point type.
+// Casts any function pointer to the loader's generic entry-point type and
+// back. The detour through void (*)() is the compiler's agreed generic
+// function type, so these casts are deliberate and do not warn.
 template <typename F>
 FARPROC AsFarProc(F* function) {
-  return reinterpret_cast<FARPROC>(function);
+  return reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(function));
+}
+
+template <typename F>
+F* FromFarProc(FARPROC proc) {
+  return reinterpret_cast<F*>(reinterpret_cast<void (*)()>(proc));
 }
 
 // Registers a built-in module; called from static initialisers of the

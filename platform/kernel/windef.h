@@ -42,6 +42,7 @@ typedef UINT_PTR WPARAM;
 typedef LONG_PTR LPARAM;
 typedef LONG_PTR LRESULT;
 typedef std::uint64_t ULONGLONG;
+typedef std::size_t SIZE_T;
 
 typedef void* HANDLE;
 typedef HANDLE HGLOBAL;

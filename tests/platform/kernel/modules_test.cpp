@@ -1,0 +1,108 @@
+#include <gtest/gtest.h>
+
+#include "platform/kernel/last_error.h"
+#include "platform/kernel/modules.h"
+
+namespace {
+
+int AnswerOne() { return 1; }
+int AnswerTwo() { return 2; }
+
+// A built-in module of this test program only.
+const bool kRegistered = [] {
+  kernel::RegisterBuiltinModule("KernelTest.dll", {{"Answer", kernel::AsFarProc(&AnswerOne)}});
+  return true;
+}();
+
+int CallAnswer(HMODULE module) {
+  FARPROC proc = GetProcAddress(module, "Answer");
+  return proc == nullptr ? -1 : kernel::FromFarProc<int()>(proc)();
+}
+
+TEST(Modules, NamesCompareCaseInsensitivelyAndLoadsAreCounted) {
+  ASSERT_TRUE(kRegistered);
+  HMODULE a = LoadLibraryA("kerneltest.dll");
+  HMODULE b = LoadLibraryA("KERNELTEST.DLL");
+  ASSERT_NE(a, nullptr);
+  EXPECT_EQ(a, b);
+  EXPECT_EQ(kernel::ModuleLoadCount("KernelTest.DLL"), 2);
+  EXPECT_EQ(CallAnswer(a), 1);
+
+  EXPECT_TRUE(FreeLibrary(a));
+  EXPECT_EQ(kernel::ModuleLoadCount("kerneltest.dll"), 1);
+  EXPECT_TRUE(FreeLibrary(b));
+  EXPECT_EQ(kernel::ModuleLoadCount("kerneltest.dll"), 0);
+
+  SetLastError(0);
+  EXPECT_FALSE(FreeLibrary(a));  // one free too many
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
+}
+
+TEST(Modules, ExportNamesAreCaseSensitiveAndMissingOnesAreNull) {
+  HMODULE m = LoadLibraryA("kerneltest.dll");
+  ASSERT_NE(m, nullptr);
+  SetLastError(0);
+  EXPECT_EQ(GetProcAddress(m, "answer"), nullptr);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_PROC_NOT_FOUND));
+  EXPECT_EQ(GetProcAddress(nullptr, "Answer"), nullptr);
+  EXPECT_EQ(GetProcAddress(m, nullptr), nullptr);
+  FreeLibrary(m);
+}
+
+TEST(Modules, UnknownOrNullNamesDoNotLoad) {
+  SetLastError(0);
+  EXPECT_EQ(LoadLibraryA("nosuchmodule.dll"), nullptr);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_MOD_NOT_FOUND));
+  EXPECT_EQ(LoadLibraryA(nullptr), nullptr);
+  EXPECT_FALSE(FreeLibrary(nullptr));
+  EXPECT_EQ(kernel::ModuleLoadCount("nosuchmodule.dll"), 0);
+}
+
+TEST(Modules, OverridesNestAndRestore) {
+  {
+    kernel::ScopedModuleOverride outer("KERNELTEST.dll", {{"Answer", kernel::AsFarProc(&AnswerTwo)}});
+    HMODULE m = LoadLibraryA("kerneltest.dll");
+    EXPECT_EQ(CallAnswer(m), 2);
+    {
+      auto absent = kernel::ScopedModuleOverride::Absent("kerneltest.dll");
+      EXPECT_EQ(LoadLibraryA("kerneltest.dll"), nullptr);
+      // A handle taken before the inner override still works while it lasts.
+      EXPECT_EQ(CallAnswer(m), 2);
+    }
+    HMODULE again = LoadLibraryA("kerneltest.dll");
+    EXPECT_EQ(again, m);
+    EXPECT_EQ(kernel::ModuleLoadCount("kerneltest.dll"), 2);
+    FreeLibrary(again);
+    FreeLibrary(m);
+  }
+  HMODULE builtin = LoadLibraryA("kerneltest.dll");
+  EXPECT_EQ(CallAnswer(builtin), 1);
+  FreeLibrary(builtin);
+  EXPECT_EQ(kernel::ModuleLoadCount("kerneltest.dll"), 0);
+}
+
+TEST(Modules, OverrideCanStandInForAModuleThatDoesNotExist) {
+  {
+    kernel::ScopedModuleOverride standIn("standin.dll", {{"Answer", kernel::AsFarProc(&AnswerTwo)}});
+    HMODULE m = LoadLibraryA("STANDIN.DLL");
+    EXPECT_EQ(CallAnswer(m), 2);
+    FreeLibrary(m);
+  }
+  EXPECT_EQ(LoadLibraryA("standin.dll"), nullptr);
+}
+
+TEST(Modules, ExportListHelpers) {
+  auto exports = kernel::BuiltinExports("kerneltest.dll");
+  ASSERT_EQ(exports.size(), 1u);
+  EXPECT_TRUE(kernel::WithoutExport(exports, "Answer").empty());
+  EXPECT_EQ(kernel::WithoutExport(exports, "Other").size(), 1u);
+
+  auto replaced = kernel::WithExport(exports, "Answer", kernel::AsFarProc(&AnswerTwo));
+  kernel::ScopedModuleOverride standIn("kerneltest.dll", replaced);
+  HMODULE m = LoadLibraryA("kerneltest.dll");
+  EXPECT_EQ(CallAnswer(m), 2);
+  FreeLibrary(m);
+  EXPECT_TRUE(kernel::BuiltinExports("nosuchmodule.dll").empty());
+}
+
+}  // namespace
