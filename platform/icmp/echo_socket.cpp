@@ -1,0 +1,91 @@
+#include "platform/icmp/echo_socket.h"
+
+#include <linux/icmp.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+
+namespace icmp {
+namespace {
+
+bool IsRefusal(int err) {
+  return err == EACCES || err == EPERM || err == EPROTONOSUPPORT || err == EAFNOSUPPORT || err == ESOCKTNOSUPPORT;
+}
+
+OpenFailure ReasonFor(int err) {
+  switch (err) {
+    case EACCES:
+    case EPERM: return OpenFailure::NotPermitted;
+    case EPROTONOSUPPORT:
+    case EAFNOSUPPORT:
+    case ESOCKTNOSUPPORT: return OpenFailure::Unsupported;
+    case EMFILE:
+    case ENFILE:
+    case ENOBUFS:
+    case ENOMEM: return OpenFailure::OutOfResources;
+    default: return OpenFailure::Other;
+  }
+}
+
+void EnableOption(int fd, int name) {
+  const int on = 1;
+  // Without these the exchange still works, with less detail (no time to
+  // live, ICMP errors seen as time-outs), so a refusal is not fatal.
+  (void)::setsockopt(fd, IPPROTO_IP, name, &on, sizeof on);
+}
+
+// A raw ICMP socket sees every ICMP packet of the host; let through only
+// replies and the error types that can concern a request.
+void InstallRawFilter(int fd) {
+  icmp_filter filter{};
+  filter.data = ~((1u << ICMP_ECHOREPLY) | (1u << ICMP_DEST_UNREACH) | (1u << ICMP_SOURCE_QUENCH) |
+                  (1u << ICMP_TIME_EXCEEDED) | (1u << ICMP_PARAMETERPROB));
+  (void)::setsockopt(fd, SOL_RAW, ICMP_FILTER, &filter, sizeof filter);
+}
+
+// Raw sockets share all replies, so each one uses its own identifier.
+std::uint16_t NewRawIdentifier() {
+  static std::atomic<std::uint32_t> counter{0};
+  const std::uint32_t n = counter.fetch_add(1) + 1;
+  return static_cast<std::uint16_t>((static_cast<std::uint32_t>(::getpid()) * 2654435761u) ^ (n * 40503u));
+}
+
+}  // namespace
+
+std::shared_ptr<EchoSocket> EchoSocket::Open(OpenFailureInfo& failure) {
+  failure = {};
+  const int flags = SOCK_NONBLOCK | SOCK_CLOEXEC;
+  int fd = ::socket(AF_INET, SOCK_DGRAM | flags, IPPROTO_ICMP);
+  if (fd >= 0) {
+    EnableOption(fd, IP_RECVERR);
+    EnableOption(fd, IP_RECVTTL);
+    EnableOption(fd, IP_RECVTOS);
+    return std::make_shared<EchoSocket>(fd, EchoSocketKind::Unprivileged, 0);
+  }
+  failure.unprivilegedErrno = errno;
+  if (!IsRefusal(errno)) {
+    failure.reason = ReasonFor(errno);
+    return nullptr;
+  }
+  fd = ::socket(AF_INET, SOCK_RAW | flags, IPPROTO_ICMP);
+  if (fd >= 0) {
+    EnableOption(fd, IP_RECVERR);
+    EnableOption(fd, IP_RECVTTL);  // for errors read from the error queue
+    InstallRawFilter(fd);
+    failure.unprivilegedErrno = 0;
+    return std::make_shared<EchoSocket>(fd, EchoSocketKind::Raw, NewRawIdentifier());
+  }
+  failure.rawErrno = errno;
+  failure.reason = ReasonFor(errno);
+  return nullptr;
+}
+
+EchoSocket::EchoSocket(int fd, EchoSocketKind kind, std::uint16_t identifier)
+    : m_fd(fd), m_kind(kind), m_identifier(identifier) {}
+
+EchoSocket::~EchoSocket() { ::close(m_fd); }
+
+}  // namespace icmp
