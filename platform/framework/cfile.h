@@ -25,6 +25,8 @@ class CFile : public CObject {
     typeBinary = 0x8000,
   };
   enum SeekPosition : UINT { begin = 0, current = 1, end = 2 };
+  // GetBufferPtr commands; files here offer no direct buffer (bufferCheck answers 0).
+  enum BufferCommand : UINT { bufferRead, bufferWrite, bufferCommit, bufferCheck };
   static constexpr UINT hFileNull = static_cast<UINT>(-1);
 
   CFile();
