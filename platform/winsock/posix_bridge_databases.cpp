@@ -1,0 +1,168 @@
+// Host, service and protocol databases of the POSIX side.
+#include <arpa/inet.h>
+#include <netdb.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+
+#include <algorithm>
+#include <fstream>
+#include <sstream>
+
+#include "platform/winsock/posix_bridge.h"
+
+namespace winsock::bridge {
+namespace {
+
+constexpr const char* kHostsFile = "/etc/hosts";
+
+std::vector<std::string> CopyList(char** list) {
+  std::vector<std::string> result;
+  for (; list != nullptr && *list != nullptr; ++list) result.emplace_back(*list);
+  return result;
+}
+
+LookupStatus FromAddrInfoError(int error) {
+  switch (error) {
+    case EAI_NONAME: return LookupStatus::HostNotFound;
+    case EAI_AGAIN: return LookupStatus::TryAgain;
+#ifdef EAI_NODATA
+    case EAI_NODATA: return LookupStatus::NoData;
+#endif
+    case EAI_ADDRFAMILY: return LookupStatus::NoData;
+    default: return LookupStatus::NoRecovery;
+  }
+}
+
+struct HostsLine {
+  std::uint32_t address = 0;
+  std::vector<std::string> names;
+};
+
+// One line of the hosts file: an IPv4 address and its names; comments and
+// other lines (IPv6 entries) are skipped.
+bool ParseHostsLine(std::string line, HostsLine* entry) {
+  const auto hash = line.find('#');
+  if (hash != std::string::npos) line.erase(hash);
+  std::istringstream words(line);
+  std::string address;
+  if (!(words >> address)) return false;
+  in_addr parsed{};
+  if (::inet_pton(AF_INET, address.c_str(), &parsed) != 1) return false;
+  entry->address = parsed.s_addr;
+  entry->names.clear();
+  for (std::string name; words >> name;) entry->names.push_back(name);
+  return !entry->names.empty();
+}
+
+template <typename Match>
+bool FindInHostsFile(Match match, HostsLine* found) {
+  std::ifstream file(kHostsFile);
+  for (std::string line; std::getline(file, line);) {
+    if (ParseHostsLine(line, found) && match(*found)) return true;
+  }
+  return false;
+}
+
+ServiceRecord FromServent(const ::servent& entry) {
+  ServiceRecord record;
+  record.name = entry.s_name != nullptr ? entry.s_name : "";
+  record.aliases = CopyList(entry.s_aliases);
+  record.port = static_cast<std::uint16_t>(entry.s_port);
+  record.protocol = entry.s_proto != nullptr ? entry.s_proto : "";
+  return record;
+}
+
+ProtocolRecord FromProtoent(const ::protoent& entry) {
+  ProtocolRecord record;
+  record.name = entry.p_name != nullptr ? entry.p_name : "";
+  record.aliases = CopyList(entry.p_aliases);
+  record.number = entry.p_proto;
+  return record;
+}
+
+}  // namespace
+
+LookupStatus ResolveHostName(const std::string& name, HostRecord* record) {
+  addrinfo hints{};
+  hints.ai_family = AF_INET;
+  hints.ai_socktype = SOCK_DGRAM;
+  hints.ai_flags = AI_CANONNAME;
+  addrinfo* list = nullptr;
+  const int error = ::getaddrinfo(name.c_str(), nullptr, &hints, &list);
+  if (error != 0) return FromAddrInfoError(error);
+  record->name = list->ai_canonname != nullptr ? list->ai_canonname : name;
+  record->aliases.clear();
+  record->addresses.clear();
+  for (const addrinfo* item = list; item != nullptr; item = item->ai_next) {
+    if (item->ai_family != AF_INET) continue;
+    sockaddr_in address;
+    std::copy_n(reinterpret_cast<const char*>(item->ai_addr), sizeof(address), reinterpret_cast<char*>(&address));
+    const std::uint32_t value = address.sin_addr.s_addr;
+    if (std::find(record->addresses.begin(), record->addresses.end(), value) == record->addresses.end()) {
+      record->addresses.push_back(value);
+    }
+  }
+  ::freeaddrinfo(list);
+  return record->addresses.empty() ? LookupStatus::NoData : LookupStatus::Found;
+}
+
+LookupStatus HostsFileByAddress(std::uint32_t address, HostRecord* record) {
+  HostsLine entry;
+  if (!FindInHostsFile([address](const HostsLine& line) { return line.address == address; }, &entry)) {
+    return LookupStatus::HostNotFound;
+  }
+  record->name = entry.names.front();
+  record->aliases.assign(entry.names.begin() + 1, entry.names.end());
+  record->addresses = {address};
+  return LookupStatus::Found;
+}
+
+bool HostsFileAliases(const std::string& officialName, std::vector<std::string>* aliases) {
+  HostsLine entry;
+  auto official = [&officialName](const HostsLine& line) { return line.names.front() == officialName; };
+  if (!FindInHostsFile(official, &entry)) return false;
+  aliases->assign(entry.names.begin() + 1, entry.names.end());
+  return true;
+}
+
+bool ServiceByName(const char* name, const char* protocol, ServiceRecord* record) {
+  ::servent entry{};
+  ::servent* result = nullptr;
+  char buffer[4096];
+  if (::getservbyname_r(name, protocol, &entry, buffer, sizeof(buffer), &result) != 0 || result == nullptr) {
+    return false;
+  }
+  *record = FromServent(entry);
+  return true;
+}
+
+bool ServiceByPort(std::uint16_t port, const char* protocol, ServiceRecord* record) {
+  ::servent entry{};
+  ::servent* result = nullptr;
+  char buffer[4096];
+  if (::getservbyport_r(port, protocol, &entry, buffer, sizeof(buffer), &result) != 0 || result == nullptr) {
+    return false;
+  }
+  *record = FromServent(entry);
+  return true;
+}
+
+bool ProtocolByName(const char* name, ProtocolRecord* record) {
+  ::protoent entry{};
+  ::protoent* result = nullptr;
+  char buffer[4096];
+  if (::getprotobyname_r(name, &entry, buffer, sizeof(buffer), &result) != 0 || result == nullptr) return false;
+  *record = FromProtoent(entry);
+  return true;
+}
+
+bool ProtocolByNumber(int number, ProtocolRecord* record) {
+  ::protoent entry{};
+  ::protoent* result = nullptr;
+  char buffer[4096];
+  if (::getprotobynumber_r(number, &entry, buffer, sizeof(buffer), &result) != 0 || result == nullptr) return false;
+  *record = FromProtoent(entry);
+  return true;
+}
+
+}  // namespace winsock::bridge

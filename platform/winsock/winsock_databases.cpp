@@ -1,0 +1,189 @@
+// Host, service and protocol look-ups. Their records live in per-thread
+// storage, valid until the thread's next look-up of the same kind.
+#include <cctype>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "platform/winsock/winsock_internal.h"
+
+namespace winsock {
+namespace {
+
+// Owns the strings and pointer arrays a record points into.
+struct NameList {
+  std::vector<std::string> strings;
+  std::vector<char*> pointers;
+
+  char** Assign(std::vector<std::string> values) {
+    strings = std::move(values);
+    pointers.clear();
+    for (std::string& s : strings) pointers.push_back(s.data());
+    pointers.push_back(nullptr);
+    return pointers.data();
+  }
+};
+
+struct HostStorage {
+  std::string name;
+  NameList aliases;
+  std::vector<std::uint32_t> addresses;
+  std::vector<char*> addressPointers;
+  hostent record{};
+};
+
+struct ServiceStorage {
+  std::string name, protocol;
+  NameList aliases;
+  servent record{};
+};
+
+struct ProtocolStorage {
+  std::string name;
+  NameList aliases;
+  protoent record{};
+};
+
+hostent* Publish(bridge::HostRecord found) {
+  thread_local HostStorage storage;
+  storage.name = std::move(found.name);
+  storage.addresses = std::move(found.addresses);
+  storage.addressPointers.clear();
+  for (std::uint32_t& address : storage.addresses) storage.addressPointers.push_back(reinterpret_cast<char*>(&address));
+  storage.addressPointers.push_back(nullptr);
+  storage.record.h_name = storage.name.data();
+  storage.record.h_aliases = storage.aliases.Assign(std::move(found.aliases));
+  storage.record.h_addrtype = AF_INET;
+  storage.record.h_length = 4;
+  storage.record.h_addr_list = storage.addressPointers.data();
+  return &storage.record;
+}
+
+servent* Publish(bridge::ServiceRecord found) {
+  thread_local ServiceStorage storage;
+  storage.name = std::move(found.name);
+  storage.protocol = std::move(found.protocol);
+  storage.record.s_name = storage.name.data();
+  storage.record.s_aliases = storage.aliases.Assign(std::move(found.aliases));
+  storage.record.s_port = static_cast<short>(found.port);
+  storage.record.s_proto = storage.protocol.data();
+  return &storage.record;
+}
+
+protoent* Publish(bridge::ProtocolRecord found) {
+  thread_local ProtocolStorage storage;
+  storage.name = std::move(found.name);
+  storage.record.p_name = storage.name.data();
+  storage.record.p_aliases = storage.aliases.Assign(std::move(found.aliases));
+  storage.record.p_proto = static_cast<short>(found.number);
+  return &storage.record;
+}
+
+template <typename T>
+T* FailLookup(int error) {
+  detail::Fail(error);
+  return nullptr;
+}
+
+int ErrorFor(bridge::LookupStatus status) {
+  switch (status) {
+    case bridge::LookupStatus::Found: return 0;
+    case bridge::LookupStatus::HostNotFound: return WSAHOST_NOT_FOUND;
+    case bridge::LookupStatus::TryAgain: return WSATRY_AGAIN;
+    case bridge::LookupStatus::NoRecovery: return WSANO_RECOVERY;
+    case bridge::LookupStatus::NoData: return WSANO_DATA;
+  }
+  return WSANO_RECOVERY;
+}
+
+// Names under the special-use domain "invalid" never exist; resolvers are
+// to answer so without asking any server.
+bool IsInvalidDomain(std::string name) {
+  for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  if (!name.empty() && name.back() == '.') name.pop_back();
+  constexpr std::string_view suffix = ".invalid";
+  return name == "invalid" || (name.size() > suffix.size() && name.ends_with(suffix));
+}
+
+// A dotted address answers itself: its own text is the name.
+bool IsDottedAddress(const char* name, std::uint32_t* address) {
+  *address = inet_addr(name);
+  return *address != INADDR_NONE || std::strcmp(name, "255.255.255.255") == 0;
+}
+
+}  // namespace
+
+hostent* gethostbyname(const char* name) {
+  if (!detail::IsStarted()) return FailLookup<hostent>(WSANOTINITIALISED);
+  if (name == nullptr) return FailLookup<hostent>(WSAEFAULT);
+  if (name[0] == '\0' || IsInvalidDomain(name)) return FailLookup<hostent>(WSAHOST_NOT_FOUND);
+  bridge::HostRecord found;
+  std::uint32_t address = 0;
+  if (IsDottedAddress(name, &address)) {
+    found.name = name;
+    found.addresses = {address};
+    return Publish(std::move(found));
+  }
+  const bridge::LookupStatus status = bridge::ResolveHostName(name, &found);
+  if (status != bridge::LookupStatus::Found) return FailLookup<hostent>(ErrorFor(status));
+  bridge::HostsFileAliases(found.name, &found.aliases);
+  return Publish(std::move(found));
+}
+
+// Reverse look-ups read the hosts file only and never ask DNS. The program
+// never shows the reverse name, and a PTR query to a resolver that cannot
+// be reached would block the GUI thread for seconds. An address without a
+// hosts entry fails with WSAHOST_NOT_FOUND.
+hostent* gethostbyaddr(const char* addr, int len, int type) {
+  if (!detail::IsStarted()) return FailLookup<hostent>(WSANOTINITIALISED);
+  if (addr == nullptr || len != 4) return FailLookup<hostent>(WSAEFAULT);
+  if (type != AF_INET) return FailLookup<hostent>(WSAEAFNOSUPPORT);
+  std::uint32_t address = 0;
+  std::memcpy(&address, addr, sizeof(address));
+  bridge::HostRecord found;
+  const bridge::LookupStatus status = bridge::HostsFileByAddress(address, &found);
+  if (status != bridge::LookupStatus::Found) return FailLookup<hostent>(ErrorFor(status));
+  return Publish(std::move(found));
+}
+
+int gethostname(char* name, int namelen) {
+  if (!detail::IsStarted()) return detail::Fail(WSANOTINITIALISED);
+  std::string own;
+  if (name == nullptr || namelen <= 0) return detail::Fail(WSAEFAULT);
+  if (bridge::HostName(&own) < 0) return detail::FailFromErrno();
+  if (own.size() + 1 > static_cast<std::size_t>(namelen)) return detail::Fail(WSAEFAULT);
+  std::memcpy(name, own.c_str(), own.size() + 1);
+  return 0;
+}
+
+servent* getservbyport(int port, const char* proto) {
+  if (!detail::IsStarted()) return FailLookup<servent>(WSANOTINITIALISED);
+  bridge::ServiceRecord found;
+  if (!bridge::ServiceByPort(static_cast<std::uint16_t>(port), proto, &found)) return FailLookup<servent>(WSANO_DATA);
+  return Publish(std::move(found));
+}
+
+servent* getservbyname(const char* name, const char* proto) {
+  if (!detail::IsStarted()) return FailLookup<servent>(WSANOTINITIALISED);
+  if (name == nullptr) return FailLookup<servent>(WSAEFAULT);
+  bridge::ServiceRecord found;
+  if (!bridge::ServiceByName(name, proto, &found)) return FailLookup<servent>(WSANO_DATA);
+  return Publish(std::move(found));
+}
+
+protoent* getprotobynumber(int number) {
+  if (!detail::IsStarted()) return FailLookup<protoent>(WSANOTINITIALISED);
+  bridge::ProtocolRecord found;
+  if (!bridge::ProtocolByNumber(number, &found)) return FailLookup<protoent>(WSANO_DATA);
+  return Publish(std::move(found));
+}
+
+protoent* getprotobyname(const char* name) {
+  if (!detail::IsStarted()) return FailLookup<protoent>(WSANOTINITIALISED);
+  if (name == nullptr) return FailLookup<protoent>(WSAEFAULT);
+  bridge::ProtocolRecord found;
+  if (!bridge::ProtocolByName(name, &found)) return FailLookup<protoent>(WSANO_DATA);
+  return Publish(std::move(found));
+}
+
+}  // namespace winsock

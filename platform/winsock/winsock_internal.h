@@ -1,0 +1,49 @@
+#pragma once
+// Shared helpers of the sockets library's implementation files.
+#include <cerrno>
+
+#include "platform/winsock/posix_bridge.h"
+#include "platform/winsock/winsock.h"
+
+namespace winsock::detail {
+
+bool IsStarted();
+
+// Sets the thread's last error and returns SOCKET_ERROR.
+int Fail(int error);
+// The library's number for a POSIX errno value.
+int ErrorFromErrno(int err);
+// Fail() with the translation of the current errno.
+int FailFromErrno();
+
+// The descriptor behind a socket handle, or -1 with the last error set
+// (WSANOTINITIALISED before start-up, WSAENOTSOCK for anything not a socket).
+int DescriptorFor(SOCKET s);
+
+// Marks the thread as inside a blocking call while alive (WSAIsBlocking).
+class BlockingCall {
+ public:
+  BlockingCall();
+  ~BlockingCall();
+  BlockingCall(const BlockingCall&) = delete;
+  BlockingCall& operator=(const BlockingCall&) = delete;
+};
+
+// Runs a non-blocking transfer; on a socket in blocking mode, waits while
+// it would block (in slices with the blocking hook) and tries again.
+template <typename Operation>
+long RetryWhileBlocked(int fd, bool forWrite, Operation operation) {
+  for (;;) {
+    const long result = operation();
+    if (result >= 0 || errno != EAGAIN || bridge::IsNonBlocking(fd)) return result;
+    BlockingCall blocking;
+    if (bridge::WaitReady(fd, forWrite, -1) < 0) return -1;
+  }
+}
+
+// Converts between the library's address record and the bridge's endpoint.
+// Both fail with the last error set (WSAEFAULT, WSAEAFNOSUPPORT).
+bool EndpointFromAddress(const sockaddr* name, int namelen, bridge::Endpoint* endpoint);
+bool AddressFromEndpoint(const bridge::Endpoint& endpoint, sockaddr* name, int* namelen);
+
+}  // namespace winsock::detail
