@@ -1,0 +1,62 @@
+#include "protocol/blocking_socket.h"
+
+#include <cstdio>
+
+IMPLEMENT_DYNAMIC(CBlockingSocketException, CException)
+IMPLEMENT_DYNAMIC(CBlockingSocket, CObject)
+
+namespace {
+
+[[noreturn]] void Raise(LPCSTR pchMessage) { throw new CBlockingSocketException(pchMessage); }
+
+}  // namespace
+
+CBlockingSocketException::CBlockingSocketException(LPCSTR pchMessage) : m_nError(0), m_strMessage(pchMessage) {
+  m_nError = WSAGetLastError();
+}
+
+BOOL CBlockingSocketException::GetErrorMessage(LPSTR lpstrError, UINT nMaxError, PUINT /*pnHelpContext*/) {
+  char text[200];
+  if (m_nError != 0) {
+    std::snprintf(text, sizeof(text), "%s error #%d", static_cast<LPCSTR>(m_strMessage), m_nError);
+  } else {
+    std::snprintf(text, sizeof(text), "%s", static_cast<LPCSTR>(m_strMessage));
+  }
+  AfxCopyErrorText(lpstrError, nMaxError, text);
+  return TRUE;
+}
+
+void CBlockingSocket::Create(int nType) {
+  m_hSocket = socket(AF_INET, nType, 0);
+  if (m_hSocket == INVALID_SOCKET) Raise("Create");
+}
+
+void CBlockingSocket::Close() {
+  if (m_hSocket == 0) return;
+  if (closesocket(m_hSocket) == SOCKET_ERROR) Raise("Close");
+  m_hSocket = 0;
+}
+
+BOOL CBlockingSocket::WaitReady(BOOL bWrite, int nSecs) const {
+  fd_set set = {};
+  set.fd_count = 1;
+  set.fd_array[0] = m_hSocket;
+  const timeval timeout = {nSecs, 0};
+  const int ready = bWrite ? select(0, nullptr, &set, nullptr, &timeout) : select(0, &set, nullptr, nullptr, &timeout);
+  return ready != 0;
+}
+
+int CBlockingSocket::SendDatagram(const char* pch, int nSize, const sockaddr_in* psa, int nSecs) {
+  if (!WaitReady(TRUE, nSecs)) Raise("Send timeout");
+  const int nBytesSent = sendto(m_hSocket, pch, nSize, 0, reinterpret_cast<const sockaddr*>(psa), sizeof(sockaddr_in));
+  if (nBytesSent == SOCKET_ERROR) Raise("SendDatagram");
+  return nBytesSent;
+}
+
+int CBlockingSocket::ReceiveDatagram(char* pch, int nSize, sockaddr_in* psa, int nSecs) {
+  if (!WaitReady(FALSE, nSecs)) Raise("Veloxa server not detected");
+  int nLengthAddr = sizeof(sockaddr_in);
+  const int nBytesReceived = recvfrom(m_hSocket, pch, nSize, 0, reinterpret_cast<sockaddr*>(psa), &nLengthAddr);
+  if (nBytesReceived == SOCKET_ERROR) Raise("ReceiveDatagram");
+  return nBytesReceived;
+}
