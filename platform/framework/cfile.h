@@ -56,6 +56,9 @@ class CFile : public CObject {
   virtual void Close();  // throws on error
   virtual UINT GetBufferPtr(UINT nCommand, UINT nCount = 0, void** ppBufStart = nullptr, void** ppBufMax = nullptr);
 
+  void SeekToBegin() { Seek(0, begin); }
+  DWORD SeekToEnd() { return static_cast<DWORD>(Seek(0, end)); }
+
   UINT m_hFile;
   BOOL m_bCloseOnDelete;
   CString m_strFileName;

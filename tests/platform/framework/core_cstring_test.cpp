@@ -1,0 +1,94 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "platform/framework/cstring.h"
+
+namespace {
+
+TEST(CStringTrim, RemovesExactlyTheSixWhiteSpaceCharacters) {
+  CString text(" \t\n\v\f\r 10.0.0.1 \r\f\v\n\t ");
+  text.TrimRight();
+  EXPECT_TRUE(text == " \t\n\v\f\r 10.0.0.1");
+  text.TrimLeft();
+  EXPECT_TRUE(text == "10.0.0.1");
+
+  for (const char* kept : {"\xA0x\xA0", "\x85x\x85", "\x1Cx\x1C", "\x08x\x7F"}) {
+    CString other(kept);
+    other.TrimLeft();
+    other.TrimRight();
+    EXPECT_TRUE(other == kept) << kept;
+  }
+  CString blank(" \t\r\n");
+  blank.TrimRight();
+  EXPECT_TRUE(blank.IsEmpty());
+}
+
+TEST(CStringFind, CaseSensitiveFirstOccurrence) {
+  const CString text("entry1 entry1 Entry2");
+  EXPECT_EQ(text.Find("entry1"), 0);
+  EXPECT_EQ(text.Find("entry1", 1), 7);
+  EXPECT_EQ(text.Find("entry2"), -1);
+  EXPECT_EQ(text.Find("Entry2"), 14);
+  EXPECT_EQ(text.Find('='), -1);
+  EXPECT_EQ(text.Find("entry1", 100), -1);
+}
+
+TEST(CStringFormat, LongTextsAndErrorMessages) {
+  const std::string longText(10000, 'x');
+  CString formatted;
+  formatted.Format("[%s]", longText.c_str());
+  ASSERT_EQ(formatted.GetLength(), 10002);
+  EXPECT_EQ(formatted[10001], ']');
+  formatted.Format("%s error #%d", "Receive", 10060);
+  EXPECT_TRUE(formatted == "Receive error #10060");
+  formatted.Format("%d.%d.%d.%d", 192, 168, 1, 2);
+  EXPECT_TRUE(formatted == "192.168.1.2");
+}
+
+TEST(CStringSubstrings, ClampToTheText) {
+  const CString text("abcdef");
+  EXPECT_TRUE(text.Left(3) == "abc");
+  EXPECT_TRUE(text.Left(100) == "abcdef");
+  EXPECT_TRUE(text.Left(-2).IsEmpty());
+  EXPECT_TRUE(text.Mid(4) == "ef");
+  EXPECT_TRUE(text.Mid(10).IsEmpty());
+  EXPECT_TRUE(text.Mid(2, 100) == "cdef");
+  EXPECT_TRUE(text.Mid(-3, 2) == "ab");
+  EXPECT_TRUE(text.Right(2) == "ef");
+  EXPECT_TRUE(text.Right(10) == "abcdef");
+}
+
+TEST(CStringLoad, RegisteredAndUnknownIds) {
+  framework::RegisterStringResource(61001, "Ping Timed Out");
+  CString text("before");
+  EXPECT_TRUE(text.LoadString(61001));
+  EXPECT_TRUE(text == "Ping Timed Out");
+  EXPECT_FALSE(text.LoadString(61999));
+  EXPECT_TRUE(text == "Ping Timed Out");
+}
+
+TEST(CStringBytes, HighBytesSurviveEveryOperation) {
+  std::string all;
+  for (int b = 0x80; b <= 0xFF; ++b) all += static_cast<char>(b);
+  CString text(all.c_str());
+  ASSERT_EQ(text.GetLength(), 128);
+  text += "AZ";
+  text.MakeLower();
+  EXPECT_EQ(text.str(), all + "az");
+  text.SetAt(0, 'Q');
+  EXPECT_EQ(static_cast<unsigned char>(text[1]), 0x81);
+  EXPECT_EQ(text.Find("\xFF"), 127);
+}
+
+TEST(CStringBuffer, WriteThroughGetBufferThenRelease) {
+  CString text;
+  char* buffer = text.GetBuffer(16);
+  std::snprintf(buffer, 16, "%s", "hello");
+  text.ReleaseBuffer();
+  EXPECT_EQ(text.GetLength(), 5);
+  EXPECT_TRUE(text == "hello");
+  EXPECT_THROW(text.SetAt(5, 'x'), std::out_of_range);
+}
+
+}  // namespace
