@@ -1,0 +1,49 @@
+#include <gtest/gtest.h>
+
+#include "platform/winsock/winsock.h"
+
+TEST(WinsockStartup, CallsBeforeStartupFailWithNotInitialised) {
+  WSASetLastError(0);
+  EXPECT_EQ(socket(AF_INET, SOCK_DGRAM, 0), INVALID_SOCKET);
+  EXPECT_EQ(WSAGetLastError(), WSANOTINITIALISED);
+  WSASetLastError(0);
+  EXPECT_EQ(gethostbyname("localhost"), nullptr);
+  EXPECT_EQ(WSAGetLastError(), WSANOTINITIALISED);
+  WSASetLastError(0);
+  EXPECT_EQ(WSACleanup(), SOCKET_ERROR);
+  EXPECT_EQ(WSAGetLastError(), WSANOTINITIALISED);
+  // Conversions need no start-up.
+  EXPECT_EQ(htons(0x1234), 0x3412);
+}
+
+TEST(WinsockStartup, GrantsVersionOneOneAndCountsStartups) {
+  WSADATA data{};
+  ASSERT_EQ(WSAStartup(MAKEWORD(1, 1), &data), 0);
+  EXPECT_EQ(data.wVersion, MAKEWORD(1, 1));
+  EXPECT_GT(data.iMaxUdpDg, 1024);
+  ASSERT_EQ(WSAStartup(MAKEWORD(1, 1), &data), 0);
+  EXPECT_EQ(WSACleanup(), 0);
+  // Still started once: sockets can be made.
+  const SOCKET s = socket(AF_INET, SOCK_DGRAM, 0);
+  ASSERT_NE(s, INVALID_SOCKET);
+  EXPECT_EQ(closesocket(s), 0);
+  EXPECT_EQ(WSACleanup(), 0);
+  EXPECT_EQ(socket(AF_INET, SOCK_DGRAM, 0), INVALID_SOCKET);
+}
+
+TEST(WinsockStartup, RefusesOldVersionsAndMissingData) {
+  WSADATA data{};
+  EXPECT_EQ(WSAStartup(MAKEWORD(1, 0), &data), WSAVERNOTSUPPORTED);
+  EXPECT_EQ(WSAStartup(MAKEWORD(1, 1), nullptr), WSAEFAULT);
+  EXPECT_EQ(WSACleanup(), SOCKET_ERROR);
+}
+
+TEST(WinsockStartup, ScopedStartupFailureMakesStartupFailUntilItEnds) {
+  WSADATA data{};
+  {
+    winsock::testing::ScopedStartupFailure failure;
+    EXPECT_EQ(WSAStartup(MAKEWORD(1, 1), &data), WSASYSNOTREADY);
+  }
+  EXPECT_EQ(WSAStartup(MAKEWORD(1, 1), &data), 0);
+  EXPECT_EQ(WSACleanup(), 0);
+}
