@@ -195,13 +195,17 @@ std::uint32_t ExchangeEcho(EchoSocket& socket, const EchoRequest& request, void*
       SetLastError(kernel::SystemErrorFromErrno(errno));
       return 0;
     }
-    if (ready == 0) {
+    if (ready > 0) {
+      if (const std::optional<PacketOutcome> answer = reader.ReadAvailable(fd, expected)) {
+        StoreEchoReply(*answer, ElapsedMs(sent), replyBuffer, replySize);
+        return 1;
+      }
+    }
+    // Checked here too: a socket that keeps reporting ready without giving
+    // us anything must not hold the caller past the time-out.
+    if (ready == 0 || Clock::now() >= deadline) {
       SetLastError(IP_REQ_TIMED_OUT);
       return 0;
-    }
-    if (const std::optional<PacketOutcome> answer = reader.ReadAvailable(fd, expected)) {
-      StoreEchoReply(*answer, ElapsedMs(sent), replyBuffer, replySize);
-      return 1;
     }
   }
 }

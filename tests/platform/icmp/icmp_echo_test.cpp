@@ -1,0 +1,298 @@
+// Real ICMP echoes in private network namespaces: loopback, silent hosts,
+// misleading replies, and ICMP errors from a router.
+#include <arpa/inet.h>
+#include <grp.h>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "platform/icmp/icmp_diagnostics.h"
+#include "platform/icmp/icmpapi.h"
+#include "platform/kernel/last_error.h"
+#include "tests/platform/icmp/echo_responder.h"
+#include "tests/support/netns_child.h"
+#include "tests/support/netns_namespace.h"
+#include "tests/support/netns_veth.h"
+
+namespace {
+
+using icmp::EchoSocketKind;
+using Bytes = std::vector<std::uint8_t>;
+
+const Bytes kPayload = [] {
+  const std::string text = "Quillmar echo test payload: exactly fifty-nine bytes long..";
+  return Bytes(text.begin(), text.end());
+}();
+
+std::uint32_t Ipv4(const char* text) {
+  in_addr address{};
+  inet_pton(AF_INET, text, &address);
+  return address.s_addr;
+}
+
+struct EchoCall {
+  DWORD count = 0;
+  DWORD lastError = 0;
+  long long elapsedMs = 0;
+  Bytes buffer;
+
+  ICMP_ECHO_REPLY Record() const {
+    ICMP_ECHO_REPLY record{};
+    std::memcpy(&record, buffer.data(), sizeof record);
+    return record;
+  }
+  Bytes Data() const {
+    const ICMP_ECHO_REPLY r = Record();
+    return Bytes(buffer.begin() + r.Data, buffer.begin() + r.Data + r.DataSize);
+  }
+};
+
+constexpr std::size_t kGuardBytes = 16;
+
+// The reply buffer is exactly 28 + payload bytes as far as the call knows;
+// guard bytes behind it show whether anything was written past its end.
+EchoCall Echo(HANDLE handle, const char* destination, DWORD timeoutMs, PIP_OPTION_INFORMATION options = nullptr,
+              DWORD replySize = sizeof(ICMP_ECHO_REPLY) + 59) {
+  EchoCall call;
+  call.buffer.assign(replySize + kGuardBytes, 0xEE);
+  SetLastError(0);
+  const auto start = std::chrono::steady_clock::now();
+  call.count = IcmpSendEcho(handle, Ipv4(destination), const_cast<std::uint8_t*>(kPayload.data()),
+                            static_cast<WORD>(kPayload.size()), options, call.buffer.data(), replySize, timeoutMs);
+  call.lastError = GetLastError();
+  call.elapsedMs =
+      std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
+  for (std::size_t i = replySize; i < call.buffer.size(); ++i) EXPECT_EQ(call.buffer[i], 0xEE) << "written past the reply buffer";
+  return call;
+}
+
+void ExpectReplyFrom(const EchoCall& call, const char* host) {
+  ASSERT_EQ(call.count, 1u) << "last error " << call.lastError;
+  const ICMP_ECHO_REPLY r = call.Record();
+  EXPECT_EQ(r.Status, IP_SUCCESS);
+  EXPECT_EQ(r.Address, Ipv4(host));
+  EXPECT_EQ(r.DataSize, kPayload.size());
+  EXPECT_EQ(r.Data, sizeof(ICMP_ECHO_REPLY));
+  EXPECT_GT(r.Options.Ttl, 0);
+  EXPECT_LE(r.RoundTripTime, static_cast<ULONG>(call.elapsedMs));
+  EXPECT_EQ(call.Data(), kPayload);
+}
+
+const char* KindName(EchoSocketKind kind) { return kind == EchoSocketKind::Raw ? "raw" : "unprivileged"; }
+
+// A namespace in which IcmpCreateFile gives the wanted kind of socket: a new
+// namespace refuses unprivileged ICMP sockets until its ping_group_range
+// admits one of our groups; root then falls back to a raw socket.
+netns::Namespace PingNamespace(EchoSocketKind kind) {
+  netns::Namespace ns = netns::Namespace::Create();
+  if (kind == EchoSocketKind::Unprivileged) {
+    const std::string group = std::to_string(::getgid());
+    ns.WriteSysctl("net.ipv4.ping_group_range", group + " " + group);
+  }
+  return ns;
+}
+
+// Opens an echo handle inside the namespace and checks its socket kind.
+HANDLE OpenEchoHandle(const netns::Namespace& ns, EchoSocketKind kind) {
+  netns::ScopedEnter inside(ns);
+  const HANDLE handle = IcmpCreateFile();
+  EXPECT_NE(handle, INVALID_HANDLE_VALUE) << "last error " << GetLastError();
+  EXPECT_EQ(icmp::SocketKindOf(handle), kind);
+  return handle;
+}
+
+class IcmpEchoTest : public ::testing::TestWithParam<EchoSocketKind> {
+ protected:
+  void SetUp() override {
+    if (!netns::HaveRoot()) GTEST_SKIP() << "needs root for network namespaces and raw ICMP sockets";
+  }
+};
+
+TEST_P(IcmpEchoTest, LoopbackAnswersWithTheExactPayload) {
+  VQ_RUN_IN_CHILD([] {
+    const netns::Namespace ns = PingNamespace(GetParam());
+    int capture = -1;
+    {
+      netns::ScopedEnter inside(ns);
+      capture = ::socket(AF_INET, SOCK_RAW | SOCK_NONBLOCK, IPPROTO_ICMP);
+      ASSERT_GE(capture, 0);
+    }
+    const HANDLE handle = OpenEchoHandle(ns, GetParam());
+    const EchoCall first = Echo(handle, "127.0.0.1", 5000);
+    ExpectReplyFrom(first, "127.0.0.1");
+    // What went on the wire: one request carrying exactly the given bytes.
+    int requests = 0;
+    std::uint8_t packet[2048];
+    for (ssize_t n; (n = ::recv(capture, packet, sizeof packet, 0)) > 0;) {
+      const std::size_t header = static_cast<std::size_t>(packet[0] & 0x0F) * 4;
+      if (packet[header] != 8) continue;
+      ++requests;
+      EXPECT_EQ(Bytes(packet + header + 8, packet + n), kPayload);
+    }
+    EXPECT_EQ(requests, 1);
+    ::close(capture);
+    // The handle serves further echoes; stale packets of the first do not count.
+    ExpectReplyFrom(Echo(handle, "127.0.0.1", 5000), "127.0.0.1");
+    EXPECT_TRUE(IcmpCloseHandle(handle));
+  });
+}
+
+TEST_P(IcmpEchoTest, SilentHostTimesOut) {
+  VQ_RUN_IN_CHILD([] {
+    const netns::Namespace ns = PingNamespace(GetParam());
+    ns.WriteSysctl("net.ipv4.icmp_echo_ignore_all", "1");
+    const HANDLE handle = OpenEchoHandle(ns, GetParam());
+    const EchoCall call = Echo(handle, "127.0.0.1", 300);
+    EXPECT_EQ(call.count, 0u);
+    EXPECT_EQ(call.lastError, IP_REQ_TIMED_OUT);
+    EXPECT_GE(call.elapsedMs, 290);
+    IcmpCloseHandle(handle);
+  });
+}
+
+const std::vector<icmp_test::Reply> kMisleadingReplies = {
+    icmp_test::Reply::ForeignIdentifier, icmp_test::Reply::WrongSequence,    icmp_test::Reply::WrongSource,
+    icmp_test::Reply::CorruptPayload,    icmp_test::Reply::TruncatedPayload, icmp_test::Reply::BadChecksum,
+};
+
+TEST_P(IcmpEchoTest, MisleadingRepliesAreSkippedUntilTheRightOne) {
+  VQ_RUN_IN_CHILD([] {
+    const netns::Namespace ns = PingNamespace(GetParam());
+    ns.WriteSysctl("net.ipv4.icmp_echo_ignore_all", "1");  // only the responder answers
+    const HANDLE handle = OpenEchoHandle(ns, GetParam());
+    netns::ScopedEnter inside(ns);
+    icmp_test::EchoResponder responder(Ipv4("127.0.0.2"));
+    std::vector<icmp_test::Reply> script = kMisleadingReplies;
+    script.push_back(icmp_test::Reply::Correct);
+    responder.Start(script, kPayload);
+    const EchoCall call = Echo(handle, "127.0.0.1", 5000);
+    EXPECT_EQ(responder.Finish(), static_cast<int>(script.size()));
+    ExpectReplyFrom(call, "127.0.0.1");
+    IcmpCloseHandle(handle);
+  });
+}
+
+TEST_P(IcmpEchoTest, OnlyMisleadingRepliesEndInTimeOut) {
+  VQ_RUN_IN_CHILD([] {
+    const netns::Namespace ns = PingNamespace(GetParam());
+    ns.WriteSysctl("net.ipv4.icmp_echo_ignore_all", "1");
+    const HANDLE handle = OpenEchoHandle(ns, GetParam());
+    netns::ScopedEnter inside(ns);
+    icmp_test::EchoResponder responder(Ipv4("127.0.0.2"));
+    responder.Start(kMisleadingReplies, kPayload);
+    const EchoCall call = Echo(handle, "127.0.0.1", 300);
+    EXPECT_EQ(responder.Finish(), static_cast<int>(kMisleadingReplies.size()));
+    EXPECT_EQ(call.count, 0u);
+    EXPECT_EQ(call.lastError, IP_REQ_TIMED_OUT);
+    IcmpCloseHandle(handle);
+  });
+}
+
+// Host 192.0.2.1 in its own namespace, linked to a router 192.0.2.2 that
+// forwards 198.51.100.0/24 to a neighbour that does not exist (packets
+// vanish), knows one unreachable and one prohibited host there, and has no
+// route to 203.0.113.0/24.
+struct RoutedNetwork {
+  netns::Namespace host;
+  netns::Namespace router = netns::Namespace::Create();
+
+  explicit RoutedNetwork(EchoSocketKind kind) : host(PingNamespace(kind)) {
+    netns::AddVethPair(host, "h0", router, "r0");
+    netns::ConfigureInterface(host, "h0", "192.0.2.1/24");
+    netns::ConfigureInterface(router, "r0", "192.0.2.2/24");
+    host.Run({"ip", "route", "add", "default", "via", "192.0.2.2"});
+    // Forwarded back out towards a neighbour that never answers ARP.
+    router.Run({"ip", "route", "add", "198.51.100.0/24", "via", "192.0.2.3"});
+    router.WriteSysctl("net.ipv4.conf.all.send_redirects", "0");
+    router.WriteSysctl("net.ipv4.conf.r0.send_redirects", "0");
+    router.Run({"ip", "route", "add", "unreachable", "198.51.100.2/32"});
+    router.Run({"ip", "route", "add", "prohibit", "198.51.100.3/32"});
+    router.WriteSysctl("net.ipv4.ip_forward", "1");
+    router.WriteSysctl("net.ipv4.icmp_ratelimit", "0");  // every error is answered
+  }
+};
+
+TEST_P(IcmpEchoTest, RouterErrorsBecomeStatusRecords) {
+  if (!netns::HaveIpTool()) GTEST_SKIP() << "needs the ip tool (iproute2) for veth pairs and routes";
+  VQ_RUN_IN_CHILD([] {
+    const RoutedNetwork net(GetParam());
+    const HANDLE handle = OpenEchoHandle(net.host, GetParam());
+    IP_OPTION_INFORMATION oneHop{};
+    oneHop.Ttl = 1;
+    struct Case {
+      const char* destination;
+      PIP_OPTION_INFORMATION options;
+      IP_STATUS status;
+    };
+    const Case cases[] = {
+        {"203.0.113.1", nullptr, IP_DEST_NET_UNREACHABLE},
+        {"198.51.100.2", nullptr, IP_DEST_HOST_UNREACHABLE},
+        {"198.51.100.3", nullptr, IP_DEST_HOST_UNREACHABLE},  // administratively prohibited
+        {"198.51.100.9", &oneHop, IP_TTL_EXPIRED_TRANSIT},
+    };
+    for (const Case& c : cases) {
+      const EchoCall call = Echo(handle, c.destination, 3000, c.options);
+      ASSERT_EQ(call.count, 1u) << c.destination << ": last error " << call.lastError;
+      const ICMP_ECHO_REPLY r = call.Record();
+      EXPECT_EQ(r.Status, c.status) << c.destination;
+      EXPECT_EQ(r.Address, Ipv4("192.0.2.2")) << c.destination;
+      EXPECT_GT(r.Options.Ttl, 0) << c.destination;
+    }
+    // After the errors the router itself answers normally on the same handle.
+    ExpectReplyFrom(Echo(handle, "192.0.2.2", 3000), "192.0.2.2");
+    IcmpCloseHandle(handle);
+  });
+}
+
+INSTANTIATE_TEST_SUITE_P(SocketKinds, IcmpEchoTest, ::testing::Values(EchoSocketKind::Unprivileged, EchoSocketKind::Raw),
+                         [](const auto& info) { return std::string(KindName(info.param)); });
+
+constexpr uid_t kNobody = 65534;
+
+void BecomeNobody() {
+  ASSERT_EQ(::setgroups(0, nullptr), 0);
+  ASSERT_EQ(::setgid(kNobody), 0);
+  ASSERT_EQ(::setuid(kNobody), 0);  // no CAP_NET_RAW from here on
+}
+
+TEST(IcmpEchoPermissions, RefusedSocketsAreReportedWithAdvice) {
+  if (!netns::HaveRoot()) GTEST_SKIP() << "needs root to make namespaces and drop privileges";
+  VQ_RUN_IN_CHILD([] {
+    netns::Namespace::Create().EnterPermanently();  // its ping_group_range admits nobody
+    BecomeNobody();
+    EXPECT_EQ(IcmpCreateFile(), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+    const icmp::OpenFailureInfo failure = icmp::LastOpenFailure();
+    EXPECT_EQ(failure.reason, icmp::OpenFailure::NotPermitted);
+    EXPECT_NE(failure.unprivilegedErrno, 0);
+    EXPECT_NE(failure.rawErrno, 0);
+    const std::string advice = icmp::OpenFailureAdvice(failure);
+    EXPECT_NE(advice.find("net.ipv4.ping_group_range"), std::string::npos) << advice;
+    EXPECT_NE(advice.find("cap_net_raw"), std::string::npos) << advice;
+  });
+}
+
+TEST(IcmpEchoPermissions, AdmittedGroupPingsWithoutPrivileges) {
+  if (!netns::HaveRoot()) GTEST_SKIP() << "needs root to make namespaces and drop privileges";
+  VQ_RUN_IN_CHILD([] {
+    const netns::Namespace ns = netns::Namespace::Create();
+    ns.WriteSysctl("net.ipv4.ping_group_range", std::to_string(kNobody) + " " + std::to_string(kNobody));
+    ns.EnterPermanently();
+    BecomeNobody();
+    const HANDLE handle = IcmpCreateFile();
+    ASSERT_NE(handle, INVALID_HANDLE_VALUE) << "last error " << GetLastError();
+    EXPECT_EQ(icmp::LastOpenFailure().reason, icmp::OpenFailure::None);
+    EXPECT_EQ(icmp::SocketKindOf(handle), EchoSocketKind::Unprivileged);
+    ExpectReplyFrom(Echo(handle, "127.0.0.1", 5000), "127.0.0.1");
+    EXPECT_TRUE(IcmpCloseHandle(handle));
+  });
+}
+
+}  // namespace
