@@ -1,0 +1,177 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "platform/framework/memory_exception.h"
+#include "platform/kernel/modules.h"
+#include "tests/net/net_test_support.h"
+
+namespace {
+
+using FileSocketAddress = SocketTableTest;
+
+std::vector<std::string> Aliases(const CStringList& list) {
+  std::vector<std::string> names;
+  for (POSITION pos = list.GetHeadPosition(); pos != nullptr;) names.emplace_back(list.GetNext(pos).str());
+  return names;
+}
+
+TEST_F(FileSocketAddress, NewObjectHasNoSocketAndEmptyMembers) {
+  TestSocket s;
+  EXPECT_TRUE(s.IsClosed());
+  EXPECT_EQ(s.m_hFile, CFile::hFileNull);
+  EXPECT_EQ(s.m_wPort, 0);
+  EXPECT_TRUE(s.m_strPortName.IsEmpty() && s.m_strDottedAddress.IsEmpty() && s.m_strHostName.IsEmpty());
+  EXPECT_TRUE(s.m_listAliases.IsEmpty());
+  EXPECT_EQ(s.m_listAliases.GetBlockSize(), 10);
+  EXPECT_EQ(s.GetTerminator(), '\n');
+  EXPECT_EQ(s.GetErrorCode(), 0u);
+  EXPECT_EQ(s.GetReserved(), 0u);
+}
+
+TEST_F(FileSocketAddress, DottedAddressesAreLookedUpInReverse) {
+  TestSocket s;
+  s.SetAddress("127.0.0.1");
+  EXPECT_EQ(s.m_strDottedAddress, "127.0.0.1");
+  EXPECT_EQ(s.m_strHostName, "localhost");
+  EXPECT_EQ(s.m_dwErrorCode, 0u);
+
+  // No hosts entry: the text stays in both members and the error is kept.
+  s.SetAddress("10.1.2.3");
+  EXPECT_EQ(s.m_strDottedAddress, "10.1.2.3");
+  EXPECT_EQ(s.m_strHostName, "10.1.2.3");
+  EXPECT_TRUE(s.m_listAliases.IsEmpty());
+  EXPECT_EQ(s.m_dwErrorCode, static_cast<DWORD>(WSAHOST_NOT_FOUND));
+}
+
+TEST_F(FileSocketAddress, HostNamesResolveToTheirFirstAddress) {
+  TestSocket s;
+  s.SetAddress("localhost");
+  EXPECT_EQ(s.m_strDottedAddress, "127.0.0.1");
+  EXPECT_EQ(s.m_strHostName, "localhost");
+  std::vector<std::string> expected;
+  for (char** alias = g_pSocketApi->gethostbyname("localhost")->h_aliases; *alias != nullptr; ++alias) {
+    expected.emplace_back(*alias);
+  }
+  EXPECT_EQ(Aliases(s.m_listAliases), expected);
+
+  s.SetAddress("nosuchhost.invalid");
+  EXPECT_TRUE(s.m_strDottedAddress.IsEmpty());
+  EXPECT_TRUE(s.m_strHostName.IsEmpty());
+  EXPECT_TRUE(s.m_listAliases.IsEmpty());
+  EXPECT_EQ(s.m_dwErrorCode, static_cast<DWORD>(WSAHOST_NOT_FOUND));
+
+  s.SetAddress("localhost");
+  s.m_dwErrorCode = 4242;
+  s.SetAddress(nullptr);  // empties everything, error untouched
+  EXPECT_TRUE(s.m_strDottedAddress.IsEmpty() && s.m_strHostName.IsEmpty() && s.m_listAliases.IsEmpty());
+  EXPECT_EQ(s.m_dwErrorCode, 4242u);
+}
+
+// Stand-in resolver that records which look-up was asked for what.
+std::string g_lookup;
+hostent* RecordByName(const char* name) {
+  g_lookup = std::string("name:") + name;
+  return nullptr;
+}
+hostent* RecordByAddress(const char* address, int length, int type) {
+  u_long value = 0;
+  std::memcpy(&value, address, sizeof(value));
+  g_lookup = "address:" + std::to_string(value) + "/" + std::to_string(length) + "/" + std::to_string(type);
+  return nullptr;
+}
+hostent* ThrowingByName(const char*) { AfxThrowMemoryException(); }
+
+kernel::ScopedModuleOverride RecordingResolver() {
+  auto exports = kernel::BuiltinExports("ws2_32.dll");
+  exports = kernel::WithExport(exports, "gethostbyname", kernel::AsFarProc(&RecordByName));
+  exports = kernel::WithExport(exports, "gethostbyaddr", kernel::AsFarProc(&RecordByAddress));
+  return kernel::ScopedModuleOverride("ws2_32.dll", exports);
+}
+
+TEST_F(FileSocketAddress, TextIsNumericOnlyWhenAllDigitsAndDots) {
+  auto resolver = RecordingResolver();
+  TestSocket s;
+  const std::string none = "address:" + std::to_string(INADDR_NONE) + "/4/2";
+  s.SetAddress("");
+  EXPECT_EQ(g_lookup, none);
+  s.SetAddress("1.2.3.4.5");
+  EXPECT_EQ(g_lookup, none);
+  EXPECT_EQ(s.m_strHostName, "1.2.3.4.5");
+  s.SetAddress("12a.3");
+  EXPECT_EQ(g_lookup, "name:12a.3");
+  EXPECT_TRUE(s.m_strHostName.IsEmpty());
+
+  const std::string longName(5000, 'h');
+  s.SetAddress(longName.c_str());
+  EXPECT_EQ(g_lookup, "name:" + longName.substr(0, 4095));
+}
+
+TEST_F(FileSocketAddress, ResolverExceptionsAreCaught) {
+  kernel::ScopedModuleOverride resolver(
+      "ws2_32.dll",
+      kernel::WithExport(kernel::BuiltinExports("ws2_32.dll"), "gethostbyname", kernel::AsFarProc(&ThrowingByName)));
+  TestSocket s;
+  EXPECT_NO_THROW(s.SetAddress("example.invalid"));
+  EXPECT_TRUE(s.m_strHostName.IsEmpty());
+  EXPECT_EQ(s.m_dwErrorCode, 0u);
+}
+
+TEST_F(FileSocketAddress, PortsByNumberAndByText) {
+  TestSocket s;
+  WORD port = 0;
+  s.SetPort(WORD{80});
+  s.GetPort(port);
+  EXPECT_EQ(port, 80);
+  EXPECT_EQ(s.m_wPort, g_pSocketApi->htons(80));
+  EXPECT_EQ(s.m_strPortName, "http");
+
+  s.SetPort(WORD{6971});
+  EXPECT_EQ(s.m_strPortName, "Port #6971");
+  EXPECT_NE(s.m_dwErrorCode, 0u);
+  s.GetPort(port);
+  EXPECT_EQ(port, 6971);
+  s.SetPort(WORD{40000});
+  EXPECT_EQ(s.m_strPortName, "Port #40000");
+
+  s.SetPort(" 80x");
+  s.GetPort(port);
+  EXPECT_EQ(port, 80);
+  s.SetPort("FTP");
+  s.GetPort(port);
+  EXPECT_EQ(port, 21);
+  EXPECT_EQ(s.m_strPortName, "ftp");
+
+  // "0" is a service name; none is registered, so nothing changes.
+  s.m_dwErrorCode = 0;
+  s.SetPort("0");
+  EXPECT_EQ(s.m_strPortName, "ftp");
+  EXPECT_NE(s.m_dwErrorCode, 0u);
+
+  s.SetPort(static_cast<LPCSTR>(nullptr));
+  EXPECT_TRUE(s.m_strPortName.IsEmpty());
+  EXPECT_EQ(s.m_wPort, 0);
+}
+
+TEST_F(FileSocketAddress, PortIsZeroWhileHtonsIsMissing) {
+  kernel::ScopedModuleOverride standIn("ws2_32.dll", kernel::WithoutExport(kernel::BuiltinExports("ws2_32.dll"), "htons"));
+  TestSocket s;
+  s.SetPort("80");
+  EXPECT_EQ(s.m_wPort, 0);
+}
+
+TEST_F(FileSocketAddress, SetNameAndTerminator) {
+  TestSocket s;
+  s.SetName("server");
+  CString name;
+  s.GetName(name);
+  EXPECT_EQ(name, "server");
+  s.SetName(nullptr);
+  EXPECT_TRUE(s.m_strHostName.IsEmpty());
+  s.SetTerminator(';');
+  EXPECT_EQ(s.GetTerminator(), ';');
+}
+
+}  // namespace

@@ -1,0 +1,187 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <thread>
+
+#include "platform/framework/byte_array.h"
+#include "platform/kernel/modules.h"
+#include "tests/net/net_test_support.h"
+
+namespace {
+
+using FileSocketTransfer = SocketTableTest;
+
+TEST_F(FileSocketTransfer, ReadLineStopsAtTerminatorNulOrPeerClose) {
+  TestSocket s;  // destroyed last, so its closing drain sees the peer gone
+  LoopbackPair pair;
+  s.SetSocket(pair.TakeClient());
+  EXPECT_EQ(s.m_hFile, static_cast<UINT>(s.GetSocket()));
+  const char input[] = "hello\na;bcd\0ef";
+  pair.PeerSend(input, sizeof(input) - 1);
+
+  CString line;
+  s.ReadLine(line);
+  EXPECT_EQ(line, "hello\n");
+  s.SetTerminator(';');
+  s.ReadLine(line);
+  EXPECT_EQ(line, "a;");
+  s.ReadLine(line);
+  EXPECT_EQ(line, "bcd");  // the NUL ends the line and is not kept
+  pair.ClosePeer();
+  s.ReadLine(line);
+  EXPECT_EQ(line, "ef");
+  EXPECT_FALSE(s.IsClosed());  // unlike Read, ReadLine leaves the socket open
+  EXPECT_EQ(s.m_dwErrorCode, 0u);
+}
+
+TEST_F(FileSocketTransfer, ReadReturnsWhatArrivedAndClosesWhenThePeerHasClosed) {
+  TestSocket s;
+  LoopbackPair pair;
+  char buffer[16];
+  EXPECT_EQ(s.Read(buffer, sizeof(buffer)), 0);  // no socket: nothing, no error
+  EXPECT_EQ(s.m_dwErrorCode, 0u);
+  s.SetSocket(pair.TakeClient());
+
+  EXPECT_FALSE(s.IsDataWaiting());
+  pair.PeerSend("abc", 3);
+  WaitReadable(s.GetSocket());
+  EXPECT_TRUE(s.IsDataWaiting());
+  std::memset(buffer, 'x', sizeof(buffer));
+  EXPECT_EQ(s.Read(buffer, sizeof(buffer)), 3);
+  EXPECT_STREQ(buffer, "abc");  // the rest of the buffer is zeroed
+  EXPECT_EQ(s.Read(buffer, 0), 0);
+  EXPECT_FALSE(s.IsClosed());
+
+  EXPECT_EQ(s.Read(nullptr, 4), 0);
+  EXPECT_EQ(s.m_dwErrorCode, 87u);
+  pair.ClosePeer();
+  EXPECT_EQ(s.Read(buffer, sizeof(buffer)), 0);
+  EXPECT_TRUE(s.IsClosed());
+  EXPECT_EQ(s.m_hFile, CFile::hFileNull);
+  EXPECT_FALSE(s.IsDataWaiting());
+}
+
+TEST_F(FileSocketTransfer, WriteSendsBytesAndTheStringFormItsNul) {
+  TestSocket s;
+  LoopbackPair pair;
+  s.Write("abc", 3);
+  EXPECT_EQ(s.m_dwErrorCode, 6u);  // no socket
+  s.SetSocket(pair.TakeClient());
+  s.Write(nullptr, 3);
+  EXPECT_EQ(s.m_dwErrorCode, 87u);
+
+  s.Write("xy", 2);
+  s.Write(CString("abc"));
+  char received[6] = {};
+  ASSERT_EQ(pair.PeerReceive(received, 6), 6);
+  EXPECT_EQ(std::string(received, 6), std::string("xyabc\0", 6));
+}
+
+TEST_F(FileSocketTransfer, CloseShutsDownDrainsAndReleasesTheHandle) {
+  TestSocket s;
+  LoopbackPair pair;
+  s.SetSocket(pair.TakeClient());
+  const SOCKET handle = s.GetSocket();
+  // The peer reads until our side shuts down, sends a last word and closes.
+  std::thread peer([&pair] {
+    char byte;
+    while (recv(pair.Peer(), &byte, 1, 0) > 0) {
+    }
+    send(pair.Peer(), "bye", 3, 0);
+    pair.ClosePeer();
+  });
+  s.Write("data", 4);
+  s.Abort();  // the socket Close, through the virtual table
+  peer.join();
+  EXPECT_TRUE(s.IsClosed());
+  EXPECT_EQ(s.m_hFile, CFile::hFileNull);
+  EXPECT_EQ(closesocket(handle), SOCKET_ERROR);  // already released
+}
+
+TEST_F(FileSocketTransfer, SetSocketClosesTheHandleItHeld) {
+  TestSocket s;
+  LoopbackPair first;
+  LoopbackPair second;
+  s.SetSocket(first.TakeClient());
+  const SOCKET old = s.GetSocket();
+  first.ClosePeer();
+  s.SetSocket(second.TakeClient());
+  EXPECT_NE(s.GetSocket(), old);
+  EXPECT_EQ(closesocket(old), SOCKET_ERROR);
+}
+
+// Stand-in send that fails with a chosen error and counts its calls.
+int g_sendCalls = 0;
+int g_sendError = 0;
+int FailingSend(SOCKET, const char*, int, int) {
+  ++g_sendCalls;
+  winsock::WSASetLastError(g_sendError);
+  return SOCKET_ERROR;
+}
+
+TEST_F(FileSocketTransfer, WriteRetriesShortBuffersAndDropsLostConnections) {
+  kernel::ScopedModuleOverride standIn(
+      "ws2_32.dll", kernel::WithExport(kernel::BuiltinExports("ws2_32.dll"), "send", kernel::AsFarProc(&FailingSend)));
+  TestSocket s;
+  LoopbackPair pair;
+  s.SetSocket(pair.TakeClient());
+
+  g_sendCalls = 0;
+  g_sendError = WSAENOBUFS;
+  s.Write("abc", 3);
+  EXPECT_EQ(g_sendCalls, 100);
+  EXPECT_EQ(s.m_dwErrorCode, static_cast<DWORD>(WSAENOBUFS));
+  EXPECT_FALSE(s.IsClosed());
+
+  g_sendCalls = 0;
+  g_sendError = WSAECONNRESET;  // any other error: give up at once
+  s.Write("abc", 3);
+  EXPECT_EQ(g_sendCalls, 1);
+  EXPECT_FALSE(s.IsClosed());
+
+  g_sendCalls = 0;
+  g_sendError = WSAENOTCONN;
+  const SOCKET handle = s.GetSocket();
+  s.Write("abc", 3);
+  EXPECT_EQ(g_sendCalls, 1);
+  EXPECT_EQ(s.m_dwErrorCode, static_cast<DWORD>(WSAENOTCONN));
+  EXPECT_TRUE(s.IsClosed());
+  EXPECT_EQ(s.m_hFile, CFile::hFileNull);
+  EXPECT_EQ(closesocket(handle), 0);  // dropped, not closed
+}
+
+int g_selectCalls = 0;
+int CountingSelect(int, fd_set*, fd_set*, fd_set*, const timeval*) { return ++g_selectCalls, SOCKET_ERROR; }
+
+TEST_F(FileSocketTransfer, IsDataWaitingPollsOnlyWithASocketAndRecordsPollFailures) {
+  kernel::ScopedModuleOverride standIn(
+      "ws2_32.dll",
+      kernel::WithExport(kernel::BuiltinExports("ws2_32.dll"), "select", kernel::AsFarProc(&CountingSelect)));
+  TestSocket s;
+  LoopbackPair pair;
+  g_selectCalls = 0;
+  EXPECT_FALSE(s.IsDataWaiting());
+  EXPECT_EQ(g_selectCalls, 0);
+  s.SetSocket(pair.TakeClient());
+  winsock::WSASetLastError(WSAENETDOWN);
+  EXPECT_FALSE(s.IsDataWaiting());
+  EXPECT_EQ(g_selectCalls, 1);
+  EXPECT_EQ(s.m_dwErrorCode, static_cast<DWORD>(WSAENETDOWN));
+  pair.ClosePeer();
+}
+
+TEST_F(FileSocketTransfer, TransmitFileFailsWithoutTouchingTheErrorCode) {
+  TestSocket s;
+  LoopbackPair pair;
+  s.SetSocket(pair.TakeClient());
+  CByteArray head;
+  head.Add('h');
+  s.m_dwErrorCode = 1234;
+  EXPECT_FALSE(s.TransmitFile(&s, 0, &head, nullptr));
+  EXPECT_FALSE(s.TransmitFile(nullptr, 0, nullptr, &head));
+  EXPECT_EQ(s.m_dwErrorCode, 1234u);
+  pair.ClosePeer();
+}
+
+}  // namespace

@@ -1,0 +1,70 @@
+#include "tests/net/net_test_support.h"
+
+#include <cstring>
+
+LoopbackPair::LoopbackPair() {
+  WSADATA data;
+  EXPECT_EQ(WSAStartup(MAKEWORD(1, 1), &data), 0);
+  SOCKET listener = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  int length = sizeof(address);
+  EXPECT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
+  EXPECT_EQ(listen(listener, 1), 0);
+  EXPECT_EQ(getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length), 0);
+  m_client = socket(AF_INET, SOCK_STREAM, 0);
+  EXPECT_EQ(connect(m_client, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
+  m_peer = accept(listener, nullptr, nullptr);
+  EXPECT_NE(m_peer, INVALID_SOCKET);
+  closesocket(listener);
+}
+
+LoopbackPair::~LoopbackPair() {
+  ClosePeer();
+  if (m_client != INVALID_SOCKET) closesocket(m_client);
+  WSACleanup();
+}
+
+SOCKET LoopbackPair::TakeClient() {
+  SOCKET client = m_client;
+  m_client = INVALID_SOCKET;
+  return client;
+}
+
+void LoopbackPair::PeerSend(const void* data, int length) {
+  ASSERT_EQ(send(m_peer, static_cast<const char*>(data), length, 0), length);
+}
+
+int LoopbackPair::PeerReceive(void* buffer, int length) {
+  int total = 0;
+  while (total < length) {
+    const int received = recv(m_peer, static_cast<char*>(buffer) + total, length - total, 0);
+    if (received <= 0) break;
+    total += received;
+  }
+  return total;
+}
+
+void LoopbackPair::ClosePeer() {
+  if (m_peer != INVALID_SOCKET) closesocket(m_peer);
+  m_peer = INVALID_SOCKET;
+}
+
+void SocketTableTest::SetUp() {
+  ASSERT_EQ(g_pSocketApi, nullptr);
+  ASSERT_EQ(g_nSocketUsers, 0);
+}
+
+void SocketTableTest::TearDown() {
+  EXPECT_EQ(g_pSocketApi, nullptr);
+  EXPECT_EQ(g_nSocketUsers, 0);
+}
+
+void WaitReadable(SOCKET s) {
+  fd_set set;
+  set.fd_count = 1;
+  set.fd_array[0] = s;
+  const timeval limit{10, 0};
+  ASSERT_EQ(select(0, &set, nullptr, nullptr, &limit), 1);
+}
