@@ -151,13 +151,13 @@ lies beyond them.
 
 Other:
   --log-requests       print "request ADDR:PORT HEX" to standard output for
-                       every datagram received, HEX being its bytes in
-                       upper-case hex
+                       every datagram it answers (or, with --silent, would
+                       answer), HEX being its bytes in upper-case hex
   -h, --help           show this text
 
 Options take their value as the next argument or after '=' (--port=0).
 
-Example, by hand with socat in a second terminal:
+Example: start the server, then ask it with socat from a second terminal:
   )" + name + R"( --port 6971 --host "My Server" --seconds-left 5400
   printf anyt | socat -t 1 - UDP4:127.0.0.1:6971 | tr '\001' '|'; echo
 prints
