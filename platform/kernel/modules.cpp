@@ -24,6 +24,9 @@ struct Registry {
   // Per lower-case name: the built-in module first, overrides stacked on top.
   // Modules are never freed, so a handle stays valid after its override ends.
   std::map<std::string, std::vector<Module*>> stacks;
+  // Stand-ins whose override has ended: kept (and reachable) for handles
+  // that are still held.
+  std::vector<Module*> retired;
 };
 
 Registry& registry() {
@@ -107,7 +110,9 @@ ScopedModuleOverride::~ScopedModuleOverride() {
   Registry& r = registry();
   std::lock_guard lock(r.mutex);
   auto& stack = r.stacks[m_name];
-  if (!stack.empty()) stack.pop_back();  // the module record itself stays for live handles
+  if (stack.empty()) return;
+  r.retired.push_back(stack.back());  // the module record itself stays for live handles
+  stack.pop_back();
 }
 
 }  // namespace kernel
