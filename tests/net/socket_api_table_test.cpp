@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <ostream>
 #include <string>
 
 #include "net/socket_api_table.h"
@@ -20,6 +21,10 @@ struct VersionRow {
   DWORD minor;
   const char* library;  // "" for none
 };
+
+void PrintTo(const VersionRow& row, std::ostream* os) {
+  *os << "platform " << row.platform << " version " << row.major << "." << row.minor << " -> \"" << row.library << "\"";
+}
 
 class SocketApiLibraryChoice : public SocketTableTest, public ::testing::WithParamInterface<VersionRow> {};
 
