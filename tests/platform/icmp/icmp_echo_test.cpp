@@ -15,6 +15,7 @@
 
 #include "platform/icmp/icmp_diagnostics.h"
 #include "platform/icmp/icmpapi.h"
+#include "platform/kernel/blocking_hook.h"
 #include "platform/kernel/last_error.h"
 #include "tests/platform/icmp/echo_responder.h"
 #include "tests/support/netns_child.h"
@@ -149,10 +150,14 @@ TEST_P(IcmpEchoTest, SilentHostTimesOut) {
     const netns::Namespace ns = PingNamespace(GetParam());
     ns.WriteSysctl("net.ipv4.icmp_echo_ignore_all", "1");
     const HANDLE handle = OpenEchoHandle(ns, GetParam());
+    static int hookCalls = 0;  // the hook is a plain function pointer
+    kernel::SetBlockingHook([]() -> BOOL { return ++hookCalls, FALSE; });
     const EchoCall call = Echo(handle, "127.0.0.1", 300);
+    kernel::SetBlockingHook(nullptr);
     EXPECT_EQ(call.count, 0u);
     EXPECT_EQ(call.lastError, IP_REQ_TIMED_OUT);
     EXPECT_GE(call.elapsedMs, 290);
+    EXPECT_GT(hookCalls, 0) << "the wait must let the blocking hook run";
     IcmpCloseHandle(handle);
   });
 }
