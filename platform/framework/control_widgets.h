@@ -1,0 +1,30 @@
+#pragma once
+// Toolkit widgets that need more than the stock ones to behave as the
+// platform's controls.
+#include <QListWidget>
+#include <functional>
+
+#include "platform/framework/window_defs.h"
+
+namespace framework {
+
+// List box: remembers its style and reports double-clicks anywhere in it.
+class ListBoxWidget : public QListWidget {
+ public:
+  ListBoxWidget(DWORD style, QWidget* parent);
+
+  bool sorted() const { return (m_style & LBS_SORT) != 0; }
+  void setDoubleClickHandler(std::function<void()> handler) { m_onDoubleClick = std::move(handler); }
+
+ protected:
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
+
+ private:
+  DWORD m_style;
+  std::function<void()> m_onDoubleClick;
+};
+
+// Every framework control carries its id as this property.
+inline constexpr const char* kControlIdProperty = "vqControlId";
+
+}  // namespace framework
