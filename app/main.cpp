@@ -1,0 +1,18 @@
+#include <QApplication>
+
+#include "app/command_line.h"
+#include "app/quillmar_app.h"
+#include "platform/framework/icon_resource.h"
+#include "platform/framework/icon_resource_qt.h"
+#include "ui/resource.h"
+
+// The one application object, made before main() as the framework expects.
+CQuillmarApp theApp;
+
+int main(int argc, char** argv) {
+  QApplication qtApp(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("Veloxa Quillmar"));
+  QApplication::setApplicationVersion(QStringLiteral(VQ_VERSION));
+  QApplication::setWindowIcon(framework::ToQIcon(framework::LoadIconResource(IDR_MAINFRAME)));
+  return RunFromCommandLine(qtApp);
+}

@@ -1,0 +1,118 @@
+// The program icon, drawn in code: a chequered racing flag on a pole, with a
+// red ping wave spreading from the foot of the flag. The same drawing is
+// made at 32 and 16 pixels, each on the pixel grid of its own size.
+#include <cmath>
+
+#include "ui/resources.h"
+
+namespace {
+
+enum Colour : BYTE { kClear, kBlack, kWhite, kPoleLight, kPoleDark, kGold, kRed, kDarkRed, kColourCount };
+
+std::vector<DWORD> Palette() {
+  std::vector<DWORD> palette(256, 0xFF000000u);  // a full 256-colour table
+  palette[kClear] = 0x00000000u;
+  palette[kBlack] = 0xFF141414u;
+  palette[kWhite] = 0xFFF8F8F8u;
+  palette[kPoleLight] = 0xFFB8B8C0u;
+  palette[kPoleDark] = 0xFF505058u;
+  palette[kGold] = 0xFFE8B820u;
+  palette[kRed] = 0xFFE02828u;
+  palette[kDarkRed] = 0xFF901818u;
+  return palette;
+}
+
+class Canvas {
+ public:
+  explicit Canvas(int size) : m_size(size), m_pixels(static_cast<std::size_t>(size * size), kClear) {}
+
+  void Set(int x, int y, Colour colour) {
+    if (x >= 0 && y >= 0 && x < m_size && y < m_size) m_pixels[static_cast<std::size_t>(y * m_size + x)] = colour;
+  }
+  Colour At(int x, int y) const {
+    if (x < 0 || y < 0 || x >= m_size || y >= m_size) return kClear;
+    return static_cast<Colour>(m_pixels[static_cast<std::size_t>(y * m_size + x)]);
+  }
+  int size() const { return m_size; }
+  std::vector<BYTE> pixels() const { return m_pixels; }
+
+ private:
+  int m_size;
+  std::vector<BYTE> m_pixels;
+};
+
+// Geometry in units of a 32-pixel icon; `s` scales it to the canvas.
+void DrawPole(Canvas& c, double s) {
+  const int left = static_cast<int>(std::lround(4 * s));
+  const int top = static_cast<int>(std::lround(3 * s));
+  const int width = s >= 1 ? 2 : 1;
+  for (int y = top; y < c.size() - 1; ++y) {
+    c.Set(left, y, kPoleDark);
+    if (width == 2) c.Set(left + 1, y, kPoleLight);
+  }
+  const int knob = s >= 1 ? 2 : 1;  // the gold knob on top
+  for (int dy = 0; dy < knob; ++dy) {
+    for (int dx = 0; dx < knob; ++dx) c.Set(left + dx, top - knob + dy, kGold);
+  }
+}
+
+// Flag cells ripple: each column drops by a sine that grows toward the free end.
+void DrawFlag(Canvas& c, double s) {
+  const int left = static_cast<int>(std::lround(6 * s));
+  const int top = static_cast<int>(std::lround(3 * s));
+  const int width = static_cast<int>(std::lround(22 * s));
+  const int height = static_cast<int>(std::lround(16 * s));
+  const int cell = s >= 1 ? 4 : 2;
+  for (int x = 0; x < width; ++x) {
+    const double t = static_cast<double>(x) / width;
+    const int ripple = static_cast<int>(std::lround(2.2 * s * t * std::sin(t * 2 * 3.14159265)));
+    for (int y = 0; y < height; ++y) {
+      const bool dark = ((x / cell) + (y / cell)) % 2 == 0;
+      c.Set(left + x, top + y + ripple, dark ? kBlack : kWhite);
+    }
+    c.Set(left + x, top + ripple - 1, kBlack);  // outline above and below
+    c.Set(left + x, top + height + ripple, kBlack);
+  }
+  for (int y = -1; y <= height; ++y) {  // outline at the free end
+    const int ripple = static_cast<int>(std::lround(2.2 * s * std::sin(2 * 3.14159265 * (width - 1) / width) *
+                                                    (width - 1) / width));
+    c.Set(left + width, top + y + ripple, kBlack);
+  }
+}
+
+// Quarter arcs opening up and to the right from a dot: the echo going out.
+void DrawPingWave(Canvas& c, double s) {
+  const double cx = 14 * s;
+  const double cy = 28.5 * s;
+  const double dot = s >= 1 ? 1.6 : 0.9;
+  const double radii[] = {6 * s, 10.5 * s, 15 * s};
+  const double pen = s >= 1 ? 1.1 : 0.6;
+  for (int y = 0; y < c.size(); ++y) {
+    for (int x = 0; x < c.size(); ++x) {
+      const double dx = x + 0.5 - cx;
+      const double dy = y + 0.5 - cy;
+      const double r = std::sqrt(dx * dx + dy * dy);
+      if (r <= dot) {
+        c.Set(x, y, kRed);
+        continue;
+      }
+      if (dx < 0.5 || dy > -0.5) continue;  // only the upper right quarter
+      for (std::size_t i = 0; i < 3; ++i) {
+        if (std::fabs(r - radii[i]) <= pen) c.Set(x, y, i == 0 ? kDarkRed : kRed);
+      }
+    }
+  }
+}
+
+framework::IconImage Draw(int size) {
+  Canvas canvas(size);
+  const double scale = size / 32.0;
+  DrawPingWave(canvas, scale);
+  DrawPole(canvas, scale);
+  DrawFlag(canvas, scale);
+  return {size, size, Palette(), canvas.pixels()};
+}
+
+}  // namespace
+
+std::vector<framework::IconImage> DrawProgramIcon() { return {Draw(32), Draw(16)}; }

@@ -1,0 +1,23 @@
+#pragma once
+// Resource ids of the program.
+#define IDM_ABOUTBOX 0x0010
+#define IDD_ABOUTBOX 100
+#define IDS_ABOUTBOX 101
+#define IDD_QUILLMAR_DIALOG 102
+#define IDP_SOCKETS_INIT_FAILED 103
+#define IDR_MAINFRAME 128
+#define IDR_MENU 129
+
+#define IDC_ADDRESS 1000
+#define IDC_PING_SERVER 1001
+#define IDC_HOST 1003
+#define IDC_TRACK 1004
+#define IDC_PLAYERS 1005
+#define IDC_TYPE 1006
+#define IDC_SESSION 1007
+#define IDC_ADDRESS_LIST 1012
+#define IDC_TIME_LEFT 1015
+#define IDC_PING 1016
+#define IDC_PROGRESS 1017
+
+#define ID_ABOUT_ABOUT 32772
