@@ -1,5 +1,5 @@
 // The program icon, drawn in code: a chequered racing flag on a pole, with a
-// red ping wave spreading from the foot of the flag. The same drawing is
+// red ping wave fanning out below the flag. The same drawing is
 // made at 32 and 16 pixels, each on the pixel grid of its own size.
 #include <cmath>
 
@@ -61,7 +61,7 @@ void DrawFlag(Canvas& c, double s) {
   const int left = static_cast<int>(std::lround(6 * s));
   const int top = static_cast<int>(std::lround(3 * s));
   const int width = static_cast<int>(std::lround(22 * s));
-  const int height = static_cast<int>(std::lround(16 * s));
+  const int height = static_cast<int>(std::lround(12 * s));
   const int cell = s >= 1 ? 4 : 2;
   for (int x = 0; x < width; ++x) {
     const double t = static_cast<double>(x) / width;
@@ -80,13 +80,13 @@ void DrawFlag(Canvas& c, double s) {
   }
 }
 
-// Quarter arcs opening up and to the right from a dot: the echo going out.
+// Arcs fanning out to the right from a dot below the flag: the echo going out.
 void DrawPingWave(Canvas& c, double s) {
-  const double cx = 14 * s;
-  const double cy = 28.5 * s;
-  const double dot = s >= 1 ? 1.6 : 0.9;
-  const double radii[] = {6 * s, 10.5 * s, 15 * s};
-  const double pen = s >= 1 ? 1.1 : 0.6;
+  const double cx = 8.5 * s;
+  const double cy = 25.5 * s;
+  const double dot = s >= 1 ? 1.8 : 1.0;
+  const double radii[] = {5.5 * s, 10 * s, 14.5 * s};
+  const double pen = s >= 1 ? 1.2 : 0.75;
   for (int y = 0; y < c.size(); ++y) {
     for (int x = 0; x < c.size(); ++x) {
       const double dx = x + 0.5 - cx;
@@ -96,7 +96,7 @@ void DrawPingWave(Canvas& c, double s) {
         c.Set(x, y, kRed);
         continue;
       }
-      if (dx < 0.5 || dy > -0.5) continue;  // only the upper right quarter
+      if (dx <= 0 || std::fabs(dy) > dx * 0.85) continue;  // a fan of about 80 degrees
       for (std::size_t i = 0; i < 3; ++i) {
         if (std::fabs(r - radii[i]) <= pen) c.Set(x, y, i == 0 ? kDarkRed : kRed);
       }
