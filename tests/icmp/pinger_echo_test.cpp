@@ -1,0 +1,124 @@
+// CPinger with the real ICMP library, in private network namespaces: an
+// answering loopback, a silent host, an unreachable neighbour and a user who
+// may not open ICMP sockets.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <string>
+#include <vector>
+
+#include "icmp/pinger.h"
+#include "tests/icmp/echo_capture.h"
+#include "tests/support/netns_child.h"
+#include "tests/support/netns_namespace.h"
+#include "tests/support/netns_veth.h"
+
+namespace {
+
+using Bytes = std::vector<BYTE>;
+using Clock = std::chrono::steady_clock;
+
+const std::string kRequestText = "Vendrisk Olmaquetra Vendrisk Olmaquetra Vendrisk Olmaquetra";
+
+long long MillisecondsSince(Clock::time_point start) {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
+}
+
+void ExpectHolds(const CPingResults& record, LPCSTR address, DWORD roundTrip, BYTE ttl) {
+  EXPECT_STREQ(record.m_strReplyAddress, address);
+  EXPECT_EQ(record.m_dwRoundTripTime, roundTrip);
+  EXPECT_EQ(record.m_byTimeToLive, ttl);
+}
+
+class PingerEchoTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!netns::HaveRoot()) GTEST_SKIP() << "needs root for network namespaces and ICMP sockets";
+  }
+};
+
+TEST_F(PingerEchoTest, LoopbackAnswersAndTheWireCarriesTheTextOnly) {
+  VQ_RUN_IN_CHILD([] {
+    const netns::Namespace ns = netns::Namespace::Create();
+    const netns::ScopedEnter inside(ns);
+    icmp_test::EchoRequestCapture capture;
+    ASSERT_TRUE(capture.IsOpen());
+    CPinger pinger;
+    CPingResults record;
+    const Clock::time_point start = Clock::now();
+    ASSERT_EQ(pinger.Ping("127.0.0.1", &record, 255), 1u) << "error " << pinger.m_dwErrorCode;
+    const long long elapsedMs = MillisecondsSince(start);
+    EXPECT_STREQ(record.m_strReplyAddress, "127.0.0.1");
+    EXPECT_LE(record.m_dwRoundTripTime, static_cast<DWORD>(elapsedMs));
+    EXPECT_GT(record.m_byTimeToLive, 0);
+    EXPECT_EQ(pinger.m_dwErrorCode, 0u);
+    EXPECT_FALSE(pinger.EchoNotPermitted());
+
+    EXPECT_EQ(pinger.Ping("127.0.0.1", nullptr, 255), 1u);
+    EXPECT_EQ(pinger.Ping("127.0.0.1", &record, 1), 1u);  // the time to live asked for is not used
+    EXPECT_STREQ(record.m_strReplyAddress, "127.0.0.1");
+
+    const std::vector<icmp_test::CapturedRequest> requests = capture.Requests();
+    ASSERT_EQ(requests.size(), 3u);
+    for (const icmp_test::CapturedRequest& request : requests) {
+      EXPECT_EQ(request.data, Bytes(kRequestText.begin(), kRequestText.end()));
+      EXPECT_EQ(request.ttl, requests[0].ttl);
+    }
+  });
+}
+
+TEST_F(PingerEchoTest, SilentHostTimesOutAfterFiveSeconds) {
+  VQ_RUN_IN_CHILD([] {
+    const netns::Namespace ns = netns::Namespace::Create();
+    ns.WriteSysctl("net.ipv4.icmp_echo_ignore_all", "1");
+    const netns::ScopedEnter inside(ns);
+    CPinger pinger;
+    CPingResults record;
+    const Clock::time_point start = Clock::now();
+    EXPECT_EQ(pinger.Ping("127.0.0.1", &record, 255), 0u);
+    EXPECT_GE(MillisecondsSince(start), 4900);
+    EXPECT_EQ(pinger.m_dwErrorCode, static_cast<DWORD>(IP_REQ_TIMED_OUT));
+    EXPECT_FALSE(pinger.EchoNotPermitted());
+    ExpectHolds(record, "", 0, 0);
+  });
+}
+
+// 192.0.2.77 lies on the directly connected link but nobody owns it: the
+// neighbour lookup fails and the library stores a host-unreachable record.
+TEST_F(PingerEchoTest, UnreachableNeighbourIsAFailure) {
+  if (!netns::HaveIpTool()) GTEST_SKIP() << "needs the ip tool (iproute2) for a veth pair";
+  VQ_RUN_IN_CHILD([] {
+    const netns::Namespace host = netns::Namespace::Create();
+    const netns::Namespace peer = netns::Namespace::Create();
+    netns::AddVethPair(host, "h0", peer, "p0");
+    netns::ConfigureInterface(host, "h0", "192.0.2.1/24");
+    netns::ConfigureInterface(peer, "p0", "192.0.2.2/24");
+    const netns::ScopedEnter inside(host);
+    CPinger pinger;
+    CPingResults record;
+    record.m_strReplyAddress = "10.9.9.9";
+    record.m_dwRoundTripTime = 99;
+    record.m_byTimeToLive = 9;
+    EXPECT_EQ(pinger.Ping("192.0.2.77", &record, 255), 0u);
+    EXPECT_EQ(pinger.m_dwErrorCode, static_cast<DWORD>(IP_DEST_HOST_UNREACHABLE));
+    ExpectHolds(record, "10.9.9.9", 99, 9);
+    // The neighbour that does exist still answers.
+    EXPECT_EQ(pinger.Ping("192.0.2.2", &record, 255), 1u) << "error " << pinger.m_dwErrorCode;
+    EXPECT_STREQ(record.m_strReplyAddress, "192.0.2.2");
+  });
+}
+
+TEST_F(PingerEchoTest, RefusedIcmpSocketIsReportedAsNotPermitted) {
+  VQ_RUN_IN_CHILD([] {
+    netns::Namespace::Create().EnterPermanently();  // its ping_group_range admits nobody
+    ASSERT_TRUE(icmp_test::BecomeNobody());
+    CPinger pinger;
+    EXPECT_TRUE(pinger.EchoPermissionAdvice().IsEmpty());
+    EXPECT_EQ(pinger.Ping("127.0.0.1", nullptr, 255), 0u);
+    EXPECT_EQ(pinger.m_dwErrorCode, static_cast<DWORD>(ERROR_INVALID_HANDLE));
+    EXPECT_TRUE(pinger.EchoNotPermitted());
+    EXPECT_NE(pinger.EchoPermissionAdvice().Find("net.ipv4.ping_group_range"), -1);
+  });
+}
+
+}  // namespace
