@@ -12,6 +12,10 @@
 // No operation throws to its caller: failures answer FALSE or 0 and leave
 // the error number in m_dwErrorCode. Abstract: derived classes supply Open
 // and Prepare.
+// The socket's Read and Write by int length replace the file's UINT forms
+// for callers holding a socket; the hiding is deliberate.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Woverloaded-virtual"
 class CFileSocket : public CDummyFile {
  public:
   CFileSocket();
@@ -70,3 +74,4 @@ class CFileSocket : public CDummyFile {
   void AdoptHandle(SOCKET hSocket);
   void RecordSocketError();
 };
+#pragma GCC diagnostic pop
