@@ -24,7 +24,9 @@ class ListBoxWidget : public QListWidget {
   std::function<void()> m_onDoubleClick;
 };
 
-// Every framework control carries its id as this property.
+// Every framework control carries its id, and its place in the template
+// (the toolkit's child order is the stacking order, which differs).
 inline constexpr const char* kControlIdProperty = "vqControlId";
+inline constexpr const char* kTemplateIndexProperty = "vqTemplateIndex";
 
 }  // namespace framework

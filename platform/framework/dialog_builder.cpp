@@ -131,10 +131,12 @@ void BuildControls(CDialog& dialog, DialogWindow& window, const DialogTemplate& 
   const DialogBaseUnits units = BaseUnitsOf(window.font());
   QWidget* previousTabStop = nullptr;
   std::vector<QWidget*> groupBoxes;
+  int index = 0;
   for (const ControlTemplate& c : dialogTemplate.controls) {
     Built built = MakeControl(window, c, client);
     if (built.widget == nullptr) continue;
     PlaceControl(built.widget, c, units);
+    built.widget->setProperty(kTemplateIndexProperty, index++);
     if (c.kind == ControlKind::GroupBox) groupBoxes.push_back(built.widget);
     if (built.widget->focusPolicy() == Qt::StrongFocus) {
       if (previousTabStop != nullptr) QWidget::setTabOrder(previousTabStop, built.widget);

@@ -1,0 +1,185 @@
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTest>
+#include <gtest/gtest.h>
+#include <algorithm>
+#include <set>
+#include <string>
+
+#include "platform/framework/cstring.h"
+#include "platform/framework/dialog_template.h"
+#include "platform/framework/dialog_units.h"
+#include "platform/framework/icon_resource.h"
+#include "tests/ui/ui_test_support.h"
+#include "ui/quillmar_dlg.h"
+#include "ui/resources.h"
+
+namespace {
+
+using framework::ControlKind;
+
+struct Expected {
+  int id;
+  ControlKind kind;
+  std::string text;
+  int x, y, cx, cy;
+};
+
+const std::vector<Expected> kMainDialog = {
+    {1000, ControlKind::Edit, "", 7, 17, 66, 14},
+    {1001, ControlKind::PushButton, "Ping Server", 7, 128, 50, 14},
+    {1003, ControlKind::Edit, "", 168, 13, 91, 14},
+    {-1, ControlKind::Label, "HOST", 143, 17, 20, 8},
+    {1004, ControlKind::Edit, "", 168, 29, 91, 14},
+    {-1, ControlKind::Label, "TRACK", 140, 33, 24, 8},
+    {1005, ControlKind::Edit, "", 168, 45, 91, 14},
+    {-1, ControlKind::Label, "PLAYERS", 132, 49, 32, 8},
+    {1006, ControlKind::Edit, "", 168, 61, 91, 14},
+    {-1, ControlKind::Label, "TYPE", 145, 64, 19, 8},
+    {1007, ControlKind::Edit, "", 168, 77, 21, 14},
+    {-1, ControlKind::Label, "SESSION", 134, 80, 31, 8},
+    {-1, ControlKind::GroupBox, "Results", 117, 7, 147, 135},
+    {1012, ControlKind::ListBox, "", 7, 47, 108, 67},
+    {-1, ControlKind::Label, "Dbl-Click to Select an Address:", 8, 34, 93, 8},
+    {-1, ControlKind::Label, "Enter IP or.......", 8, 9, 42, 8},
+    {1015, ControlKind::Edit, "", 168, 93, 40, 14},
+    {-1, ControlKind::Label, "TIME_LEFT", 127, 96, 37, 8},
+    {1016, ControlKind::Edit, "", 168, 109, 40, 14},
+    {-1, ControlKind::Label, "PING", 147, 112, 17, 8},
+    {1017, ControlKind::ProgressBar, "", 169, 128, 90, 8},
+    {-1, ControlKind::Label, "Progress", 129, 128, 29, 8},
+};
+
+ControlKind KindOf(const QWidget* w) {
+  if (dynamic_cast<const QLineEdit*>(w) != nullptr) return ControlKind::Edit;
+  if (dynamic_cast<const QPushButton*>(w) != nullptr) return ControlKind::PushButton;
+  if (dynamic_cast<const QGroupBox*>(w) != nullptr) return ControlKind::GroupBox;
+  if (dynamic_cast<const QListWidget*>(w) != nullptr) return ControlKind::ListBox;
+  if (dynamic_cast<const QProgressBar*>(w) != nullptr) return ControlKind::ProgressBar;
+  return ControlKind::Label;
+}
+
+std::string TextOf(const QWidget* w) {
+  if (auto* label = dynamic_cast<const QLabel*>(w)) return label->text().toStdString();
+  if (auto* button = dynamic_cast<const QPushButton*>(w)) return button->text().toStdString();
+  if (auto* group = dynamic_cast<const QGroupBox*>(w)) return group->title().toStdString();
+  if (auto* edit = dynamic_cast<const QLineEdit*>(w)) return edit->text().toStdString();
+  return "";
+}
+
+class UiResourcesTest : public ::testing::Test {
+ protected:
+  void SetUp() override { RegisterQuillmarResources(); }
+};
+
+TEST_F(UiResourcesTest, MainDialogHasEveryControlInTemplateOrderWhereTheTableSays) {
+  CQuillmarDlg dialog;
+  ASSERT_TRUE(dialog.Create(IDD_QUILLMAR_DIALOG));
+  QWidget* client = ui_test::ClientArea(dialog);
+  const framework::DialogBaseUnits units = framework::BaseUnitsOf(dialog.widget()->font());
+  std::vector<QWidget*> controls;
+  for (QObject* child : client->children()) {
+    if (auto* w = dynamic_cast<QWidget*>(child); w != nullptr && w->property("vqControlId").isValid()) controls.push_back(w);
+  }
+  std::sort(controls.begin(), controls.end(), [](QWidget* a, QWidget* b) {
+    return a->property("vqTemplateIndex").toInt() < b->property("vqTemplateIndex").toInt();
+  });
+  ASSERT_EQ(controls.size(), kMainDialog.size());
+  for (std::size_t i = 0; i < kMainDialog.size(); ++i) {
+    const Expected& e = kMainDialog[i];
+    QWidget* w = controls[i];
+    SCOPED_TRACE(e.text + " #" + std::to_string(i));
+    EXPECT_EQ(w->property("vqControlId").toInt(), e.id);
+    EXPECT_EQ(KindOf(w), e.kind);
+    EXPECT_EQ(TextOf(w), e.text);
+    const QRect r = framework::DialogUnitsToPixels(e.x, e.y, e.cx, e.cy, units);
+    EXPECT_EQ(w->x(), r.x());
+    EXPECT_EQ(w->y(), r.y());
+    EXPECT_EQ(w->height(), r.height());
+    if (e.kind == ControlKind::Label) {
+      EXPECT_GE(w->width(), r.width());  // labels may widen to show their whole text
+      EXPECT_LE(w->x() + w->width(), framework::DialogUnitsToPixels(168, 0, 0, 0, units).x() + 2);
+    } else {
+      EXPECT_EQ(w->width(), r.width());
+    }
+  }
+  EXPECT_EQ(dialog.widget()->windowTitle(), QStringLiteral("Veloxa Quillmar"));
+  EXPECT_EQ(client->size(), framework::DialogUnitsToPixels(0, 0, 274, 149, units).size());
+  EXPECT_TRUE(dialog.widget()->windowFlags().testFlag(Qt::Window));  // its own task-bar entry
+  EXPECT_EQ(dialog.widget()->minimumSize(), dialog.widget()->maximumSize());
+  EXPECT_TRUE(static_cast<QPushButton*>(ui_test::ControlWidget(dialog, IDC_PING_SERVER))->isDefault());
+}
+
+TEST_F(UiResourcesTest, TabOrderIsTemplateOrderAndFocusStartsInTheAddress) {
+  CQuillmarDlg dialog;
+  ASSERT_TRUE(dialog.Create(IDD_QUILLMAR_DIALOG));
+  QApplication::setActiveWindow(dialog.widget());
+  ASSERT_TRUE(QTest::qWaitForWindowActive(dialog.widget()));
+  std::vector<int> order;
+  for (int i = 0; i < 11; ++i) {
+    QWidget* focus = QApplication::focusWidget();
+    ASSERT_NE(focus, nullptr);
+    order.push_back(focus->property("vqControlId").toInt());
+    QTest::keyClick(focus, Qt::Key_Tab);
+  }
+  EXPECT_EQ(order, (std::vector<int>{1000, 1001, 1003, 1004, 1005, 1006, 1007, 1012, 1015, 1016, 1000}));
+}
+
+TEST_F(UiResourcesTest, AboutBoxMenuAndStrings) {
+  const framework::DialogTemplate* about = framework::FindDialogTemplate(IDD_ABOUTBOX);
+  ASSERT_NE(about, nullptr);
+  EXPECT_STREQ(about->caption, "About Veloxa Quillmar");
+  EXPECT_EQ(about->cx, 217);
+  EXPECT_EQ(about->cy, 67);
+  ASSERT_EQ(about->controls.size(), 3u);
+  EXPECT_EQ(about->controls[0].kind, ControlKind::Icon);
+  EXPECT_EQ(about->controls[0].imageId, static_cast<UINT>(IDR_MAINFRAME));
+  EXPECT_EQ(std::make_pair(about->controls[0].x, about->controls[0].y), std::make_pair(13, 17));
+  EXPECT_STREQ(about->controls[1].text, "Veloxa Quillmar");
+  EXPECT_EQ(std::make_pair(about->controls[1].x, about->controls[1].y), std::make_pair(40, 10));
+  const framework::ControlTemplate& ok = about->controls[2];
+  EXPECT_EQ(ok.id, IDOK);
+  EXPECT_STREQ(ok.text, "OK");
+  EXPECT_EQ((std::vector<int>{ok.x, ok.y, ok.cx, ok.cy}), (std::vector<int>{178, 7, 32, 14}));
+  EXPECT_NE(ok.style & BS_DEFPUSHBUTTON, 0u);
+
+  const framework::MenuTemplate* menu = framework::FindMenuTemplate(IDR_MENU);
+  ASSERT_NE(menu, nullptr);
+  ASSERT_EQ(menu->items.size(), 1u);
+  EXPECT_STREQ(menu->items[0].text, "&About");
+  ASSERT_EQ(menu->items[0].popup.size(), 1u);
+  EXPECT_STREQ(menu->items[0].popup[0].text, "&About");
+  EXPECT_EQ(menu->items[0].popup[0].id, 32772u);
+
+  CString text;
+  ASSERT_TRUE(text.LoadString(IDS_ABOUTBOX));
+  EXPECT_EQ(text, "&About VeloxaQuillmar");
+  ASSERT_TRUE(text.LoadString(IDP_SOCKETS_INIT_FAILED));
+  EXPECT_EQ(text, "Windows sockets initialization failed.");
+}
+
+TEST_F(UiResourcesTest, ProgramIconIsDrawnAtBothSizesIn256Colours) {
+  const std::vector<framework::IconImage> images = DrawProgramIcon();
+  ASSERT_EQ(images.size(), 2u);
+  for (const framework::IconImage& image : images) {
+    SCOPED_TRACE(image.width);
+    EXPECT_EQ(image.width, image.height);
+    EXPECT_EQ(image.palette.size(), 256u);
+    ASSERT_EQ(image.pixels.size(), static_cast<std::size_t>(image.width * image.height));
+    const std::set<BYTE> used(image.pixels.begin(), image.pixels.end());
+    EXPECT_GE(used.size(), 6u);  // flag, pole, knob and wave colours, not a blank
+    EXPECT_EQ(used.count(0), 1u);  // a transparent surround
+    std::size_t opaque = 0;
+    for (BYTE index : image.pixels) opaque += (image.palette[index] >> 24) != 0 ? 1 : 0;
+    EXPECT_GT(opaque, image.pixels.size() / 3);
+  }
+  EXPECT_EQ(images[0].width, 32);
+  EXPECT_EQ(images[1].width, 16);
+  EXPECT_NE(framework::LoadIconResource(IDR_MAINFRAME), nullptr);
+}
+
+}  // namespace

@@ -1,0 +1,33 @@
+#pragma once
+#include <QApplication>
+#include <QWidget>
+#include <vector>
+
+#include "platform/framework/cdialog.h"
+#include "ui/resource.h"
+
+namespace ui_test {
+
+inline QWidget* ControlWidget(const CWnd& dialog, int id) {
+  CWnd* control = dialog.GetDlgItem(id);
+  return control != nullptr ? control->widget() : nullptr;
+}
+
+// The dialog's client area: the parent of its controls.
+inline QWidget* ClientArea(const CWnd& dialog) { return ControlWidget(dialog, IDC_ADDRESS)->parentWidget(); }
+
+// Ends every modal dialog as soon as it is shown and records its template.
+class ModalRecorder {
+ public:
+  ModalRecorder()
+      : m_hook([this](CDialog& dialog) {
+          opened.push_back(dialog.templateId());
+          dialog.EndDialog(IDOK);
+        }) {}
+  std::vector<UINT> opened;
+
+ private:
+  framework::ScopedModalDialogHook m_hook;
+};
+
+}  // namespace ui_test
