@@ -4,6 +4,8 @@
 #include "platform/framework/cstring.h"
 #include "ui/resource.h"
 
+class CPinger;
+
 // The main dialog: the server address, the list of saved addresses, the
 // result fields and the progress bar. Every writer of a field follows its
 // assignment with UpdateData(FALSE), so the field reaches the screen at once.
@@ -23,6 +25,9 @@ class CQuillmarDlg : public CDialog {
   CString m_strTrack;
   CString m_strTimeLeft;
   CString m_strPing;
+
+  // TRUE when the last "Ping Server" decoded a status reply from the server.
+  BOOL StatusReplyDecoded() const { return m_bStatusReplyDecoded; }
 
  protected:
   HICON m_hIcon;
@@ -44,8 +49,14 @@ class CQuillmarDlg : public CDialog {
  private:
   // The server query behind "Ping Server" (quillmar_dlg_query.cpp).
   void QueryServer();
+  void EmptyResultFields();
+  void ReportEchoFailure(const CPinger& pinger);
+  void SetProgressRange();
+  void SetProgress(int nPos);
   // The address book (quillmar_dlg_address_book.cpp): reading "address.ini"
   // into the list while the dialog initialises, and taking the chosen line.
   void LoadAddressBook();
   void TakeChosenAddress();
+
+  BOOL m_bStatusReplyDecoded = FALSE;
 };
