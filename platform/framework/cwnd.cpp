@@ -72,6 +72,11 @@ CWnd* CWnd::GetDlgItem(int nID) const {
   return it != m_children.end() && it->second->widget() != nullptr ? it->second.get() : nullptr;
 }
 
+LRESULT CWnd::SendDlgItemMessage(int nID, UINT message, WPARAM wParam, LPARAM lParam) {
+  CWnd* control = GetDlgItem(nID);
+  return control != nullptr ? control->SendMessage(message, wParam, lParam) : 0;
+}
+
 void CWnd::SetWindowText(LPCSTR lpszString) { framework::SetWidgetText(widget(), CString(lpszString)); }
 
 void CWnd::GetWindowText(CString& rString) const { rString = framework::WidgetText(widget()); }

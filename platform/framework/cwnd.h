@@ -28,6 +28,8 @@ class CWnd : public CCmdTarget {
   HWND GetSafeHwnd() const;
   int GetDlgCtrlID() const { return m_nControlId; }
   CWnd* GetDlgItem(int nID) const;  // null when the window has no such control
+  // SendMessage to control nID; 0 when there is no such control.
+  LRESULT SendDlgItemMessage(int nID, UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
 
   void SetWindowText(LPCSTR lpszString);
   void GetWindowText(CString& rString) const;

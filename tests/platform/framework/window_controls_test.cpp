@@ -103,6 +103,9 @@ TEST_F(WindowControlsTest, ProgressBarRangePositionAndClamping) {
   EXPECT_EQ(bar->value(), 75);
   progress.SetPos(250);
   EXPECT_EQ(progress.GetPos(), 100);
+  EXPECT_EQ(dialog.SendDlgItemMessage(kProgress, PBM_SETPOS, 30), 100);  // the message form
+  EXPECT_EQ(progress.GetPos(), 30);
+  EXPECT_EQ(dialog.SendDlgItemMessage(999, PBM_SETPOS, 30), 0);
   progress.SetRange(10, 20);
   progress.SetPos(0);
   EXPECT_EQ(progress.GetPos(), 10);
