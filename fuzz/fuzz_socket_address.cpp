@@ -38,8 +38,18 @@ bool IsAllDigitsAndDots(const std::string& text) {
   return std::all_of(text.begin(), text.end(), [](char c) { return c == '.' || (c >= '0' && c <= '9'); });
 }
 
+// Names in the domain "invalid" are refused before anything else, dotted
+// forms included ("1.2.3.4 x.invalid").
+bool IsInInvalidDomain(std::string name) {
+  for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  if (!name.empty() && name.back() == '.') name.pop_back();
+  return name == "invalid" || (name.size() > kRefusedSuffix.size() && name.ends_with(kRefusedSuffix));
+}
+
+// A text that the sockets library answers itself as an address.
 bool IsDottedForm(const std::string& text) {
   const std::string seen = text.substr(0, kResolverLimit);
+  if (IsInInvalidDomain(seen)) return false;
   return g_pSocketApi->inet_addr(seen.c_str()) != INADDR_NONE || seen == "255.255.255.255";
 }
 

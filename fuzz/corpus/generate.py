@@ -189,6 +189,43 @@ def socket_address_cases():
     return cases
 
 
+# --- address book: the bytes of "address.ini" -------------------------------
+
+def record(slot, address, description):
+    address, description = address[:17], description[:20]
+    return (f"entry{slot}" + " " * 13 + address.ljust(17) + " " * 34 + "\r\n" + description.ljust(20) + "\r\n").encode("latin-1")
+
+
+def address_book_cases():
+    in_gap = bytearray(record(0, "192.0.2.1", "198.51.100.77 = abc"))
+    in_gap[53:59] = b"entry1"
+    short = b"entry0" + b"-" * 13 + b"192.0.2.10" + b" " * 7 + b"." * 34 + b"\r\nShort=x\r\nentry1"
+    nine = b"".join(record(i, f"192.0.2.{i}", f"Server {i}  = x") for i in range(9))
+    return [
+        ("one-record", record(3, " \t 192.0.2.7\r\n ", "Test server seven = ") + b"tail"),
+        ("not-listed", record(0, "", "blank") + record(1, "   \t\n", "white space only")
+         + record(2, "game.example", "host name") + record(3, " -1.2.3.4", "sign")
+         + record(4, "\xb2.0.0.1", "Latin-1 superscript two") + record(5, "9", "digit")
+         + record(6, "0x7f.1", "leading zero digit")),
+        ("only-slot-4", record(4, "127.0.0.1", "only record")),
+        ("first-occurrence", bytes(in_gap) + b"my" + record(2, "192.0.2.2", "in a word")
+         + record(1, "192.0.2.99", "later") + b"ENTRY3" + b" " * 13 + b"192.0.2.3"),
+        ("cut-fields", short + b"=.............."),
+        ("cut-at-75", short[:75]),
+        ("key-only", b"entry0"),
+        ("empty", b""),
+        ("nul-in-description", record(0, "1.2.3.4", "a\0b")),
+        ("nul-early", b"entry\0" + record(0, "1.2.3.4", "x")),
+        ("sorted-duplicates", record(0, "203.0.113.5", "b") + record(1, "198.51.100.2", "z")
+         + record(2, "203.0.113.5", "b") + record(3, "10.0.0.1", "x")
+         + record(4, "198.51.100.2", "Y") + record(5, "10.0.0.1", "X")),
+        ("nine-records", nine),
+        ("beyond-2048", b"#" * 2040 + record(8, "192.0.2.8", "too far")),
+        ("equals-cases", b"192.0.2.1 \t\r\n = Test"),
+    ]
+
+
+write("address_book", address_book_cases())
 write("status_reply", status_reply_cases())
 write("echo_reply", echo_reply_cases())
 write("ping_results", ping_results_cases())
