@@ -4,3 +4,8 @@
 class QApplication;
 
 int RunFromCommandLine(QApplication& qtApp);
+
+// Called before the toolkit starts. --query runs without a display, its
+// dialog made on the offscreen platform, and its standard error carries the
+// dialog's messages only.
+void PrepareToolkit(int argc, char** argv);

@@ -10,6 +10,7 @@
 CQuillmarApp theApp;
 
 int main(int argc, char** argv) {
+  PrepareToolkit(argc, argv);
   QApplication qtApp(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Veloxa Quillmar"));
   QApplication::setApplicationVersion(QStringLiteral(VQ_VERSION));

@@ -1,0 +1,87 @@
+#include "ui/query_runner.h"
+
+#include "platform/framework/message_box.h"
+#include "platform/kernel/blocking_hook.h"
+#include "platform/winsock/winsock.h"
+#include "ui/quillmar_dlg.h"
+
+namespace {
+
+// Answers every message box with OK and passes its text on, for as long as
+// it lives; the handler before it comes back afterwards.
+class MessageCollector {
+ public:
+  MessageCollector(std::vector<CString>& messages, const std::function<void(const CString&)>& onMessage)
+      : m_previous(framework::SetMessageBoxHandler([&messages, onMessage](const framework::MessageBoxRequest& box) {
+          messages.push_back(box.text);
+          if (onMessage) onMessage(box.text);
+          return IDOK;
+        })) {}
+  ~MessageCollector() { framework::SetMessageBoxHandler(m_previous); }
+  MessageCollector(const MessageCollector&) = delete;
+  MessageCollector& operator=(const MessageCollector&) = delete;
+
+ private:
+  framework::MessageBoxHandler m_previous;
+};
+
+// The sockets library for the run. Start-ups are counted by the library,
+// so a program that has started it already keeps it running afterwards.
+class SocketsForRun {
+ public:
+  SocketsForRun() {
+    WSADATA data{};
+    m_bStarted = WSAStartup(MAKEWORD(1, 1), &data) == 0;
+  }
+  ~SocketsForRun() {
+    if (m_bStarted) WSACleanup();
+  }
+  SocketsForRun(const SocketsForRun&) = delete;
+  SocketsForRun& operator=(const SocketsForRun&) = delete;
+  bool started() const { return m_bStarted; }
+
+ private:
+  bool m_bStarted = false;
+};
+
+void PressPingServer(CQuillmarDlg& dialog) {
+  dialog.SendMessage(WM_COMMAND, MAKEWPARAM(IDC_PING_SERVER, BN_CLICKED), 0);
+}
+
+void CollectFields(const CQuillmarDlg& dialog, ServerQueryOutcome& outcome) {
+  outcome.strAddress = dialog.m_strAddress;
+  outcome.strPing = dialog.m_strPing;
+  outcome.strHost = dialog.m_strHost;
+  outcome.strTrack = dialog.m_strTrack;
+  outcome.strPlayers = dialog.m_strPlayers;
+  outcome.strType = dialog.m_strType;
+  outcome.strSession = dialog.m_strSession;
+  outcome.strTimeLeft = dialog.m_strTimeLeft;
+  outcome.detected = dialog.StatusReplyDecoded() != FALSE;
+}
+
+}  // namespace
+
+ServerQueryOutcome RunServerQuery(const CString& strAddress, const ServerQueryHooks& hooks) {
+  ServerQueryOutcome outcome;
+  outcome.strAddress = strAddress;
+  const MessageCollector collector(outcome.messages, hooks.onMessage);
+  const SocketsForRun sockets;
+  if (!sockets.started()) {
+    AfxMessageBox(IDP_SOCKETS_INIT_FAILED, MB_OK);
+    return outcome;
+  }
+
+  CQuillmarDlg dialog;
+  if (!dialog.Create(IDD_QUILLMAR_DIALOG)) return outcome;
+  // The dialog's first paint takes the address from the list selection, as
+  // every repaint does; it has happened before the address is typed in.
+  kernel::CallBlockingHook();
+  dialog.m_strAddress = strAddress;
+  dialog.UpdateData(FALSE);
+  PressPingServer(dialog);
+  CollectFields(dialog, outcome);
+  if (hooks.onFinished) hooks.onFinished(dialog);
+  dialog.DestroyWindow();
+  return outcome;
+}

@@ -1,0 +1,36 @@
+#pragma once
+#include <functional>
+#include <vector>
+
+#include "platform/framework/cstring.h"
+
+class CQuillmarDlg;
+
+// What one "Ping Server" left in the main dialog.
+struct ServerQueryOutcome {
+  CString strAddress;
+  CString strPing;
+  CString strHost;
+  CString strTrack;
+  CString strPlayers;
+  CString strType;
+  CString strSession;
+  CString strTimeLeft;
+  std::vector<CString> messages;  // the texts of its message boxes, in the order shown
+  bool detected = false;          // a status reply was decoded
+};
+
+struct ServerQueryHooks {
+  // Called with each message-box text as the box would open; the box is
+  // answered with OK at once.
+  std::function<void(const CString&)> onMessage;
+  // Called with the dialog once the query has ended, before it is destroyed.
+  std::function<void(CQuillmarDlg&)> onFinished;
+};
+
+// Runs the query command of the main dialog for one address without a user:
+// starts the sockets library, makes the dialog modeless, puts the address
+// into its address field, presses "Ping Server" through the dialog's
+// message map (so the framework's guard reports the socket errors, as in
+// the program) and collects what the dialog shows.
+ServerQueryOutcome RunServerQuery(const CString& strAddress, const ServerQueryHooks& hooks = {});
