@@ -86,6 +86,8 @@ std::shared_ptr<EchoSocket> EchoSocket::Open(OpenFailureInfo& failure) {
 EchoSocket::EchoSocket(int fd, EchoSocketKind kind, std::uint16_t identifier)
     : m_fd(fd), m_kind(kind), m_identifier(identifier) {}
 
-EchoSocket::~EchoSocket() { ::close(m_fd); }
+EchoSocket::~EchoSocket() {
+  if (m_fd >= 0) ::close(m_fd);
+}
 
 }  // namespace icmp

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "platform/icmp/echo_handles.h"
+#include "platform/icmp/echo_helper_location.h"
 #include "platform/icmp/open_failure_record.h"
 
 namespace icmp {
@@ -19,8 +20,9 @@ std::string OpenFailureAdvice(const OpenFailureInfo& failure) {
     case OpenFailure::None: return {};
     case OpenFailure::NotPermitted:
       return "ICMP sockets are not permitted for this user. Allow them by adding one of the user's groups to "
-             "the range in the sysctl setting net.ipv4.ping_group_range, or give the program the cap_net_raw "
-             "capability (setcap cap_net_raw+ep on the program file).";
+             "the range in the sysctl setting net.ipv4.ping_group_range, or give the echo helper the "
+             "cap_net_raw capability (setcap cap_net_raw+ep " +
+             InstalledEchoHelperPath() + ").";
     case OpenFailure::Unsupported: return "This system does not support ICMP sockets.";
     case OpenFailure::OutOfResources: return "No ICMP socket could be opened: the system is out of resources.";
     case OpenFailure::Other: break;

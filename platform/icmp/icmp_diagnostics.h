@@ -31,6 +31,7 @@ enum class EchoSocketKind {
   None,          // not a live echo handle
   Unprivileged,  // SOCK_DGRAM ICMP socket, admitted by net.ipv4.ping_group_range
   Raw,           // SOCK_RAW ICMP socket, needs CAP_NET_RAW
+  Helper,        // the raw socket of quillmar-echo-helper, which has CAP_NET_RAW
 };
 
 EchoSocketKind SocketKindOf(HANDLE echoHandle);

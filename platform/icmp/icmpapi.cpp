@@ -6,6 +6,8 @@
 
 #include "platform/icmp/echo_exchange.h"
 #include "platform/icmp/echo_handles.h"
+#include "platform/icmp/echo_helper_location.h"
+#include "platform/icmp/echo_helper_process.h"
 #include "platform/icmp/echo_reply_record.h"
 #include "platform/icmp/open_failure_record.h"
 #include "platform/kernel/last_error.h"
@@ -38,6 +40,15 @@ HANDLE IcmpCreateFile() {
     icmp::OpenFailureInfo failure;
     std::shared_ptr<icmp::EchoSocket> socket = icmp::EchoSocket::Open(failure);
     const int openErrno = errno;
+    // Neither socket is ours to open: the helper, which has the capability
+    // for a raw socket, may open one for us. The errno values stay recorded
+    // to tell why it was needed.
+    if (!socket && failure.reason == icmp::OpenFailure::NotPermitted) {
+      if (auto helper = icmp::EchoHelperProcess::Start(icmp::EchoHelperCandidates())) {
+        socket = std::make_shared<icmp::EchoSocket>(std::move(helper));
+        failure.reason = icmp::OpenFailure::None;
+      }
+    }
     icmp::RecordOpenFailure(failure);
     if (!socket) {
       SetLastError(kernel::SystemErrorFromErrno(openErrno));
@@ -78,6 +89,7 @@ DWORD IcmpSendEcho(HANDLE IcmpHandle, IPAddr DestinationAddress, LPVOID RequestD
     request.options = RequestOptions;
     request.timeoutMs = Timeout;
     std::lock_guard lock(socket->exchangeMutex());
+    if (icmp::EchoHelperProcess* helper = socket->helper()) return helper->Exchange(request, ReplyBuffer, ReplySize);
     return icmp::ExchangeEcho(*socket, request, ReplyBuffer, ReplySize);
   } catch (const std::bad_alloc&) {
     SetLastError(IP_NO_RESOURCES);

@@ -1,0 +1,99 @@
+#pragma once
+// The messages between the ICMP library and quillmar-echo-helper, the small
+// program that holds a raw ICMP socket for users who may not open one. They
+// travel over a stream socket pair (a two-way pipe); all numbers are
+// little-endian, addresses are the four bytes of the IPv4 address in
+// network order.
+//
+// Hello, once, from the helper after it has opened its socket and dropped
+// its capabilities (8 bytes):
+//   0 u32 magic "QEHH"   4 u32 errno of the socket open, 0 when it opened
+// Request, from the library (20 bytes, then the data):
+//   0 u32 magic "QEHQ"   4 u16 version 1   6 u16 data length (<= 1024)
+//   8 4 bytes destination   12 u32 timeout ms (<= 60000)
+//   16 u8 time to live (0: default)   17 u8 type of service
+//   18 u8 flags (only IP_FLAG_DF)     19 u8 reserved, 0
+// Reply, from the helper (16 bytes, then the record):
+//   0 u32 magic "QEHA"   4 u32 count (0 or 1)   8 u32 last error
+//   12 u16 record length (0 when count is 0)   14 u16 reserved, 0
+//   16 the ICMP_ECHO_REPLY record and the echoed bytes, as IcmpSendEcho
+//      stores them
+// A request that breaks the framing (magic, version, length, reserved byte)
+// gets a reply with ERROR_INVALID_PARAMETER and the helper ends.
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <vector>
+
+namespace icmp::helper {
+
+constexpr std::uint32_t kHelloMagic = 0x48484551;    // "QEHH"
+constexpr std::uint32_t kRequestMagic = 0x51484551;  // "QEHQ"
+constexpr std::uint32_t kReplyMagic = 0x41484551;    // "QEHA"
+constexpr std::uint16_t kVersion = 1;
+
+constexpr std::size_t kHelloSize = 8;
+constexpr std::size_t kRequestHeaderSize = 20;
+constexpr std::size_t kReplyHeaderSize = 16;
+
+constexpr std::size_t kMaxDataSize = 1024;
+constexpr std::uint32_t kMaxTimeoutMs = 60000;
+// Record and echoed data: the largest reply record a request can cause.
+constexpr std::size_t kMaxRecordSize = 28 + kMaxDataSize;
+
+struct Hello {
+  int openErrno = 0;
+};
+
+struct Request {
+  std::uint32_t destination = 0;  // network order
+  std::vector<std::uint8_t> data;
+  std::uint32_t timeoutMs = 0;
+  std::uint8_t ttl = 0;
+  std::uint8_t tos = 0;
+  std::uint8_t flags = 0;
+};
+
+struct RequestHeader {
+  std::uint16_t dataSize = 0;
+  Request fields;  // everything but the data
+};
+
+struct Reply {
+  std::uint32_t count = 0;
+  std::uint32_t lastError = 0;
+  std::vector<std::uint8_t> record;  // empty when count is 0
+};
+
+struct ReplyHeader {
+  std::uint32_t count = 0;
+  std::uint32_t lastError = 0;
+  std::uint16_t recordSize = 0;
+};
+
+using Bytes = std::span<const std::uint8_t>;
+
+std::array<std::uint8_t, kHelloSize> EncodeHello(const Hello& hello);
+std::optional<Hello> DecodeHello(Bytes bytes);
+
+// Encoding refuses data longer than kMaxDataSize (returns empty).
+std::vector<std::uint8_t> EncodeRequest(const Request& request);
+// Checks the framing only: magic, version, length and reserved byte.
+std::optional<RequestHeader> DecodeRequestHeader(Bytes header);
+
+std::vector<std::uint8_t> EncodeReply(const Reply& reply);
+// Checks the framing and that the record length fits the count.
+std::optional<ReplyHeader> DecodeReplyHeader(Bytes header);
+
+// The sense of a framed request: ERROR_SUCCESS, or the last error to answer
+// with (IP_BAD_DESTINATION for addresses no echo may go to,
+// ERROR_INVALID_PARAMETER for a time-out over the limit or unknown flags).
+std::uint32_t CheckRequest(const Request& request);
+
+// "This network" (0.0.0.0/8), multicast (224/4), reserved and the limited
+// broadcast (240/4): no echo request is sent there.
+bool IsRefusedDestination(std::uint32_t destination);
+
+}  // namespace icmp::helper
