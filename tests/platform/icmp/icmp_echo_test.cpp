@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/icmp/echo_helper_location.h"
 #include "platform/icmp/icmp_diagnostics.h"
 #include "platform/icmp/icmpapi.h"
 #include "platform/kernel/blocking_hook.h"
@@ -272,6 +273,7 @@ TEST(IcmpEchoPermissions, RefusedSocketsAreReportedWithAdvice) {
   VQ_RUN_IN_CHILD([] {
     netns::Namespace::Create().EnterPermanently();  // its ping_group_range admits nobody
     BecomeNobody();
+    const icmp::ScopedEchoHelperPath noHelper("");  // an installed helper could step in
     EXPECT_EQ(IcmpCreateFile(), INVALID_HANDLE_VALUE);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
     const icmp::OpenFailureInfo failure = icmp::LastOpenFailure();

@@ -1,0 +1,173 @@
+// The ICMP library's use of quillmar-echo-helper: an ordinary user in a
+// namespace that refuses unprivileged ICMP sockets gets echo handles served
+// by the helper, and the library cleans up after it.
+#include <arpa/inet.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "platform/icmp/echo_helper_location.h"
+#include "platform/icmp/icmp_diagnostics.h"
+#include "platform/icmp/icmpapi.h"
+#include "platform/kernel/last_error.h"
+#include "tests/platform/icmp/echo_helper_fixture.h"
+#include "tests/support/netns_child.h"
+
+namespace {
+
+using echo_helper_test::HelperCopy;
+using Bytes = std::vector<std::uint8_t>;
+
+const Bytes kPayload = [] {
+  const std::string text = "Vendrisk Olmaquetra Vendrisk Olmaquetra Vendrisk Olmaquetra";
+  return Bytes(text.begin(), text.end());
+}();
+
+std::uint32_t Ipv4(const char* text) {
+  in_addr address{};
+  inet_pton(AF_INET, text, &address);
+  return address.s_addr;
+}
+
+struct EchoCall {
+  DWORD count = 0;
+  DWORD lastError = 0;
+  Bytes buffer;
+  ICMP_ECHO_REPLY Record() const {
+    ICMP_ECHO_REPLY record{};
+    std::memcpy(&record, buffer.data(), sizeof record);
+    return record;
+  }
+};
+
+EchoCall Echo(HANDLE handle, const char* destination, DWORD timeoutMs, PIP_OPTION_INFORMATION options = nullptr) {
+  EchoCall call;
+  call.buffer.assign(sizeof(ICMP_ECHO_REPLY) + kPayload.size(), 0);
+  SetLastError(0);
+  call.count = IcmpSendEcho(handle, Ipv4(destination), const_cast<std::uint8_t*>(kPayload.data()),
+                            static_cast<WORD>(kPayload.size()), options, call.buffer.data(),
+                            static_cast<DWORD>(call.buffer.size()), timeoutMs);
+  call.lastError = GetLastError();
+  return call;
+}
+
+void ExpectNoChildLeft() {
+  EXPECT_TRUE(echo_helper_test::ChildrenOfThisProcess().empty()) << "the helper was not reaped";
+}
+
+class EchoHelperClientTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!netns::HaveRoot()) GTEST_SKIP() << "needs root to give the helper cap_net_raw and to make namespaces";
+    m_copy = std::make_unique<HelperCopy>(true);
+    if (!m_copy->skipReason().empty()) GTEST_SKIP() << m_copy->skipReason();
+  }
+  const std::string& helperPath() const { return m_copy->path(); }
+
+ private:
+  std::unique_ptr<HelperCopy> m_copy;
+};
+
+TEST_F(EchoHelperClientTest, OrdinaryUserGetsARealRoundTripThroughTheHelper) {
+  const std::string path = helperPath();
+  VQ_RUN_IN_CHILD([&] {
+    const netns::Namespace ns = echo_helper_test::NamespaceWithoutPingGroup();
+    echo_helper_test::BecomeOrdinaryUserIn(ns);
+    const icmp::ScopedEchoHelperPath useCopy(path);
+    const HANDLE handle = IcmpCreateFile();
+    ASSERT_NE(handle, INVALID_HANDLE_VALUE) << "last error " << GetLastError();
+    EXPECT_EQ(icmp::SocketKindOf(handle), icmp::EchoSocketKind::Helper);
+    const icmp::OpenFailureInfo opened = icmp::LastOpenFailure();
+    EXPECT_EQ(opened.reason, icmp::OpenFailure::None);
+    EXPECT_NE(opened.unprivilegedErrno, 0) << "the in-process attempt is still on record";
+
+    for (int round = 0; round < 2; ++round) {  // one helper serves the handle's every echo
+      const EchoCall call = Echo(handle, "127.0.0.1", 5000);
+      ASSERT_EQ(call.count, 1u) << "last error " << call.lastError;
+      const ICMP_ECHO_REPLY r = call.Record();
+      EXPECT_EQ(r.Status, IP_SUCCESS);
+      EXPECT_EQ(r.Address, Ipv4("127.0.0.1"));
+      EXPECT_EQ(r.DataSize, kPayload.size());
+      EXPECT_EQ(r.Data, sizeof(ICMP_ECHO_REPLY));
+      EXPECT_GT(r.Options.Ttl, 0);
+      EXPECT_EQ(Bytes(call.buffer.begin() + r.Data, call.buffer.end()), kPayload);
+    }
+    const std::vector<pid_t> helpers = echo_helper_test::ChildrenOfThisProcess();
+    ASSERT_EQ(helpers.size(), 1u);
+    EXPECT_EQ(echo_helper_test::CapabilitiesOf(helpers[0]).effective, 0u);
+
+    EXPECT_TRUE(IcmpCloseHandle(handle));
+    ExpectNoChildLeft();
+  });
+}
+
+TEST_F(EchoHelperClientTest, RequestsTheHelperDoesNotTakeFailBeforeReachingIt) {
+  const std::string path = helperPath();
+  VQ_RUN_IN_CHILD([&] {
+    const netns::Namespace ns = echo_helper_test::NamespaceWithoutPingGroup();
+    echo_helper_test::BecomeOrdinaryUserIn(ns);
+    const icmp::ScopedEchoHelperPath useCopy(path);
+    const HANDLE handle = IcmpCreateFile();
+    ASSERT_NE(handle, INVALID_HANDLE_VALUE);
+    UCHAR routerAlert[4] = {0x94, 0x04, 0, 0};
+    IP_OPTION_INFORMATION withIpOptions{64, 0, 0, sizeof routerAlert, routerAlert};
+    const EchoCall options = Echo(handle, "127.0.0.1", 1000, &withIpOptions);
+    EXPECT_EQ(options.count, 0u);
+    EXPECT_EQ(options.lastError, IP_BAD_OPTION);
+    const EchoCall tooLong = Echo(handle, "127.0.0.1", 60001);
+    EXPECT_EQ(tooLong.count, 0u);
+    EXPECT_EQ(tooLong.lastError, static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+    const EchoCall multicast = Echo(handle, "224.0.0.1", 1000);
+    EXPECT_EQ(multicast.count, 0u);
+    EXPECT_EQ(multicast.lastError, IP_BAD_DESTINATION) << "the helper's own refusal comes back";
+    IP_OPTION_INFORMATION ttlOnly{64, 0, IP_FLAG_DF, 0, nullptr};
+    EXPECT_EQ(Echo(handle, "127.0.0.1", 5000, &ttlOnly).count, 1u) << "the handle still works";
+    EXPECT_TRUE(IcmpCloseHandle(handle));
+    ExpectNoChildLeft();
+  });
+}
+
+TEST_F(EchoHelperClientTest, AHelperThatDiesLeavesTheHandleFailingCleanly) {
+  const std::string path = helperPath();
+  VQ_RUN_IN_CHILD([&] {
+    const netns::Namespace ns = echo_helper_test::NamespaceWithoutPingGroup();
+    echo_helper_test::BecomeOrdinaryUserIn(ns);
+    const icmp::ScopedEchoHelperPath useCopy(path);
+    const HANDLE handle = IcmpCreateFile();
+    ASSERT_NE(handle, INVALID_HANDLE_VALUE);
+    const std::vector<pid_t> helpers = echo_helper_test::ChildrenOfThisProcess();
+    ASSERT_EQ(helpers.size(), 1u);
+    ASSERT_EQ(::kill(helpers[0], SIGKILL), 0);
+    const EchoCall first = Echo(handle, "127.0.0.1", 1000);
+    EXPECT_EQ(first.count, 0u);
+    EXPECT_EQ(first.lastError, IP_GENERAL_FAILURE);
+    EXPECT_EQ(Echo(handle, "127.0.0.1", 1000).lastError, IP_GENERAL_FAILURE);
+    EXPECT_TRUE(IcmpCloseHandle(handle));
+    ExpectNoChildLeft();
+  });
+}
+
+TEST(EchoHelperClient, HelperWithoutTheCapabilityLeavesTheRefusalAndItsAdvice) {
+  if (!netns::HaveRoot()) GTEST_SKIP() << "needs root to make namespaces and drop privileges";
+  const HelperCopy plain(false);
+  ASSERT_TRUE(plain.skipReason().empty()) << plain.skipReason();
+  const std::string path = plain.path();
+  VQ_RUN_IN_CHILD([&] {
+    const netns::Namespace ns = echo_helper_test::NamespaceWithoutPingGroup();
+    echo_helper_test::BecomeOrdinaryUserIn(ns);
+    const icmp::ScopedEchoHelperPath useCopy(path);
+    EXPECT_EQ(IcmpCreateFile(), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+    const icmp::OpenFailureInfo failure = icmp::LastOpenFailure();
+    EXPECT_EQ(failure.reason, icmp::OpenFailure::NotPermitted);
+    const std::string advice = icmp::OpenFailureAdvice(failure);
+    EXPECT_NE(advice.find("setcap cap_net_raw+ep " + icmp::InstalledEchoHelperPath()), std::string::npos) << advice;
+    ExpectNoChildLeft();
+  });
+}
+
+}  // namespace

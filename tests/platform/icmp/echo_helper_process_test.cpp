@@ -1,0 +1,167 @@
+// quillmar-echo-helper as its own process, run by the user nobody in a
+// private network namespace where unprivileged ICMP sockets are refused and
+// the helper has cap_net_raw: it drops every capability, echoes, and refuses
+// what it must not send.
+#include <arpa/inet.h>
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "platform/icmp/echo_helper_protocol.h"
+#include "platform/icmp/icmpapi.h"
+#include "tests/platform/icmp/echo_helper_fixture.h"
+#include "tests/support/netns_child.h"
+
+namespace {
+
+namespace helper = icmp::helper;
+using echo_helper_test::HelperCopy;
+using echo_helper_test::HelperLine;
+
+std::uint32_t Ipv4(const char* text) {
+  in_addr address{};
+  inet_pton(AF_INET, text, &address);
+  return address.s_addr;
+}
+
+std::vector<std::uint8_t> RequestTo(const char* destination, std::uint32_t timeoutMs = 2000, std::uint8_t flags = 0) {
+  helper::Request request;
+  request.destination = Ipv4(destination);
+  request.data = {'Q', 'u', 'i', 'l', 'l', 'm', 'a', 'r'};
+  request.timeoutMs = timeoutMs;
+  request.flags = flags;
+  return helper::EncodeRequest(request);
+}
+
+class EchoHelperProcessTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!netns::HaveRoot()) GTEST_SKIP() << "needs root to give the helper cap_net_raw and to make namespaces";
+    m_copy = std::make_unique<HelperCopy>(true);
+    if (!m_copy->skipReason().empty()) GTEST_SKIP() << m_copy->skipReason();
+  }
+  const std::string& helperPath() const { return m_copy->path(); }
+
+ private:
+  std::unique_ptr<HelperCopy> m_copy;
+};
+
+TEST_F(EchoHelperProcessTest, HoldsNoCapabilityOnceItSaysHello) {
+  const std::string path = helperPath();
+  VQ_RUN_IN_CHILD([&] {
+    const netns::Namespace ns = echo_helper_test::NamespaceWithoutPingGroup();
+    echo_helper_test::BecomeOrdinaryUserIn(ns);
+    HelperLine line(path);
+    const auto hello = line.ReadHello();
+    ASSERT_TRUE(hello);
+    EXPECT_EQ(hello->openErrno, 0) << "the raw socket did not open with the file capability";
+    const echo_helper_test::CapabilitySets caps = echo_helper_test::CapabilitiesOf(line.pid());
+    EXPECT_EQ(caps.effective, 0u);
+    EXPECT_EQ(caps.permitted, 0u);
+    EXPECT_EQ(line.CloseAndWait(), 0);
+  });
+}
+
+TEST_F(EchoHelperProcessTest, StartedByRootItStillDropsEverything) {
+  const std::string path = helperPath();
+  VQ_RUN_IN_CHILD([&] {
+    echo_helper_test::NamespaceWithoutPingGroup().EnterPermanently();
+    HelperLine line(path);
+    ASSERT_TRUE(line.ReadHello());
+    const echo_helper_test::CapabilitySets caps = echo_helper_test::CapabilitiesOf(line.pid());
+    EXPECT_EQ(caps.effective, 0u);
+    EXPECT_EQ(caps.permitted, 0u);
+  });
+}
+
+TEST_F(EchoHelperProcessTest, EchoesLoopbackAndRefusesForbiddenRequests) {
+  const std::string path = helperPath();
+  VQ_RUN_IN_CHILD([&] {
+    const netns::Namespace ns = echo_helper_test::NamespaceWithoutPingGroup();
+    echo_helper_test::BecomeOrdinaryUserIn(ns);
+    HelperLine line(path);
+    ASSERT_TRUE(line.ReadHello());
+    for (const char* refused : {"0.0.0.0", "224.0.0.1", "255.255.255.255", "240.1.2.3"}) {
+      const auto reply = line.Ask(RequestTo(refused));
+      ASSERT_TRUE(reply) << refused;
+      EXPECT_EQ(reply->count, 0u) << refused;
+      EXPECT_EQ(reply->lastError, IP_BAD_DESTINATION) << refused;
+    }
+    const auto tooLong = line.Ask(RequestTo("127.0.0.1", helper::kMaxTimeoutMs + 1));
+    ASSERT_TRUE(tooLong);
+    EXPECT_EQ(tooLong->lastError, static_cast<std::uint32_t>(ERROR_INVALID_PARAMETER));
+    const auto badFlags = line.Ask(RequestTo("127.0.0.1", 2000, 0x40));
+    ASSERT_TRUE(badFlags);
+    EXPECT_EQ(badFlags->lastError, static_cast<std::uint32_t>(ERROR_INVALID_PARAMETER));
+
+    // Refusals do not end the service: a proper request still gets its echo.
+    const auto echo = line.Ask(RequestTo("127.0.0.1"));
+    ASSERT_TRUE(echo);
+    ASSERT_EQ(echo->count, 1u) << "last error " << echo->lastError;
+    ICMP_ECHO_REPLY record{};
+    ASSERT_EQ(echo->record.size(), sizeof record + 8);
+    std::memcpy(&record, echo->record.data(), sizeof record);
+    EXPECT_EQ(record.Status, IP_SUCCESS);
+    EXPECT_EQ(record.Address, Ipv4("127.0.0.1"));
+    EXPECT_EQ(record.DataSize, 8);
+    EXPECT_EQ(std::memcmp(echo->record.data() + sizeof record, "Quillmar", 8), 0);
+    EXPECT_EQ(line.CloseAndWait(), 0) << "the helper ends normally when the pipe closes";
+  });
+}
+
+TEST_F(EchoHelperProcessTest, SilentHostTimesOutThroughTheHelper) {
+  const std::string path = helperPath();
+  VQ_RUN_IN_CHILD([&] {
+    const netns::Namespace ns = echo_helper_test::NamespaceWithoutPingGroup();
+    ns.WriteSysctl("net.ipv4.icmp_echo_ignore_all", "1");
+    echo_helper_test::BecomeOrdinaryUserIn(ns);
+    HelperLine line(path);
+    ASSERT_TRUE(line.ReadHello());
+    const auto reply = line.Ask(RequestTo("127.0.0.1", 300));
+    ASSERT_TRUE(reply);
+    EXPECT_EQ(reply->count, 0u);
+    EXPECT_EQ(reply->lastError, IP_REQ_TIMED_OUT);
+  });
+}
+
+TEST_F(EchoHelperProcessTest, BrokenFramingIsAnsweredAndEndsTheHelper) {
+  const std::string path = helperPath();
+  VQ_RUN_IN_CHILD([&] {
+    const netns::Namespace ns = echo_helper_test::NamespaceWithoutPingGroup();
+    echo_helper_test::BecomeOrdinaryUserIn(ns);
+    const std::vector<std::uint8_t> good = RequestTo("127.0.0.1");
+    struct Damage {
+      const char* what;
+      std::size_t offset;
+      std::uint8_t value;
+    };
+    for (const Damage& damage : {Damage{"magic", 0, 'X'}, Damage{"version", 4, 9}, Damage{"length over 1024", 7, 0x05},
+                                 Damage{"reserved byte", 19, 1}}) {
+      std::vector<std::uint8_t> request = good;
+      request[damage.offset] = damage.value;
+      HelperLine line(path);
+      ASSERT_TRUE(line.ReadHello());
+      const auto reply = line.Ask(request);
+      ASSERT_TRUE(reply) << damage.what;
+      EXPECT_EQ(reply->count, 0u) << damage.what;
+      EXPECT_EQ(reply->lastError, static_cast<std::uint32_t>(ERROR_INVALID_PARAMETER)) << damage.what;
+      EXPECT_EQ(line.CloseAndWait(), 2) << damage.what;
+    }
+  });
+}
+
+TEST_F(EchoHelperProcessTest, PipeClosedInsideARequestEndsTheHelper) {
+  const std::string path = helperPath();
+  VQ_RUN_IN_CHILD([&] {
+    const netns::Namespace ns = echo_helper_test::NamespaceWithoutPingGroup();
+    echo_helper_test::BecomeOrdinaryUserIn(ns);
+    HelperLine line(path);
+    ASSERT_TRUE(line.ReadHello());
+    std::vector<std::uint8_t> half = RequestTo("127.0.0.1");
+    half.resize(helper::kRequestHeaderSize + 3);  // the header promises 8 bytes of data
+    ASSERT_TRUE(line.Send(half));
+    EXPECT_EQ(line.CloseAndWait(), 3);
+  });
+}
+
+}  // namespace
