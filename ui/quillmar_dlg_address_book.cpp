@@ -1,10 +1,36 @@
 // The address book: saved server addresses in "address.ini".
+#include "platform/framework/message_box.h"
+#include "ui/address_book.h"
+#include "ui/address_book_file.h"
 #include "ui/quillmar_dlg.h"
 
-// Not built yet: reading "address.ini" into the list comes with the address
-// book. Until then the list stays empty.
-void CQuillmarDlg::LoadAddressBook() {}
+// Fills the list once while the dialog initialises. A read error after the
+// file has opened leaves as a CFileException*, which the window procedure
+// reports; the dialog then runs with an empty list.
+void CQuillmarDlg::LoadAddressBook() {
+  CString text;
+  if (!ReadAddressBookFile(text)) {
+    MessageBox(kAddressBookOpenError, kAddressBookErrorCaption, MB_OK | MB_ICONEXCLAMATION);
+    return;
+  }
+  if (text.IsEmpty()) return;
+  const AddressBookSlots slots = ParseAddressBook(text, text.GetLength());
+  UpdateData(FALSE);
+  for (const CString& line : slots) {
+    if (!line.IsEmpty()) m_ctlAddressList.AddString(line);
+  }
+}
 
-// Not built yet: a double-click choosing an address comes with the address
-// book. Until then it does nothing.
-void CQuillmarDlg::TakeChosenAddress() {}
+// A double-click copies the chosen line's address into the address field.
+// Only the double-click does: repaints and single clicks leave what the user
+// typed alone, and so does a double-click that chooses no line. The other
+// fields keep what was typed into them.
+void CQuillmarDlg::TakeChosenAddress() {
+  const int selected = m_ctlAddressList.GetCurSel();
+  if (selected == LB_ERR) return;
+  UpdateData(TRUE);
+  CString line;
+  m_ctlAddressList.GetText(selected, line);
+  m_strAddress = AddressFromListLine(line);
+  UpdateData(FALSE);
+}
