@@ -2,21 +2,29 @@
 // reply record: raw packets in, record out.
 //
 // Input: one selector byte, two bytes (little-endian) of reply buffer size,
-// then the packet. Selector bits 0-1 choose the parser (raw IPv4 packet,
-// datagram-socket ICMP message, queued error); for the datagram and queued
-// kinds bit 2 makes the sender our target rather than a router, and the
-// queued kind takes type, code and time to live from the packet's first
-// three bytes and the rest as our quoted request.
+// then the packet. Selector bits 0-1 choose the parser:
+//   0  a raw socket's IPv4 packet
+//   1  a datagram socket's ICMP message
+//   2  a queued error: type, code and time to live from the packet's first
+//      three bytes, the rest as our quoted request
+//   3  a datagram socket's error-queue entry: the packet is the control data
+//      of the receive call, our request is the quoted packet
+// For kinds 1 and 2, bit 2 makes the sender our target rather than a router.
+#include <netinet/in.h>
+#include <sys/socket.h>
+
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <optional>
 #include <string_view>
 #include <vector>
 
 #include "fuzz/fuzz_check.h"
 #include "platform/icmp/echo_reply_parser.h"
 #include "platform/icmp/echo_reply_record.h"
+#include "platform/icmp/error_queue.h"
 
 namespace {
 
@@ -37,12 +45,39 @@ std::uint32_t Address(const std::uint8_t (&bytes)[4]) {
 
 icmp::Bytes PayloadBytes() { return {reinterpret_cast<const std::uint8_t*>(kPayload.data()), kPayload.size()}; }
 
+// Our request as the error queue gives it back: the ICMP header and payload
+// (its checksum does not matter here).
+std::vector<std::uint8_t> OurRequest() {
+  std::vector<std::uint8_t> request = {8, 0, 0, 0, kIdentifier >> 8, kIdentifier & 0xFF, kSequence >> 8, kSequence & 0xFF};
+  request.insert(request.end(), kPayload.begin(), kPayload.end());
+  return request;
+}
+
+// The control data is the packet, which lies in a heap block of exactly its
+// size (aligned for any cmsghdr by operator new), so reading past it is caught.
+icmp::PacketOutcome ParseErrorQueueEntry(icmp::Bytes control, const icmp::EchoExpectation& expected) {
+  sockaddr_in destination{};
+  destination.sin_family = AF_INET;
+  destination.sin_addr.s_addr = expected.destination;
+  msghdr message{};
+  message.msg_name = &destination;
+  message.msg_namelen = sizeof destination;
+  message.msg_control = control.empty() ? nullptr : const_cast<std::uint8_t*>(control.data());
+  message.msg_controllen = control.size();
+  const std::vector<std::uint8_t> request = OurRequest();
+  const std::optional<icmp::QueuedIcmpError> error = icmp::QueuedErrorFromMessage(message, request);
+  if (!error) return {};
+  FUZZ_CHECK(error->quoted.data() == request.data() && error->quoted.size() == request.size());
+  return icmp::ParseQueuedError(*error, expected);
+}
+
 icmp::PacketOutcome Parse(std::uint8_t selector, icmp::Bytes packet) {
   const icmp::EchoExpectation expected{kIdentifier, kSequence, Address(kTarget), PayloadBytes()};
   const std::uint32_t sender = (selector & 4) != 0 ? Address(kTarget) : Address(kRouter);
   switch (selector & 3) {
     case 0: return icmp::ParseRawPacket(packet, expected);
     case 1: return icmp::ParseDgramPacket(packet, sender, 64, 0x10, expected);
+    case 3: return ParseErrorQueueEntry(packet, expected);
     default: {
       if (packet.size() < 3) return {};
       icmp::QueuedIcmpError error;

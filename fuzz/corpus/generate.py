@@ -65,7 +65,7 @@ def status_reply_cases():
 ID, SEQ = 0x1234, 7
 TARGET, ROUTER, US = bytes([10, 1, 2, 3]), bytes([192, 0, 2, 2]), bytes([192, 0, 2, 1])
 PAYLOAD = b"Echo payload, 31 bytes of text."
-RAW, DGRAM, QUEUED, FROM_TARGET = 0, 1, 2, 4
+RAW, DGRAM, QUEUED, ERRQUEUE, FROM_TARGET = 0, 1, 2, 3, 4
 
 
 def checksum(data):
@@ -91,6 +91,20 @@ def ip(source, destination, ttl, body, protocol=1):
 def error_about(type_, code, destination, ident, seq, quoted_type=8):
     quoted = ip(US, destination, 1, icmp(quoted_type, 0, ident, seq, PAYLOAD))[:28]
     return icmp(type_, code, 0, 0, quoted)
+
+
+def cmsg(level, type_, data):
+    header = struct.pack("<QiI", 16 + len(data), level, type_)
+    return header + data + b"\x00" * (-len(data) % 8)
+
+
+def error_queue_entry(origin, type_, code, with_ttl):
+    ee = struct.pack("<IBBBBII", 113, origin, type_, code, 0, 0, 0)
+    offender = struct.pack("<H2s4s8x", 2, b"\x00\x00", ROUTER)
+    control = cmsg(0, 11, ee + offender)  # IPPROTO_IP, IP_RECVERR
+    if with_ttl:
+        control += cmsg(0, 2, struct.pack("<i", 62))  # IP_TTL
+    return control
 
 
 def echo(selector, packet, buffer_size=28 + len(PAYLOAD)):
@@ -141,6 +155,10 @@ def echo_reply_cases():
         ("raw-error-quoting-reply", echo(RAW, ip(ROUTER, US, 64, error_about(3, 1, TARGET, ID, SEQ, 0)))),
         ("raw-error-short-quote", echo(RAW, ip(ROUTER, US, 64, short_quote))),
         ("dgram-error", echo(DGRAM, error_about(11, 0, TARGET, ID, SEQ))),
+        ("errqueue-icmp-ttl", echo(ERRQUEUE, error_queue_entry(2, 3, 1, True))),
+        ("errqueue-ttl-expired", echo(ERRQUEUE, error_queue_entry(2, 11, 0, False))),
+        ("errqueue-local", echo(ERRQUEUE, error_queue_entry(1, 3, 1, False))),
+        ("errqueue-empty", echo(ERRQUEUE, b"")),
     ]
     return cases
 
