@@ -6,6 +6,7 @@ ListBoxWidget::ListBoxWidget(DWORD style, QWidget* parent) : QListWidget(parent)
   setSelectionMode(QAbstractItemView::SingleSelection);
   setSortingEnabled(false);  // sorted insertion is the framework's, with the platform's order
   setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  setTextElideMode(Qt::ElideNone);  // long lines are cut at the edge, not shortened with an ellipsis
   setVerticalScrollBarPolicy((style & WS_VSCROLL) != 0 ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
   setFrameShape((style & WS_BORDER) != 0 ? QFrame::StyledPanel : QFrame::NoFrame);
 }
