@@ -1,12 +1,15 @@
 #include "platform/icmp/echo_helper_location.h"
 
+#include <limits.h>
+#include <stdlib.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <mutex>
 #include <optional>
 
-#ifndef VQ_ECHO_HELPER_DIR
-#error "VQ_ECHO_HELPER_DIR must name the install's folder for the echo helper"
+#if !defined(VQ_ECHO_HELPER_DIR) || !defined(VQ_ECHO_HELPER_DIR_FROM_BIN)
+#error "VQ_ECHO_HELPER_DIR and VQ_ECHO_HELPER_DIR_FROM_BIN must name the install's folder for the echo helper"
 #endif
 
 namespace icmp {
@@ -33,6 +36,13 @@ std::string RunningProgramFolder() {
 
 bool IsExecutableFile(const std::string& path) { return !path.empty() && ::access(path.c_str(), X_OK) == 0; }
 
+// One spelling per file, so that no helper is tried twice.
+std::string Canonical(const std::string& path) {
+  if (path.empty()) return {};
+  char resolved[PATH_MAX];
+  return ::realpath(path.c_str(), resolved) != nullptr ? std::string(resolved) : std::string();
+}
+
 }  // namespace
 
 std::string InstalledEchoHelperPath() { return std::string(VQ_ECHO_HELPER_DIR) + "/" + kEchoHelperName; }
@@ -46,9 +56,16 @@ std::vector<std::string> EchoHelperCandidates() {
   std::vector<std::string> found;
   const std::string folder = RunningProgramFolder();
   const std::string beside = folder.empty() ? std::string() : folder + "/" + kEchoHelperName;
-  if (IsExecutableFile(beside)) found.push_back(beside);
-  const std::string installed = InstalledEchoHelperPath();
-  if (installed != beside && IsExecutableFile(installed)) found.push_back(installed);
+  // The libexec folder of the install the program runs from (one installed
+  // under another prefix than it was built for), then the one it was built for.
+  const std::string relative =
+      folder.empty() ? std::string() : folder + "/" + VQ_ECHO_HELPER_DIR_FROM_BIN + "/" + kEchoHelperName;
+  for (const std::string& path : {beside, relative, InstalledEchoHelperPath()}) {
+    const std::string canonical = Canonical(path);
+    if (IsExecutableFile(canonical) && std::find(found.begin(), found.end(), canonical) == found.end()) {
+      found.push_back(canonical);
+    }
+  }
   return found;
 }
 

@@ -1,7 +1,9 @@
 #pragma once
 // Where the ICMP library looks for quillmar-echo-helper: beside the running
 // program (a build tree, an unpacked copy), then in the install's libexec
-// folder, where the package gives it the cap_net_raw capability.
+// folder, where the package gives it the cap_net_raw capability: first as
+// seen from the program's folder (an install under another prefix), then
+// the folder the build was made for.
 #include <string>
 #include <vector>
 
