@@ -1,6 +1,7 @@
 #include <QApplication>
 
 #include "app/command_line.h"
+#include "app/first_paint_probe.h"
 #include "app/quillmar_app.h"
 #include "platform/framework/icon_resource.h"
 #include "platform/framework/icon_resource_qt.h"
@@ -15,5 +16,6 @@ int main(int argc, char** argv) {
   QApplication::setApplicationName(QStringLiteral("Veloxa Quillmar"));
   QApplication::setApplicationVersion(QStringLiteral(VQ_VERSION));
   QApplication::setWindowIcon(framework::ToQIcon(framework::LoadIconResource(IDR_MAINFRAME)));
+  InstallFirstPaintProbe();
   return RunFromCommandLine(qtApp);
 }

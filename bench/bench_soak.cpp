@@ -1,0 +1,157 @@
+// bench_soak: one process runs many queries, the dialog's own "Ping Server"
+// path as `quillmar --query` runs it, against the stand-in status server on
+// a loopback address of its own, and watches its open descriptors and
+// resident memory. After the warm-up neither may grow: descriptors not at
+// all, memory by no more than the tolerance.
+//
+//   bench_soak [--queries N] [--every K] [--warmup W] [--rss-tolerance-kib T]
+//              [--address 127.x.y.z]
+//
+// Run it in a folder with an "address.ini" (the dialog reads it each time;
+// without it every query would show the missing-file message). Needs ICMP
+// echo (root, or a ping group that includes the user). Exit
+// status 0 when every query was answered and nothing grew.
+#include <QApplication>
+#include <cstdio>
+#include <cstdlib>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "app/quillmar_app.h"
+#include "bench/monotonic_clock.h"
+#include "bench/process_usage.h"
+#include "bench/status_server_child.h"
+#include "ui/query_runner.h"
+
+// The application object, as the program has it: its resources (dialog
+// templates, texts) and its name for message-box captions.
+CQuillmarApp theApp;
+
+namespace {
+
+struct Options {
+  int queries = 10000;
+  int every = 500;
+  int warmup = 1000;
+  long rssToleranceKiB = 1024;
+  std::string address = "127.0.0.213";  // kept apart from the tests' addresses
+};
+
+[[noreturn]] void Usage() {
+  std::fprintf(stderr,
+               "usage: bench_soak [--queries N] [--every K] [--warmup W] [--rss-tolerance-kib T] "
+               "[--address 127.x.y.z]\n");
+  std::exit(2);
+}
+
+Options ParseOptions(int argc, char** argv) {
+  Options options;
+  for (int i = 1; i < argc; ++i) {
+    const std::string name = argv[i];
+    if (i + 1 >= argc) Usage();
+    const char* value = argv[++i];
+    if (name == "--queries") options.queries = std::atoi(value);
+    else if (name == "--every") options.every = std::atoi(value);
+    else if (name == "--warmup") options.warmup = std::atoi(value);
+    else if (name == "--rss-tolerance-kib") options.rssToleranceKiB = std::atol(value);
+    else if (name == "--address") options.address = value;
+    else Usage();
+  }
+  if (options.queries < 1 || options.every < 1 || options.warmup < 0 || options.warmup >= options.queries) Usage();
+  return options;
+}
+
+struct Sample {
+  int queries = 0;
+  bench::ProcessUsage usage;
+  double elapsedS = 0;
+};
+
+void PrintSample(const Sample& sample) {
+  std::printf("%8d %6d %10ld %9.1f\n", sample.queries, sample.usage.openDescriptors, sample.usage.residentKiB,
+              sample.elapsedS);
+  std::fflush(stdout);
+}
+
+// A query counts as answered when it showed no message at all (the echo
+// came back, the address book was read) and the status reply was decoded.
+// The first failure says why.
+bool QueryAnswered(const CString& address) {
+  static bool s_bToldWhy = false;
+  const ServerQueryOutcome outcome = RunServerQuery(address);
+  const bool answered = outcome.detected && outcome.messages.empty();
+  if (!answered && !s_bToldWhy) {
+    s_bToldWhy = true;
+    std::fprintf(stderr, "bench_soak: a query was not answered (status reply %s)\n",
+                 outcome.detected ? "decoded" : "missing");
+    for (const CString& message : outcome.messages) std::fprintf(stderr, "  message: %s\n", static_cast<LPCSTR>(message));
+  }
+  return answered;
+}
+
+bool Judge(const Options& options, const Sample& afterWarmup, const Sample& last, int unanswered) {
+  const int descriptorGrowth = last.usage.openDescriptors - afterWarmup.usage.openDescriptors;
+  const long memoryGrowthKiB = last.usage.residentKiB - afterWarmup.usage.residentKiB;
+  std::printf("after warm-up (%d queries) to the end (%d): descriptors %+d, resident memory %+ld KiB "
+              "(tolerance %ld KiB); unanswered queries: %d\n",
+              afterWarmup.queries, last.queries, descriptorGrowth, memoryGrowthKiB, options.rssToleranceKiB,
+              unanswered);
+  const bool flat = descriptorGrowth <= 0 && memoryGrowthKiB <= options.rssToleranceKiB;
+  std::printf("soak: %s\n", flat && unanswered == 0 ? "PASS (flat)" : "FAIL");
+  return flat && unanswered == 0;
+}
+
+int RunSoak(const Options& options) {
+  const bench::StatusServerChild server(VQ_STATUS_SERVER, {"--bind", options.address});
+  std::printf("status server on %s; %d queries, a sample every %d\n", server.Endpoint().c_str(), options.queries,
+              options.every);
+  std::printf("%8s %6s %10s %9s\n", "queries", "fds", "rss_kib", "elapsed_s");
+  const CString address(options.address.c_str());
+  const std::int64_t start = bench::MonotonicNanoseconds();
+  auto sampleNow = [&](int done) {
+    return Sample{done, bench::CurrentProcessUsage(), bench::MillisecondsBetween(start, bench::MonotonicNanoseconds()) / 1000};
+  };
+  std::vector<Sample> samples{sampleNow(0)};
+  PrintSample(samples.back());
+  Sample afterWarmup = samples.back();
+  int unanswered = 0;
+  for (int done = 1; done <= options.queries; ++done) {
+    if (!QueryAnswered(address)) ++unanswered;
+    if (done % options.every == 0 || done == options.warmup || done == options.queries) {
+      samples.push_back(sampleNow(done));
+      PrintSample(samples.back());
+      if (done == options.warmup) afterWarmup = samples.back();
+    }
+  }
+  const double seconds = samples.back().elapsedS;
+  std::printf("summary soak rate: %.1f queries/s (%.3f ms per query)\n", options.queries / seconds,
+              seconds * 1000 / options.queries);
+  return Judge(options, afterWarmup, samples.back(), unanswered) ? 0 : 1;
+}
+
+// The offscreen platform's notes on what it cannot do would come once per
+// query; the toolkit's errors still show.
+void ToolkitErrorsOnly(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+  if (type == QtCriticalMsg || type == QtFatalMsg) {
+    std::fprintf(stderr, "%s\n", qFormatLogMessage(type, context, message).toLocal8Bit().constData());
+  }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  // No window is shown: the dialog is made on the offscreen platform, as
+  // for `quillmar --query`.
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  qInstallMessageHandler(&ToolkitErrorsOnly);
+  QApplication qtApp(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("Veloxa Quillmar"));
+  const Options options = ParseOptions(argc, argv);
+  try {
+    return RunSoak(options);
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "bench_soak: %s\n", e.what());
+    return 1;
+  }
+}
