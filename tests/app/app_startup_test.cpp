@@ -1,3 +1,5 @@
+#include <QDir>
+#include <QFile>
 #include <QImage>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -26,6 +28,23 @@ struct ModalRecorder {
   }};
 };
 
+// A fresh working directory with an empty "address.ini": the dialog starts
+// without a message.
+class ScopedEmptyAddressBook {
+ public:
+  ScopedEmptyAddressBook() : m_previous(QDir::currentPath()) {
+    QFile(m_dir.filePath(QStringLiteral("address.ini"))).open(QIODevice::WriteOnly);
+    QDir::setCurrent(m_dir.path());
+  }
+  ~ScopedEmptyAddressBook() { QDir::setCurrent(m_previous); }
+  ScopedEmptyAddressBook(const ScopedEmptyAddressBook&) = delete;
+  ScopedEmptyAddressBook& operator=(const ScopedEmptyAddressBook&) = delete;
+
+ private:
+  QTemporaryDir m_dir;
+  QString m_previous;
+};
+
 bool SocketsStarted() {
   const SOCKET s = socket(AF_INET, SOCK_DGRAM, 0);
   if (s == INVALID_SOCKET) return WSAGetLastError() != WSANOTINITIALISED;
@@ -47,6 +66,7 @@ TEST(AppStartupTest, SocketFailureShowsOnlyItsMessageAndNoDialog) {
 }
 
 TEST(AppStartupTest, RunsTheMainDialogModallyAsMainWindowThenEndsWithSocketsBalanced) {
+  ScopedEmptyAddressBook addressBook;
   framework::ScopedMessageBoxRecorder boxes;
   ModalRecorder modal;
   CQuillmarApp app;
@@ -78,11 +98,13 @@ TEST(AppProgramTest, ScreenshotWritesThePictureOfTheMainDialogAndExits) {
   ASSERT_TRUE(dir.isValid());
   const QString file = dir.filePath(QStringLiteral("dialog.png"));
   QProcess program;
+  program.setWorkingDirectory(dir.path());  // no address.ini: its message goes to standard error
   program.setProcessEnvironment(Offscreen());
   program.start(QStringLiteral(QUILLMAR_EXE), {QStringLiteral("--screenshot"), file});
   ASSERT_TRUE(program.waitForFinished(60000));
   EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
   EXPECT_EQ(program.exitCode(), 0);
+  EXPECT_TRUE(program.readAllStandardError().contains("address.ini"));
   const QImage picture(file);
   ASSERT_FALSE(picture.isNull());
   EXPECT_GT(picture.width(), picture.height());  // 274 by 149 dialog units plus the menu bar

@@ -38,6 +38,7 @@ class MainDialogTest : public ::testing::Test {
   QLineEdit* Edit(int id) { return static_cast<QLineEdit*>(ControlWidget(dialog, id)); }
 
   WithResources resources;
+  ui_test::ScopedEmptyAddressBook addressBook;
   TestableDlg dialog;
 };
 
@@ -177,6 +178,7 @@ TEST_F(MainDialogTest, NotMinimisedTheDialogPaintsNoIcon) {
 
 TEST(MainDialogModalTest, EscapeAndTheCloseBoxEndTheModalLoopWithCancel) {
   RegisterQuillmarResources();
+  ui_test::ScopedEmptyAddressBook addressBook;
   for (const bool useCloseBox : {false, true}) {
     framework::ScopedModalDialogHook hook([useCloseBox](CDialog& dialog) {
       QWidget* window = dialog.widget();

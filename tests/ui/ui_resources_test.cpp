@@ -74,6 +74,7 @@ std::string TextOf(const QWidget* w) {
 class UiResourcesTest : public ::testing::Test {
  protected:
   void SetUp() override { RegisterQuillmarResources(); }
+  ui_test::ScopedEmptyAddressBook addressBook;
 };
 
 TEST_F(UiResourcesTest, MainDialogHasEveryControlInTemplateOrderWhereTheTableSays) {
