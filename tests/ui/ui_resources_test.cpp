@@ -118,7 +118,7 @@ TEST_F(UiResourcesTest, MainDialogHasEveryControlInTemplateOrderWhereTheTableSay
 TEST_F(UiResourcesTest, TabOrderIsTemplateOrderAndFocusStartsInTheAddress) {
   CQuillmarDlg dialog;
   ASSERT_TRUE(dialog.Create(IDD_QUILLMAR_DIALOG));
-  QApplication::setActiveWindow(dialog.widget());
+  dialog.widget()->activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(dialog.widget()));
   std::vector<int> order;
   for (int i = 0; i < 11; ++i) {

@@ -90,7 +90,7 @@ TEST_F(WindowDialogTest, InitialFocusIsTheFirstTabStopAndTabFollowsTemplateOrder
   TestDialog dialog;
   ASSERT_TRUE(dialog.Create(kDialogId));
   QWidget* window = dialog.widget();
-  QApplication::setActiveWindow(window);
+  window->activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(window));
   std::vector<int> order;
   for (int i = 0; i < 5; ++i) {

@@ -77,7 +77,7 @@ TEST_F(WindowSystemMenuTest, RightClickOnTheBackgroundShowsItWithItemsEnabledAsT
 
 TEST_F(WindowSystemMenuTest, AltSpaceShowsIt) {
   QWidget* window = dialog.widget();
-  QApplication::setActiveWindow(window);
+  window->activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(window));
   QTest::keyClick(window, Qt::Key_Space, Qt::AltModifier);
   EXPECT_NE(window->findChild<QMenu*>("systemMenu"), nullptr);
