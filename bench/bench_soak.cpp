@@ -2,7 +2,8 @@
 // path as `quillmar --query` runs it, against the stand-in status server on
 // a loopback address of its own, and watches its open descriptors and
 // resident memory. After the warm-up neither may grow: descriptors not at
-// all, memory by no more than the tolerance.
+// all, memory by no more than the tolerance (the highest sample after the
+// warm-up against the sample at its end).
 //
 //   bench_soak [--queries N] [--every K] [--warmup W] [--rss-tolerance-kib T]
 //              [--address 127.x.y.z]
@@ -12,6 +13,7 @@
 // echo (root, or a ping group that includes the user). Exit
 // status 0 when every query was answered and nothing grew.
 #include <QApplication>
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <stdexcept>
@@ -90,16 +92,31 @@ bool QueryAnswered(const CString& address) {
   return answered;
 }
 
-bool Judge(const Options& options, const Sample& afterWarmup, const Sample& last, int unanswered) {
-  const int descriptorGrowth = last.usage.openDescriptors - afterWarmup.usage.openDescriptors;
-  const long memoryGrowthKiB = last.usage.residentKiB - afterWarmup.usage.residentKiB;
-  std::printf("after warm-up (%d queries) to the end (%d): descriptors %+d, resident memory %+ld KiB "
-              "(tolerance %ld KiB); unanswered queries: %d\n",
-              afterWarmup.queries, last.queries, descriptorGrowth, memoryGrowthKiB, options.rssToleranceKiB,
+// Compares every sample after the warm-up with the one taken at its end:
+// the highest count and size reached afterwards is the growth.
+bool Judge(const Options& options, const std::vector<Sample>& samples, int unanswered) {
+  const Sample* afterWarmup = nullptr;
+  int peakDescriptors = 0;
+  long peakResidentKiB = 0;
+  for (const Sample& sample : samples) {
+    if (sample.queries == options.warmup) afterWarmup = &sample;
+    if (afterWarmup == nullptr) continue;
+    peakDescriptors = std::max(peakDescriptors, sample.usage.openDescriptors);
+    peakResidentKiB = std::max(peakResidentKiB, sample.usage.residentKiB);
+  }
+  const int descriptorGrowth = peakDescriptors - afterWarmup->usage.openDescriptors;
+  const long memoryGrowthKiB = peakResidentKiB - afterWarmup->usage.residentKiB;
+  std::printf("from the warm-up's end (%d queries) to the end (%d), highest growth: descriptors %+d, resident "
+              "memory %+ld KiB (tolerance %ld KiB); unanswered queries: %d\n",
+              options.warmup, samples.back().queries, descriptorGrowth, memoryGrowthKiB, options.rssToleranceKiB,
               unanswered);
-  const bool flat = descriptorGrowth <= 0 && memoryGrowthKiB <= options.rssToleranceKiB;
-  std::printf("soak: %s\n", flat && unanswered == 0 ? "PASS (flat)" : "FAIL");
-  return flat && unanswered == 0;
+  const bool passed = descriptorGrowth <= 0 && memoryGrowthKiB <= options.rssToleranceKiB && unanswered == 0;
+  std::printf("soak: %s\n", passed ? "PASS (flat)" : "FAIL");
+  return passed;
+}
+
+bool IsSampleDue(const Options& options, int done) {
+  return done % options.every == 0 || done == options.warmup || done == options.queries;
 }
 
 int RunSoak(const Options& options) {
@@ -109,25 +126,23 @@ int RunSoak(const Options& options) {
   std::printf("%8s %6s %10s %9s\n", "queries", "fds", "rss_kib", "elapsed_s");
   const CString address(options.address.c_str());
   const std::int64_t start = bench::MonotonicNanoseconds();
-  auto sampleNow = [&](int done) {
-    return Sample{done, bench::CurrentProcessUsage(), bench::MillisecondsBetween(start, bench::MonotonicNanoseconds()) / 1000};
+  auto sampleNow = [start](int done) {
+    const double elapsedS = bench::MillisecondsBetween(start, bench::MonotonicNanoseconds()) / 1000;
+    return Sample{done, bench::CurrentProcessUsage(), elapsedS};
   };
   std::vector<Sample> samples{sampleNow(0)};
   PrintSample(samples.back());
-  Sample afterWarmup = samples.back();
   int unanswered = 0;
   for (int done = 1; done <= options.queries; ++done) {
     if (!QueryAnswered(address)) ++unanswered;
-    if (done % options.every == 0 || done == options.warmup || done == options.queries) {
-      samples.push_back(sampleNow(done));
-      PrintSample(samples.back());
-      if (done == options.warmup) afterWarmup = samples.back();
-    }
+    if (!IsSampleDue(options, done)) continue;
+    samples.push_back(sampleNow(done));
+    PrintSample(samples.back());
   }
   const double seconds = samples.back().elapsedS;
   std::printf("summary soak rate: %.1f queries/s (%.3f ms per query)\n", options.queries / seconds,
               seconds * 1000 / options.queries);
-  return Judge(options, afterWarmup, samples.back(), unanswered) ? 0 : 1;
+  return Judge(options, samples, unanswered) ? 0 : 1;
 }
 
 // The offscreen platform's notes on what it cannot do would come once per
