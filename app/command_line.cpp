@@ -7,6 +7,7 @@
 #include <functional>
 #include <vector>
 
+#include "app/address_book_listing.h"
 #include "app/query_command.h"
 #include "app/screenshot.h"
 #include "platform/framework/cwinapp.h"
@@ -57,6 +58,10 @@ int RunFromCommandLine(QApplication& qtApp) {
   const QCommandLineOption version = parser.addVersionOption();
   const QCommandLineOption json(QStringLiteral("json"), QStringLiteral("With --query: print the result as JSON."));
   parser.addOption(json);
+  const QCommandLineOption list(QStringLiteral("list"),
+                                QStringLiteral("Print the lines of the address list, as the dialog lists \"address.ini\" "
+                                               "from the working directory, one per line, and exit."));
+  parser.addOption(list);
   const std::vector<Mode> modes = Modes(parser, json);
   for (const Mode& mode : modes) parser.addOption(mode.option);
   if (!parser.parse(qtApp.arguments())) return UsageError(parser.errorText());
@@ -68,6 +73,7 @@ int RunFromCommandLine(QApplication& qtApp) {
   if (parser.isSet(json) && !parser.isSet(QStringLiteral("query"))) {
     return UsageError(QStringLiteral("--json goes with --query"));
   }
+  if (parser.isSet(list)) return PrintAddressBookList(stdout, stderr);
   for (const Mode& mode : modes) {
     if (parser.isSet(mode.option)) return mode.run(parser.value(mode.option));
   }
@@ -79,6 +85,13 @@ namespace {
 bool AsksForQuery(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--query") == 0 || std::strncmp(argv[i], "--query=", 8) == 0) return true;
+  }
+  return false;
+}
+
+bool AsksForList(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--list") == 0) return true;
   }
   return false;
 }
@@ -101,7 +114,8 @@ bool NoDisplayForArguments(int argc) {
 }  // namespace
 
 void PrepareToolkit(int argc, char** argv) {
-  const bool query = AsksForQuery(argc, argv);
-  if (query || NoDisplayForArguments(argc)) qputenv("QT_QPA_PLATFORM", "offscreen");
-  if (query) qInstallMessageHandler(&ToolkitErrorsOnly);
+  // The query and the list print their results and show no window.
+  const bool console = AsksForQuery(argc, argv) || AsksForList(argc, argv);
+  if (console || NoDisplayForArguments(argc)) qputenv("QT_QPA_PLATFORM", "offscreen");
+  if (console) qInstallMessageHandler(&ToolkitErrorsOnly);
 }

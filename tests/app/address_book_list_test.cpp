@@ -1,0 +1,73 @@
+#include <QProcess>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "tests/support/scoped_working_directory.h"
+
+namespace {
+
+struct ListRun {
+  int exitCode;
+  std::string out;
+  std::string err;
+};
+
+// quillmar --list in the given working directory.
+ListRun ListIn(const std::filesystem::path& directory) {
+  QProcess program;
+  program.setWorkingDirectory(QString::fromStdString(directory.string()));
+  program.start(QStringLiteral(QUILLMAR_EXE), {QStringLiteral("--list")});
+  if (!program.waitForFinished(60000)) return {-1, {}, {}};
+  EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
+  return {program.exitCode(), program.readAllStandardOutput().toStdString(),
+          program.readAllStandardError().toStdString()};
+}
+
+TEST(AddressBookListTest, PrintsTheListedLinesInTheListOrder) {
+  vqtest::ScopedWorkingDirectory dir;
+  // Slots out of order, a duplicate, a host name and a blank address, one
+  // record per line.
+  auto record = [](int slot, const std::string& address, const std::string& description) {
+    std::string line = "entry" + std::to_string(slot) + "   address = " + address;
+    line += std::string(72 - 11 - line.size(), ' ') + "description" + description;
+    return line + "\n";
+  };
+  dir.Write("; servers\n" + record(3, "203.0.113.7", " = Sample hill climb") +
+            record(0, "127.0.0.1", " = Local demo server") + record(1, "game.example", " = Host name        ") +
+            record(2, "", " = Blank            ") + record(5, "127.0.0.1", " = Local demo server"));
+  const ListRun run = ListIn(dir.path());
+  EXPECT_EQ(run.exitCode, 0);
+  EXPECT_EQ(run.out,
+            "127.0.0.1  = Local demo server\n"
+            "127.0.0.1  = Local demo server\n"
+            "203.0.113.7  = Sample hill climb\n");
+  EXPECT_EQ(run.err, "");
+}
+
+TEST(AddressBookListTest, EmptyBookPrintsNothing) {
+  vqtest::ScopedWorkingDirectory dir;
+  dir.Write(std::string("\0entry0", 7));
+  const ListRun run = ListIn(dir.path());
+  EXPECT_EQ(run.exitCode, 0);
+  EXPECT_EQ(run.out, "");
+}
+
+TEST(AddressBookListTest, FileThatCannotBeOpenedOrReadIsReportedOnStandardError) {
+  vqtest::ScopedWorkingDirectory dir;
+  ListRun run = ListIn(dir.path());
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_EQ(run.out, "");
+  EXPECT_EQ(run.err, "There was an error opening the file: address.ini.\n");
+
+  // The program's own memory file opens but cannot be read at offset 0.
+  std::filesystem::create_symlink("/proc/self/mem", dir.path() / "address.ini");
+  run = ListIn(dir.path());
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_EQ(run.out, "");
+  EXPECT_NE(run.err.find("address.ini"), std::string::npos) << run.err;
+  EXPECT_EQ(run.err.find("There was an error opening"), std::string::npos) << run.err;
+}
+
+}  // namespace

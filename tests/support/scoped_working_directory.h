@@ -1,0 +1,43 @@
+#pragma once
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include <gtest/gtest.h>
+
+namespace vqtest {
+
+// Makes a fresh directory the process's working directory while alive, then
+// returns to the previous one and removes the directory.
+class ScopedWorkingDirectory {
+ public:
+  ScopedWorkingDirectory();
+  ~ScopedWorkingDirectory();
+  ScopedWorkingDirectory(const ScopedWorkingDirectory&) = delete;
+  ScopedWorkingDirectory& operator=(const ScopedWorkingDirectory&) = delete;
+
+  const std::filesystem::path& path() const { return m_directory; }
+
+  // Writes a file of the directory with exactly these bytes.
+  void Write(const std::string& bytes, const char* name = "address.ini") const;
+
+ private:
+  std::filesystem::path m_previous;
+  std::filesystem::path m_directory;
+};
+
+// The main dialog reads "address.ini" from the working directory and reports
+// a missing file with a modal message box. Test programs that open the dialog
+// register this environment, so that they run in a scratch directory holding
+// an empty address book and every dialog opens quietly; tests of the address
+// book make their own directories.
+class QuietAddressBookEnvironment : public ::testing::Environment {
+ public:
+  void SetUp() override;
+  void TearDown() override;
+
+ private:
+  std::unique_ptr<ScopedWorkingDirectory> m_directory;
+};
+
+}  // namespace vqtest
