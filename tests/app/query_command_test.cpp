@@ -1,0 +1,163 @@
+// quillmar --query run as a process against the stand-in status server.
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QRegularExpression>
+#include <gtest/gtest.h>
+#include <grp.h>
+#include <unistd.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/support/netns_child.h"
+#include "tests/support/netns_namespace.h"
+#include "tests/support/status_server_process.h"
+
+namespace {
+
+using vqtest::RunProgram;
+
+std::string Hex(const std::string& bytes) {
+  static const char digits[] = "0123456789abcdef";
+  std::string hex;
+  for (const unsigned char byte : bytes) {
+    hex += digits[byte >> 4];
+    hex += digits[byte & 0x0F];
+  }
+  return hex;
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  for (std::size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1) {
+    lines.push_back(text.substr(start, end - start));
+  }
+  if (start < text.size()) lines.push_back(text.substr(start));
+  return lines;
+}
+
+// stderr, minus the address book's complaint when the working folder has no
+// "address.ini" (the dialog shows it while it initialises).
+std::vector<std::string> QueryMessages(const std::string& errors) {
+  std::vector<std::string> lines = Lines(errors);
+  std::erase(lines, "There was an error opening the file: address.ini.");
+  return lines;
+}
+
+TEST(QueryCommandTest, TextFormPrintsEveryFieldInOrder) {
+  vqtest::StatusServerProcess server(VQ_STATUS_SERVER, {"--bind", vqtest::DistinctLoopbackAddress(), "--host",
+                                                        "Gamma", "--level", "2", "--seconds-left", "120"});
+  const vqtest::ProgramRun run = RunProgram(QUILLMAR_EXE, {"--query", server.AddressText()});
+  EXPECT_EQ(run.exitStatus, 0) << run.errors;
+  const std::vector<std::string> lines = Lines(run.output);
+  ASSERT_EQ(lines.size(), 8u) << run.output;
+  EXPECT_EQ(lines[0], "ADDRESS\t" + server.AddressText());
+  EXPECT_TRUE(QRegularExpression(QStringLiteral("^PING\t[0-9]+$")).match(QString::fromStdString(lines[1])).hasMatch())
+      << lines[1];
+  EXPECT_EQ(std::vector<std::string>(lines.begin() + 2, lines.end()),
+            (std::vector<std::string>{"HOST\tGamma", "TRACK\tHarbour Loop", "PLAYERS\t3/8", "TYPE\tPro",
+                                      "SESSION\tRace", "TIME_LEFT\t2 Mins"}));
+  if (netns::HaveRoot()) {
+    EXPECT_TRUE(QueryMessages(run.errors).empty()) << run.errors;
+  }
+}
+
+// The server's 8-bit text is Latin-1: UTF-8 in the output, with JSON escapes;
+// the text form keeps each field on its line.
+TEST(QueryCommandTest, JsonFormCarriesEveryFieldAndTheMessages) {
+  const std::string reply = std::string("a\x01") + "b\x01" + "Caf\xE9 \"T\"\x01" + "Line\nTwo\x01" + "x\x01" + "4\x01" +
+                            "y\x01" + "0\x01" + "z\x01" + "S\x01" + "w\x01" + "x60";
+  vqtest::StatusServerProcess server(VQ_STATUS_SERVER,
+                                     {"--bind", vqtest::DistinctLoopbackAddress(), "--reply-hex", Hex(reply)});
+  const vqtest::ProgramRun run = RunProgram(QUILLMAR_EXE, {"--query", server.AddressText(), "--json"});
+  EXPECT_EQ(run.exitStatus, 0) << run.errors;
+  QJsonParseError error{};
+  const QJsonDocument document = QJsonDocument::fromJson(QByteArray::fromStdString(run.output), &error);
+  ASSERT_EQ(error.error, QJsonParseError::NoError) << run.output;
+  const QJsonObject result = document.object();
+  EXPECT_EQ(result.value("address").toString().toStdString(), server.AddressText());
+  EXPECT_TRUE(result.value("ping_ms").isDouble());
+  EXPECT_EQ(result.value("host").toString(), QStringLiteral(u"Café \"T\""));
+  EXPECT_EQ(result.value("track").toString(), QStringLiteral("Line\nTwo"));
+  EXPECT_EQ(result.value("players").toString(), QStringLiteral("4"));
+  EXPECT_EQ(result.value("type").toString(), QStringLiteral("Novice"));
+  EXPECT_EQ(result.value("session").toString(), QStringLiteral("S"));
+  EXPECT_EQ(result.value("time_left").toString(), QStringLiteral("1 Mins"));
+  EXPECT_EQ(result.value("detected"), QJsonValue(true));
+  std::vector<std::string> messages;
+  for (const QJsonValue& message : result.value("messages").toArray()) messages.push_back(message.toString().toStdString());
+  EXPECT_EQ(messages, Lines(run.errors));  // the same texts, in the same order
+
+  const vqtest::ProgramRun text = RunProgram(QUILLMAR_EXE, {"--query", server.AddressText()});
+  const std::vector<std::string> lines = Lines(text.output);
+  ASSERT_EQ(lines.size(), 8u) << text.output;
+  EXPECT_EQ(lines[2], "HOST\tCaf\xC3\xA9 \"T\"");
+  EXPECT_EQ(lines[3], "TRACK\tLine?Two");
+}
+
+TEST(QueryCommandTest, FailuresGoToStandardErrorInOrderAndExitWithOne) {
+  vqtest::StatusServerProcess oversize(VQ_STATUS_SERVER,
+                                       {"--bind", vqtest::DistinctLoopbackAddress(), "--oversize"});
+  vqtest::ProgramRun run = RunProgram(QUILLMAR_EXE, {"--query", oversize.AddressText(), "--json"});
+  EXPECT_EQ(run.exitStatus, 1);
+  std::vector<std::string> messages = QueryMessages(run.errors);
+  ASSERT_FALSE(messages.empty()) << run.errors;
+  EXPECT_EQ(messages.back(), "ReceiveDatagram error #10040");
+  const QJsonObject result = QJsonDocument::fromJson(QByteArray::fromStdString(run.output)).object();
+  EXPECT_EQ(result.value("detected"), QJsonValue(false));
+  EXPECT_EQ(result.value("host").toString(), QString());
+  EXPECT_EQ(result.value("messages").toArray().last().toString(), QStringLiteral("ReceiveDatagram error #10040"));
+
+  run = RunProgram(QUILLMAR_EXE, {"--query", ""});
+  EXPECT_EQ(run.exitStatus, 1);
+  messages = QueryMessages(run.errors);
+  ASSERT_FALSE(messages.empty());
+  EXPECT_EQ(messages.back(), "Invalid server address");
+  EXPECT_EQ(Lines(run.output).size(), 8u) << run.output;
+}
+
+TEST(QueryCommandTest, UsageErrorsExitWithTwo) {
+  const std::vector<std::vector<std::string>> misuses = {
+      {"--query"}, {"--json"}, {"--query", "127.0.0.1", "extra"}, {"--no-such-option"}};
+  for (const std::vector<std::string>& arguments : misuses) {
+    const vqtest::ProgramRun run = RunProgram(QUILLMAR_EXE, arguments);
+    EXPECT_EQ(run.exitStatus, 2) << arguments[0];
+    EXPECT_TRUE(run.output.empty()) << run.output;
+    EXPECT_NE(run.errors.find("--help"), std::string::npos) << run.errors;
+  }
+  const vqtest::ProgramRun help = RunProgram(QUILLMAR_EXE, {"--help"});
+  EXPECT_EQ(help.exitStatus, 0);
+  EXPECT_NE(help.output.find("--query <address>"), std::string::npos);
+  EXPECT_NE(help.output.find("--json"), std::string::npos);
+}
+
+// A user who may not open ICMP sockets learns that, and how to allow it;
+// the status exchange still runs.
+TEST(QueryCommandTest, RefusedIcmpSocketsAreExplainedAndTheQueryGoesOn) {
+  if (!netns::HaveRoot()) GTEST_SKIP() << "needs root to make a namespace and drop privileges";
+  VQ_RUN_IN_CHILD([] {
+    const netns::Namespace ns = netns::Namespace::Create();  // its ping_group_range admits nobody
+    ns.EnterPermanently();
+    constexpr gid_t kNobody = 65534;
+    ASSERT_EQ(::setgroups(0, nullptr), 0);
+    ASSERT_EQ(::setgid(kNobody), 0);
+    ASSERT_EQ(::setuid(kNobody), 0);  // no CAP_NET_RAW from here on
+    // Started as the same user, so that the test can stop it.
+    vqtest::StatusServerProcess server(VQ_STATUS_SERVER, {"--bind", "127.0.0.1"});
+    const vqtest::ProgramRun run = RunProgram(QUILLMAR_EXE, {"--query", "127.0.0.1"});
+    EXPECT_EQ(run.exitStatus, 0) << run.errors;
+    const std::vector<std::string> messages = QueryMessages(run.errors);
+    ASSERT_EQ(messages.size(), 1u) << run.errors;
+    EXPECT_EQ(messages[0].find("Ping Timed Out"), std::string::npos);
+    EXPECT_NE(messages[0].find("not permitted"), std::string::npos) << messages[0];
+    EXPECT_NE(messages[0].find("net.ipv4.ping_group_range"), std::string::npos) << messages[0];
+    EXPECT_NE(messages[0].find("cap_net_raw"), std::string::npos) << messages[0];
+    EXPECT_NE(run.output.find("PING\t0\n"), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("HOST\tQuillmar Test Server\n"), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("TIME_LEFT\t30 Mins\n"), std::string::npos) << run.output;
+  });
+}
+
+}  // namespace
