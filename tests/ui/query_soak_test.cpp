@@ -47,7 +47,13 @@ TEST(QuerySoakTest, RepeatedQueriesLeaveNoDescriptorsHandlesOrMemoryBehind) {
   runQueries(300);
   EXPECT_EQ(OpenDescriptorCount(), descriptors);
   EXPECT_EQ(kernel::LiveHandleCount(), handles);
+#if defined(__SANITIZE_ADDRESS__)
+  // The address sanitizer holds freed memory back in quarantine, so resident
+  // memory grows anyway; its leak checker watches this build instead.
+  static_cast<void>(resident);
+#else
   EXPECT_LT(ResidentKilobytes() - resident, 2048) << "resident memory grew from " << resident << " KiB";
+#endif
 }
 
 }  // namespace
