@@ -15,6 +15,7 @@ int main(int argc, char** argv) {
   QApplication qtApp(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Veloxa Quillmar"));
   QApplication::setApplicationVersion(QStringLiteral(VQ_VERSION));
+  QGuiApplication::setDesktopFileName(QStringLiteral("org.veloxa.Quillmar"));  // ties windows to the desktop entry
   QApplication::setWindowIcon(framework::ToQIcon(framework::LoadIconResource(IDR_MAINFRAME)));
   InstallFirstPaintProbe();
   return RunFromCommandLine(qtApp);

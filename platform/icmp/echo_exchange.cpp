@@ -93,8 +93,9 @@ std::uint32_t ElapsedMs(Clock::time_point since) {
   return static_cast<std::uint32_t>(std::clamp<long long>(ms, 0, UINT32_MAX));
 }
 
+// Rounded up, so that the wait never ends before the time-out has passed.
 int RemainingMs(Clock::time_point deadline) {
-  const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+  const auto ms = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
   return static_cast<int>(std::clamp<long long>(ms, 0, INT_MAX));
 }
 

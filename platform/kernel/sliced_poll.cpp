@@ -14,7 +14,7 @@ int SlicedPoll(pollfd* fds, nfds_t count, int timeoutMs) {
   for (;;) {
     int slice = kBlockingSliceMs;
     if (timeoutMs >= 0) {
-      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+      const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
       slice = static_cast<int>(std::clamp<long long>(left, 0, kBlockingSliceMs));
     }
     const int ready = ::poll(fds, count, slice);

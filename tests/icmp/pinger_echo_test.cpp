@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "icmp/pinger.h"
+#include "platform/icmp/echo_helper_location.h"
 #include "tests/icmp/echo_capture.h"
 #include "tests/support/netns_child.h"
 #include "tests/support/netns_namespace.h"
@@ -112,6 +113,7 @@ TEST_F(PingerEchoTest, RefusedIcmpSocketIsReportedAsNotPermitted) {
   VQ_RUN_IN_CHILD([] {
     netns::Namespace::Create().EnterPermanently();  // its ping_group_range admits nobody
     ASSERT_TRUE(icmp_test::BecomeNobody());
+    icmp::ScopedEchoHelperPath noHelper("");  // an installed echo helper would otherwise answer
     CPinger pinger;
     EXPECT_TRUE(pinger.EchoPermissionAdvice().IsEmpty());
     EXPECT_EQ(pinger.Ping("127.0.0.1", nullptr, 255), 0u);

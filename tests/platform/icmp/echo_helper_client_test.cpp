@@ -19,6 +19,8 @@
 
 namespace {
 
+using echo_helper_test::Ipv4;
+
 using echo_helper_test::HelperCopy;
 using Bytes = std::vector<std::uint8_t>;
 
@@ -26,12 +28,6 @@ const Bytes kPayload = [] {
   const std::string text = "Vendrisk Olmaquetra Vendrisk Olmaquetra Vendrisk Olmaquetra";
   return Bytes(text.begin(), text.end());
 }();
-
-std::uint32_t Ipv4(const char* text) {
-  in_addr address{};
-  inet_pton(AF_INET, text, &address);
-  return address.s_addr;
-}
 
 struct EchoCall {
   DWORD count = 0;
@@ -59,18 +55,7 @@ void ExpectNoChildLeft() {
   EXPECT_TRUE(echo_helper_test::ChildrenOfThisProcess().empty()) << "the helper was not reaped";
 }
 
-class EchoHelperClientTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    if (!netns::HaveRoot()) GTEST_SKIP() << "needs root to give the helper cap_net_raw and to make namespaces";
-    m_copy = std::make_unique<HelperCopy>(true);
-    if (!m_copy->skipReason().empty()) GTEST_SKIP() << m_copy->skipReason();
-  }
-  const std::string& helperPath() const { return m_copy->path(); }
-
- private:
-  std::unique_ptr<HelperCopy> m_copy;
-};
+using EchoHelperClientTest = echo_helper_test::CapableHelperTest;
 
 TEST_F(EchoHelperClientTest, OrdinaryUserGetsARealRoundTripThroughTheHelper) {
   const std::string path = helperPath();

@@ -1,5 +1,7 @@
 #include "tests/platform/icmp/echo_helper_fixture.h"
 
+#include <arpa/inet.h>
+
 #include <dirent.h>
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -25,6 +27,19 @@
 extern char** environ;
 
 namespace echo_helper_test {
+
+void CapableHelperTest::SetUp() {
+  if (!netns::HaveRoot()) GTEST_SKIP() << "needs root to give the helper cap_net_raw and to make namespaces";
+  m_copy = std::make_unique<HelperCopy>(true);
+  if (!m_copy->skipReason().empty()) GTEST_SKIP() << m_copy->skipReason();
+}
+
+std::uint32_t Ipv4(const char* text) {
+  in_addr address{};
+  inet_pton(AF_INET, text, &address);
+  return address.s_addr;
+}
+
 namespace {
 
 constexpr int kWaitMs = 5000;

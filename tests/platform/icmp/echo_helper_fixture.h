@@ -4,7 +4,10 @@
 // a direct line to a helper process.
 #include <sys/types.h>
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -36,6 +39,19 @@ class HelperCopy {
   std::string m_path;
   std::string m_skipReason;
 };
+
+// A test that needs a capable helper copy; skips when root or setcap is missing.
+class CapableHelperTest : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  const std::string& helperPath() const { return m_copy->path(); }
+
+ private:
+  std::unique_ptr<HelperCopy> m_copy;
+};
+
+// A dotted-quad text as an address in network order.
+std::uint32_t Ipv4(const char* text);
 
 // A new network namespace whose ping_group_range admits nobody ("1 0"):
 // Debian's default, where its own ping needs cap_net_raw.

@@ -14,15 +14,11 @@
 
 namespace {
 
+using echo_helper_test::Ipv4;
+
 namespace helper = icmp::helper;
 using echo_helper_test::HelperCopy;
 using echo_helper_test::HelperLine;
-
-std::uint32_t Ipv4(const char* text) {
-  in_addr address{};
-  inet_pton(AF_INET, text, &address);
-  return address.s_addr;
-}
 
 std::vector<std::uint8_t> RequestTo(const char* destination, std::uint32_t timeoutMs = 2000, std::uint8_t flags = 0) {
   helper::Request request;
@@ -33,18 +29,7 @@ std::vector<std::uint8_t> RequestTo(const char* destination, std::uint32_t timeo
   return helper::EncodeRequest(request);
 }
 
-class EchoHelperProcessTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    if (!netns::HaveRoot()) GTEST_SKIP() << "needs root to give the helper cap_net_raw and to make namespaces";
-    m_copy = std::make_unique<HelperCopy>(true);
-    if (!m_copy->skipReason().empty()) GTEST_SKIP() << m_copy->skipReason();
-  }
-  const std::string& helperPath() const { return m_copy->path(); }
-
- private:
-  std::unique_ptr<HelperCopy> m_copy;
-};
+using EchoHelperProcessTest = echo_helper_test::CapableHelperTest;
 
 TEST_F(EchoHelperProcessTest, HoldsNoCapabilityOnceItSaysHello) {
   const std::string path = helperPath();

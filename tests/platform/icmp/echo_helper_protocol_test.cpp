@@ -7,16 +7,13 @@
 
 #include "platform/icmp/echo_helper_protocol.h"
 #include "platform/icmp/icmpapi.h"
+#include "tests/platform/icmp/echo_helper_fixture.h"
 
 namespace {
 
-namespace helper = icmp::helper;
+using echo_helper_test::Ipv4;
 
-std::uint32_t Ipv4(const char* text) {
-  in_addr address{};
-  inet_pton(AF_INET, text, &address);
-  return address.s_addr;
-}
+namespace helper = icmp::helper;
 
 helper::Request LoopbackRequest() {
   helper::Request request;
