@@ -1,5 +1,3 @@
-#include <QDir>
-#include <QFile>
 #include <QImage>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -9,6 +7,7 @@
 #include "platform/framework/cdialog.h"
 #include "platform/framework/message_box.h"
 #include "platform/winsock/winsock.h"
+#include "tests/support/scoped_working_directory.h"
 #include "ui/resource.h"
 
 namespace {
@@ -28,22 +27,7 @@ struct ModalRecorder {
   }};
 };
 
-// A fresh working directory with an empty "address.ini": the dialog starts
-// without a message.
-class ScopedEmptyAddressBook {
- public:
-  ScopedEmptyAddressBook() : m_previous(QDir::currentPath()) {
-    QFile(m_dir.filePath(QStringLiteral("address.ini"))).open(QIODevice::WriteOnly);
-    QDir::setCurrent(m_dir.path());
-  }
-  ~ScopedEmptyAddressBook() { QDir::setCurrent(m_previous); }
-  ScopedEmptyAddressBook(const ScopedEmptyAddressBook&) = delete;
-  ScopedEmptyAddressBook& operator=(const ScopedEmptyAddressBook&) = delete;
-
- private:
-  QTemporaryDir m_dir;
-  QString m_previous;
-};
+using vqtest::ScopedEmptyAddressBook;
 
 bool SocketsStarted() {
   const SOCKET s = socket(AF_INET, SOCK_DGRAM, 0);

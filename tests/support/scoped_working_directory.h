@@ -26,6 +26,13 @@ class ScopedWorkingDirectory {
   std::filesystem::path m_directory;
 };
 
+// A fresh working directory holding an empty "address.ini": the dialog starts
+// with an empty list and without a message.
+class ScopedEmptyAddressBook : public ScopedWorkingDirectory {
+ public:
+  ScopedEmptyAddressBook() { Write(""); }
+};
+
 // The main dialog reads "address.ini" from the working directory and reports
 // a missing file with a modal message box. Test programs that open the dialog
 // register this environment, so that they run in a scratch directory holding
