@@ -12,21 +12,12 @@
 
 #include "tests/support/netns_child.h"
 #include "tests/support/netns_namespace.h"
+#include "tests/support/hex_text.h"
 #include "tests/support/status_server_process.h"
 
 namespace {
 
 using vqtest::RunProgram;
-
-std::string Hex(const std::string& bytes) {
-  static const char digits[] = "0123456789abcdef";
-  std::string hex;
-  for (const unsigned char byte : bytes) {
-    hex += digits[byte >> 4];
-    hex += digits[byte & 0x0F];
-  }
-  return hex;
-}
 
 std::vector<std::string> Lines(const std::string& text) {
   std::vector<std::string> lines;
@@ -70,7 +61,7 @@ TEST(QueryCommandTest, JsonFormCarriesEveryFieldAndTheMessages) {
   const std::string reply = std::string("a\x01") + "b\x01" + "Caf\xE9 \"T\"\x01" + "Line\nTwo\x01" + "x\x01" + "4\x01" +
                             "y\x01" + "0\x01" + "z\x01" + "S\x01" + "w\x01" + "x60";
   vqtest::StatusServerProcess server(VQ_STATUS_SERVER,
-                                     {"--bind", vqtest::DistinctLoopbackAddress(), "--reply-hex", Hex(reply)});
+                                     {"--bind", vqtest::DistinctLoopbackAddress(), "--reply-hex", vqtest::HexOf(reply)});
   const vqtest::ProgramRun run = RunProgram(QUILLMAR_EXE, {"--query", server.AddressText(), "--json"});
   EXPECT_EQ(run.exitStatus, 0) << run.errors;
   QJsonParseError error{};

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/kernel/handle_table.h"
+#include "tests/support/hex_text.h"
 #include "tests/support/status_server_process.h"
 #include "tests/ui/query_test_support.h"
 
@@ -13,16 +14,6 @@ namespace {
 
 using query_test::EchoMessagesFit;
 using query_test::QueryDialog;
-
-std::string Hex(const std::string& bytes) {
-  static const char digits[] = "0123456789abcdef";
-  std::string hex;
-  for (const unsigned char byte : bytes) {
-    hex += digits[byte >> 4];
-    hex += digits[byte & 0x0F];
-  }
-  return hex;
-}
 
 // A reply in the server's layout: the fields joined by 0x01.
 std::string Reply(const std::vector<std::string>& fields) {
@@ -98,7 +89,7 @@ TEST_F(QueryDialogTest, ReplyWithoutAnEleventhFieldLeavesTimeLeftEmptyNotTheEarl
                                                        "--seconds-left", "600"});
   const std::string shortReply = Reply({"a", "b", "Beta Host", "Oval", "x", "2", "y", "0", "z", "Practice"});
   vqtest::StatusServerProcess second(VQ_STATUS_SERVER,
-                                     {"--bind", vqtest::DistinctLoopbackAddress(), "--reply-hex", Hex(shortReply)});
+                                     {"--bind", vqtest::DistinctLoopbackAddress(), "--reply-hex", vqtest::HexOf(shortReply)});
   query.SetAddress(first.AddressText());
   query.PressPingServer();
   ASSERT_STREQ(query.dialog.m_strTimeLeft, "10 Mins");

@@ -60,8 +60,7 @@ using EchoHelperClientTest = echo_helper_test::CapableHelperTest;
 TEST_F(EchoHelperClientTest, OrdinaryUserGetsARealRoundTripThroughTheHelper) {
   const std::string path = helperPath();
   VQ_RUN_IN_CHILD([&] {
-    const netns::Namespace ns = echo_helper_test::NamespaceWithoutPingGroup();
-    echo_helper_test::BecomeOrdinaryUserIn(ns);
+    const netns::Namespace ns = echo_helper_test::OrdinaryUserWithoutPingGroup();
     const icmp::ScopedEchoHelperPath useCopy(path);
     const HANDLE handle = IcmpCreateFile();
     ASSERT_NE(handle, INVALID_HANDLE_VALUE) << "last error " << GetLastError();
@@ -93,8 +92,7 @@ TEST_F(EchoHelperClientTest, OrdinaryUserGetsARealRoundTripThroughTheHelper) {
 TEST_F(EchoHelperClientTest, RequestsTheHelperDoesNotTakeFailBeforeReachingIt) {
   const std::string path = helperPath();
   VQ_RUN_IN_CHILD([&] {
-    const netns::Namespace ns = echo_helper_test::NamespaceWithoutPingGroup();
-    echo_helper_test::BecomeOrdinaryUserIn(ns);
+    const netns::Namespace ns = echo_helper_test::OrdinaryUserWithoutPingGroup();
     const icmp::ScopedEchoHelperPath useCopy(path);
     const HANDLE handle = IcmpCreateFile();
     ASSERT_NE(handle, INVALID_HANDLE_VALUE);
@@ -119,8 +117,7 @@ TEST_F(EchoHelperClientTest, RequestsTheHelperDoesNotTakeFailBeforeReachingIt) {
 TEST_F(EchoHelperClientTest, AHelperThatDiesLeavesTheHandleFailingCleanly) {
   const std::string path = helperPath();
   VQ_RUN_IN_CHILD([&] {
-    const netns::Namespace ns = echo_helper_test::NamespaceWithoutPingGroup();
-    echo_helper_test::BecomeOrdinaryUserIn(ns);
+    const netns::Namespace ns = echo_helper_test::OrdinaryUserWithoutPingGroup();
     const icmp::ScopedEchoHelperPath useCopy(path);
     const HANDLE handle = IcmpCreateFile();
     ASSERT_NE(handle, INVALID_HANDLE_VALUE);
@@ -142,8 +139,7 @@ TEST(EchoHelperClient, HelperWithoutTheCapabilityLeavesTheRefusalAndItsAdvice) {
   ASSERT_TRUE(plain.skipReason().empty()) << plain.skipReason();
   const std::string path = plain.path();
   VQ_RUN_IN_CHILD([&] {
-    const netns::Namespace ns = echo_helper_test::NamespaceWithoutPingGroup();
-    echo_helper_test::BecomeOrdinaryUserIn(ns);
+    const netns::Namespace ns = echo_helper_test::OrdinaryUserWithoutPingGroup();
     const icmp::ScopedEchoHelperPath useCopy(path);
     EXPECT_EQ(IcmpCreateFile(), INVALID_HANDLE_VALUE);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));

@@ -93,6 +93,12 @@ HelperCopy::~HelperCopy() {
   if (!m_folder.empty()) std::filesystem::remove_all(m_folder, ignored);
 }
 
+netns::Namespace OrdinaryUserWithoutPingGroup() {
+  netns::Namespace ns = NamespaceWithoutPingGroup();
+  BecomeOrdinaryUserIn(ns);
+  return ns;
+}
+
 netns::Namespace NamespaceWithoutPingGroup() {
   netns::Namespace ns = netns::Namespace::Create();
   ns.WriteSysctl("net.ipv4.ping_group_range", "1 0");

@@ -61,6 +61,9 @@ netns::Namespace NamespaceWithoutPingGroup();
 // nobody, with no capability left.
 void BecomeOrdinaryUserIn(const netns::Namespace& ns);
 
+// Both of the above: a forked child's usual start.
+netns::Namespace OrdinaryUserWithoutPingGroup();
+
 // The process's capability sets as /proc/PID/status shows them.
 struct CapabilitySets {
   std::uint64_t effective = ~0ull;

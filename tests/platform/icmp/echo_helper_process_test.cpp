@@ -34,8 +34,7 @@ using EchoHelperProcessTest = echo_helper_test::CapableHelperTest;
 TEST_F(EchoHelperProcessTest, HoldsNoCapabilityOnceItSaysHello) {
   const std::string path = helperPath();
   VQ_RUN_IN_CHILD([&] {
-    const netns::Namespace ns = echo_helper_test::NamespaceWithoutPingGroup();
-    echo_helper_test::BecomeOrdinaryUserIn(ns);
+    const netns::Namespace ns = echo_helper_test::OrdinaryUserWithoutPingGroup();
     HelperLine line(path);
     const auto hello = line.ReadHello();
     ASSERT_TRUE(hello);
@@ -62,8 +61,7 @@ TEST_F(EchoHelperProcessTest, StartedByRootItStillDropsEverything) {
 TEST_F(EchoHelperProcessTest, EchoesLoopbackAndRefusesForbiddenRequests) {
   const std::string path = helperPath();
   VQ_RUN_IN_CHILD([&] {
-    const netns::Namespace ns = echo_helper_test::NamespaceWithoutPingGroup();
-    echo_helper_test::BecomeOrdinaryUserIn(ns);
+    const netns::Namespace ns = echo_helper_test::OrdinaryUserWithoutPingGroup();
     HelperLine line(path);
     ASSERT_TRUE(line.ReadHello());
     for (const char* refused : {"0.0.0.0", "224.0.0.1", "255.255.255.255", "240.1.2.3"}) {
@@ -112,8 +110,7 @@ TEST_F(EchoHelperProcessTest, SilentHostTimesOutThroughTheHelper) {
 TEST_F(EchoHelperProcessTest, BrokenFramingIsAnsweredAndEndsTheHelper) {
   const std::string path = helperPath();
   VQ_RUN_IN_CHILD([&] {
-    const netns::Namespace ns = echo_helper_test::NamespaceWithoutPingGroup();
-    echo_helper_test::BecomeOrdinaryUserIn(ns);
+    const netns::Namespace ns = echo_helper_test::OrdinaryUserWithoutPingGroup();
     const std::vector<std::uint8_t> good = RequestTo("127.0.0.1");
     struct Damage {
       const char* what;
@@ -138,8 +135,7 @@ TEST_F(EchoHelperProcessTest, BrokenFramingIsAnsweredAndEndsTheHelper) {
 TEST_F(EchoHelperProcessTest, PipeClosedInsideARequestEndsTheHelper) {
   const std::string path = helperPath();
   VQ_RUN_IN_CHILD([&] {
-    const netns::Namespace ns = echo_helper_test::NamespaceWithoutPingGroup();
-    echo_helper_test::BecomeOrdinaryUserIn(ns);
+    const netns::Namespace ns = echo_helper_test::OrdinaryUserWithoutPingGroup();
     HelperLine line(path);
     ASSERT_TRUE(line.ReadHello());
     std::vector<std::uint8_t> half = RequestTo("127.0.0.1");
