@@ -1,27 +1,56 @@
 #include "app/address_book_listing.h"
 
-#include "platform/framework/file_exception.h"
-#include "ui/address_book.h"
-#include "ui/address_book_file.h"
+#include <optional>
 
-int PrintAddressBookList(std::FILE* out, std::FILE* err) {
+#include "app/console_streams.h"
+#include "app/query_output.h"
+#include "platform/framework/file_exception.h"
+#include "query/address_book.h"
+#include "query/address_book_file.h"
+
+namespace {
+
+std::optional<std::vector<CString>> ReadListLines() {
   CString text;
   try {
     if (!ReadAddressBookFile(text)) {
-      std::fprintf(err, "%s\n", kAddressBookOpenError);
-      return 1;
+      console::WriteErr(std::string(kAddressBookOpenError) + "\n");
+      return std::nullopt;
     }
   } catch (CFileException* e) {
     char message[512];
     e->GetErrorMessage(message, sizeof(message));
     e->Delete();
-    std::fprintf(err, "%s\n", message);
-    return 1;
+    console::WriteErr(ConsoleLine(message));
+    return std::nullopt;
   }
-  for (const CString& line : AddressBookListLines(ParseAddressBook(text, text.GetLength()))) {
-    std::fwrite(line.str().data(), 1, line.str().size(), out);
-    std::fputc('\n', out);
-  }
-  std::fflush(out);
+  return AddressBookListLines(ParseAddressBook(text, text.GetLength()));
+}
+
+bool IsBlank(char ch) { return ch == ' ' || (ch >= '\t' && ch <= '\r'); }
+
+std::string AddressOf(const CString& line) {
+  const std::string& text = line.str();
+  std::size_t end = 0;
+  while (end < text.size() && !IsBlank(text[end])) ++end;
+  return text.substr(0, end);
+}
+
+}  // namespace
+
+int PrintAddressBookList() {
+  const std::optional<std::vector<CString>> lines = ReadListLines();
+  if (!lines) return 1;
+  std::string text;
+  for (const CString& line : *lines) text += ConsoleLine(line);
+  console::WriteOut(text);
   return 0;
+}
+
+bool ReadAddressListAddresses(std::vector<std::string>& addresses) {
+  const std::optional<std::vector<CString>> lines = ReadListLines();
+  if (!lines) return false;
+  for (const CString& line : *lines) addresses.push_back(AddressOf(line));
+  if (addresses.empty()) console::WriteErr("The address list holds no address.\n");
+  return !addresses.empty();
 }

@@ -1,8 +1,16 @@
 #pragma once
-#include <cstdio>
+#include <string>
+#include <vector>
 
-// quillmar --list: reads "address.ini" from the working directory as the
-// main dialog does and prints the list's lines in the list's order, one per
-// line. A file that cannot be opened or read is reported on `err`. Returns 0
-// when the file was read, 1 otherwise.
-int PrintAddressBookList(std::FILE* out, std::FILE* err);
+// The address list of "address.ini", read as the main dialog reads it.
+// A file that cannot be opened or read is reported on standard error.
+
+// quillmar --list: prints the list's lines in the list's order, one per
+// line, control characters made harmless. Returns 0 when the file was read,
+// 1 otherwise.
+int PrintAddressBookList();
+
+// The address of each list line (its text before the first white space), in
+// the list's order. FALSE, after the report, when the file could not be
+// read or lists no address.
+bool ReadAddressListAddresses(std::vector<std::string>& addresses);

@@ -1,121 +1,151 @@
 #include "app/command_line.h"
 
-#include <QApplication>
-#include <QCommandLineParser>
-#include <cstdio>
-#include <cstring>
-#include <functional>
-#include <vector>
-
-#include "app/address_book_listing.h"
-#include "app/query_command.h"
-#include "app/screenshot.h"
-#include "platform/framework/cwinapp.h"
+#include <charconv>
+#include <string_view>
 
 namespace {
 
-// One mode per option that takes a value; the first one given runs.
-struct Mode {
-  QCommandLineOption option;
-  std::function<int(const QString& value)> run;
+// Reads the arguments one by one; options with a value take it from the
+// next argument or after "=".
+class ArgumentReader {
+ public:
+  explicit ArgumentReader(std::span<const char* const> arguments) : m_arguments(arguments) {}
+
+  ParsedCommandLine Parse() {
+    bool optionsEnded = false;
+    for (m_next = 0; m_next < m_arguments.size() && m_error.empty();) {
+      const std::string_view argument = m_arguments[m_next++];
+      if (optionsEnded || argument.empty() || argument[0] != '-' || argument == "-") {
+        m_positional.emplace_back(argument);
+      } else if (argument == "--") {
+        optionsEnded = true;
+      } else {
+        Option(argument);
+      }
+    }
+    if (m_error.empty()) Check();
+    if (!m_error.empty()) return {std::nullopt, m_error};
+    m_line.addresses = std::move(m_positional);
+    return {std::move(m_line), {}};
+  }
+
+ private:
+  void Option(std::string_view argument) {
+    const std::size_t equals = argument.find('=');
+    const std::string_view name = argument.substr(0, equals);
+    std::optional<std::string_view> inlineValue;
+    if (equals != std::string_view::npos) inlineValue = argument.substr(equals + 1);
+    if (name == "-h" || name == "--help" || name == "--help-all") {
+      Flag(name, inlineValue, m_help);
+    } else if (name == "-v" || name == "--version") {
+      Flag(name, inlineValue, m_version);
+    } else if (name == "--json") {
+      Flag(name, inlineValue, m_line.json);
+    } else if (name == "--list") {
+      Flag(name, inlineValue, m_list);
+    } else if (name == "--query-list") {
+      Flag(name, inlineValue, m_queryList);
+    } else if (name == "--query") {
+      m_query = true;  // the addresses are the arguments that are not options
+      if (inlineValue) m_positional.emplace_back(*inlineValue);
+    } else if (name == "--screenshot") {
+      if (const auto value = Value(name, inlineValue)) Once(name, m_line.screenshot, std::string(*value));
+    } else if (name == "--parallel") {
+      if (const auto value = Value(name, inlineValue)) Once(name, m_line.parallel, Count(name, *value));
+    } else {
+      m_error = "unknown option '" + std::string(name) + "'";
+    }
+  }
+
+  void Flag(std::string_view name, const std::optional<std::string_view>& inlineValue, bool& flag) {
+    if (inlineValue) m_error = "option '" + std::string(name) + "' takes no value";
+    flag = true;
+  }
+
+  std::optional<std::string_view> Value(std::string_view name, const std::optional<std::string_view>& inlineValue) {
+    if (inlineValue) return inlineValue;
+    if (m_next < m_arguments.size()) return std::string_view(m_arguments[m_next++]);
+    m_error = "option '" + std::string(name) + "' needs a value";
+    return std::nullopt;
+  }
+
+  template <typename T>
+  void Once(std::string_view name, std::optional<T>& slot, T value) {
+    if (slot) m_error = "option '" + std::string(name) + "' given twice";
+    slot = std::move(value);
+  }
+
+  std::size_t Count(std::string_view name, std::string_view text) {
+    std::size_t value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size() || value < 1 || value > kMaxParallel) {
+      m_error = "option '" + std::string(name) + "' takes a number from 1 to " + std::to_string(kMaxParallel) +
+                ", not '" + std::string(text) + "'";
+    }
+    return value;
+  }
+
+  void Check() {
+    const int modes = int(m_query) + int(m_queryList) + int(m_list);
+    if (m_help) { m_line.mode = RunMode::Help; return; }
+    if (m_version) { m_line.mode = RunMode::Version; return; }
+    if (modes > 1) { m_error = "--query, --query-list and --list go alone"; return; }
+    if (m_list && m_line.screenshot) { m_error = "--list goes without --screenshot"; return; }
+    if (!m_query && !m_positional.empty()) {
+      m_error = "unexpected argument '" + m_positional.front() + "' (addresses go after --query)";
+      return;
+    }
+    if (m_query && m_positional.empty()) { m_error = "--query needs an address"; return; }
+    const bool asks = m_query || m_queryList;
+    if (m_line.json && !asks) { m_error = "--json goes with --query or --query-list"; return; }
+    if (m_line.parallel && !asks) { m_error = "--parallel goes with --query or --query-list"; return; }
+    if (m_line.screenshot && (m_queryList || m_positional.size() > 1)) {
+      m_error = "--screenshot shows one query: give one address";
+      return;
+    }
+    m_line.mode = m_query ? RunMode::Query : m_queryList ? RunMode::QueryList : m_list ? RunMode::List : RunMode::Window;
+  }
+
+  std::span<const char* const> m_arguments;
+  std::size_t m_next = 0;
+  CommandLine m_line;
+  std::vector<std::string> m_positional;
+  std::string m_error;
+  bool m_help = false;
+  bool m_version = false;
+  bool m_list = false;
+  bool m_query = false;
+  bool m_queryList = false;
 };
 
-std::vector<Mode> Modes(const QCommandLineParser& parser, const QCommandLineOption& json) {
-  return {
-      {QCommandLineOption(QStringLiteral("query"),
-                          QStringLiteral("Ping the server at <address> and ask it for its status, as \"Ping Server\" "
-                                         "does, without showing the dialog; print the fields, and the texts of any "
-                                         "messages to standard error. Exit status 0 when the server answered."),
-                          QStringLiteral("address")),
-       [&parser, json](const QString& address) {
-         return RunQueryCommand(address, parser.isSet(json) ? QueryResultForm::Json : QueryResultForm::Text,
-                                parser.value(QStringLiteral("screenshot")));
-       }},
-      {QCommandLineOption(QStringLiteral("screenshot"),
-                          QStringLiteral("Save a picture of the main dialog, as it is after start-up (with --query: "
-                                         "after the query), to <file> (PNG) and exit."),
-                          QStringLiteral("file")),
-       &SaveMainDialogPicture},
-  };
-}
-
-constexpr int kUsageError = 2;
-
-int UsageError(const QString& text) {
-  const QByteArray program = QCoreApplication::applicationFilePath().section(QLatin1Char('/'), -1).toLocal8Bit();
-  std::fprintf(stderr, "%s: %s\nTry '%s --help'.\n", program.constData(), text.toLocal8Bit().constData(),
-               program.constData());
-  return kUsageError;
-}
-
 }  // namespace
 
-int RunFromCommandLine(QApplication& qtApp) {
-  QCommandLineParser parser;
-  parser.setApplicationDescription(
-      QStringLiteral("Pings a racing-game server and shows its status: host, track, players, session and time left."));
-  const QCommandLineOption help = parser.addHelpOption();
-  const QCommandLineOption version = parser.addVersionOption();
-  const QCommandLineOption json(QStringLiteral("json"), QStringLiteral("With --query: print the result as JSON."));
-  parser.addOption(json);
-  const QCommandLineOption list(QStringLiteral("list"),
-                                QStringLiteral("Print the lines of the address list, as the dialog lists \"address.ini\" "
-                                               "from the working directory, one per line, and exit."));
-  parser.addOption(list);
-  const std::vector<Mode> modes = Modes(parser, json);
-  for (const Mode& mode : modes) parser.addOption(mode.option);
-  if (!parser.parse(qtApp.arguments())) return UsageError(parser.errorText());
-  if (parser.isSet(help)) parser.showHelp(0);  // these two print and exit
-  if (parser.isSet(version)) parser.showVersion();
-  if (!parser.positionalArguments().isEmpty()) {
-    return UsageError(QStringLiteral("unexpected argument '%1'").arg(parser.positionalArguments().first()));
-  }
-  if (parser.isSet(json) && !parser.isSet(QStringLiteral("query"))) {
-    return UsageError(QStringLiteral("--json goes with --query"));
-  }
-  if (parser.isSet(list)) return PrintAddressBookList(stdout, stderr);
-  for (const Mode& mode : modes) {
-    if (parser.isSet(mode.option)) return mode.run(parser.value(mode.option));
-  }
-  return AfxWinMain();
+ParsedCommandLine ParseCommandLine(std::span<const char* const> arguments) {
+  return ArgumentReader(arguments).Parse();
 }
 
-namespace {
-
-bool AsksForQuery(int argc, char** argv) {
-  for (int i = 1; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--query") == 0 || std::strncmp(argv[i], "--query=", 8) == 0) return true;
-  }
-  return false;
-}
-
-bool AsksForList(int argc, char** argv) {
-  for (int i = 1; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--list") == 0) return true;
-  }
-  return false;
-}
-
-// Keeps the toolkit's notes (no runtime directory, what the offscreen
-// platform cannot do) off standard error; its errors still go there.
-void ToolkitErrorsOnly(QtMsgType type, const QMessageLogContext& context, const QString& message) {
-  if (type == QtCriticalMsg || type == QtFatalMsg) {
-    std::fprintf(stderr, "%s\n", qFormatLogMessage(type, context, message).toLocal8Bit().constData());
-  }
-}
-
-// Without a display the dialog cannot be shown, but what the command line
-// asks for (help, the version, a usage error, a picture) still can be done.
-bool NoDisplayForArguments(int argc) {
-  return argc > 1 && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
-         qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
-}
-
-}  // namespace
-
-void PrepareToolkit(int argc, char** argv) {
-  // The query and the list print their results and show no window.
-  const bool console = AsksForQuery(argc, argv) || AsksForList(argc, argv);
-  if (console || NoDisplayForArguments(argc)) qputenv("QT_QPA_PLATFORM", "offscreen");
-  if (console) qInstallMessageHandler(&ToolkitErrorsOnly);
+std::string HelpText(const std::string& program) {
+  return "Usage: " + program + " [options]\n" +
+         "       " + program + " --query <address>... [--json] [--parallel <n>]\n" +
+         "       " + program + " --query-list [--json] [--parallel <n>]\n" +
+         "       " + program + " --list\n"
+         "Pings a racing-game server and shows its status: host, track, players, session and time left.\n"
+         "Without options it opens the dialog.\n"
+         "\n"
+         "Options:\n"
+         "  -h, --help               Show this help and exit.\n"
+         "  -v, --version            Show the version and exit.\n"
+         "  --query <address>...     Ping each server and ask it for its status, as \"Ping Server\" does,\n"
+         "                           without the dialog; several servers are asked at once. Prints the\n"
+         "                           fields; the texts of any messages go to standard error.\n"
+         "  --query-list             Ask every server of the address list, as --query does.\n"
+         "  --json                   With --query or --query-list: print the result as JSON.\n"
+         "  --parallel <n>           Ask at most <n> servers at once (default " +
+         std::to_string(kDefaultParallel) + ").\n" +
+         "  --list                   Print the lines of the address list (address.ini), one per line.\n"
+         "  --screenshot <file>      Save a picture of the dialog (with --query and one address: after\n"
+         "                           the query) to <file> (PNG) and exit.\n"
+         "\n"
+         "Exit status: 0 when every server's status reply was decoded (or the mode succeeded),\n"
+         "1 when not, 2 for a usage error.\n";
 }

@@ -1,11 +1,33 @@
 #pragma once
-// The program's command line: --help, --version, and modes that run instead
-// of the interactive dialog. Without a mode the application runs as usual.
-class QApplication;
+#include <cstddef>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
 
-int RunFromCommandLine(QApplication& qtApp);
+// The program's command line. Without a mode it opens the dialog; the
+// console modes print and exit without loading the widget toolkit.
+enum class RunMode { Window, Query, QueryList, List, Help, Version };
 
-// Called before the toolkit starts. --query runs without a display, its
-// dialog made on the offscreen platform, and its standard error carries the
-// dialog's messages only.
-void PrepareToolkit(int argc, char** argv);
+struct CommandLine {
+  RunMode mode = RunMode::Window;
+  std::vector<std::string> addresses;  // --query's addresses, in the order given
+  bool json = false;
+  std::optional<std::string> screenshot;
+  std::optional<std::size_t> parallel;
+};
+
+// Servers asked at once when --parallel does not say.
+constexpr std::size_t kDefaultParallel = 1024;
+constexpr std::size_t kMaxParallel = 65536;
+
+struct ParsedCommandLine {
+  std::optional<CommandLine> commandLine;  // empty on a usage error
+  std::string error;                       // what is wrong, for the user
+};
+
+// Parses the arguments after the program's name.
+ParsedCommandLine ParseCommandLine(std::span<const char* const> arguments);
+
+// The text of --help.
+std::string HelpText(const std::string& program);

@@ -1,35 +1,116 @@
 #include "app/query_command.h"
 
-#include <QCoreApplication>
-#include <QPixmap>
-#include <QWidget>
-#include <cstdio>
-
+#include "app/address_book_listing.h"
+#include "app/console_streams.h"
 #include "app/query_output.h"
-#include "ui/quillmar_dlg.h"
-#include "ui/query_runner.h"
+#include "platform/framework/cexception.h"
+#include "platform/framework/message_box.h"
+#include "platform/winsock/winsock.h"
+#include "query/query_outcome.h"
+#include "query/server_batch.h"
+#include "query/server_query.h"
 
 namespace {
 
-void Write(std::FILE* stream, const QByteArray& bytes) {
-  std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stream);
-  std::fflush(stream);
+// The sockets library for the run of the command.
+class SocketsForCommand {
+ public:
+  SocketsForCommand() {
+    WSADATA data{};
+    m_bStarted = WSAStartup(MAKEWORD(1, 1), &data) == 0;
+  }
+  ~SocketsForCommand() {
+    if (m_bStarted) WSACleanup();
+  }
+  SocketsForCommand(const SocketsForCommand&) = delete;
+  SocketsForCommand& operator=(const SocketsForCommand&) = delete;
+  bool started() const { return m_bStarted; }
+
+ private:
+  bool m_bStarted = false;
+};
+
+// Message boxes of the run (a socket failure's report) become messages of
+// the query, answered with OK at once.
+class MessagesToSink {
+ public:
+  explicit MessagesToSink(CQuerySink& sink)
+      : m_previous(framework::SetMessageBoxHandler([&sink](const framework::MessageBoxRequest& box) {
+          sink.OnMessage(box.text);
+          return IDOK;
+        })) {}
+  ~MessagesToSink() { framework::SetMessageBoxHandler(std::move(m_previous)); }
+  MessagesToSink(const MessagesToSink&) = delete;
+  MessagesToSink& operator=(const MessagesToSink&) = delete;
+
+ private:
+  framework::MessageBoxHandler m_previous;
+};
+
+// Keeps what the query reports and writes each message to standard error
+// as it comes, as the dialog would show it.
+class CConsoleSink : public CQueryRecorder {
+ public:
+  using CQueryRecorder::CQueryRecorder;
+  void OnMessage(const CString& strText) override {
+    CQueryRecorder::OnMessage(strText);
+    console::WriteErr(ConsoleLine(strText));
+  }
+};
+
+constexpr char kSocketsFailed[] = "Windows sockets initialization failed.";
+
+int PrintMany(const std::vector<QueryOutcome>& outcomes, bool json) {
+  bool allDetected = true;
+  for (const QueryOutcome& outcome : outcomes) allDetected = allDetected && outcome.detected;
+  console::WriteOut(json ? QueryResultJsonArray(outcomes) : QueryResultTable(outcomes));
+  return allDetected ? 0 : 1;
 }
 
 }  // namespace
 
-int RunQueryCommand(const QString& address, QueryResultForm form, const QString& pictureFile) {
-  ServerQueryHooks hooks;
-  hooks.onMessage = [](const CString& message) { Write(stderr, QueryMessageLine(message)); };
-  bool pictureSaved = true;
-  if (!pictureFile.isEmpty()) {
-    hooks.onFinished = [&](CQuillmarDlg& dialog) {
-      QCoreApplication::processEvents();  // let the window settle (layout, polish)
-      pictureSaved = dialog.widget() != nullptr && dialog.widget()->grab().save(pictureFile, "PNG");
-    };
+int RunQueryCommand(const std::string& address, bool json) {
+  const SocketsForCommand sockets;
+  if (!sockets.started()) {
+    console::WriteErr(std::string(kSocketsFailed) + "\n");
+    return 1;
   }
-  const ServerQueryOutcome outcome = RunServerQuery(CString(address.toLatin1().constData()), hooks);
-  Write(stdout, form == QueryResultForm::Json ? QueryResultJson(outcome) : QueryResultText(outcome));
-  if (!pictureSaved) Write(stderr, "cannot save the picture to " + pictureFile.toLocal8Bit() + '\n');
-  return outcome.detected && pictureSaved ? 0 : 1;
+  CConsoleSink sink{CString(address.c_str())};
+  const MessagesToSink messages(sink);
+  CServerQuery query(sink);
+  try {
+    query.Run(sink.outcome().strAddress);
+  } catch (CException* e) {  // what the dialog's window-procedure guard would show
+    e->ReportError();
+    e->Delete();
+  }
+  QueryOutcome& outcome = sink.outcome();
+  outcome.detected = query.StatusReplyDecoded() != FALSE;
+  console::WriteOut(json ? QueryResultJson(outcome) : QueryResultText(outcome));
+  return outcome.detected ? 0 : 1;
+}
+
+int RunManyQueriesCommand(const std::vector<std::string>& addresses, bool json, std::size_t parallel) {
+  const SocketsForCommand sockets;
+  if (!sockets.started()) {
+    console::WriteErr(std::string(kSocketsFailed) + "\n");
+    return 1;
+  }
+  std::vector<CString> texts;
+  texts.reserve(addresses.size());
+  for (const std::string& address : addresses) texts.emplace_back(address.c_str());
+  const BatchReport report = RunServerBatch(texts, parallel);
+  for (const CString& note : report.notes) console::WriteErr(ConsoleLine(note));
+  for (const QueryOutcome& outcome : report.outcomes) {
+    for (const CString& message : outcome.messages) {
+      if (!report.IsNote(message)) console::WriteErr(ConsoleLine(outcome.strAddress + ": " + message));
+    }
+  }
+  return PrintMany(report.outcomes, json);
+}
+
+int RunAddressListQueryCommand(bool json, std::size_t parallel) {
+  std::vector<std::string> addresses;
+  if (!ReadAddressListAddresses(addresses)) return 1;
+  return RunManyQueriesCommand(addresses, json, parallel);
 }

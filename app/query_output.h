@@ -1,19 +1,31 @@
 #pragma once
-#include <QByteArray>
+#include <string>
+#include <vector>
 
-#include "ui/query_runner.h"
+#include "platform/framework/cstring.h"
+#include "query/query_outcome.h"
 
-// The result of a query from the command line, as UTF-8. The dialog's texts
-// are 8-bit and shown as Latin-1, so they are read that way here too.
+// The results of queries as the command line prints them, in UTF-8. The
+// program's texts are 8-bit: valid UTF-8 shows as such, other bytes as
+// Windows-1252. Control characters in a value (a server's text could carry
+// line breaks or terminal escapes) print as '?' in the text forms and as
+// escapes in JSON.
 
-// One line per field: the name, a tab, the value. Control characters in a
-// value (a server's text could carry line breaks or terminal escapes) are
-// written as '?', so every field stays on its own line.
-QByteArray QueryResultText(const ServerQueryOutcome& outcome);
+// One server: one line per field, the name, a tab, the value.
+std::string QueryResultText(const QueryOutcome& outcome);
 
-// One JSON object: address, ping_ms (a number), host, track, players, type,
-// session, time_left, messages (in the order shown) and detected.
-QByteArray QueryResultJson(const ServerQueryOutcome& outcome);
+// One server: one JSON object with address, ping_ms (a number), rtt_ms
+// (microsecond resolution, null without an echo), host, track, players,
+// type, session, time_left, messages (in the order shown) and detected.
+std::string QueryResultJson(const QueryOutcome& outcome);
 
-// A message text as one line for standard error.
-QByteArray QueryMessageLine(const CString& message);
+// Several servers: a header and one line per server in aligned columns
+// (ADDRESS, PING, PLAYERS, TYPE, SESSION, TIME_LEFT, HOST, TRACK); an empty
+// value, and PING without an echo, shows as "-".
+std::string QueryResultTable(const std::vector<QueryOutcome>& outcomes);
+
+// Several servers: a JSON array of the objects above, in order.
+std::string QueryResultJsonArray(const std::vector<QueryOutcome>& outcomes);
+
+// A text of the program as one line for the terminal, with its line end.
+std::string ConsoleLine(const CString& text);

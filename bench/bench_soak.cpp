@@ -20,7 +20,7 @@
 #include <string>
 #include <vector>
 
-#include "app/quillmar_app.h"
+#include "app/dialog/quillmar_app.h"
 #include "bench/monotonic_clock.h"
 #include "bench/process_usage.h"
 #include "bench/status_server_child.h"

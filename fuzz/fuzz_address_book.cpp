@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "fuzz/fuzz_check.h"
-#include "platform/framework/controls.h"
-#include "ui/address_book.h"
+#include "platform/window/controls.h"
+#include "query/address_book.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 #pragma once
-#include "platform/framework/cdialog.h"
+#include "platform/window/cdialog.h"
 #include "ui/resource.h"
 
 // The About box: the program icon, its name and an OK button. Made on the

@@ -48,7 +48,7 @@ void PressPingServer(CQuillmarDlg& dialog) {
   dialog.SendMessage(WM_COMMAND, MAKEWPARAM(IDC_PING_SERVER, BN_CLICKED), 0);
 }
 
-void CollectFields(const CQuillmarDlg& dialog, ServerQueryOutcome& outcome) {
+void CollectFields(const CQuillmarDlg& dialog, QueryOutcome& outcome) {
   outcome.strAddress = dialog.m_strAddress;
   outcome.strPing = dialog.m_strPing;
   outcome.strHost = dialog.m_strHost;
@@ -58,12 +58,13 @@ void CollectFields(const CQuillmarDlg& dialog, ServerQueryOutcome& outcome) {
   outcome.strSession = dialog.m_strSession;
   outcome.strTimeLeft = dialog.m_strTimeLeft;
   outcome.detected = dialog.StatusReplyDecoded() != FALSE;
+  outcome.rttMicroseconds = dialog.RoundTripMicroseconds();
 }
 
 }  // namespace
 
-ServerQueryOutcome RunServerQuery(const CString& strAddress, const ServerQueryHooks& hooks) {
-  ServerQueryOutcome outcome;
+QueryOutcome RunServerQuery(const CString& strAddress, const ServerQueryHooks& hooks) {
+  QueryOutcome outcome;
   outcome.strAddress = strAddress;
   const MessageCollector collector(outcome.messages, hooks.onMessage);
   const SocketsForRun sockets;

@@ -3,22 +3,9 @@
 #include <vector>
 
 #include "platform/framework/cstring.h"
+#include "query/query_outcome.h"
 
 class CQuillmarDlg;
-
-// What one "Ping Server" left in the main dialog.
-struct ServerQueryOutcome {
-  CString strAddress;
-  CString strPing;
-  CString strHost;
-  CString strTrack;
-  CString strPlayers;
-  CString strType;
-  CString strSession;
-  CString strTimeLeft;
-  std::vector<CString> messages;  // the texts of its message boxes, in the order shown
-  bool detected = false;          // a status reply was decoded
-};
 
 struct ServerQueryHooks {
   // Called with each message-box text as the box would open; the box is
@@ -33,4 +20,4 @@ struct ServerQueryHooks {
 // into its address field, presses "Ping Server" through the dialog's
 // message map (so the framework's guard reports the socket errors, as in
 // the program) and collects what the dialog shows.
-ServerQueryOutcome RunServerQuery(const CString& strAddress, const ServerQueryHooks& hooks = {});
+QueryOutcome RunServerQuery(const CString& strAddress, const ServerQueryHooks& hooks = {});

@@ -1,9 +1,9 @@
 #include "ui/quillmar_dlg.h"
 
-#include "platform/framework/cmenu.h"
-#include "platform/framework/cwinapp.h"
-#include "platform/framework/ddx.h"
-#include "platform/framework/paint.h"
+#include "platform/window/cmenu.h"
+#include "platform/window/cwinapp.h"
+#include "platform/window/ddx.h"
+#include "platform/window/paint.h"
 #include "ui/about_dlg.h"
 
 const framework::MessageMap& CQuillmarDlg::GetThisMessageMap() {

@@ -1,15 +1,16 @@
 #pragma once
-#include "platform/framework/cdialog.h"
-#include "platform/framework/controls.h"
+#include "platform/window/cdialog.h"
+#include "platform/window/controls.h"
 #include "platform/framework/cstring.h"
+#include "query/query_sink.h"
 #include "ui/resource.h"
-
-class CPinger;
 
 // The main dialog: the server address, the list of saved addresses, the
 // result fields and the progress bar. Every writer of a field follows its
 // assignment with UpdateData(FALSE), so the field reaches the screen at once.
-class CQuillmarDlg : public CDialog {
+// The dialog is the sink of its server query: each report of the query
+// reaches the screen as it comes.
+class CQuillmarDlg : public CDialog, private CQuerySink {
  public:
   explicit CQuillmarDlg(CWnd* pParent = nullptr);
   ~CQuillmarDlg() override;
@@ -28,6 +29,8 @@ class CQuillmarDlg : public CDialog {
 
   // TRUE when the last "Ping Server" decoded a status reply from the server.
   BOOL StatusReplyDecoded() const { return m_bStatusReplyDecoded; }
+  // The last echo's round trip in microseconds; -1 when no echo came back.
+  long long RoundTripMicroseconds() const { return m_nRoundTripMicroseconds; }
 
  protected:
   HICON m_hIcon;
@@ -47,16 +50,21 @@ class CQuillmarDlg : public CDialog {
   DECLARE_MESSAGE_MAP()
 
  private:
-  // The server query behind "Ping Server" (quillmar_dlg_query.cpp).
+  // The server query behind "Ping Server" and the sink it reports to
+  // (quillmar_dlg_query.cpp).
   void QueryServer();
-  void EmptyResultFields();
-  void ReportEchoFailure(const CPinger& pinger);
-  void SetProgressRange();
-  void SetProgress(int nPos);
+  void OnFieldsEmptied() override;
+  void OnField(QueryField field, const CString& strText) override;
+  void OnProgressRange(int nLower, int nUpper) override;
+  void OnProgress(int nPos) override;
+  void OnMessage(const CString& strText) override;
+  void OnRoundTrip(long long nMicroseconds) override;
+  CString& FieldString(QueryField field);
   // The address book (quillmar_dlg_address_book.cpp): reading "address.ini"
   // into the list while the dialog initialises, and taking the chosen line.
   void LoadAddressBook();
   void TakeChosenAddress();
 
   BOOL m_bStatusReplyDecoded = FALSE;
+  long long m_nRoundTripMicroseconds = -1;
 };

@@ -1,7 +1,7 @@
 // The address book: saved server addresses in "address.ini".
 #include "platform/framework/message_box.h"
-#include "ui/address_book.h"
-#include "ui/address_book_file.h"
+#include "query/address_book.h"
+#include "query/address_book_file.h"
 #include "ui/quillmar_dlg.h"
 
 // Fills the list once while the dialog initialises. A read error after the

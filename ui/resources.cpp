@@ -1,7 +1,7 @@
 #include "ui/resources.h"
 
 #include "platform/framework/cstring.h"
-#include "platform/framework/dialog_template.h"
+#include "platform/window/dialog_template.h"
 #include "platform/framework/message_box.h"
 #include "ui/resource.h"
 

@@ -3,7 +3,7 @@
 // menu, string table and icon. Call once at start-up, before any window.
 #include <vector>
 
-#include "platform/framework/icon_resource.h"
+#include "platform/window/icon_resource.h"
 
 void RegisterQuillmarResources();
 

@@ -24,16 +24,17 @@ std::string& appName() {
 
 }  // namespace
 
-// Defined by the window services: shows a toolkit message box when a GUI
-// application exists; returns false when there is none.
-bool ShowToolkitMessageBox(const MessageBoxRequest& request, int* answer);
+ToolkitMessageBox& toolkit() {
+  static ToolkitMessageBox* t = new ToolkitMessageBox;
+  return *t;
+}
 
 int ShowMessageBox(const MessageBoxRequest& request) {
   MessageBoxRequest filled = request;
   if (filled.caption.IsEmpty()) filled.caption = GetAppName();
   if (handler()) return handler()(filled);
   int answer = IDOK;
-  if (ShowToolkitMessageBox(filled, &answer)) return answer;
+  if (toolkit().show != nullptr && toolkit().show(filled, &answer)) return answer;
   return DefaultHandlerWithoutGui(filled);
 }
 
@@ -52,6 +53,10 @@ ScopedMessageBoxRecorder::ScopedMessageBoxRecorder(int answer) {
 
 ScopedMessageBoxRecorder::~ScopedMessageBoxRecorder() { SetMessageBoxHandler(std::move(m_previous)); }
 
+void SetToolkitMessageBox(const ToolkitMessageBox& presenter) { toolkit() = presenter; }
+
+QWidget* MainWindowWidget() { return toolkit().mainWindow != nullptr ? toolkit().mainWindow() : nullptr; }
+
 void SetAppName(LPCSTR name) { appName() = name != nullptr ? name : ""; }
 
 LPCSTR GetAppName() { return appName().c_str(); }
@@ -62,10 +67,8 @@ namespace {
 UINT WithDefaultIcon(UINT nType) { return (nType & MB_ICONMASK) != 0 ? nType : (nType | MB_ICONEXCLAMATION); }
 }  // namespace
 
-QWidget* AfxMainWindowWidget();  // the main window's widget, or null; window services
-
 int AfxMessageBox(LPCSTR lpszText, UINT nType, UINT) {
-  return framework::ShowMessageBox({AfxMainWindowWidget(), CString(lpszText), CString(), WithDefaultIcon(nType)});
+  return framework::ShowMessageBox({framework::MainWindowWidget(), CString(lpszText), CString(), WithDefaultIcon(nType)});
 }
 
 int AfxMessageBox(UINT nIDPrompt, UINT nType, UINT) {

@@ -43,9 +43,9 @@ struct MessageBoxRequest {
 };
 
 // Every message box of the program goes through this one function. The
-// default handler shows a modal toolkit message box (or writes to standard
-// error when no GUI application exists); tests and the command line install
-// their own.
+// default shows the toolkit's modal message box where the window services
+// are linked and a GUI application exists, and writes "caption: text" to
+// standard error otherwise; tests and the command line install their own.
 using MessageBoxHandler = std::function<int(const MessageBoxRequest&)>;
 int ShowMessageBox(const MessageBoxRequest& request);
 MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler handler);
@@ -65,6 +65,16 @@ class ScopedMessageBoxRecorder {
   std::vector<MessageBoxRequest> m_boxes;
   MessageBoxHandler m_previous;
 };
+
+// What the window services put behind the message boxes: the toolkit's
+// modal box (false when no GUI application exists) and the main window
+// that owns AfxMessageBox's boxes. Without them, boxes go to standard error.
+struct ToolkitMessageBox {
+  bool (*show)(const MessageBoxRequest& request, int* answer) = nullptr;
+  QWidget* (*mainWindow)() = nullptr;
+};
+void SetToolkitMessageBox(const ToolkitMessageBox& presenter);
+QWidget* MainWindowWidget();  // null without window services or main window
 
 // The application's name, the caption of message boxes without one.
 void SetAppName(LPCSTR name);

@@ -111,10 +111,23 @@ TEST(QueryCommandTest, FailuresGoToStandardErrorInOrderAndExitWithOne) {
 
 TEST(QueryCommandTest, UsageErrorsExitWithTwo) {
   const std::vector<std::vector<std::string>> misuses = {
-      {"--query"}, {"--json"}, {"--query", "127.0.0.1", "extra"}, {"--no-such-option"}};
+      {"--query"},
+      {"--json"},
+      {"extra"},
+      {"--no-such-option"},
+      {"--list", "--query", "127.0.0.1"},
+      {"--list", "--screenshot", "dialog.png"},
+      {"--list", "--json"},
+      {"--query-list", "--query", "127.0.0.1"},
+      {"--parallel", "4"},
+      {"--query", "127.0.0.1", "--parallel", "0"},
+      {"--query", "127.0.0.1", "--parallel", "4x"},
+      {"--query", "127.0.0.1", "127.0.0.2", "--screenshot", "dialog.png"},
+      {"--screenshot", "a.png", "--screenshot", "b.png"},
+      {"--json=yes", "--query", "127.0.0.1"}};
   for (const std::vector<std::string>& arguments : misuses) {
     const vqtest::ProgramRun run = RunProgram(QUILLMAR_EXE, arguments);
-    EXPECT_EQ(run.exitStatus, 2) << arguments[0];
+    EXPECT_EQ(run.exitStatus, 2) << ::testing::PrintToString(arguments);
     EXPECT_TRUE(run.output.empty()) << run.output;
     EXPECT_NE(run.errors.find("--help"), std::string::npos) << run.errors;
   }

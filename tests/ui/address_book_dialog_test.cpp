@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "platform/framework/message_box.h"
-#include "tests/ui/address_book_test_support.h"
+#include "tests/support/address_book_records.h"
 #include "tests/ui/ui_test_support.h"
 #include "ui/quillmar_dlg.h"
 #include "ui/resources.h"

@@ -5,7 +5,7 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
-#include "platform/framework/blocking_wait_hook.h"
+#include "platform/window/blocking_wait_hook.h"
 #include "tests/support/status_server_process.h"
 #include "tests/ui/query_test_support.h"
 

@@ -8,10 +8,10 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
-#include "platform/framework/cmenu.h"
-#include "platform/framework/cwinapp.h"
-#include "platform/framework/icon_resource.h"
-#include "platform/framework/icon_resource_qt.h"
+#include "platform/window/cmenu.h"
+#include "platform/window/cwinapp.h"
+#include "platform/window/icon_resource.h"
+#include "platform/window/icon_resource_qt.h"
 #include "tests/ui/ui_test_support.h"
 #include "ui/quillmar_dlg.h"
 #include "ui/resources.h"

@@ -11,9 +11,9 @@
 #include <string>
 
 #include "platform/framework/cstring.h"
-#include "platform/framework/dialog_template.h"
-#include "platform/framework/dialog_units.h"
-#include "platform/framework/icon_resource.h"
+#include "platform/window/dialog_template.h"
+#include "platform/window/dialog_units.h"
+#include "platform/window/icon_resource.h"
 #include "tests/ui/ui_test_support.h"
 #include "ui/quillmar_dlg.h"
 #include "ui/resources.h"

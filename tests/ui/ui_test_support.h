@@ -3,7 +3,7 @@
 #include <QWidget>
 #include <vector>
 
-#include "platform/framework/cdialog.h"
+#include "platform/window/cdialog.h"
 #include "tests/support/scoped_working_directory.h"
 #include "ui/resource.h"
 

@@ -1,0 +1,49 @@
+#include "app/run_command_line.h"
+
+#include <span>
+
+#include "app/address_book_listing.h"
+#include "app/command_line.h"
+#include "app/console_streams.h"
+#include "app/dialog_launcher.h"
+#include "app/query_command.h"
+
+namespace {
+
+constexpr int kUsageError = 2;
+
+int UsageError(const std::string& text) {
+  const std::string& program = console::ProgramName();
+  console::WriteErr(program + ": " + text + "\nTry '" + program + " --help'.\n");
+  return kUsageError;
+}
+
+int RunConsoleMode(const CommandLine& line) {
+  const std::size_t parallel = line.parallel.value_or(kDefaultParallel);
+  switch (line.mode) {
+    case RunMode::Help: console::WriteOut(HelpText(console::ProgramName())); return 0;
+    case RunMode::Version: console::WriteOut("Veloxa Quillmar " VQ_VERSION "\n"); return 0;
+    case RunMode::List: return PrintAddressBookList();
+    case RunMode::QueryList: return RunAddressListQueryCommand(line.json, parallel);
+    case RunMode::Query:
+      if (line.addresses.size() == 1) return RunQueryCommand(line.addresses.front(), line.json);
+      return RunManyQueriesCommand(line.addresses, line.json, parallel);
+    case RunMode::Window: break;
+  }
+  return 1;  // not reached: the window mode is not a console mode
+}
+
+}  // namespace
+
+int RunCommandLine(int argc, char** argv) {
+  console::ProtectStandardDescriptors();
+  console::SetProgramName(argc > 0 && argv[0] != nullptr ? argv[0] : "quillmar");
+  const std::span<const char* const> arguments(const_cast<const char* const*>(argv) + (argc > 0 ? 1 : 0),
+                                               argc > 0 ? static_cast<std::size_t>(argc - 1) : 0);
+  const ParsedCommandLine parsed = ParseCommandLine(arguments);
+  if (!parsed.commandLine) return UsageError(parsed.error);
+  const CommandLine& line = *parsed.commandLine;
+  // The dialog, and pictures of it, need the widget toolkit.
+  if (line.mode == RunMode::Window || line.screenshot) return RunDialogProgram(argv);
+  return console::FinalStatus(RunConsoleMode(line));
+}

@@ -1,0 +1,96 @@
+#pragma once
+#include <map>
+#include <memory>
+
+#include "platform/window/ccmdtarget.h"
+#include "platform/framework/cstring.h"
+#include "platform/framework/message_box.h"
+#include "platform/window/widget_ref.h"
+#include "platform/window/window_defs.h"
+
+class CDataExchange;
+class CMenu;
+class QWidget;
+
+// A window: a dialog or one of its controls, over a toolkit widget. Messages
+// reach the window through SendMessage, which runs the class's message map
+// inside the window-procedure guard; what the map leaves goes to
+// DefWindowProc.
+class CWnd : public CCmdTarget {
+ public:
+  CWnd();
+  ~CWnd() override;
+
+  LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
+  // Passes the message being handled to the default procedure.
+  LRESULT Default();
+
+  HWND GetSafeHwnd() const;
+  int GetDlgCtrlID() const { return m_nControlId; }
+  CWnd* GetDlgItem(int nID) const;  // null when the window has no such control
+  // SendMessage to control nID; 0 when there is no such control.
+  LRESULT SendDlgItemMessage(int nID, UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
+
+  void SetWindowText(LPCSTR lpszString);
+  void GetWindowText(CString& rString) const;
+  int GetWindowTextLength() const;
+
+  // Marks the client area for repainting; the WM_PAINT follows from the event loop.
+  void InvalidateRect(LPCRECT lpRect, BOOL bErase = TRUE);
+  void Invalidate(BOOL bErase = TRUE) { InvalidateRect(nullptr, bErase); }
+  void UpdateWindow();
+  void GetClientRect(LPRECT lpRect) const;
+  BOOL IsIconic() const;
+  BOOL IsWindowVisible() const;
+  BOOL IsWindowEnabled() const;
+  BOOL EnableWindow(BOOL bEnable = TRUE);
+
+  HICON SetIcon(HICON hIcon, BOOL bBigIcon);  // returns the previous icon
+  HICON GetIcon(BOOL bBigIcon) const;
+
+  // bRevert FALSE: the window's system menu, for the program to add to;
+  // TRUE: back to the standard items, and null is returned.
+  CMenu* GetSystemMenu(BOOL bRevert);
+
+  // A message box owned by this window; a null caption means the application's name.
+  int MessageBox(LPCSTR lpszText, LPCSTR lpszCaption = nullptr, UINT nType = MB_OK);
+
+  // FALSE: members to controls; TRUE: controls to members.
+  virtual BOOL UpdateData(BOOL bSaveAndValidate = TRUE);
+  virtual void DoDataExchange(CDataExchange* pDX);
+
+  virtual BOOL DestroyWindow();
+
+  // Toolkit side, for the window services; null while the window does not exist.
+  QWidget* widget() const { return m_widget.get(); }
+  void AttachWidget(QWidget* widget, int controlId);
+  void AddChild(int controlId, std::unique_ptr<CWnd> child);
+
+ protected:
+  virtual LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
+  virtual LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam);
+
+  // Default handlers the program's classes call as their base behaviour.
+  void OnSysCommand(UINT nID, LPARAM lParam);
+  void OnPaint();
+
+  // The client-area widget (the dialog's control surface); the window's own widget by default.
+  virtual QWidget* clientWidget() const { return widget(); }
+
+ private:
+  friend LRESULT AfxCallWndProc(CWnd* pWnd, UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT DefaultSystemCommand(UINT nID);
+
+  framework::WidgetRef m_widget;
+  int m_nControlId = 0;
+  framework::Message m_currentMsg{WM_NULL, 0, 0};
+  std::map<int, std::unique_ptr<CWnd>> m_children;
+  std::unique_ptr<CMenu> m_pSystemMenu;
+  HICON m_hIconBig = nullptr;
+  HICON m_hIconSmall = nullptr;
+};
+
+// The window procedure: dispatches one message to a window inside the guard.
+// A CException* escaping a handler is reported with ReportError and deleted;
+// any other exception is reported with its text; the window goes on.
+LRESULT AfxCallWndProc(CWnd* pWnd, UINT message, WPARAM wParam, LPARAM lParam);

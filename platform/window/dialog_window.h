@@ -1,0 +1,43 @@
+#pragma once
+// The toolkit window of a CDialog: a fixed-size dialog with an optional menu
+// bar above a client area that holds the controls. Toolkit events become the
+// dialog's messages here.
+#include <QDialog>
+
+#include "platform/window/dialog_template.h"
+
+class CDialog;
+class QMenuBar;
+
+namespace framework {
+
+class ClientArea;
+
+class DialogWindow : public QDialog {
+ public:
+  DialogWindow(CDialog* owner, const DialogTemplate& dialog, QWidget* parent);
+
+  // The dialog object is going away: no more messages to it.
+  void detach() { m_owner = nullptr; }
+  CDialog* owner() const { return m_owner; }
+  QWidget* client() const;
+  QMenuBar* menuBar() const { return m_menuBar; }
+  void dispatch(UINT message, WPARAM wParam, LPARAM lParam);
+  void showSystemMenu(const QPoint& globalPos);
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ public:
+  void reject() override;  // Escape: the cancel command
+  void accept() override;  // the OK command
+
+ private:
+  void buildMenuBar(UINT menuId);
+
+  CDialog* m_owner;
+  ClientArea* m_client;
+  QMenuBar* m_menuBar = nullptr;
+};
+
+}  // namespace framework

@@ -1,0 +1,90 @@
+#include "query/server_batch.h"
+
+#include <algorithm>
+#include <optional>
+#include <string_view>
+#include <thread>
+
+#include "query/address_resolver.h"
+#include "protocol/status_reply.h"
+#include "query/echo_round.h"
+#include "query/status_destination.h"
+#include "query/status_round.h"
+
+namespace {
+
+constexpr char kInvalidAddress[] = "Invalid server address";
+constexpr char kPingTimedOut[] = "Ping Timed Out";
+
+// Where each server's request goes; empty for text that gives no IPv4
+// address. Names are resolved here, one after the other.
+std::vector<std::optional<sockaddr_in>> Destinations(const std::vector<CString>& addresses) {
+  std::vector<std::optional<sockaddr_in>> destinations(addresses.size());
+  const CAddressResolver socketsTable;  // keeps the sockets library bound between the lookups
+  for (std::size_t i = 0; i < addresses.size(); ++i) {
+    CAddressResolver resolver;
+    sockaddr_in destination{};
+    if (FindStatusDestination(addresses[i], resolver, destination)) destinations[i] = destination;
+  }
+  return destinations;
+}
+
+std::vector<std::optional<IPAddr>> EchoTargets(const std::vector<std::optional<sockaddr_in>>& destinations) {
+  std::vector<std::optional<IPAddr>> targets(destinations.size());
+  for (std::size_t i = 0; i < destinations.size(); ++i) {
+    if (destinations[i]) targets[i] = static_cast<IPAddr>(destinations[i]->sin_addr.s_addr);
+  }
+  return targets;
+}
+
+void ShowEcho(const EchoResult& echo, const CString& strRefusal, QueryOutcome& outcome) {
+  if (!echo.replied) outcome.messages.push_back(strRefusal.IsEmpty() ? CString(kPingTimedOut) : strRefusal);
+  outcome.strPing.Format("%d", echo.replied ? static_cast<int>(echo.roundTripMs) : 0);
+  outcome.rttMicroseconds = echo.replied ? echo.roundTripMicroseconds : -1;
+}
+
+void ShowStatus(const StatusExchange& exchange, QueryOutcome& outcome) {
+  if (!exchange.replied) {
+    outcome.messages.push_back(exchange.strFailure);
+    return;
+  }
+  const auto* data = reinterpret_cast<const unsigned char*>(exchange.reply.data());
+  for (const StatusFieldUpdate& update : DecodeStatusReply(data, exchange.reply.size())) {
+    outcome.Field(FieldOf(update.field)) = CString(std::string_view(update.text));
+  }
+  outcome.detected = true;
+}
+
+}  // namespace
+
+bool BatchReport::IsNote(const CString& message) const {
+  return std::find(notes.begin(), notes.end(), message) != notes.end();
+}
+
+BatchReport RunServerBatch(const std::vector<CString>& addresses, std::size_t nParallel) {
+  const std::vector<std::optional<sockaddr_in>> destinations = Destinations(addresses);
+  EchoRoundReport echoes;
+  std::thread echoThread([&] {
+    try {
+      echoes = RunEchoRound(EchoTargets(destinations), nParallel);
+    } catch (const std::exception&) {  // out of memory: every echo counts as failed
+    }
+    echoes.results.resize(destinations.size());
+  });
+  const std::vector<StatusExchange> exchanges = CStatusRound(nParallel).Run(destinations);
+  echoThread.join();
+
+  BatchReport report;
+  if (!echoes.strRefusal.IsEmpty()) report.notes.push_back(echoes.strRefusal);
+  for (std::size_t i = 0; i < addresses.size(); ++i) {
+    QueryOutcome& outcome = report.outcomes.emplace_back();
+    outcome.strAddress = addresses[i];
+    if (!destinations[i]) {
+      outcome.messages.emplace_back(kInvalidAddress);
+      continue;
+    }
+    ShowEcho(echoes.results[i], echoes.strRefusal, outcome);
+    ShowStatus(exchanges[i], outcome);
+  }
+  return report;
+}

@@ -1,0 +1,92 @@
+// The query blocks its thread while it waits; the sockets and ICMP layers
+// wait in slices and run the blocking hook between them, so a window that
+// runs it repaints but takes no input until the query is done.
+#include "query/server_query.h"
+
+#include <string_view>
+
+#include "icmp/ping_results.h"
+#include "icmp/pinger.h"
+#include "protocol/blocking_socket.h"
+#include "protocol/status_reply.h"
+#include "protocol/status_request.h"
+#include "query/query_outcome.h"
+#include "query/socket_close_guard.h"
+#include "query/status_destination.h"
+
+namespace {
+
+constexpr BYTE kEchoTimeToLive = 255;
+constexpr int kSendWaitSeconds = 2;
+constexpr int kReceiveWaitSeconds = 5;
+
+}  // namespace
+
+void CServerQuery::Run(const CString& strAddress) {
+  m_bStatusReplyDecoded = FALSE;
+  EmptyResultFields();
+  m_sink.OnProgressRange(0, 100);
+  m_sink.OnProgress(0);
+
+  CPinger pinger;
+  Echo(strAddress, pinger);
+
+  sockaddr_in destination;
+  if (!FindStatusDestination(strAddress, pinger, destination)) {
+    m_sink.OnMessage("Invalid server address");
+    return;
+  }
+  CBlockingSocket socket;
+  socket.Create(SOCK_DGRAM);
+  CSocketCloseGuard closer(socket);
+  socket.SendDatagram(kStatusRequestText.data(), static_cast<int>(kStatusRequestLength), &destination,
+                      kSendWaitSeconds);
+  m_sink.OnProgress(50);
+
+  char reply[kStatusReplyBufferSize];
+  const int nReceived =
+      socket.ReceiveDatagram(reply, static_cast<int>(sizeof reply), nullptr, kReceiveWaitSeconds);
+  m_sink.OnProgress(75);
+  ShowStatusReply(reply, nReceived);
+  m_bStatusReplyDecoded = TRUE;
+
+  closer.Close();
+  m_sink.OnProgress(100);
+  m_sink.OnProgress(0);
+}
+
+// TIME_LEFT is emptied with the others: a reply without an eleventh field
+// must not leave the time left of the server asked before.
+void CServerQuery::EmptyResultFields() { m_sink.OnFieldsEmptied(); }
+
+void CServerQuery::Echo(const CString& strAddress, CPinger& pinger) {
+  CPingResults results;
+  const bool replied = pinger.Ping(strAddress, &results, kEchoTimeToLive) != 0;
+  if (!replied) ReportEchoFailure(pinger);
+  m_sink.OnProgress(25);
+  if (replied) m_sink.OnRoundTrip(static_cast<long long>(results.m_dwRoundTripTime) * 1000);
+  CString strPing;
+  strPing.Format("%d", static_cast<int>(results.m_dwRoundTripTime));  // 0 when the echo failed
+  m_sink.OnField(QueryField::Ping, strPing);
+}
+
+// A time-out, an unreachable host and the like all read "Ping Timed Out".
+// When the system refused this user an ICMP socket no echo was sent at
+// all, and the user is told how to allow it.
+void CServerQuery::ReportEchoFailure(const CPinger& pinger) {
+  if (pinger.EchoNotPermitted()) {
+    m_sink.OnMessage("Ping not sent. " + pinger.EchoPermissionAdvice());
+  } else {
+    m_sink.OnMessage("Ping Timed Out");
+  }
+}
+
+// One field at a time in reply order, each reported as soon as it is
+// decoded; fields the reply does not close are left as they are.
+void CServerQuery::ShowStatusReply(const char* pReply, int nLength) {
+  const auto* data = reinterpret_cast<const unsigned char*>(pReply);
+  const std::size_t length = nLength > 0 ? static_cast<std::size_t>(nLength) : 0;
+  for (const StatusFieldUpdate& update : DecodeStatusReply(data, length)) {
+    m_sink.OnField(FieldOf(update.field), CString(std::string_view(update.text)));
+  }
+}

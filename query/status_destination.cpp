@@ -1,0 +1,32 @@
+#include "query/status_destination.h"
+
+#include <cstring>
+
+#include "net/file_socket.h"
+#include "protocol/status_request.h"
+
+namespace {
+
+// The address the probe holds for the text. The probe resolves before it
+// sends; when the echo stopped earlier (ICMP sockets not permitted, no ICMP
+// library) it holds nothing yet, and its resolver is asked here instead.
+u_long AddressResolvedByProbe(const CString& strAddress, CFileSocket& resolver) {
+  if (resolver.m_strDottedAddress.IsEmpty()) resolver.SetAddress(strAddress);
+  if (resolver.m_strDottedAddress.IsEmpty()) return INADDR_NONE;
+  return inet_addr(resolver.m_strDottedAddress);
+}
+
+}  // namespace
+
+BOOL FindStatusDestination(const CString& strAddress, CFileSocket& resolver, sockaddr_in& destination) {
+  if (strAddress.IsEmpty()) return FALSE;
+  u_long address = inet_addr(strAddress);  // all ones for text that is not a dotted quad
+  if (address == INADDR_NONE) address = AddressResolvedByProbe(strAddress, resolver);
+  if (address == INADDR_NONE) return FALSE;
+
+  std::memset(&destination, 0, sizeof destination);
+  destination.sin_family = AF_INET;
+  destination.sin_port = htons(kStatusPort);
+  destination.sin_addr.s_addr = address;
+  return TRUE;
+}

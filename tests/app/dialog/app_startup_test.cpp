@@ -1,0 +1,111 @@
+#include <QImage>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include "app/dialog/quillmar_app.h"
+#include "platform/window/cdialog.h"
+#include "platform/framework/message_box.h"
+#include "platform/winsock/winsock.h"
+#include "tests/support/scoped_working_directory.h"
+#include "ui/resource.h"
+
+namespace {
+
+// Records every modal dialog and closes it as soon as it is shown.
+struct ModalRecorder {
+  std::vector<UINT> opened;
+  std::vector<bool> wasMainWindow;
+  std::vector<bool> socketsUsable;
+  framework::ScopedModalDialogHook hook{[this](CDialog& dialog) {
+    opened.push_back(dialog.templateId());
+    wasMainWindow.push_back(AfxGetMainWnd() == &dialog);
+    const SOCKET s = socket(AF_INET, SOCK_DGRAM, 0);
+    socketsUsable.push_back(s != INVALID_SOCKET);
+    if (s != INVALID_SOCKET) closesocket(s);
+    dialog.EndDialog(IDCANCEL);
+  }};
+};
+
+using vqtest::ScopedEmptyAddressBook;
+
+bool SocketsStarted() {
+  const SOCKET s = socket(AF_INET, SOCK_DGRAM, 0);
+  if (s == INVALID_SOCKET) return WSAGetLastError() != WSANOTINITIALISED;
+  closesocket(s);
+  return true;
+}
+
+TEST(AppStartupTest, SocketFailureShowsOnlyItsMessageAndNoDialog) {
+  winsock::testing::ScopedStartupFailure failing;
+  framework::ScopedMessageBoxRecorder boxes;
+  ModalRecorder modal;
+  CQuillmarApp app;
+  EXPECT_EQ(AfxWinMain(), 0);
+  ASSERT_EQ(boxes.boxes().size(), 1u);
+  EXPECT_STREQ(boxes.boxes()[0].text, "Windows sockets initialization failed.");
+  EXPECT_STREQ(boxes.boxes()[0].caption, "Veloxa Quillmar");
+  EXPECT_EQ(boxes.boxes()[0].type & MB_TYPEMASK, static_cast<UINT>(MB_OK));
+  EXPECT_TRUE(modal.opened.empty());
+}
+
+TEST(AppStartupTest, RunsTheMainDialogModallyAsMainWindowThenEndsWithSocketsBalanced) {
+  ScopedEmptyAddressBook addressBook;
+  framework::ScopedMessageBoxRecorder boxes;
+  ModalRecorder modal;
+  CQuillmarApp app;
+  EXPECT_EQ(AfxWinMain(), 0);
+  EXPECT_EQ(modal.opened, std::vector<UINT>{IDD_QUILLMAR_DIALOG});
+  EXPECT_EQ(modal.wasMainWindow, std::vector<bool>{true});
+  EXPECT_EQ(modal.socketsUsable, std::vector<bool>{true});  // started before the dialog
+  EXPECT_TRUE(boxes.boxes().empty());
+  EXPECT_EQ(app.m_pMainWnd, nullptr);  // the dialog is gone with InitInstance
+  EXPECT_FALSE(SocketsStarted());      // the start-up was balanced at the end
+}
+
+TEST(AppStartupTest, HelpCommandIsHandledQuietly) {
+  framework::ScopedMessageBoxRecorder boxes;
+  CQuillmarApp app;
+  EXPECT_TRUE(app.OnCmdMsg(ID_HELP, 0));
+  EXPECT_FALSE(app.OnCmdMsg(ID_ABOUT_ABOUT, 0));  // the dialog's command, not the application's
+  EXPECT_TRUE(boxes.boxes().empty());
+}
+
+QProcessEnvironment Offscreen() {
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+  return env;
+}
+
+TEST(AppProgramTest, ScreenshotWritesThePictureOfTheMainDialogAndExits) {
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  const QString file = dir.filePath(QStringLiteral("dialog.png"));
+  QProcess program;
+  program.setWorkingDirectory(dir.path());  // no address.ini: its message goes to standard error
+  program.setProcessEnvironment(Offscreen());
+  program.start(QStringLiteral(QUILLMAR_EXE), {QStringLiteral("--screenshot"), file});
+  ASSERT_TRUE(program.waitForFinished(60000));
+  EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
+  EXPECT_EQ(program.exitCode(), 0);
+  EXPECT_TRUE(program.readAllStandardError().contains("address.ini"));
+  const QImage picture(file);
+  ASSERT_FALSE(picture.isNull());
+  EXPECT_GT(picture.width(), picture.height());  // 274 by 149 dialog units plus the menu bar
+}
+
+TEST(AppProgramTest, VersionAndHelp) {
+  QProcess program;
+  program.setProcessEnvironment(Offscreen());
+  program.start(QStringLiteral(QUILLMAR_EXE), {QStringLiteral("--version")});
+  ASSERT_TRUE(program.waitForFinished(60000));
+  EXPECT_EQ(program.exitCode(), 0);
+  EXPECT_TRUE(program.readAllStandardOutput().contains("Veloxa Quillmar"));
+
+  program.start(QStringLiteral(QUILLMAR_EXE), {QStringLiteral("--help")});
+  ASSERT_TRUE(program.waitForFinished(60000));
+  EXPECT_EQ(program.exitCode(), 0);
+  EXPECT_TRUE(program.readAllStandardOutput().contains("--screenshot"));
+}
+
+}  // namespace

@@ -1,0 +1,169 @@
+#include <QEvent>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include "tests/platform/window/window_test_dialog.h"
+
+using namespace window_test;
+
+namespace {
+
+class WindowControlsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    RegisterResources();
+    ASSERT_TRUE(dialog.Create(kDialogId));
+  }
+  TestDialog dialog;
+};
+
+// Counts paint events a widget receives.
+class PaintCounter : public QObject {
+ public:
+  explicit PaintCounter(QWidget* widget) { widget->installEventFilter(this); }
+  int count = 0;
+
+ protected:
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::Paint) ++count;
+    return false;
+  }
+};
+
+TEST_F(WindowControlsTest, SortedListBoxInsertsInCaseInsensitiveOrder) {
+  CListBox& list = dialog.m_list;  // attached by data exchange in OnInitDialog
+  ASSERT_NE(list.widget(), nullptr);
+  EXPECT_EQ(list.AddString("delta"), 0);
+  EXPECT_EQ(list.AddString("Alpha"), 0);
+  EXPECT_EQ(list.AddString("charlie"), 1);
+  EXPECT_EQ(list.AddString("BRAVO"), 1);
+  EXPECT_EQ(list.AddString("bravo"), 2);  // equal lines keep their order of addition
+  EXPECT_EQ(list.AddString("10.0.0.1 x"), 0);
+  EXPECT_EQ(list.GetCount(), 6);
+  std::vector<std::string> lines;
+  for (int i = 0; i < list.GetCount(); ++i) {
+    CString text;
+    list.GetText(i, text);
+    lines.emplace_back(text.str());
+  }
+  EXPECT_EQ(lines, (std::vector<std::string>{"10.0.0.1 x", "Alpha", "BRAVO", "bravo", "charlie", "delta"}));
+  EXPECT_LT(framework::CompareListBoxText("\xC9t\xE9", "\xE9t\xE9"), 1);  // Latin-1 letters fold too
+  EXPECT_GT(framework::CompareListBoxText("\xC9t\xE9", "\xE9t\xE9"), -1);
+}
+
+TEST_F(WindowControlsTest, ListBoxSelectionAndTextByIndex) {
+  CListBox& list = dialog.m_list;
+  list.AddString("one");
+  list.AddString("two");
+  EXPECT_EQ(list.GetCurSel(), LB_ERR);
+  EXPECT_EQ(list.SetCurSel(1), 1);
+  EXPECT_EQ(list.GetCurSel(), 1);
+  EXPECT_EQ(list.SetCurSel(5), LB_ERR);
+  EXPECT_EQ(list.GetCurSel(), LB_ERR);
+  EXPECT_EQ(dialog.selChanges, 0);  // the program's own changes do not notify
+
+  char buffer[16] = {};
+  EXPECT_EQ(list.GetText(0, buffer), 3);
+  EXPECT_STREQ(buffer, "one");
+  EXPECT_EQ(list.GetText(2, buffer), LB_ERR);
+  CString text("stale");
+  list.GetText(-1, text);
+  EXPECT_TRUE(text.IsEmpty());
+
+  list.ResetContent();
+  EXPECT_EQ(list.GetCount(), 0);
+  EXPECT_EQ(dialog.selChanges, 0);
+}
+
+TEST_F(WindowControlsTest, UserClicksNotifySelectionAndDoubleClick) {
+  dialog.m_list.AddString("first");
+  dialog.m_list.AddString("second");
+  auto* list = static_cast<QListWidget*>(dialog.m_list.widget());
+  const QPoint second = list->visualItemRect(list->item(1)).center();
+  QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, second);
+  EXPECT_EQ(dialog.selChanges, 1);
+  EXPECT_EQ(dialog.m_list.GetCurSel(), 1);
+  EXPECT_EQ(dialog.doubleClicks, 0);
+  QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, second);
+  EXPECT_EQ(dialog.doubleClicks, 1);
+  EXPECT_EQ(dialog.m_list.GetCurSel(), 1);
+}
+
+TEST_F(WindowControlsTest, ProgressBarRangePositionAndClamping) {
+  CProgressCtrl& progress = dialog.m_progress;
+  auto* bar = static_cast<QProgressBar*>(progress.widget());
+  EXPECT_EQ(progress.GetPos(), 0);
+  progress.SetRange(0, 100);
+  EXPECT_EQ(progress.SetPos(25), 0);
+  EXPECT_EQ(progress.SetPos(75), 25);
+  EXPECT_EQ(progress.GetPos(), 75);
+  EXPECT_EQ(bar->value(), 75);
+  progress.SetPos(250);
+  EXPECT_EQ(progress.GetPos(), 100);
+  EXPECT_EQ(dialog.SendDlgItemMessage(kProgress, PBM_SETPOS, 30), 100);  // the message form
+  EXPECT_EQ(progress.GetPos(), 30);
+  EXPECT_EQ(dialog.SendDlgItemMessage(999, PBM_SETPOS, 30), 0);
+  progress.SetRange(10, 20);
+  progress.SetPos(0);
+  EXPECT_EQ(progress.GetPos(), 10);
+}
+
+TEST_F(WindowControlsTest, ProgressAndDataExchangeRepaintAtOnce) {
+  PaintCounter barPaints(dialog.m_progress.widget());
+  PaintCounter editPaints(ControlWidget(dialog, kEdit));
+  ProcessPendingEvents();  // first show painted; start from a quiet window
+  barPaints.count = editPaints.count = 0;
+
+  dialog.m_progress.SetPos(50);
+  EXPECT_GE(barPaints.count, 1);  // painted before any event processing
+
+  dialog.m_text = "shown";
+  dialog.UpdateData(FALSE);
+  EXPECT_EQ(editPaints.count, 1);
+  dialog.UpdateData(FALSE);  // unchanged text: nothing to repaint
+  EXPECT_EQ(editPaints.count, 1);
+}
+
+TEST_F(WindowControlsTest, Latin1BytesRoundTripThroughAnEdit) {
+  std::string all;
+  for (int b = 1; b <= 0xFF; ++b) all.push_back(static_cast<char>(b));
+  dialog.m_text = CString(std::string_view(all));
+  dialog.UpdateData(FALSE);
+  EXPECT_EQ(static_cast<QLineEdit*>(ControlWidget(dialog, kEdit))->text().size(), 255);
+  dialog.m_text.Empty();
+  dialog.UpdateData(TRUE);
+  EXPECT_EQ(dialog.m_text.str(), all);
+}
+
+TEST_F(WindowControlsTest, OnlyTheUsersEditsNotifyChange) {
+  dialog.m_text = "set by the program";
+  dialog.UpdateData(FALSE);
+  EXPECT_EQ(dialog.editChanges, 0);
+  QTest::keyClicks(ControlWidget(dialog, kEdit), "ab");
+  EXPECT_EQ(dialog.editChanges, 2);
+  QTest::keyClicks(ControlWidget(dialog, kOtherEdit), "xy");
+  EXPECT_EQ(dialog.editChanges, 2);
+}
+
+TEST_F(WindowControlsTest, WindowTextAndDlgItems) {
+  CWnd* edit = dialog.GetDlgItem(kEdit);
+  ASSERT_NE(edit, nullptr);
+  EXPECT_EQ(edit->GetDlgCtrlID(), kEdit);
+  edit->SetWindowText("caf\xE9");
+  CString text;
+  edit->GetWindowText(text);
+  EXPECT_EQ(text, "caf\xE9");
+  EXPECT_EQ(edit->GetWindowTextLength(), 4);
+  EXPECT_EQ(dialog.GetDlgItem(999), nullptr);
+  dialog.GetDlgItem(kButton)->GetWindowText(text);
+  EXPECT_EQ(text, "Go");
+  dialog.DestroyWindow();
+  EXPECT_EQ(dialog.GetDlgItem(kEdit), nullptr);
+  EXPECT_EQ(dialog.m_list.GetCount(), 0);  // a wrapper outliving its window is harmless
+  EXPECT_EQ(dialog.m_list.AddString("late"), LB_ERR);
+}
+
+}  // namespace
