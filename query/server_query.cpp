@@ -13,12 +13,19 @@
 #include "query/query_outcome.h"
 #include "query/socket_close_guard.h"
 #include "query/status_destination.h"
+#include "query/status_reply_wait.h"
 
 namespace {
 
 constexpr BYTE kEchoTimeToLive = 255;
 constexpr int kSendWaitSeconds = 2;
 constexpr int kReceiveWaitSeconds = 5;
+
+// The echo goes where the datagram will go: a host name was resolved once.
+CString DottedText(const sockaddr_in& destination) {
+  const char* text = inet_ntoa(destination.sin_addr);
+  return CString(text != nullptr ? text : "");
+}
 
 }  // namespace
 
@@ -28,14 +35,15 @@ void CServerQuery::Run(const CString& strAddress) {
   m_sink.OnProgressRange(0, 100);
   m_sink.OnProgress(0);
 
+  // Text that gives no IPv4 address is said so at once: no echo, no datagram.
   CPinger pinger;
-  Echo(strAddress, pinger);
-
   sockaddr_in destination;
   if (!FindStatusDestination(strAddress, pinger, destination)) {
     m_sink.OnMessage("Invalid server address");
     return;
   }
+  Echo(DottedText(destination), pinger);
+
   CBlockingSocket socket;
   socket.Create(SOCK_DGRAM);
   CSocketCloseGuard closer(socket);
@@ -45,7 +53,7 @@ void CServerQuery::Run(const CString& strAddress) {
 
   char reply[kStatusReplyBufferSize];
   const int nReceived =
-      socket.ReceiveDatagram(reply, static_cast<int>(sizeof reply), nullptr, kReceiveWaitSeconds);
+      ReceiveStatusReply(socket, destination, reply, static_cast<int>(sizeof reply), kReceiveWaitSeconds);
   m_sink.OnProgress(75);
   ShowStatusReply(reply, nReceived);
   m_bStatusReplyDecoded = TRUE;

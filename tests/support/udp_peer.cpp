@@ -24,12 +24,12 @@ sockaddr_in Endpoint(std::uint32_t address, std::uint16_t port) {
 
 }  // namespace
 
-UdpPeer::UdpPeer(const char* address) {
+UdpPeer::UdpPeer(const char* address, std::uint16_t port) {
   in_addr parsed{};
   if (::inet_pton(AF_INET, address, &parsed) != 1) Fail("bad address");
   m_fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
   if (m_fd < 0) Fail("socket");
-  sockaddr_in local = Endpoint(parsed.s_addr, 0);
+  sockaddr_in local = Endpoint(parsed.s_addr, port);
   socklen_t length = sizeof(local);
   if (::bind(m_fd, reinterpret_cast<sockaddr*>(&local), sizeof(local)) < 0 ||
       ::getsockname(m_fd, reinterpret_cast<sockaddr*>(&local), &length) < 0) {

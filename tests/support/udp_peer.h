@@ -10,8 +10,9 @@ namespace vqtest {
 
 class UdpPeer {
  public:
-  // Binds to the IPv4 address (dotted text) on an ephemeral port.
-  explicit UdpPeer(const char* address = "127.0.0.1");
+  // Binds to the IPv4 address (dotted text) on the port (host order; 0:
+  // an ephemeral one).
+  explicit UdpPeer(const char* address = "127.0.0.1", std::uint16_t port = 0);
   ~UdpPeer();
   UdpPeer(const UdpPeer&) = delete;
   UdpPeer& operator=(const UdpPeer&) = delete;
@@ -26,7 +27,8 @@ class UdpPeer {
   std::optional<std::string> Receive(int timeoutMs = 5000);
   // Sends to the sender of the last datagram received.
   void Reply(const std::string& bytes);
-  std::uint16_t LastSenderPort() const { return m_lastSenderPort; }  // host order
+  std::uint16_t LastSenderPort() const { return m_lastSenderPort; }        // host order
+  std::uint32_t LastSenderAddress() const { return m_lastSenderAddress; }  // network order
 
  private:
   int m_fd = -1;

@@ -28,12 +28,29 @@ bool IsDottedQuad(const std::string& text) {
   return inet_pton(AF_INET, text.c_str(), &address) == 1;
 }
 
+// "ADDR/BITS" or a single address.
+std::optional<ServerOptions::AddressRange> ParseRange(const std::string& text) {
+  const std::size_t slash = text.find('/');
+  long long bits = 32;
+  if (slash != std::string::npos && !ParseInt(std::string_view(text).substr(slash + 1), 0, 32, bits)) {
+    return std::nullopt;
+  }
+  in_addr address{};
+  if (inet_pton(AF_INET, text.substr(0, slash).c_str(), &address) != 1) return std::nullopt;
+  const std::uint32_t mask = bits == 0 ? 0 : ~std::uint32_t{0} << (32 - bits);
+  return ServerOptions::AddressRange{ntohl(address.s_addr) & mask, mask};
+}
+
 // Applies one option with a value; returns an error message or "".
 std::string ApplyValue(ServerOptions& options, std::string_view name, const std::string& value) {
   long long number = 0;
   if (name == "--bind") {
     if (!IsDottedQuad(value)) return "--bind needs an IPv4 address in dotted form, e.g. 127.0.0.1";
     options.bindAddress = value;
+  } else if (name == "--silent-for") {
+    const std::optional<ServerOptions::AddressRange> range = ParseRange(value);
+    if (!range) return "--silent-for needs an IPv4 address or range in dotted form, e.g. 127.0.1.0/24";
+    options.silentFor.push_back(*range);
   } else if (name == "--port") {
     if (!ParseInt(value, 0, 65535, number)) return "--port needs a number from 0 to 65535";
     options.port = static_cast<std::uint16_t>(number);
@@ -62,7 +79,7 @@ std::string ApplyValue(ServerOptions& options, std::string_view name, const std:
 
 bool IsValueOption(std::string_view name) {
   for (std::string_view known : {"--bind", "--port", "--host", "--track", "--players", "--level",
-                                 "--session", "--seconds-left", "--reply-hex"}) {
+                                 "--session", "--seconds-left", "--reply-hex", "--silent-for"}) {
     if (name == known) return true;
   }
   return false;
@@ -73,6 +90,7 @@ bool ApplyFlag(ServerOptions& options, std::string_view name) {
   if (name == "--silent") options.silent = true;
   else if (name == "--oversize") options.oversize = true;
   else if (name == "--log-requests") options.logRequests = true;
+  else if (name == "--host-is-address") options.hostIsAddress = true;
   else if (name == "--help" || name == "-h") options.help = true;
   else return false;
   return true;
@@ -128,6 +146,10 @@ Where to listen:
   --port N             UDP port, 0 to 65535 (default 6971); 0 lets the system
                        choose, and the ready line shows the port it chose
 
+With --bind 0.0.0.0 it answers on every address of the host, each answer
+from the address its request was sent to: in a network namespace of its own,
+one server stands for a whole range of loopback servers (127.0.0.0/8).
+
 What to answer:
   --host TEXT          host name (default "Quillmar Test Server")
   --track TEXT         track (default "Harbour Loop")
@@ -144,6 +166,9 @@ What to answer:
   --oversize           pad the answer with '.' to 1500 bytes, more than the
                        client's 1024-byte receive buffer
   --silent             receive but never answer
+  --silent-for RANGE   never answer requests sent to an address in RANGE
+                       (ADDR or ADDR/BITS, e.g. 127.0.1.0/24); may be repeated
+  --host-is-address    the host name is the address the request was sent to
 
 Texts may not contain the byte 0x01. The client reads only the first 150
 characters of a reply; a warning on standard error says when the time left

@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace status_server {
 
@@ -18,6 +19,14 @@ struct ServerOptions {
   bool silent = false;
   bool oversize = false;
   bool logRequests = false;
+  bool hostIsAddress = false;  // the host field names the address each request was sent to
+  // Requests sent to an address in one of these ranges are not answered.
+  struct AddressRange {
+    std::uint32_t network = 0;  // host byte order
+    std::uint32_t mask = 0;
+    bool Holds(std::uint32_t address) const { return (address & mask) == network; }
+  };
+  std::vector<AddressRange> silentFor;
   bool help = false;
 };
 

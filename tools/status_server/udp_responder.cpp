@@ -13,10 +13,16 @@
 #include <vector>
 
 #include "tools/status_server/hex.h"
+#include "tools/status_server/status_text.h"
 #include "tools/status_server/stop_signals.h"
 
 namespace status_server {
 namespace {
+
+// Asked for, so that a burst of requests (a client asking a thousand
+// servers in a namespace) is not dropped; the system may give less.
+constexpr int kReceiveBufferBytes = 1 << 20;
+constexpr int kDatagramsPerWake = 256;
 
 std::string EndpointText(const sockaddr_in& address) {
   char text[INET_ADDRSTRLEN] = {};
@@ -40,6 +46,10 @@ int BindSocket(const ServerOptions& options, sockaddr_in& bound) {
   address.sin_family = AF_INET;
   address.sin_port = htons(options.port);
   inet_pton(AF_INET, options.bindAddress.c_str(), &address.sin_addr);
+  const int on = 1;
+  const int size = kReceiveBufferBytes;
+  setsockopt(fd, IPPROTO_IP, IP_PKTINFO, &on, sizeof on);
+  setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &size, sizeof size);
   socklen_t length = sizeof bound;
   if (bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
       getsockname(fd, reinterpret_cast<sockaddr*>(&bound), &length) != 0) {
@@ -50,23 +60,96 @@ int BindSocket(const ServerOptions& options, sockaddr_in& bound) {
   return fd;
 }
 
-// Receives one datagram and answers it unless it is empty or we are silent.
-void AnswerOneDatagram(int fd, const ServerOptions& options, const std::string& reply) {
-  std::vector<char> buffer(65536);
+// One request: who sent it, and to which of our addresses.
+struct Request {
   sockaddr_in sender{};
-  socklen_t senderLength = sizeof sender;
-  const ssize_t received = recvfrom(fd, buffer.data(), buffer.size(), MSG_DONTWAIT,
-                                    reinterpret_cast<sockaddr*>(&sender), &senderLength);
-  if (received <= 0) return;  // nothing after all, an error, or an empty datagram
+  in_addr localAddress{};
+  ssize_t size = 0;
+};
+
+// Reads one datagram with the address it was sent to (IP_PKTINFO). Size
+// -1 when nothing is waiting.
+Request ReceiveRequest(int fd, std::vector<char>& buffer) {
+  Request request;
+  iovec io{buffer.data(), buffer.size()};
+  alignas(cmsghdr) char control[CMSG_SPACE(sizeof(in_pktinfo))];
+  msghdr message{};
+  message.msg_name = &request.sender;
+  message.msg_namelen = sizeof request.sender;
+  message.msg_iov = &io;
+  message.msg_iovlen = 1;
+  message.msg_control = control;
+  message.msg_controllen = sizeof control;
+  request.size = recvmsg(fd, &message, MSG_DONTWAIT);
+  for (cmsghdr* c = CMSG_FIRSTHDR(&message); request.size >= 0 && c != nullptr; c = CMSG_NXTHDR(&message, c)) {
+    if (c->cmsg_level == IPPROTO_IP && c->cmsg_type == IP_PKTINFO) {
+      in_pktinfo info{};
+      std::memcpy(&info, CMSG_DATA(c), sizeof info);
+      request.localAddress = info.ipi_addr;
+    }
+  }
+  return request;
+}
+
+// Sends from the address the request went to, so that a server bound to
+// 0.0.0.0 answers as the host that was asked.
+bool SendAnswer(int fd, const Request& request, const std::string& reply) {
+  iovec io{const_cast<char*>(reply.data()), reply.size()};
+  alignas(cmsghdr) char control[CMSG_SPACE(sizeof(in_pktinfo))] = {};
+  msghdr message{};
+  message.msg_name = const_cast<sockaddr_in*>(&request.sender);
+  message.msg_namelen = sizeof request.sender;
+  message.msg_iov = &io;
+  message.msg_iovlen = 1;
+  if (request.localAddress.s_addr != INADDR_ANY) {
+    message.msg_control = control;
+    message.msg_controllen = sizeof control;
+    cmsghdr* c = CMSG_FIRSTHDR(&message);
+    c->cmsg_level = IPPROTO_IP;
+    c->cmsg_type = IP_PKTINFO;
+    c->cmsg_len = CMSG_LEN(sizeof(in_pktinfo));
+    in_pktinfo info{};
+    info.ipi_spec_dst = request.localAddress;
+    std::memcpy(CMSG_DATA(c), &info, sizeof info);
+  }
+  return sendmsg(fd, &message, 0) >= 0;
+}
+
+bool SilentFor(const ServerOptions& options, in_addr localAddress) {
+  for (const ServerOptions::AddressRange& range : options.silentFor) {
+    if (range.Holds(ntohl(localAddress.s_addr))) return true;
+  }
+  return false;
+}
+
+std::string AnswerTo(const ServerOptions& options, const Request& request, const std::string& reply) {
+  if (!options.hostIsAddress) return reply;
+  ServerOptions named = options;
+  char text[INET_ADDRSTRLEN] = {};
+  inet_ntop(AF_INET, &request.localAddress, text, sizeof text);
+  named.host = text;
+  return BuildReply(named);
+}
+
+// Answers what has arrived, unless a datagram is empty or we are silent
+// (for its address). Returns false when nothing was waiting.
+bool AnswerOneDatagram(int fd, const ServerOptions& options, const std::string& reply, std::vector<char>& buffer) {
+  const Request request = ReceiveRequest(fd, buffer);
+  if (request.size < 0) return false;
+  if (request.size == 0) return true;  // an empty datagram
   if (options.logRequests) {
-    const std::string_view bytes(buffer.data(), static_cast<std::size_t>(received));
-    std::printf("request %s %s\n", EndpointText(sender).c_str(), HexFromBytes(bytes).c_str());
+    const std::string_view bytes(buffer.data(), static_cast<std::size_t>(request.size));
+    std::printf("request %s %s\n", EndpointText(request.sender).c_str(), HexFromBytes(bytes).c_str());
     std::fflush(stdout);
   }
-  if (options.silent) return;
-  if (sendto(fd, reply.data(), reply.size(), 0, reinterpret_cast<sockaddr*>(&sender),
-             senderLength) < 0) {
-    ReportFailure("cannot answer", EndpointText(sender));
+  if (options.silent || SilentFor(options, request.localAddress)) return true;
+  if (!SendAnswer(fd, request, AnswerTo(options, request, reply))) ReportFailure("cannot answer", EndpointText(request.sender));
+  return true;
+}
+
+void AnswerWaitingDatagrams(int fd, const ServerOptions& options, const std::string& reply) {
+  std::vector<char> buffer(65536);
+  for (int i = 0; i < kDatagramsPerWake && AnswerOneDatagram(fd, options, reply, buffer); ++i) {
   }
 }
 
@@ -95,7 +178,7 @@ int RunResponder(const ServerOptions& options, const std::string& reply) {
       return 1;
     }
     if (watched[1].revents != 0) break;
-    if (watched[0].revents != 0) AnswerOneDatagram(fd, options, reply);
+    if (watched[0].revents != 0) AnswerWaitingDatagrams(fd, options, reply);
   }
   close(fd);
   return 0;

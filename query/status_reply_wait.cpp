@@ -1,0 +1,52 @@
+#include "query/status_reply_wait.h"
+
+#include <chrono>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+[[noreturn]] void RaiseTimeout() {
+  WSASetLastError(0);  // silence is no socket error, whatever failed before
+  throw new CBlockingSocketException("Veloxa server not detected");
+}
+
+[[noreturn]] void RaiseReceiveFailure(int nError) {
+  WSASetLastError(nError);
+  throw new CBlockingSocketException("ReceiveDatagram");
+}
+
+bool SameEndpoint(const sockaddr_in& a, const sockaddr_in& b) {
+  return a.sin_addr.s_addr == b.sin_addr.s_addr && a.sin_port == b.sin_port;
+}
+
+// FALSE when the time left ran out first. A failed wait is not reported by
+// itself: the receive that follows reports it.
+BOOL WaitReadable(SOCKET hSocket, Clock::duration left) {
+  const auto us = std::chrono::ceil<std::chrono::microseconds>(left).count();
+  fd_set set = {};
+  set.fd_count = 1;
+  set.fd_array[0] = hSocket;
+  const timeval timeout = {static_cast<long>(us / 1000000), static_cast<long>(us % 1000000)};
+  return select(0, &set, nullptr, nullptr, &timeout) != 0;
+}
+
+}  // namespace
+
+int ReceiveStatusReply(CBlockingSocket& socket, const sockaddr_in& destination, char* pBuffer, int nSize, int nSecs) {
+  const Clock::time_point deadline = Clock::now() + std::chrono::seconds(nSecs);
+  for (;;) {
+    const Clock::duration left = deadline - Clock::now();
+    if (left <= Clock::duration::zero() || !WaitReadable(socket.m_hSocket, left)) RaiseTimeout();
+    sockaddr_in sender{};
+    int nSenderLength = sizeof sender;
+    const int nReceived =
+        recvfrom(socket.m_hSocket, pBuffer, nSize, 0, reinterpret_cast<sockaddr*>(&sender), &nSenderLength);
+    const int nError = nReceived == SOCKET_ERROR ? WSAGetLastError() : 0;
+    // A failure that names no sender (the socket itself failed) is ours too.
+    const bool bHasSender = nReceived != SOCKET_ERROR || nError == WSAEMSGSIZE;
+    if (bHasSender && !SameEndpoint(sender, destination)) continue;
+    if (nReceived == SOCKET_ERROR) RaiseReceiveFailure(nError);
+    return nReceived;
+  }
+}

@@ -1,0 +1,97 @@
+// The server query without a window, against peers on loopback addresses
+// of their own: what it reports, in order, and whose reply it believes.
+#include "query/server_query.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "tests/query/query_test_support.h"
+#include "tests/support/status_server_process.h"
+#include "tests/support/udp_peer.h"
+
+namespace {
+
+using query_test::AfterEcho;
+using query_test::RunQuery;
+
+constexpr std::uint16_t kStatusPort = 6971;
+
+std::string Reply(const std::string& host) {
+  return std::string("a\x01") + "b\x01" + host + "\x01" + "Track\x01" + "x\x01" + "2/4\x01" + "y\x01" + "2\x01" +
+         "z\x01" + "S\x01" + "w\x01" + "x120";
+}
+
+class ServerQueryTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_TRUE(sockets.ok()); }
+  query_test::SocketsStarted sockets;
+};
+
+TEST_F(ServerQueryTest, AnsweringServerReportsEveryStepInOrder) {
+  vqtest::StatusServerProcess server(VQ_STATUS_SERVER, {"--bind", vqtest::DistinctLoopbackAddress(), "--host",
+                                                        "Alpha", "--seconds-left", "5400"});
+  const query_test::QueryRun run = RunQuery(server.AddressText());
+  EXPECT_TRUE(run.outcome.detected);
+  EXPECT_TRUE(AfterEcho(run.outcome.messages).empty()) << ::testing::PrintToString(query_test::Texts(run.outcome.messages));
+  EXPECT_EQ(run.positions, (std::vector<int>{0, 25, 50, 75, 100, 0}));
+  EXPECT_STREQ(run.outcome.strHost, "Alpha");
+  EXPECT_STREQ(run.outcome.strTimeLeft, "90 Mins");
+}
+
+// Datagrams that reach the query's socket from anywhere but the address and
+// port asked (another loopback address, the right address on another port)
+// are dropped; the server's own reply after them counts.
+TEST_F(ServerQueryTest, OnlyTheReplyFromTheServerAskedCounts) {
+  const std::string address = vqtest::DistinctLoopbackAddress();
+  vqtest::UdpPeer server(address.c_str(), kStatusPort);
+  vqtest::UdpPeer forgerElsewhere(vqtest::DistinctLoopbackAddress().c_str());
+  vqtest::UdpPeer forgerSameAddress(address.c_str());
+  std::thread serverSide([&] {
+    if (!server.Receive()) return;
+    forgerElsewhere.SendTo(server.LastSenderAddress(), server.LastSenderPort(), Reply("Forged Elsewhere"));
+    forgerSameAddress.SendTo(server.LastSenderAddress(), server.LastSenderPort(), Reply("Forged Port"));
+    forgerElsewhere.SendTo(server.LastSenderAddress(), server.LastSenderPort(), std::string(2000, 'x'));
+    server.Reply(Reply("Genuine"));
+  });
+  const query_test::QueryRun run = RunQuery(address);
+  serverSide.join();
+  EXPECT_TRUE(run.outcome.detected);
+  EXPECT_STREQ(run.outcome.strHost, "Genuine");
+  EXPECT_TRUE(AfterEcho(run.outcome.messages).empty()) << ::testing::PrintToString(query_test::Texts(run.outcome.messages));
+}
+
+// Only forgeries: the wait runs to its end and says the server is silent,
+// without an error number (whatever failed before it).
+TEST_F(ServerQueryTest, ForgeriesAloneEndInServerNotDetected) {
+  const std::string address = vqtest::DistinctLoopbackAddress();
+  vqtest::UdpPeer server(address.c_str(), kStatusPort);
+  vqtest::UdpPeer forger(vqtest::DistinctLoopbackAddress().c_str());
+  std::thread serverSide([&] {
+    if (!server.Receive()) return;
+    forger.SendTo(server.LastSenderAddress(), server.LastSenderPort(), Reply("Forged"));
+  });
+  WSASetLastError(5);
+  const query_test::QueryRun run = RunQuery(address);
+  serverSide.join();
+  EXPECT_FALSE(run.outcome.detected);
+  EXPECT_TRUE(run.outcome.strHost.IsEmpty());
+  EXPECT_EQ(AfterEcho(run.outcome.messages), std::vector<std::string>{"Veloxa server not detected"});
+  EXPECT_EQ(run.positions, (std::vector<int>{0, 25, 50}));
+}
+
+// Text that gives no IPv4 address says so alone: no echo, no datagram.
+TEST_F(ServerQueryTest, TextWithoutAnAddressSendsNothing) {
+  for (const char* text : {"", "nowhere.invalid", "1.2.3.4.5", "255.255.255.255"}) {
+    SCOPED_TRACE(text);
+    const query_test::QueryRun run = RunQuery(text);
+    EXPECT_EQ(query_test::Texts(run.outcome.messages), std::vector<std::string>{"Invalid server address"});
+    EXPECT_EQ(run.positions, std::vector<int>{0});
+    EXPECT_TRUE(run.outcome.strPing.IsEmpty());
+    EXPECT_EQ(run.outcome.rttMicroseconds, -1);
+  }
+}
+
+}  // namespace
