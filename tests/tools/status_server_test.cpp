@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -190,3 +191,43 @@ TEST(StatusServer, BusyAddressFailsWithStatusOne) {
   EXPECT_EQ(run.exitStatus, 1);
   EXPECT_NE(run.errors.find("cannot bind"), std::string::npos) << run.errors;
 }
+
+namespace {
+
+std::string AddressText(std::uint32_t address) {
+  const auto* bytes = reinterpret_cast<const unsigned char*>(&address);
+  return std::to_string(bytes[0]) + "." + std::to_string(bytes[1]) + "." + std::to_string(bytes[2]) + "." +
+         std::to_string(bytes[3]);
+}
+
+std::uint32_t Loopback(unsigned b, unsigned c, unsigned d) {
+  const unsigned char bytes[4] = {127, static_cast<unsigned char>(b), static_cast<unsigned char>(c),
+                                  static_cast<unsigned char>(d)};
+  std::uint32_t address = 0;
+  std::memcpy(&address, bytes, sizeof address);
+  return address;
+}
+
+// Bound to every address, it answers each request from the address the
+// request went to, as a server there would; it names that address when asked
+// to, and stays quiet for the ranges it is told.
+TEST(StatusServer, OnEveryAddressAnswersFromTheAddressAsked) {
+  StatusServerProcess server(VQ_STATUS_SERVER, {"--bind", "0.0.0.0", "--port", "0", "--host-is-address",
+                                                "--silent-for", "127.0.1.0/24", "--silent-for", "127.3.3.3"});
+  vqtest::UdpPeer client(vqtest::DistinctLoopbackAddress().c_str());
+  for (const std::uint32_t asked : {Loopback(9, 8, 7), Loopback(0, 2, 1)}) {
+    client.SendTo(Loopback(0, 1, 200), server.Port(), kRequest);  // quiet: in the range
+    client.SendTo(Loopback(3, 3, 3), server.Port(), kRequest);    // quiet: the one address
+    client.SendTo(asked, server.Port(), kRequest);
+    const std::optional<std::string> reply = client.Receive(kReplyWaitMs);
+    ASSERT_TRUE(reply.has_value());
+    EXPECT_EQ(client.LastSenderAddress(), asked);
+    const std::vector<StatusFieldUpdate> fields = Decode(*reply);
+    ASSERT_FALSE(fields.empty());
+    EXPECT_EQ(fields.front(), (StatusFieldUpdate{StatusField::Host, AddressText(asked)}));
+    // The quiet requests went first: an answer to them would be here by now.
+    EXPECT_FALSE(client.Receive(0).has_value());
+  }
+}
+
+}  // namespace
