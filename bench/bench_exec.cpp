@@ -1,14 +1,24 @@
-// bench_exec: runs a command line (or several, one after the other) a number
-// of times and reports each run's wall time and the peak resident memory of
-// its processes; with --first-paint, also the time from launch to the first
-// painted window, which the program itself reports on standard output as
-// "first-paint-ns <CLOCK_MONOTONIC nanoseconds>".
+// bench_exec: runs one or more programs round by round, each program once
+// per round, in an order rotated every round, so that the programs being
+// compared share the machine's conditions run by run. For each run it
+// reports the wall time, the CPU time (user and system, of every process of
+// the run) and the peak resident memory; with --first-paint, also the time
+// from launch to the first painted window, which the program itself reports
+// on standard output as "first-paint-ns <CLOCK_MONOTONIC nanoseconds>". A
+// program may be several command lines run one after the other.
 //
-//   bench_exec [--runs N] [--warmup W] [--label TEXT] [--first-paint]
-//              -- PROGRAM ARGS... [::: PROGRAM ARGS...]...
+//   bench_exec [--runs N] [--warmup W] [--first-paint] [--expect-status S]
+//              --label A -- PROGRAM ARGS... [::: PROGRAM ARGS...]...
+//              [+++ --label B -- PROGRAM ARGS... [::: ...]...]...
 //
-// Any command that fails ends the measurement with exit status 1: a time of
-// a failed run is not a figure.
+// Besides each program's summaries it prints, for every program after the
+// first, the median of the per-round ratios of the first program's figures
+// to that program's ("ratio A/B wall"), which a noisy machine disturbs far
+// less than a ratio of medians taken at different moments.
+//
+// Any command that fails (exits with another status than S, 0 by default)
+// ends the measurement with exit status 1: a time of a failed run is not a
+// figure.
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/resource.h>
@@ -33,39 +43,65 @@ namespace {
 
 using Command = std::vector<std::string>;
 
+struct Program {
+  std::string label;
+  std::vector<Command> commands;
+};
+
 struct Options {
   int runs = 10;
   int warmup = 1;
-  std::string label = "command";
   bool firstPaint = false;
-  std::vector<Command> commands;
+  int expectStatus = 0;
+  std::vector<Program> programs;
 };
 
 struct ProcessResult {
   bool succeeded = false;
   long peakRssKiB = 0;
+  double cpuMs = 0;
   std::optional<std::int64_t> firstPaintNs;
   std::int64_t launchNs = 0;
 };
 
 struct RunResult {
   double wallMs = 0;
+  double cpuMs = 0;
   long peakRssKiB = 0;
   std::optional<double> firstPaintMs;
 };
 
 [[noreturn]] void Usage(const char* why) {
   std::fprintf(stderr,
-               "bench_exec: %s\nusage: bench_exec [--runs N] [--warmup W] [--label TEXT] [--first-paint] "
-               "-- PROGRAM ARGS... [::: PROGRAM ARGS...]...\n",
+               "bench_exec: %s\nusage: bench_exec [--runs N] [--warmup W] [--first-paint] "
+               "--label A -- PROGRAM ARGS... [::: PROGRAM ARGS...]... [+++ --label B -- ...]...\n",
                why);
   std::exit(2);
+}
+
+// One program from argv[i]: "--label TEXT -- COMMAND [::: COMMAND]...", up
+// to "+++" or the end.
+Program ParseProgram(int argc, char** argv, int& i) {
+  Program program;
+  if (i + 2 >= argc || std::strcmp(argv[i], "--label") != 0 || std::strcmp(argv[i + 2], "--") != 0) {
+    Usage("each program starts with --label TEXT --");
+  }
+  program.label = argv[i + 1];
+  program.commands.emplace_back();
+  for (i += 3; i < argc && std::strcmp(argv[i], "+++") != 0; ++i) {
+    if (std::strcmp(argv[i], ":::") == 0) program.commands.emplace_back();
+    else program.commands.back().emplace_back(argv[i]);
+  }
+  const bool anyEmpty = std::any_of(program.commands.begin(), program.commands.end(),
+                                    [](const Command& command) { return command.empty(); });
+  if (anyEmpty) Usage("an empty command");
+  return program;
 }
 
 Options ParseOptions(int argc, char** argv) {
   Options options;
   int i = 1;
-  for (; i < argc && std::strcmp(argv[i], "--") != 0; ++i) {
+  for (; i < argc && std::strcmp(argv[i], "--label") != 0; ++i) {
     const std::string name = argv[i];
     if (name == "--first-paint") {
       options.firstPaint = true;
@@ -75,17 +111,14 @@ Options ParseOptions(int argc, char** argv) {
     const char* value = argv[++i];
     if (name == "--runs") options.runs = std::atoi(value);
     else if (name == "--warmup") options.warmup = std::atoi(value);
-    else if (name == "--label") options.label = value;
+    else if (name == "--expect-status") options.expectStatus = std::atoi(value);
     else Usage("unknown option");
   }
-  options.commands.emplace_back();
-  for (++i; i < argc; ++i) {
-    if (std::strcmp(argv[i], ":::") == 0) options.commands.emplace_back();
-    else options.commands.back().emplace_back(argv[i]);
+  while (i < argc) {
+    options.programs.push_back(ParseProgram(argc, argv, i));
+    if (i < argc) ++i;  // past "+++"
   }
-  const bool anyEmpty = std::any_of(options.commands.begin(), options.commands.end(),
-                                    [](const Command& command) { return command.empty(); });
-  if (anyEmpty || options.runs < 1 || options.warmup < 0) Usage("no command, or a bad number of runs");
+  if (options.programs.empty() || options.runs < 1 || options.warmup < 0) Usage("no program, or a bad number of runs");
   return options;
 }
 
@@ -109,9 +142,14 @@ std::string ReadAll(int fd) {
   return text;
 }
 
+double Milliseconds(const timeval& time) {
+  return static_cast<double>(time.tv_sec) * 1e3 + static_cast<double>(time.tv_usec) / 1e3;
+}
+
 // posix_spawn shares the parent's memory until the exec, so the child's peak
-// resident size is its own, not a copy of this program's.
-ProcessResult RunOnce(const Command& command) {
+// resident size is its own, not a copy of this program's. The CPU time
+// counts the child and every child it waited for.
+ProcessResult RunOnce(const Command& command, int expectStatus) {
   int outputPipe[2];
   if (::pipe2(outputPipe, O_CLOEXEC) != 0) return {};
   posix_spawn_file_actions_t actions;
@@ -138,21 +176,23 @@ ProcessResult RunOnce(const Command& command) {
   rusage usage{};
   while (::wait4(pid, &status, 0, &usage) < 0 && errno == EINTR) {
   }
-  result.succeeded = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+  result.succeeded = WIFEXITED(status) && WEXITSTATUS(status) == expectStatus;
   if (!result.succeeded) std::fprintf(stderr, "bench_exec: %s failed (status %d)\n", argv[0], status);
   result.peakRssKiB = usage.ru_maxrss;
+  result.cpuMs = Milliseconds(usage.ru_utime) + Milliseconds(usage.ru_stime);
   result.firstPaintNs = FirstPaintIn(output);
   return result;
 }
 
-std::optional<RunResult> RunCommands(const Options& options) {
+std::optional<RunResult> RunProgram(const Program& program, bool firstPaint, int expectStatus) {
   RunResult run;
   const std::int64_t start = bench::MonotonicNanoseconds();
-  for (const Command& command : options.commands) {
-    const ProcessResult process = RunOnce(command);
+  for (const Command& command : program.commands) {
+    const ProcessResult process = RunOnce(command, expectStatus);
     if (!process.succeeded) return std::nullopt;
     run.peakRssKiB = std::max(run.peakRssKiB, process.peakRssKiB);
-    if (options.firstPaint) {
+    run.cpuMs += process.cpuMs;
+    if (firstPaint) {
       if (!process.firstPaintNs) {
         std::fprintf(stderr, "bench_exec: %s reported no first paint\n", command[0].c_str());
         return std::nullopt;
@@ -164,26 +204,68 @@ std::optional<RunResult> RunCommands(const Options& options) {
   return run;
 }
 
+struct Series {
+  std::vector<double> wall, cpu, rss, paint;
+};
+
+// Round r runs the programs starting with the (r mod n)-th.
+std::optional<std::vector<RunResult>> RunRound(const Options& options, int round) {
+  const std::size_t count = options.programs.size();
+  std::vector<RunResult> results(count);
+  for (std::size_t k = 0; k < count; ++k) {
+    const std::size_t p = (static_cast<std::size_t>(round) + k) % count;
+    const std::optional<RunResult> run = RunProgram(options.programs[p], options.firstPaint, options.expectStatus);
+    if (!run) return std::nullopt;
+    results[p] = *run;
+  }
+  return results;
+}
+
+void PrintRun(const std::string& label, int round, const RunResult& run) {
+  std::printf("round %d %s: wall %.3f ms, cpu %.3f ms, peak rss %ld KiB", round + 1, label.c_str(), run.wallMs,
+              run.cpuMs, run.peakRssKiB);
+  if (run.firstPaintMs) std::printf(", first paint %.3f ms", *run.firstPaintMs);
+  std::printf("\n");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   const Options options = ParseOptions(argc, argv);
+  const std::size_t count = options.programs.size();
   for (int i = 0; i < options.warmup; ++i) {
-    if (!RunCommands(options)) return 1;
+    if (!RunRound(options, i)) return 1;
   }
-  std::vector<double> wall, rss, paint;
-  for (int i = 0; i < options.runs; ++i) {
-    const std::optional<RunResult> run = RunCommands(options);
-    if (!run) return 1;
-    std::printf("run %d: wall %.3f ms, peak rss %ld KiB", i + 1, run->wallMs, run->peakRssKiB);
-    if (run->firstPaintMs) std::printf(", first paint %.3f ms", *run->firstPaintMs);
-    std::printf("\n");
-    wall.push_back(run->wallMs);
-    rss.push_back(static_cast<double>(run->peakRssKiB) / 1024.0);
-    if (run->firstPaintMs) paint.push_back(*run->firstPaintMs);
+  std::vector<Series> series(count);
+  std::vector<Series> ratios(count);  // of the first program to program p
+  for (int round = 0; round < options.runs; ++round) {
+    const std::optional<std::vector<RunResult>> results = RunRound(options, round);
+    if (!results) return 1;
+    const RunResult& first = (*results)[0];
+    for (std::size_t p = 0; p < count; ++p) {
+      const RunResult& run = (*results)[p];
+      PrintRun(options.programs[p].label, round, run);
+      series[p].wall.push_back(run.wallMs);
+      series[p].cpu.push_back(run.cpuMs);
+      series[p].rss.push_back(static_cast<double>(run.peakRssKiB) / 1024.0);
+      if (run.firstPaintMs) series[p].paint.push_back(*run.firstPaintMs);
+      if (p == 0) continue;
+      ratios[p].wall.push_back(first.wallMs / run.wallMs);
+      if (run.cpuMs > 0) ratios[p].cpu.push_back(first.cpuMs / run.cpuMs);
+      if (first.firstPaintMs && run.firstPaintMs) ratios[p].paint.push_back(*first.firstPaintMs / *run.firstPaintMs);
+    }
   }
-  bench::PrintSummary(stdout, options.label + " wall", bench::Summarise(wall), "ms");
-  bench::PrintSummary(stdout, options.label + " peak-rss", bench::Summarise(rss), "MiB");
-  if (options.firstPaint) bench::PrintSummary(stdout, options.label + " first-paint", bench::Summarise(paint), "ms");
+  for (std::size_t p = 0; p < count; ++p) {
+    const std::string& label = options.programs[p].label;
+    bench::PrintSummary(stdout, label + " wall", bench::Summarise(series[p].wall), "ms");
+    bench::PrintSummary(stdout, label + " cpu", bench::Summarise(series[p].cpu), "ms");
+    bench::PrintSummary(stdout, label + " peak-rss", bench::Summarise(series[p].rss), "MiB");
+    if (options.firstPaint) bench::PrintSummary(stdout, label + " first-paint", bench::Summarise(series[p].paint), "ms");
+    if (p == 0) continue;
+    const std::string ratio = "ratio " + options.programs[0].label + "/" + label;
+    bench::PrintSummary(stdout, ratio + " wall", bench::Summarise(ratios[p].wall), "x");
+    bench::PrintSummary(stdout, ratio + " cpu", bench::Summarise(ratios[p].cpu), "x");
+    if (options.firstPaint) bench::PrintSummary(stdout, ratio + " first-paint", bench::Summarise(ratios[p].paint), "x");
+  }
   return 0;
 }
