@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
+#include <poll.h>
 
 #include <cstring>
 #include <string>
 #include <thread>
 
 #include "platform/framework/byte_array.h"
+#include "platform/kernel/handle_table.h"
 #include "platform/kernel/modules.h"
 #include "tests/net/net_test_support.h"
 
@@ -97,6 +99,30 @@ TEST_F(FileSocketTransfer, CloseShutsDownDrainsAndReleasesTheHandle) {
   EXPECT_TRUE(s.IsClosed());
   EXPECT_EQ(s.m_hFile, CFile::hFileNull);
   EXPECT_EQ(closesocket(handle), SOCKET_ERROR);  // already released
+}
+
+// The peer's reset after its close makes a later send fail with EPIPE; the
+// socket keeps its handle, and Close releases it.
+TEST_F(FileSocketTransfer, WriteToAPeerThatHasClosedKeepsTheHandleForClose) {
+  const int handlesBefore = kernel::LiveHandleCount();
+  {
+    TestSocket s;
+    LoopbackPair pair;
+    s.SetSocket(pair.TakeClient());
+    pair.ClosePeer();
+    char byte = 0;
+    ASSERT_EQ(recv(s.GetSocket(), &byte, 1, 0), 0);  // the peer's end of data
+    s.Write("x", 1);                                  // still taken; the peer answers with a reset
+    pollfd item{kernel::DescriptorOf(s.GetSocket()), 0, 0};
+    ASSERT_EQ(::poll(&item, 1, 10000), 1);
+    s.Write("x", 1);
+    EXPECT_EQ(s.m_dwErrorCode, static_cast<DWORD>(WSAECONNRESET));
+    EXPECT_FALSE(s.IsClosed());
+    const SOCKET handle = s.GetSocket();
+    s.Close();
+    EXPECT_EQ(closesocket(handle), SOCKET_ERROR);  // released by Close
+  }
+  EXPECT_EQ(kernel::LiveHandleCount(), handlesBefore);
 }
 
 TEST_F(FileSocketTransfer, SetSocketClosesTheHandleItHeld) {
