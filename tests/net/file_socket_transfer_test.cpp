@@ -1,9 +1,14 @@
 #include <gtest/gtest.h>
 #include <poll.h>
 
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <cstring>
+#include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "platform/framework/byte_array.h"
 #include "platform/kernel/handle_table.h"
@@ -99,6 +104,63 @@ TEST_F(FileSocketTransfer, CloseShutsDownDrainsAndReleasesTheHandle) {
   EXPECT_TRUE(s.IsClosed());
   EXPECT_EQ(s.m_hFile, CFile::hFileNull);
   EXPECT_EQ(closesocket(handle), SOCKET_ERROR);  // already released
+}
+
+// The drain before the close is bounded: 64 KiB, far less than this peer
+// would send, after which the close cuts the connection.
+TEST_F(FileSocketTransfer, CloseStopsDrainingAPeerThatKeepsSending) {
+  TestSocket s;
+  LoopbackPair pair;
+  s.SetSocket(pair.TakeClient());
+  constexpr long long kPeerLimit = 64LL << 20;  // beyond what socket buffers hold
+  std::atomic<long long> sent{0};
+  std::atomic<int> peerError{0};
+  std::thread peer([&] {
+    const std::vector<char> block(65536, 'p');
+    while (sent < kPeerLimit) {
+      const int n = send(pair.Peer(), block.data(), static_cast<int>(block.size()), 0);
+      if (n == SOCKET_ERROR) {
+        peerError = WSAGetLastError();
+        return;
+      }
+      sent += n;
+    }
+    pair.ClosePeer();  // all sent: an unbounded drain ends here
+  });
+  WaitReadable(s.GetSocket());
+  s.Close();
+  peer.join();
+  EXPECT_TRUE(s.IsClosed());
+  EXPECT_LT(sent.load(), kPeerLimit) << "Close drained all the peer sent";
+  EXPECT_EQ(peerError.load(), WSAECONNRESET);
+}
+
+TEST_F(FileSocketTransfer, CloseGivesUpOnAPeerThatStaysOpenInSilence) {
+  TestSocket s;
+  LoopbackPair pair;
+  s.SetSocket(pair.TakeClient());
+  std::mutex mutex;
+  std::condition_variable changed;
+  bool closed = false;
+  bool peerGaveUp = false;
+  // Only a guard, so that a Close that waits for the peer fails the test
+  // rather than hanging it: the silent peer closes after a long while.
+  std::thread guard([&] {
+    std::unique_lock lock(mutex);
+    if (!changed.wait_for(lock, std::chrono::seconds(30), [&] { return closed; })) {
+      peerGaveUp = true;
+      pair.ClosePeer();
+    }
+  });
+  s.Close();
+  {
+    std::lock_guard lock(mutex);
+    closed = true;
+  }
+  changed.notify_one();
+  guard.join();
+  EXPECT_FALSE(peerGaveUp) << "Close waited until the peer closed";
+  EXPECT_TRUE(s.IsClosed());
 }
 
 // The peer's reset after its close makes a later send fail with EPIPE; the
