@@ -91,4 +91,29 @@ TEST_F(ResolverWait, RecordsAndErrorsStayWithTheCallingThread) {
   EXPECT_STREQ(ftp->s_name, "ftp");
 }
 
+// Texts the system resolver would read as octal or hex addresses are names
+// here; only the hosts file can know them.
+TEST_F(ResolverWait, NumericLookingNamesComeOnlyFromTheHostsFile) {
+  if (!netns::HaveRoot()) GTEST_SKIP() << "needs root for private network and mount namespaces";
+  VQ_RUN_IN_CHILD([] {
+    netns::SilentResolver resolver("127.0.0.1 localhost\n10.9.8.7 router 010.1\n");
+    WSADATA data{};
+    ASSERT_EQ(WSAStartup(MAKEWORD(1, 1), &data), 0);
+    const hostent* host = gethostbyname("010.1");
+    ASSERT_NE(host, nullptr) << WSAGetLastError();
+    EXPECT_STREQ(host->h_name, "router");
+    EXPECT_EQ(FirstAddress(host), inet_addr("10.9.8.7"));
+    ASSERT_NE(host->h_aliases[0], nullptr);
+    EXPECT_STREQ(host->h_aliases[0], "010.1");
+
+    for (const char* name : {"0x7f.1", "0177.1", "16909060", "10.65539"}) {
+      WSASetLastError(0);
+      EXPECT_EQ(gethostbyname(name), nullptr) << name;
+      EXPECT_EQ(WSAGetLastError(), WSAHOST_NOT_FOUND) << name;
+    }
+    EXPECT_EQ(resolver.TakeQueries(), 0);  // none of them went to DNS
+    WSACleanup();
+  });
+}
+
 }  // namespace
