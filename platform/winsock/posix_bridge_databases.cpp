@@ -89,8 +89,9 @@ bool SystemReadsAsAddress(const std::string& name) {
   return true;
 }
 
-// Such a text is a name to us; no DNS name ends in an all-numeric label, so
-// only the hosts file can hold it.
+// Such a text is a name to us. As the system resolver would not look it up
+// as one, and a DNS name does not end in an all-numeric label, only the
+// hosts file answers for it.
 LookupStatus HostsFileByName(const std::string& name, HostRecord* record) {
   HostsLine entry;
   auto named = [&name](const HostsLine& line) {
