@@ -5,12 +5,8 @@
 #include <vector>
 
 #include "platform/framework/memory_exception.h"
-#include "platform/kernel/blocking_hook.h"
 #include "platform/kernel/modules.h"
 #include "tests/net/net_test_support.h"
-#include "tests/support/netns_child.h"
-#include "tests/support/netns_namespace.h"
-#include "tests/support/silent_resolver.h"
 
 namespace {
 
@@ -78,27 +74,6 @@ TEST_F(FileSocketAddress, HostNamesResolveToTheirFirstAddress) {
   s.SetAddress(nullptr);  // empties everything, error untouched
   EXPECT_TRUE(s.m_strDottedAddress.IsEmpty() && s.m_strHostName.IsEmpty() && s.m_listAliases.IsEmpty());
   EXPECT_EQ(s.m_dwErrorCode, 4242u);
-}
-
-int g_hookCalls = 0;
-BOOL CountingHook() { return ++g_hookCalls, FALSE; }
-
-// The window's hook keeps running while a resolver that never answers makes
-// SetAddress wait; the resolver's own time limit ends the wait.
-TEST_F(FileSocketAddress, SilentResolverDoesNotStopTheBlockingHook) {
-  if (!netns::HaveRoot()) GTEST_SKIP() << "needs root for private network and mount namespaces";
-  VQ_RUN_IN_CHILD([] {
-    netns::SilentResolver resolver;
-    TestSocket s;
-    const BLOCKINGHOOKPROC previous = kernel::SetBlockingHook(&CountingHook);
-    g_hookCalls = 0;
-    s.SetAddress("quillmar-silent.test");
-    kernel::SetBlockingHook(previous);
-    EXPECT_GE(g_hookCalls, 2);
-    EXPECT_EQ(s.m_dwErrorCode, static_cast<DWORD>(WSATRY_AGAIN));
-    EXPECT_TRUE(s.m_strDottedAddress.IsEmpty() && s.m_strHostName.IsEmpty());
-    EXPECT_GE(resolver.TakeQueries(), 1);
-  });
 }
 
 // Stand-in resolver that records which look-up was asked for what.
