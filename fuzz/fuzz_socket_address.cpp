@@ -4,10 +4,10 @@
 // functions take C strings). Selector % 3: 0 SetAddress, 1 SetPort by text,
 // 2 SetPort by number (the two bytes after the selector, little-endian).
 //
-// No DNS query may leave the machine. Dotted texts are answered from the
-// hosts file and dotted forms by the sockets library itself; every other
-// text would go to the resolver, so it gets the suffix ".invalid", which the
-// library refuses without asking anyone. The suffix is placed within the
+// No DNS query may leave the machine. Texts of digits and dots are looked up
+// in reverse, in the hosts file only; every other text would go to the
+// resolver, so it gets the suffix ".invalid", which the library refuses
+// without asking anyone. The suffix is placed within the
 // first 4095 characters, all that the resolver sees. As a second guard, a
 // root run moves into a network namespace of its own, with no routes.
 #include <sched.h>
@@ -38,25 +38,48 @@ bool IsAllDigitsAndDots(const std::string& text) {
   return std::all_of(text.begin(), text.end(), [](char c) { return c == '.' || (c >= '0' && c <= '9'); });
 }
 
-// Names in the domain "invalid" are refused before anything else, dotted
-// forms included ("1.2.3.4 x.invalid").
-bool IsInInvalidDomain(std::string name) {
-  for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  if (!name.empty() && name.back() == '.') name.pop_back();
-  return name == "invalid" || (name.size() > kRefusedSuffix.size() && name.ends_with(kRefusedSuffix));
+// Four decimal numbers of 0 to 255 separated by dots, leading zeros allowed.
+bool IsDottedQuad(const std::string& text) {
+  int parts = 0;
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t dot = std::min(text.find('.', start), text.size());
+    const std::string part = text.substr(start, dot - start);
+    if (part.empty() || !IsAllDigitsAndDots(part)) return false;
+    const std::size_t significant = part.find_first_not_of('0');
+    if (significant != std::string::npos && (part.size() - significant > 3 || std::stoi(part) > 255)) return false;
+    ++parts;
+    if (dot == text.size()) return parts == 4;
+    start = dot + 1;
+  }
 }
 
-// A text that the sockets library answers itself as an address.
-bool IsDottedForm(const std::string& text) {
-  const std::string seen = text.substr(0, kResolverLimit);
-  if (IsInInvalidDomain(seen)) return false;
-  return g_pSocketApi->inet_addr(seen.c_str()) != INADDR_NONE || seen == "255.255.255.255";
+// The same quad written without leading zeros.
+std::string Canonical(const std::string& quad) {
+  std::string result;
+  std::size_t start = 0;
+  for (int i = 0; i < 4; ++i) {
+    const std::size_t dot = std::min(quad.find('.', start), quad.size());
+    result += std::to_string(std::stoi(quad.substr(start, dot - start))) + (i < 3 ? "." : "");
+    start = dot + 1;
+  }
+  return result;
 }
 
 void FuzzAddress(FuzzSocket& socket, std::string text) {
+  const std::string seen = text.substr(0, kResolverLimit);
+  const u_long converted = g_pSocketApi->inet_addr(seen.c_str());
+  // Only a dotted quad converts, and to the decimal value of its parts.
+  if (IsDottedQuad(seen)) {
+    in_addr address;
+    address.s_addr = converted;
+    FUZZ_CHECK(Canonical(seen) == g_pSocketApi->inet_ntoa(address));
+  } else {
+    FUZZ_CHECK(converted == INADDR_NONE);
+  }
+
   const bool numeric = IsAllDigitsAndDots(text);
-  const bool dotted = !numeric && IsDottedForm(text);
-  if (!numeric && !dotted) text = text.substr(0, kResolverLimit - kRefusedSuffix.size()) + kRefusedSuffix;
+  if (!numeric) text = text.substr(0, kResolverLimit - kRefusedSuffix.size()) + kRefusedSuffix;
 
   socket.SetAddress(text.c_str());
 
@@ -64,12 +87,6 @@ void FuzzAddress(FuzzSocket& socket, std::string text) {
     // The text stays the address; a hosts entry supplies the name.
     FUZZ_CHECK(socket.m_strDottedAddress.str() == text);
     FUZZ_CHECK(!socket.m_strHostName.IsEmpty() || text.empty());
-  } else if (dotted) {
-    const std::string seen = text.substr(0, kResolverLimit);
-    in_addr address;
-    address.s_addr = g_pSocketApi->inet_addr(seen.c_str());
-    FUZZ_CHECK(socket.m_strDottedAddress.str() == g_pSocketApi->inet_ntoa(address));
-    FUZZ_CHECK(socket.m_strHostName.str() == seen);
   } else {
     FUZZ_CHECK(socket.m_strDottedAddress.IsEmpty());
     FUZZ_CHECK(socket.m_strHostName.IsEmpty());

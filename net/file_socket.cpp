@@ -1,5 +1,7 @@
 #include "net/file_socket.h"
 
+#include <chrono>
+
 #include "net/no_throw.h"
 
 CFileSocket::CFileSocket() : m_wPort(0), m_hSocket(INVALID_SOCKET), m_chTerminator('\n'), m_listAliases(10) {
@@ -23,11 +25,32 @@ void CFileSocket::RecordSocketError() { m_dwErrorCode = static_cast<DWORD>(g_pSo
 void CFileSocket::Close() {
   if (m_hSocket == INVALID_SOCKET) return;
   g_pSocketApi->shutdown(m_hSocket, SD_SEND);
-  char scratch[4096];
-  while (g_pSocketApi->recv(m_hSocket, scratch, sizeof(scratch), 0) > 0) {
-  }
+  DrainBeforeClose();
   g_pSocketApi->closesocket(m_hSocket);
   AdoptHandle(INVALID_SOCKET);
+}
+
+// Reads and discards what the peer still sends until it closes, so that
+// the close is orderly. Bounded in bytes and time: a peer that keeps sending,
+// or keeps the connection open in silence, cannot hold Close (nor Abort and
+// the destructor) for ever; the close then simply cuts the connection.
+void CFileSocket::DrainBeforeClose() {
+  constexpr int kDrainLimitBytes = 64 * 1024;
+  constexpr auto kDrainLimitTime = std::chrono::seconds(2);
+  const auto deadline = std::chrono::steady_clock::now() + kDrainLimitTime;
+  char scratch[4096];
+  for (int drained = 0; drained < kDrainLimitBytes;) {
+    const auto left = std::chrono::ceil<std::chrono::microseconds>(deadline - std::chrono::steady_clock::now());
+    if (left.count() <= 0) return;
+    fd_set readable;
+    readable.fd_count = 1;
+    readable.fd_array[0] = m_hSocket;
+    const timeval wait{static_cast<time_t>(left.count() / 1000000), static_cast<suseconds_t>(left.count() % 1000000)};
+    if (g_pSocketApi->select(0, &readable, nullptr, nullptr, &wait) <= 0) return;
+    const int received = g_pSocketApi->recv(m_hSocket, scratch, sizeof(scratch), 0);
+    if (received <= 0) return;
+    drained += received;
+  }
 }
 
 void CFileSocket::GetAddress(CString& strAddress) const { strAddress = m_strDottedAddress; }

@@ -25,7 +25,7 @@ class CFileSocket : public CDummyFile {
 
   BOOL Open(LPCSTR lpszFileName, UINT nOpenFlags, CFileException* pError = nullptr) override = 0;
   // Shuts the sending side, drains what the peer still sends until it
-  // closes, then closes the socket. Blocks while the peer keeps it open.
+  // closes (at most 64 KiB, for at most 2 s), then closes the socket.
   void Close() override;
   // Sends the text and its terminating NUL through the socket Write.
   void Write(const CString& text) override;
@@ -72,6 +72,7 @@ class CFileSocket : public CDummyFile {
 
  private:
   void AdoptHandle(SOCKET hSocket);
+  void DrainBeforeClose();
   void RecordSocketError();
 };
 #pragma GCC diagnostic pop

@@ -9,6 +9,14 @@ namespace {
 
 [[noreturn]] void Raise(LPCSTR pchMessage) { throw new CBlockingSocketException(pchMessage); }
 
+// A time-out is no failure of a sockets call: whatever the last error holds
+// then belongs to some earlier call, so the message carries no number.
+[[noreturn]] void RaiseTimeout(LPCSTR pchMessage) {
+  auto* pException = new CBlockingSocketException(pchMessage);
+  pException->m_nError = 0;
+  throw pException;
+}
+
 }  // namespace
 
 CBlockingSocketException::CBlockingSocketException(LPCSTR pchMessage) : m_nError(0), m_strMessage(pchMessage) {
@@ -47,14 +55,14 @@ BOOL CBlockingSocket::WaitReady(BOOL bWrite, int nSecs) const {
 }
 
 int CBlockingSocket::SendDatagram(const char* pch, int nSize, const sockaddr_in* psa, int nSecs) {
-  if (!WaitReady(TRUE, nSecs)) Raise("Send timeout");
+  if (!WaitReady(TRUE, nSecs)) RaiseTimeout("Send timeout");
   const int nBytesSent = sendto(m_hSocket, pch, nSize, 0, reinterpret_cast<const sockaddr*>(psa), sizeof(sockaddr_in));
   if (nBytesSent == SOCKET_ERROR) Raise("SendDatagram");
   return nBytesSent;
 }
 
 int CBlockingSocket::ReceiveDatagram(char* pch, int nSize, sockaddr_in* psa, int nSecs) {
-  if (!WaitReady(FALSE, nSecs)) Raise("Veloxa server not detected");
+  if (!WaitReady(FALSE, nSecs)) RaiseTimeout("Veloxa server not detected");
   int nLengthAddr = sizeof(sockaddr_in);
   const int nBytesReceived = recvfrom(m_hSocket, pch, nSize, 0, reinterpret_cast<sockaddr*>(psa), &nLengthAddr);
   if (nBytesReceived == SOCKET_ERROR) Raise("ReceiveDatagram");

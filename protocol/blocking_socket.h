@@ -5,8 +5,8 @@
 #include "platform/winsock/winsock.h"
 
 // The failure of a CBlockingSocket operation: what failed and the sockets
-// library's last error number at that moment. Thrown by pointer; the
-// catcher deletes it with Delete().
+// library's last error number at that moment (0 for a time-out, where no
+// call failed). Thrown by pointer; the catcher deletes it with Delete().
 class CBlockingSocketException : public CException {
   DECLARE_DYNAMIC(CBlockingSocketException)
  public:

@@ -199,7 +199,8 @@ def ping_results_cases():
 
 def socket_address_cases():
     addresses = ["127.0.0.1", "10.1.2.3", "localhost", "nosuchhost.invalid", "", "1.2.3.4.5", "12a.3",
-                 "example.invalid", "0x7f.1", "255.255.255.255", "h" * 5000]
+                 "example.invalid", "0x7f.1", "255.255.255.255", "h" * 5000, "192.168.001.010", "010.1",
+                 "1.2.3.4 x"]
     ports = [" 80x", "FTP", "0", "80", "http", "-1", "99999999999999999999"]
     cases = [(f"address-{i:02}", b"\x00" + a.encode()) for i, a in enumerate(addresses)]
     cases += [(f"port-text-{i:02}", b"\x01" + p.encode()) for i, p in enumerate(ports)]

@@ -49,8 +49,11 @@ int ReleaseHandle(UINT handle) {
   return 0;
 }
 
+// O_NONBLOCK so that the open itself never waits: a FIFO without a writer
+// opens for reading at once, and one without a reader refuses writing
+// (ENXIO) instead of blocking. The flag is cleared once the file is open.
 int OpenFlagsFor(UINT nOpenFlags) {
-  int flags = O_CLOEXEC | O_NOCTTY;
+  int flags = O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
   switch (nOpenFlags & kAccessMask) {
     case CFile::modeWrite: flags |= O_WRONLY; break;
     case CFile::modeReadWrite: flags |= O_RDWR; break;
@@ -84,6 +87,25 @@ int TruncateIfAsked(int fd, LPCSTR name, UINT nOpenFlags) {
   return result == 0 ? 0 : errno;
 }
 
+// A plain read of a file needs a regular file: reading a FIFO or a device
+// could wait for ever or never end. Writers may name devices and FIFOs (a
+// reader being there). A directory is never a file. The errno of a
+// refusal, or 0.
+int CheckFileType(int fd, UINT nOpenFlags) {
+  struct stat info {};
+  if (::fstat(fd, &info) != 0) return errno;
+  if (S_ISDIR(info.st_mode)) return EISDIR;
+  const bool plainRead = (nOpenFlags & kAccessMask) == CFile::modeRead && (nOpenFlags & CFile::modeCreate) == 0;
+  if (plainRead && !S_ISREG(info.st_mode)) return EACCES;
+  return 0;
+}
+
+int ClearNonBlocking(int fd) {
+  const int flags = ::fcntl(fd, F_GETFL);
+  if (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) return errno;
+  return 0;
+}
+
 // Opens and checks a descriptor; the errno of a failure, or 0.
 int OpenDescriptor(LPCSTR name, UINT nOpenFlags, int* fdOut) {
   int fd;
@@ -91,9 +113,8 @@ int OpenDescriptor(LPCSTR name, UINT nOpenFlags, int* fdOut) {
     fd = ::open(name, OpenFlagsFor(nOpenFlags), 0666);
   } while (fd < 0 && errno == EINTR);
   if (fd < 0) return errno;
-  struct stat info {};
-  int err = ::fstat(fd, &info) != 0 ? errno : 0;
-  if (err == 0 && S_ISDIR(info.st_mode)) err = EISDIR;
+  int err = CheckFileType(fd, nOpenFlags);
+  if (err == 0) err = ClearNonBlocking(fd);
   if (err == 0) err = LockForShareMode(fd, nOpenFlags);
   if (err == 0) err = TruncateIfAsked(fd, name, nOpenFlags);
   if (err != 0) {

@@ -42,6 +42,8 @@ class CFile : public CObject {
   virtual CString GetFileTitle() const;
   virtual CString GetFilePath() const;
   virtual void SetFilePath(LPCSTR lpszNewName);
+  // Never blocks. A read-only open without modeCreate accepts only a
+  // regular file; a FIFO or device named so fails as access denied.
   virtual BOOL Open(LPCSTR lpszFileName, UINT nOpenFlags, CFileException* pError = nullptr);
   virtual CFile* Duplicate() const;
   virtual LONG Seek(LONG lOff, UINT nFrom);

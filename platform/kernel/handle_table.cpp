@@ -9,6 +9,7 @@ namespace {
 struct Entry {
   int fd;
   HandleKind kind;
+  std::uint32_t flags = 0;
 };
 
 struct Table {
@@ -32,7 +33,7 @@ std::uint32_t InsertHandle(int fd, HandleKind kind) {
     t.next += 4;
     if (t.next == 0 || t.next >= 0xFFFFFFF0u) t.next = 0x104;
     if (value != 0 && value != kNoHandle && !t.entries.contains(value)) {
-      t.entries.emplace(value, Entry{fd, kind});
+      t.entries.emplace(value, Entry{fd, kind, 0});
       return value;
     }
   }
@@ -60,6 +61,20 @@ int RemoveHandle(std::uint32_t handle) {
   const int fd = it->second.fd;
   t.entries.erase(it);
   return fd;
+}
+
+void SetHandleFlags(std::uint32_t handle, std::uint32_t flags) {
+  Table& t = table();
+  std::lock_guard lock(t.mutex);
+  auto it = t.entries.find(handle);
+  if (it != t.entries.end()) it->second.flags |= flags;
+}
+
+std::uint32_t HandleFlags(std::uint32_t handle) {
+  Table& t = table();
+  std::lock_guard lock(t.mutex);
+  auto it = t.entries.find(handle);
+  return it == t.entries.end() ? 0 : it->second.flags;
 }
 
 int LiveHandleCount() {

@@ -17,6 +17,11 @@ int DescriptorOf(std::uint32_t handle);
 bool IsHandleKind(std::uint32_t handle, HandleKind kind);
 // Removes the handle; returns its descriptor (not closed), or -1.
 int RemoveHandle(std::uint32_t handle);
+// Flags kept with a handle for its owner's use (the sockets library notes a
+// shut sending side); they go when the handle is removed. Setting ORs the
+// flags in; unknown handles have none.
+void SetHandleFlags(std::uint32_t handle, std::uint32_t flags);
+std::uint32_t HandleFlags(std::uint32_t handle);
 // Number of live handles (for leak checks in tests and soak runs).
 int LiveHandleCount();
 

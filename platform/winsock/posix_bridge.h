@@ -96,7 +96,9 @@ struct ProtocolRecord {
   int number = 0;
 };
 
-// Resolves a host name to IPv4 addresses through the system resolver.
+// Resolves a host name to IPv4 addresses through the system resolver. A
+// text the resolver would read as a numeric address (octal, hex, fewer
+// parts) is looked up as a name in the hosts file only.
 LookupStatus ResolveHostName(const std::string& name, HostRecord* record);
 // Finds an address, or the aliases of a name, in the hosts file only.
 LookupStatus HostsFileByAddress(std::uint32_t address, HostRecord* record);

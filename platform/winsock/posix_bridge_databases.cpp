@@ -5,6 +5,7 @@
 #include <sys/socket.h>
 
 #include <algorithm>
+#include <cctype>
 #include <fstream>
 #include <sstream>
 
@@ -63,6 +64,45 @@ bool FindInHostsFile(Match match, HostsLine* found) {
   return false;
 }
 
+bool SameHostName(const std::string& a, const std::string& b) {
+  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+    return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+  });
+}
+
+void FillFromHostsLine(const HostsLine& entry, HostRecord* record) {
+  record->name = entry.names.front();
+  record->aliases.assign(entry.names.begin() + 1, entry.names.end());
+  record->addresses = {entry.address};
+}
+
+// The system resolver reads every text that inet_aton takes ("010.1",
+// "0x7f.1", "16909060") as an address, octal and hex included, and cannot be
+// asked to look it up as a name.
+bool SystemReadsAsAddress(const std::string& name) {
+  addrinfo hints{};
+  hints.ai_family = AF_INET;
+  hints.ai_flags = AI_NUMERICHOST;
+  addrinfo* list = nullptr;
+  if (::getaddrinfo(name.c_str(), nullptr, &hints, &list) != 0) return false;
+  ::freeaddrinfo(list);
+  return true;
+}
+
+// Such a text is a name to us. As the system resolver would not look it up
+// as one, and a DNS name does not end in an all-numeric label, only the
+// hosts file answers for it.
+LookupStatus HostsFileByName(const std::string& name, HostRecord* record) {
+  HostsLine entry;
+  auto named = [&name](const HostsLine& line) {
+    auto same = [&name](const std::string& known) { return SameHostName(known, name); };
+    return std::any_of(line.names.begin(), line.names.end(), same);
+  };
+  if (!FindInHostsFile(named, &entry)) return LookupStatus::HostNotFound;
+  FillFromHostsLine(entry, record);
+  return LookupStatus::Found;
+}
+
 ServiceRecord FromServent(const ::servent& entry) {
   ServiceRecord record;
   record.name = entry.s_name != nullptr ? entry.s_name : "";
@@ -83,6 +123,7 @@ ProtocolRecord FromProtoent(const ::protoent& entry) {
 }  // namespace
 
 LookupStatus ResolveHostName(const std::string& name, HostRecord* record) {
+  if (SystemReadsAsAddress(name)) return HostsFileByName(name, record);
   addrinfo hints{};
   hints.ai_family = AF_INET;
   hints.ai_socktype = SOCK_DGRAM;
@@ -111,9 +152,7 @@ LookupStatus HostsFileByAddress(std::uint32_t address, HostRecord* record) {
   if (!FindInHostsFile([address](const HostsLine& line) { return line.address == address; }, &entry)) {
     return LookupStatus::HostNotFound;
   }
-  record->name = entry.names.front();
-  record->aliases.assign(entry.names.begin() + 1, entry.names.end());
-  record->addresses = {address};
+  FillFromHostsLine(entry, record);
   return LookupStatus::Found;
 }
 

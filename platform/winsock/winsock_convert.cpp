@@ -1,6 +1,5 @@
 // Byte-order conversions and dotted-address text.
 #include <bit>
-#include <cctype>
 #include <cstdio>
 #include <cstring>
 
@@ -11,30 +10,17 @@ namespace {
 
 static_assert(std::endian::native == std::endian::little, "the conversions assume a little-endian host");
 
-// One part of a dotted address: decimal, octal with a leading 0, or hex
-// with 0x. Advances `text` past the digits; false when there are none or
-// the value exceeds 32 bits.
-bool ParsePart(const char*& text, std::uint32_t* value) {
-  unsigned base = 10;
-  if (text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
-    base = 16;
-    text += 2;
-  } else if (text[0] == '0') {
-    base = 8;
-  }
-  std::uint64_t result = 0;
+// One part of a dotted quad: decimal digits, leading zeros included, worth
+// at most 255. Advances `text` past the digits; false when there are none or
+// the value is too large.
+bool ParseQuadPart(const char*& text, std::uint32_t* value) {
   const char* start = text;
-  for (;; ++text) {
-    const unsigned char c = static_cast<unsigned char>(*text);
-    unsigned digit = 0;
-    if (std::isdigit(c)) digit = c - '0';
-    else if (base == 16 && std::isxdigit(c)) digit = static_cast<unsigned>(std::tolower(c) - 'a' + 10);
-    else break;
-    if (digit >= base) return false;
-    result = result * base + digit;
-    if (result > 0xFFFFFFFFu) return false;
+  std::uint32_t result = 0;
+  for (; *text >= '0' && *text <= '9'; ++text) {
+    result = result * 10 + static_cast<std::uint32_t>(*text - '0');
+    if (result > 0xFF) return false;
   }
-  *value = static_cast<std::uint32_t>(result);
+  *value = result;
   return text != start;
 }
 
@@ -45,28 +31,20 @@ u_short htons(u_short hostshort) { return __builtin_bswap16(hostshort); }
 u_long ntohl(u_long netlong) { return __builtin_bswap32(netlong); }
 u_short ntohs(u_short netshort) { return __builtin_bswap16(netshort); }
 
-// The forms a, a.b, a.b.c and a.b.c.d, where the last part fills the
-// remaining bytes; the address ends at the terminator or white space.
+// Exactly four decimal numbers of 0 to 255 separated by dots, nothing
+// before or after. Leading zeros are decimal ("010" is ten): a typed address
+// never means octal here.
 u_long inet_addr(const char* cp) {
   if (cp == nullptr) return INADDR_NONE;
-  std::uint32_t parts[4] = {};
-  int count = 0;
+  std::uint32_t host = 0;
   const char* text = cp;
-  for (;;) {
-    if (count == 4 || !ParsePart(text, &parts[count])) return INADDR_NONE;
-    ++count;
-    if (*text != '.') break;
-    ++text;
+  for (int part = 0; part < 4; ++part) {
+    if (part > 0 && *text++ != '.') return INADDR_NONE;
+    std::uint32_t value = 0;
+    if (!ParseQuadPart(text, &value)) return INADDR_NONE;
+    host = (host << 8) | value;
   }
-  if (*text != '\0' && !std::isspace(static_cast<unsigned char>(*text))) return INADDR_NONE;
-  std::uint32_t host = parts[count - 1];
-  const std::uint32_t lastLimit = count == 1 ? 0xFFFFFFFFu : (0xFFFFFFFFu >> (8 * (count - 1)));
-  if (host > lastLimit) return INADDR_NONE;
-  for (int i = 0; i < count - 1; ++i) {
-    if (parts[i] > 0xFF) return INADDR_NONE;
-    host |= parts[i] << (24 - 8 * i);
-  }
-  return htonl(host);
+  return *text == '\0' ? htonl(host) : INADDR_NONE;
 }
 
 // The text lives in a per-thread buffer, valid until the thread's next call.

@@ -1,10 +1,16 @@
 // Host, service and protocol look-ups. Their records live in per-thread
 // storage, valid until the thread's next look-up of the same kind.
+//
+// A look-up may wait long on a resolver, so the POSIX side runs on a worker
+// thread while the caller keeps its blocking hook going. The worker only
+// fills a plain record; the record and the last error are published on the
+// calling thread, whose per-thread storage they belong to.
 #include <cctype>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "platform/kernel/hooked_worker.h"
 #include "platform/winsock/winsock_internal.h"
 
 namespace winsock {
@@ -96,6 +102,15 @@ int ErrorFor(bridge::LookupStatus status) {
   return WSANO_RECOVERY;
 }
 
+// Runs a look-up of the POSIX side as a blocking call of the library.
+template <typename Result, typename Lookup>
+Result LookUp(Lookup lookup) {
+  Result result{};
+  detail::BlockingCall blocking;
+  kernel::RunWithBlockingHook([&] { result = lookup(); });
+  return result;
+}
+
 // Names under the special-use domain "invalid" never exist; resolvers are
 // to answer so without asking any server.
 bool IsInvalidDomain(std::string name) {
@@ -124,9 +139,12 @@ hostent* gethostbyname(const char* name) {
     found.addresses = {address};
     return Publish(std::move(found));
   }
-  const bridge::LookupStatus status = bridge::ResolveHostName(name, &found);
+  const bridge::LookupStatus status = LookUp<bridge::LookupStatus>([&] {
+    const bridge::LookupStatus resolved = bridge::ResolveHostName(name, &found);
+    if (resolved == bridge::LookupStatus::Found) bridge::HostsFileAliases(found.name, &found.aliases);
+    return resolved;
+  });
   if (status != bridge::LookupStatus::Found) return FailLookup<hostent>(ErrorFor(status));
-  bridge::HostsFileAliases(found.name, &found.aliases);
   return Publish(std::move(found));
 }
 
@@ -141,7 +159,8 @@ hostent* gethostbyaddr(const char* addr, int len, int type) {
   std::uint32_t address = 0;
   std::memcpy(&address, addr, sizeof(address));
   bridge::HostRecord found;
-  const bridge::LookupStatus status = bridge::HostsFileByAddress(address, &found);
+  const bridge::LookupStatus status =
+      LookUp<bridge::LookupStatus>([&] { return bridge::HostsFileByAddress(address, &found); });
   if (status != bridge::LookupStatus::Found) return FailLookup<hostent>(ErrorFor(status));
   return Publish(std::move(found));
 }
@@ -159,7 +178,10 @@ int gethostname(char* name, int namelen) {
 servent* getservbyport(int port, const char* proto) {
   if (!detail::IsStarted()) return FailLookup<servent>(WSANOTINITIALISED);
   bridge::ServiceRecord found;
-  if (!bridge::ServiceByPort(static_cast<std::uint16_t>(port), proto, &found)) return FailLookup<servent>(WSANO_DATA);
+  const auto networkPort = static_cast<std::uint16_t>(port);
+  if (!LookUp<bool>([&] { return bridge::ServiceByPort(networkPort, proto, &found); })) {
+    return FailLookup<servent>(WSANO_DATA);
+  }
   return Publish(std::move(found));
 }
 
@@ -167,14 +189,14 @@ servent* getservbyname(const char* name, const char* proto) {
   if (!detail::IsStarted()) return FailLookup<servent>(WSANOTINITIALISED);
   if (name == nullptr) return FailLookup<servent>(WSAEFAULT);
   bridge::ServiceRecord found;
-  if (!bridge::ServiceByName(name, proto, &found)) return FailLookup<servent>(WSANO_DATA);
+  if (!LookUp<bool>([&] { return bridge::ServiceByName(name, proto, &found); })) return FailLookup<servent>(WSANO_DATA);
   return Publish(std::move(found));
 }
 
 protoent* getprotobynumber(int number) {
   if (!detail::IsStarted()) return FailLookup<protoent>(WSANOTINITIALISED);
   bridge::ProtocolRecord found;
-  if (!bridge::ProtocolByNumber(number, &found)) return FailLookup<protoent>(WSANO_DATA);
+  if (!LookUp<bool>([&] { return bridge::ProtocolByNumber(number, &found); })) return FailLookup<protoent>(WSANO_DATA);
   return Publish(std::move(found));
 }
 
@@ -182,7 +204,7 @@ protoent* getprotobyname(const char* name) {
   if (!detail::IsStarted()) return FailLookup<protoent>(WSANOTINITIALISED);
   if (name == nullptr) return FailLookup<protoent>(WSAEFAULT);
   bridge::ProtocolRecord found;
-  if (!bridge::ProtocolByName(name, &found)) return FailLookup<protoent>(WSANO_DATA);
+  if (!LookUp<bool>([&] { return bridge::ProtocolByName(name, &found); })) return FailLookup<protoent>(WSANO_DATA);
   return Publish(std::move(found));
 }
 

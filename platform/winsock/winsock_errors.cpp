@@ -46,8 +46,10 @@ int ErrorFromErrno(int err) {
     case ENOMEM: return WSAENOBUFS;
     case EISCONN: return WSAEISCONN;
     case ENOTCONN: return WSAENOTCONN;
-    case ESHUTDOWN:
-    case EPIPE: return WSAESHUTDOWN;
+    case ESHUTDOWN: return WSAESHUTDOWN;
+    // A send to a peer that has closed; a send after this side's own
+    // shutdown is told apart where the socket is known (see SendError).
+    case EPIPE: return WSAECONNRESET;
     case ETOOMANYREFS: return WSAETOOMANYREFS;
     case ETIMEDOUT: return WSAETIMEDOUT;
     case ECONNREFUSED: return WSAECONNREFUSED;

@@ -16,6 +16,9 @@ int ErrorFromErrno(int err);
 // Fail() with the translation of the current errno.
 int FailFromErrno();
 
+// Handle flag: the sending side was shut down with shutdown().
+constexpr std::uint32_t kSendShutDown = 0x1;
+
 // The descriptor behind a socket handle, or -1 with the last error set
 // (WSANOTINITIALISED before start-up, WSAENOTSOCK for anything not a socket).
 int DescriptorFor(SOCKET s);

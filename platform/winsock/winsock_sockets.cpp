@@ -127,7 +127,9 @@ int shutdown(SOCKET s, int how) {
   const int fd = detail::DescriptorFor(s);
   if (fd < 0) return SOCKET_ERROR;
   if (how < SD_RECEIVE || how > SD_BOTH) return detail::Fail(WSAEINVAL);
-  return bridge::Shutdown(fd, how) == 0 ? 0 : detail::FailFromErrno();
+  if (bridge::Shutdown(fd, how) != 0) return detail::FailFromErrno();
+  if (how != SD_RECEIVE) kernel::SetHandleFlags(s, detail::kSendShutDown);
+  return 0;
 }
 
 int ioctlsocket(SOCKET s, LONG cmd, u_long* argp) {

@@ -1,4 +1,5 @@
 // send, recv, sendto and recvfrom.
+#include "platform/kernel/handle_table.h"
 #include "platform/winsock/winsock_internal.h"
 
 namespace winsock {
@@ -11,6 +12,13 @@ int FailTransfer(int fd) {
   // reports the connection as reset.
   if (errno == ECONNREFUSED && IsDatagram(fd)) return detail::Fail(WSAECONNRESET);
   return detail::FailFromErrno();
+}
+
+// POSIX says EPIPE both after this side's own shutdown and when the peer
+// has closed; the library says "shut down" only for the first.
+int FailSend(SOCKET s, int fd) {
+  if (errno == EPIPE && (kernel::HandleFlags(s) & detail::kSendShutDown) != 0) return detail::Fail(WSAESHUTDOWN);
+  return FailTransfer(fd);
 }
 
 bool BufferIsValid(const char* buf, int len) { return len >= 0 && (buf != nullptr || len == 0); }
@@ -30,7 +38,7 @@ int Transmit(SOCKET s, const char* buf, int len, int flags, const sockaddr* to, 
     const long sent = detail::RetryWhileBlocked(fd, true, [&] {
       return bridge::Send(fd, buf + total, static_cast<std::size_t>(len - total), flags, target);
     });
-    if (sent < 0) return total > 0 ? static_cast<int>(total) : FailTransfer(fd);
+    if (sent < 0) return total > 0 ? static_cast<int>(total) : FailSend(s, fd);
     total += sent;
   } while (sendAll && total < len);
   return static_cast<int>(total);

@@ -57,6 +57,12 @@ TEST_F(FileSocketAddress, HostNamesResolveToTheirFirstAddress) {
   }
   EXPECT_EQ(Aliases(s.m_listAliases), expected);
 
+  // Not a dotted quad, so a name; the hosts file has none such, and the
+  // system must not read it as hex.
+  s.SetAddress("0x7f.1");
+  EXPECT_TRUE(s.m_strDottedAddress.IsEmpty());
+  EXPECT_EQ(s.m_dwErrorCode, static_cast<DWORD>(WSAHOST_NOT_FOUND));
+
   s.SetAddress("nosuchhost.invalid");
   EXPECT_TRUE(s.m_strDottedAddress.IsEmpty());
   EXPECT_TRUE(s.m_strHostName.IsEmpty());
@@ -103,6 +109,11 @@ TEST_F(FileSocketAddress, TextIsNumericOnlyWhenAllDigitsAndDots) {
   s.SetAddress("12a.3");
   EXPECT_EQ(g_lookup, "name:12a.3");
   EXPECT_TRUE(s.m_strHostName.IsEmpty());
+  // Leading zeros are decimal; other numeric forms are no address.
+  s.SetAddress("192.168.001.010");
+  EXPECT_EQ(g_lookup, "address:" + std::to_string(g_pSocketApi->htonl(0xC0A8010A)) + "/4/2");
+  s.SetAddress("10.1");
+  EXPECT_EQ(g_lookup, none);
 
   const std::string longName(5000, 'h');
   s.SetAddress(longName.c_str());

@@ -1,10 +1,17 @@
 #include <gtest/gtest.h>
+#include <poll.h>
 
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <cstring>
+#include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "platform/framework/byte_array.h"
+#include "platform/kernel/handle_table.h"
 #include "platform/kernel/modules.h"
 #include "tests/net/net_test_support.h"
 
@@ -97,6 +104,87 @@ TEST_F(FileSocketTransfer, CloseShutsDownDrainsAndReleasesTheHandle) {
   EXPECT_TRUE(s.IsClosed());
   EXPECT_EQ(s.m_hFile, CFile::hFileNull);
   EXPECT_EQ(closesocket(handle), SOCKET_ERROR);  // already released
+}
+
+// The drain before the close is bounded: 64 KiB, far less than this peer
+// would send, after which the close cuts the connection.
+TEST_F(FileSocketTransfer, CloseStopsDrainingAPeerThatKeepsSending) {
+  TestSocket s;
+  LoopbackPair pair;
+  s.SetSocket(pair.TakeClient());
+  constexpr long long kPeerLimit = 64LL << 20;  // beyond what socket buffers hold
+  std::atomic<long long> sent{0};
+  std::atomic<int> peerError{0};
+  std::thread peer([&] {
+    const std::vector<char> block(65536, 'p');
+    while (sent < kPeerLimit) {
+      const int n = send(pair.Peer(), block.data(), static_cast<int>(block.size()), 0);
+      if (n == SOCKET_ERROR) {
+        peerError = WSAGetLastError();
+        return;
+      }
+      sent += n;
+    }
+    pair.ClosePeer();  // all sent: an unbounded drain ends here
+  });
+  WaitReadable(s.GetSocket());
+  s.Close();
+  peer.join();
+  EXPECT_TRUE(s.IsClosed());
+  EXPECT_LT(sent.load(), kPeerLimit) << "Close drained all the peer sent";
+  EXPECT_EQ(peerError.load(), WSAECONNRESET);
+}
+
+TEST_F(FileSocketTransfer, CloseGivesUpOnAPeerThatStaysOpenInSilence) {
+  TestSocket s;
+  LoopbackPair pair;
+  s.SetSocket(pair.TakeClient());
+  std::mutex mutex;
+  std::condition_variable changed;
+  bool closed = false;
+  bool peerGaveUp = false;
+  // Only a guard, so that a Close that waits for the peer fails the test
+  // rather than hanging it: the silent peer closes after a long while.
+  std::thread guard([&] {
+    std::unique_lock lock(mutex);
+    if (!changed.wait_for(lock, std::chrono::seconds(30), [&] { return closed; })) {
+      peerGaveUp = true;
+      pair.ClosePeer();
+    }
+  });
+  s.Close();
+  {
+    std::lock_guard lock(mutex);
+    closed = true;
+  }
+  changed.notify_one();
+  guard.join();
+  EXPECT_FALSE(peerGaveUp) << "Close waited until the peer closed";
+  EXPECT_TRUE(s.IsClosed());
+}
+
+// The peer's reset after its close makes a later send fail with EPIPE; the
+// socket keeps its handle, and Close releases it.
+TEST_F(FileSocketTransfer, WriteToAPeerThatHasClosedKeepsTheHandleForClose) {
+  const int handlesBefore = kernel::LiveHandleCount();
+  {
+    TestSocket s;
+    LoopbackPair pair;
+    s.SetSocket(pair.TakeClient());
+    pair.ClosePeer();
+    char byte = 0;
+    ASSERT_EQ(recv(s.GetSocket(), &byte, 1, 0), 0);  // the peer's end of data
+    s.Write("x", 1);                                  // still taken; the peer answers with a reset
+    pollfd item{kernel::DescriptorOf(s.GetSocket()), 0, 0};
+    ASSERT_EQ(::poll(&item, 1, 10000), 1);
+    s.Write("x", 1);
+    EXPECT_EQ(s.m_dwErrorCode, static_cast<DWORD>(WSAECONNRESET));
+    EXPECT_FALSE(s.IsClosed());
+    const SOCKET handle = s.GetSocket();
+    s.Close();
+    EXPECT_EQ(closesocket(handle), SOCKET_ERROR);  // released by Close
+  }
+  EXPECT_EQ(kernel::LiveHandleCount(), handlesBefore);
 }
 
 TEST_F(FileSocketTransfer, SetSocketClosesTheHandleItHeld) {

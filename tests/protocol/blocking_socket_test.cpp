@@ -100,19 +100,47 @@ TEST_F(BlockingSocketTest, TooLongDatagramRaisesMessageSizeAndKeepsTheFirstBytes
   EXPECT_EQ(std::string(buffer, 8), "0123####");
 }
 
-TEST_F(BlockingSocketTest, SilentServerRaisesNotDetectedWithTheLastError) {
+// A time-out is no failed call: an error number left by some earlier call
+// (5, say, from a refused ICMP socket) must not reach the message.
+TEST_F(BlockingSocketTest, SilentServerRaisesNotDetectedWithoutAStaleErrorNumber) {
   socket_.Create(SOCK_DGRAM);
   Introduce();
   char buffer[16];
   EXPECT_EQ(MessageOf([&] { socket_.ReceiveDatagram(buffer, sizeof(buffer), nullptr, 0); }),
             "Veloxa server not detected");
 
-  WSASetLastError(10036);
+  WSASetLastError(5);
   const auto start = std::chrono::steady_clock::now();
   EXPECT_EQ(MessageOf([&] { socket_.ReceiveDatagram(buffer, sizeof(buffer), nullptr, 1); }),
-            "Veloxa server not detected error #10036");
+            "Veloxa server not detected");
   EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(950));
   EXPECT_NE(socket_.m_hSocket, 0u);  // a failed transfer changes nothing
+}
+
+// A stream socket whose peer reads nothing stops being writable once the
+// buffers between them are full.
+TEST_F(BlockingSocketTest, SendTimeoutCarriesNoStaleErrorNumber) {
+  const SOCKET listener = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = inet_addr("127.0.0.1");
+  int length = sizeof(address);
+  ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
+  ASSERT_EQ(listen(listener, 1), 0);
+  ASSERT_EQ(getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length), 0);
+  socket_.Create(SOCK_STREAM);
+  ASSERT_EQ(connect(socket_.m_hSocket, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
+  const SOCKET served = accept(listener, nullptr, nullptr);
+  u_long nonBlocking = 1;
+  ASSERT_EQ(ioctlsocket(socket_.m_hSocket, FIONBIO, &nonBlocking), 0);
+  const std::string block(65536, 'f');
+  while (send(socket_.m_hSocket, block.data(), static_cast<int>(block.size()), 0) != SOCKET_ERROR) {
+  }
+  ASSERT_EQ(WSAGetLastError(), WSAEWOULDBLOCK);
+
+  WSASetLastError(5);
+  EXPECT_EQ(MessageOf([&] { socket_.SendDatagram("x", 1, &address, 0); }), "Send timeout");
+  for (SOCKET s : {listener, served}) closesocket(s);
 }
 
 TEST_F(BlockingSocketTest, FailedCreateLeavesTheInvalidHandleForCloseToReject) {

@@ -1,5 +1,7 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <memory>
@@ -9,6 +11,7 @@
 #include "platform/framework/afx.h"
 #include "platform/kernel/handle_table.h"
 #include "platform/kernel/last_error.h"
+#include "tests/support/netns_child.h"
 
 namespace {
 
@@ -149,6 +152,68 @@ TEST_F(FileTest, DirectoryCannotBeOpenedAsAFile) {
   CFile file;
   EXPECT_FALSE(file.Open(m_dir.c_str(), 0, &error));
   EXPECT_EQ(error.m_cause, CFileException::accessDenied);
+}
+
+// Reading needs a regular file: a FIFO or a device named like one is
+// refused at once, the usual failed open, and never waited on.
+TEST_F(FileTest, PlainReadRefusesWhatIsNotARegularFile) {
+  const std::string fifo = PathOf("address.ini");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  // In a child with a time limit: an open that waits for a writer would
+  // otherwise hang the test.
+  VQ_RUN_IN_CHILD(
+      [&] {
+        CFile file;
+        CFileException error;
+        EXPECT_FALSE(file.Open(fifo.c_str(), CFile::modeRead | CFile::shareCompat, &error));
+        EXPECT_EQ(error.m_cause, CFileException::accessDenied);
+        EXPECT_EQ(file.m_hFile, CFile::hFileNull);
+      },
+      10);
+
+  const int writer = ::open(fifo.c_str(), O_RDWR | O_CLOEXEC);  // a FIFO with a writer fails the same
+  ASSERT_GE(writer, 0);
+  const int handlesBefore = kernel::LiveHandleCount();
+  for (const std::string& path : {fifo, std::string("/dev/null"), std::string("/dev/zero")}) {
+    CFile file;
+    CFileException error;
+    EXPECT_FALSE(file.Open(path.c_str(), 0, &error)) << path;
+    EXPECT_EQ(error.m_cause, CFileException::accessDenied) << path;
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED)) << path;
+  }
+  EXPECT_EQ(kernel::LiveHandleCount(), handlesBefore);
+  ::close(writer);
+}
+
+// Writers may name a FIFO or a device; an open for writing a FIFO fails at
+// once while nobody reads it, and otherwise leaves an ordinary blocking file.
+TEST_F(FileTest, WritersOpenFifosAndDevicesWithoutWaiting) {
+  const std::string fifo = PathOf("pipe");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  VQ_RUN_IN_CHILD(
+      [&] {
+        CFile file;
+        CFileException error;
+        EXPECT_FALSE(file.Open(fifo.c_str(), CFile::modeWrite, &error));
+        EXPECT_EQ(file.m_hFile, CFile::hFileNull);
+      },
+      10);
+
+  const int reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  ASSERT_GE(reader, 0);
+  CFile file;
+  ASSERT_TRUE(file.Open(fifo.c_str(), CFile::modeWrite));
+  EXPECT_EQ(::fcntl(kernel::DescriptorOf(file.m_hFile), F_GETFL) & O_NONBLOCK, 0);
+  file.Write("abc", 3);
+  char buffer[8] = {};
+  EXPECT_EQ(::read(reader, buffer, sizeof(buffer)), 3);
+  EXPECT_EQ(std::string(buffer), "abc");
+  file.Close();
+  ::close(reader);
+
+  CFile sink;
+  ASSERT_TRUE(sink.Open("/dev/null", CFile::modeWrite | CFile::shareDenyNone));
+  sink.Write("gone", 4);
 }
 
 TEST_F(FileTest, NamesOfTheOpenFile) {

@@ -1,9 +1,20 @@
 // Failures of real sockets reach callers as the library's error numbers.
+#include <poll.h>
+
+#include "platform/kernel/handle_table.h"
 #include "tests/platform/winsock/winsock_fixture.h"
 
 namespace {
 
 class WinsockErrors : public WinsockTest {};
+
+// Waits until the connection behind the handle is gone for good (the
+// peer's reset has arrived).
+void WaitUntilHungUp(SOCKET s) {
+  pollfd item{kernel::DescriptorOf(s), 0, 0};
+  ASSERT_EQ(::poll(&item, 1, 10000), 1);
+  EXPECT_NE(item.revents & POLLHUP, 0);
+}
 
 }  // namespace
 
@@ -63,6 +74,25 @@ TEST_F(WinsockErrors, StreamFailuresRefusedNotConnectedAndShutdown) {
   EXPECT_EQ(WSAGetLastError(), WSAESHUTDOWN);
   EXPECT_EQ(recv(served, &byte, 1, 0), 0);  // the peer's end of data
   for (SOCKET s : {listener, connected, served}) EXPECT_EQ(closesocket(s), 0);
+}
+
+TEST_F(WinsockErrors, SendToAPeerThatHasClosedIsAResetNotAShutdown) {
+  sockaddr_in address;
+  const SOCKET listener = BoundSocket(SOCK_STREAM, &address);
+  ASSERT_EQ(listen(listener, 1), 0);
+  const SOCKET connected = socket(AF_INET, SOCK_STREAM, 0);
+  ASSERT_EQ(connect(connected, AsAddress(&address), sizeof(address)), 0);
+  const SOCKET served = accept(listener, nullptr, nullptr);
+  ASSERT_NE(served, INVALID_SOCKET);
+  ASSERT_EQ(closesocket(served), 0);
+
+  char byte = 0;
+  EXPECT_EQ(recv(connected, &byte, 1, 0), 0);  // the peer's end of data
+  EXPECT_EQ(send(connected, "x", 1, 0), 1);    // still taken; the closed peer answers with a reset
+  WaitUntilHungUp(connected);
+  EXPECT_EQ(send(connected, "x", 1, 0), SOCKET_ERROR);
+  EXPECT_EQ(WSAGetLastError(), WSAECONNRESET);
+  for (SOCKET s : {listener, connected}) EXPECT_EQ(closesocket(s), 0);
 }
 
 TEST_F(WinsockErrors, NonBlockingReceiveWouldBlock) {

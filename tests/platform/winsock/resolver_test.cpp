@@ -32,6 +32,22 @@ TEST_F(WinsockResolver, DottedAddressAnswersItself) {
   EXPECT_STREQ(host->h_name, "10.1.2.3");
   EXPECT_EQ(FirstAddress(host), inet_addr("10.1.2.3"));
   EXPECT_EQ(host->h_addr_list[1], nullptr);
+
+  host = gethostbyname("192.168.001.010");
+  ASSERT_NE(host, nullptr);
+  EXPECT_STREQ(host->h_name, "192.168.001.010");
+  EXPECT_EQ(FirstAddress(host), inet_addr("192.168.1.10"));
+}
+
+// The hosts file holds none of these, and none goes to DNS: a text that the
+// system would read as an octal or hex address is a name only the hosts
+// file can know.
+TEST_F(WinsockResolver, OtherNumericFormsAreNamesNotAddresses) {
+  for (const char* name : {"0x7f.1", "127.1", "2130706433", "0177.0.1"}) {
+    WSASetLastError(0);
+    EXPECT_EQ(gethostbyname(name), nullptr) << name;
+    EXPECT_EQ(WSAGetLastError(), WSAHOST_NOT_FOUND) << name;
+  }
 }
 
 TEST_F(WinsockResolver, InvalidDomainFailsWithoutAskingAnyone) {
