@@ -3,7 +3,6 @@
 #include "platform/icmp/echo_helper_process.h"
 #include "platform/icmp/echo_socket_flights.h"
 #include "platform/icmp/echo_transport.h"
-#include "platform/kernel/last_error.h"
 
 namespace icmp {
 namespace {
