@@ -22,7 +22,8 @@ CPinger::CPinger()
       m_pfnIcmpCreateFile(nullptr),
       m_pfnIcmpCloseHandle(nullptr),
       m_pfnIcmpSendEcho(nullptr),
-      m_bEchoNotPermitted(FALSE) {
+      m_bEchoNotPermitted(FALSE),
+      m_llRoundTripMicroseconds(-1) {
   if (m_hIcmpLibrary == nullptr) return;  // shows later as error 487 from Ping
   BindEntry(m_hIcmpLibrary, "IcmpCreateFile", m_pfnIcmpCreateFile);
   BindEntry(m_hIcmpLibrary, "IcmpCloseHandle", m_pfnIcmpCloseHandle);
@@ -45,11 +46,14 @@ BOOL CPinger::EchoNotPermitted() const { return m_bEchoNotPermitted; }
 
 const CString& CPinger::EchoPermissionAdvice() const { return m_strEchoPermissionAdvice; }
 
+std::int64_t CPinger::LastRoundTripMicroseconds() const { return m_llRoundTripMicroseconds; }
+
 // The requests carry no IP options, so the time to live is the system's
 // default whatever byTtl says.
 DWORD CPinger::Ping(const CString& strAddress, CPingResults* pResults, BYTE /*byTtl*/) {
   m_bEchoNotPermitted = FALSE;
   m_strEchoPermissionAdvice.Empty();
+  m_llRoundTripMicroseconds = -1;
   if (m_pfnIcmpCreateFile == nullptr) {
     m_dwErrorCode = ERROR_INVALID_ADDRESS;
     return 0;
@@ -71,7 +75,10 @@ DWORD CPinger::EchoOnce(const CString& strAddress, CPingResults* pResults) {
     return 0;
   }
   icmp_detail::EchoRequest request;
-  if (!resources.LockReplyBlock()) return 0;  // the error code stays as it was
+  if (!resources.LockReplyBlock()) {
+    m_dwErrorCode = ERROR_NOT_ENOUGH_MEMORY;
+    return 0;
+  }
 
   SetAddress(strAddress);  // an address that does not resolve still goes on
   if (m_pfnIcmpSendEcho == nullptr) {
@@ -80,6 +87,7 @@ DWORD CPinger::EchoOnce(const CString& strAddress, CPingResults* pResults) {
   }
   // Text that is no dotted quad gives all ones, which is sent to as it is.
   const auto destination = static_cast<IPAddr>(g_pSocketApi->inet_addr(m_strDottedAddress));
+  icmp::ForgetLastEchoRoundTrip();  // the entry point may be another library's
   const DWORD dwReplies =
       m_pfnIcmpSendEcho(resources.m_hEcho, destination, request.Data(), icmp_detail::EchoRequest::kSize, nullptr,
                         resources.m_pReplyBlock, icmp_detail::kReplyBlockSize, kEchoTimeoutMs);
@@ -100,12 +108,18 @@ DWORD CPinger::AcceptReplies(DWORD dwReplies, LPCVOID pReplyBlock, CPingResults*
     return 0;
   }
   if (pResults != nullptr) pResults->Copy(pFirstReply);
+  // A library that measures no microseconds still gave whole milliseconds.
+  const std::int64_t llMicroseconds = icmp::LastEchoRoundTripMicroseconds();
+  m_llRoundTripMicroseconds =
+      llMicroseconds >= 0 ? llMicroseconds : static_cast<std::int64_t>(pFirstReply->RoundTripTime) * 1000;
   return dwReplies;
 }
 
+// Whatever kept the library from opening a handle, no echo was sent, and
+// the user is told why rather than that the ping timed out.
 void CPinger::NoteOpenFailure() {
   const icmp::OpenFailureInfo failure = icmp::LastOpenFailure();
-  if (failure.reason != icmp::OpenFailure::NotPermitted) return;
+  if (failure.reason == icmp::OpenFailure::None) return;
   m_bEchoNotPermitted = TRUE;
   m_strEchoPermissionAdvice = icmp::OpenFailureAdvice(failure).c_str();
 }

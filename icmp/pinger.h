@@ -1,4 +1,6 @@
 #pragma once
+#include <cstdint>
+
 #include "icmp/ping_results.h"
 #include "net/file_socket.h"
 #include "platform/framework/cstring.h"
@@ -12,6 +14,7 @@
 // in m_dwErrorCode:
 //   487   ICMP.DLL missing, or it lacks IcmpCreateFile or IcmpSendEcho
 //   6     IcmpCreateFile failed (see EchoNotPermitted)
+//   8     the reply block could not be allocated
 //   1064  an exception was raised during the echo
 //   an IP_* status or system error from the library (11010: timed out,
 //   11003: host unreachable, ...), also when the first reply reports an
@@ -34,13 +37,20 @@ class CPinger : public CFileSocket {
   // default options apply.
   virtual DWORD Ping(const CString& strAddress, CPingResults* pResults, BYTE byTtl);
 
-  // TRUE when the last Ping failed (code 6) because the system refused this
-  // user an ICMP socket, as opposed to any other failure. Judged from the
-  // ICMP library's record of the thread's last IcmpCreateFile.
+  // TRUE when the last Ping failed (code 6) because no echo could be sent
+  // at all: the system refused this user an ICMP socket and the echo helper
+  // could not stand in (not installed, could not start, no capability), or
+  // no socket could be opened for another reason. FALSE for every failure
+  // of an echo that was sent. Judged from the ICMP library's record of the
+  // thread's last IcmpCreateFile.
   BOOL EchoNotPermitted() const;
-  // When EchoNotPermitted: the ICMP library's advice on how to allow ICMP
-  // sockets; otherwise empty.
+  // When EchoNotPermitted: the ICMP library's account of what kept the echo
+  // from being sent and how to allow it; otherwise empty.
   const CString& EchoPermissionAdvice() const;
+
+  // The round trip of the last Ping's echo in microseconds, from the
+  // kernel's receive time stamp; -1 when the last Ping got no echo back.
+  std::int64_t LastRoundTripMicroseconds() const;
 
   HMODULE m_hIcmpLibrary;  // null when ICMP.DLL did not load
   decltype(&IcmpCreateFile) m_pfnIcmpCreateFile;
@@ -54,4 +64,5 @@ class CPinger : public CFileSocket {
 
   BOOL m_bEchoNotPermitted;
   CString m_strEchoPermissionAdvice;
+  std::int64_t m_llRoundTripMicroseconds;
 };

@@ -3,6 +3,7 @@
 // answers it.
 #include <cstdint>
 
+#include "platform/icmp/echo_flights.h"
 #include "platform/icmp/echo_reply_parser.h"
 #include "platform/icmp/echo_socket.h"
 
@@ -15,12 +16,12 @@ struct EchoRequest {
   std::uint32_t timeoutMs = 0;
 };
 
-// Sends the request and stores the answer (reply or ICMP error) in the reply
-// buffer, which the caller has checked to be large enough. Returns the number
-// of records stored, 1 or 0; on 0 the last error is set (IP_REQ_TIMED_OUT
-// after the time-out). Waits in slices with the blocking hook between them.
-// The caller holds the socket's exchange mutex.
-std::uint32_t ExchangeEcho(EchoSocket& socket, const EchoRequest& request, void* replyBuffer,
-                           std::uint32_t replySize);
+// The request as one of many echoes in flight.
+EchoStart ToEchoStart(const EchoRequest& request, std::uint64_t tag);
+
+// Sends the request and waits for its answer (reply or ICMP error) or its
+// time-out. Waits with the blocking hook called between slices. The caller
+// holds the socket's exchange mutex.
+EchoResult ExchangeEcho(EchoSocket& socket, const EchoRequest& request);
 
 }  // namespace icmp

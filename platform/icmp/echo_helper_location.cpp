@@ -11,6 +11,9 @@
 #if !defined(VQ_ECHO_HELPER_DIR) || !defined(VQ_ECHO_HELPER_DIR_FROM_BIN)
 #error "VQ_ECHO_HELPER_DIR and VQ_ECHO_HELPER_DIR_FROM_BIN must name the install's folder for the echo helper"
 #endif
+#if !defined(VQ_BUILD_TREE) || !defined(VQ_BUILD_TREE_ECHO_HELPER)
+#error "VQ_BUILD_TREE and VQ_BUILD_TREE_ECHO_HELPER must name the build tree and the helper it makes"
+#endif
 
 namespace icmp {
 namespace {
@@ -43,9 +46,50 @@ std::string Canonical(const std::string& path) {
   return ::realpath(path.c_str(), resolved) != nullptr ? std::string(resolved) : std::string();
 }
 
+// Inside the folder itself or below it, compared in canonical spelling so
+// that links and ".." cannot hide it.
+bool LiesWithin(const std::string& path, const std::string& folder) {
+  const std::string inner = Canonical(path);
+  const std::string outer = Canonical(folder);
+  if (inner.empty() || outer.empty()) return false;
+  if (outer == "/" || inner == outer) return true;
+  return inner.size() > outer.size() && inner.compare(0, outer.size(), outer) == 0 && inner[outer.size()] == '/';
+}
+
+std::string InFolder(const std::string& folder, const std::string& name) {
+  return folder.empty() ? std::string() : folder + "/" + name;
+}
+
 }  // namespace
 
-std::string InstalledEchoHelperPath() { return std::string(VQ_ECHO_HELPER_DIR) + "/" + kEchoHelperName; }
+EchoHelperSearch RunningProgramsEchoHelperSearch() {
+  return EchoHelperSearch{RunningProgramFolder(), VQ_BUILD_TREE, VQ_BUILD_TREE_ECHO_HELPER, VQ_ECHO_HELPER_DIR,
+                          VQ_ECHO_HELPER_DIR_FROM_BIN};
+}
+
+std::vector<std::string> EchoHelperCandidatesFor(const EchoHelperSearch& search) {
+  std::vector<std::string> paths;
+  if (!search.buildTree.empty() && LiesWithin(search.programFolder, search.buildTree)) {
+    paths = {search.buildTreeHelper};
+  } else {
+    // Beside the program, then the libexec folder of the install the program
+    // runs from (one installed under another prefix than it was built for),
+    // then the one it was built for.
+    const std::string relative = search.installedFromPrograms.empty()
+                                     ? std::string()
+                                     : InFolder(search.programFolder, search.installedFromPrograms);
+    paths = {InFolder(search.programFolder, kEchoHelperName), InFolder(relative, kEchoHelperName),
+             InFolder(search.installedFolder, kEchoHelperName)};
+  }
+  std::vector<std::string> found;
+  for (const std::string& path : paths) {
+    const std::string canonical = Canonical(path);
+    if (IsExecutableFile(canonical) && std::find(found.begin(), found.end(), canonical) == found.end()) {
+      found.push_back(canonical);
+    }
+  }
+  return found;
+}
 
 std::vector<std::string> EchoHelperCandidates() {
   {
@@ -53,20 +97,7 @@ std::vector<std::string> EchoHelperCandidates() {
     std::lock_guard lock(o.mutex);
     if (o.path) return IsExecutableFile(*o.path) ? std::vector<std::string>{*o.path} : std::vector<std::string>{};
   }
-  std::vector<std::string> found;
-  const std::string folder = RunningProgramFolder();
-  const std::string beside = folder.empty() ? std::string() : folder + "/" + kEchoHelperName;
-  // The libexec folder of the install the program runs from (one installed
-  // under another prefix than it was built for), then the one it was built for.
-  const std::string relative =
-      folder.empty() ? std::string() : folder + "/" + VQ_ECHO_HELPER_DIR_FROM_BIN + "/" + kEchoHelperName;
-  for (const std::string& path : {beside, relative, InstalledEchoHelperPath()}) {
-    const std::string canonical = Canonical(path);
-    if (IsExecutableFile(canonical) && std::find(found.begin(), found.end(), canonical) == found.end()) {
-      found.push_back(canonical);
-    }
-  }
-  return found;
+  return EchoHelperCandidatesFor(RunningProgramsEchoHelperSearch());
 }
 
 ScopedEchoHelperPath::ScopedEchoHelperPath(std::string path) {

@@ -1,5 +1,6 @@
 #include "platform/icmp/echo_helper_process.h"
 
+#include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/socket.h>
@@ -10,27 +11,27 @@
 #include <cerrno>
 #include <chrono>
 #include <climits>
-#include <cstring>
 
 #include "platform/icmp/echo_helper_protocol.h"
+#include "platform/icmp/echo_reply_record.h"
 #include "platform/icmp/icmpapi.h"
-#include "platform/kernel/last_error.h"
 #include "platform/kernel/sliced_poll.h"
 
 namespace icmp {
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
 // The helper opens one socket and drops its capabilities before it says
 // hello; anything slower than this is a helper that hangs.
 constexpr int kHelloTimeoutMs = 5000;
-// The helper answers within the request's time-out; this covers its start
-// of the exchange and our reading of the answer.
-constexpr int kReplyGraceMs = 2000;
+// The helper answers within the request's time-out once it has sent the
+// echo; this covers its start of the exchange and our reading of the answer.
+constexpr auto kReplyGrace = std::chrono::milliseconds(2000);
+// Reads per call; each takes what the pipe holds, up to the chunk size.
+constexpr int kReadsPerService = 16;
+constexpr std::size_t kReadChunk = 65536;
 
-int RemainingMs(Clock::time_point deadline) {
-  const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+int RemainingMs(EchoClock::time_point deadline) {
+  const auto ms = std::chrono::ceil<std::chrono::milliseconds>(deadline - EchoClock::now()).count();
   return static_cast<int>(std::clamp<long long>(ms, 0, INT_MAX));
 }
 
@@ -39,39 +40,51 @@ void Reap(pid_t pid) {
   }
 }
 
-helper::Request ToHelperRequest(const EchoRequest& request) {
+helper::Request ToHelperRequest(const EchoStart& start, std::uint64_t wireTag) {
   helper::Request out;
-  out.destination = request.destination;
-  out.data.assign(request.payload.begin(), request.payload.end());
-  out.timeoutMs = request.timeoutMs;
-  if (request.options != nullptr) {
-    out.ttl = request.options->Ttl;
-    out.tos = request.options->Tos;
-    out.flags = request.options->Flags & IP_FLAG_DF;
-  }
+  out.destination = start.destination;
+  out.data = start.payload;
+  out.timeoutMs = start.timeoutMs;
+  out.ttl = start.options.ttl;
+  out.tos = start.options.tos;
+  out.flags = start.options.dontFragment ? IP_FLAG_DF : 0;
+  out.tag = wireTag;
   return out;
-}
-
-// The record must describe exactly the bytes that came with it.
-bool IsWellFormedRecord(const std::vector<std::uint8_t>& record) {
-  ICMP_ECHO_REPLY header{};
-  std::memcpy(&header, record.data(), sizeof header);
-  return header.Data == sizeof header && sizeof header + header.DataSize == record.size();
 }
 
 }  // namespace
 
-std::shared_ptr<EchoHelperProcess> EchoHelperProcess::Start(const std::vector<std::string>& candidates) {
-  for (const std::string& path : candidates) {
-    std::shared_ptr<EchoHelperProcess> process = Spawn(path);
-    if (process && process->ReadHello()) return process;
+EchoHelperProcess::Launch EchoHelperProcess::Open(const std::vector<std::string>& candidates) {
+  Launch first;
+  for (std::size_t i = 0; i < candidates.size(); ++i) {
+    Launch attempt;
+    attempt.path = candidates[i];
+    auto [process, spawnError] = Spawn(candidates[i]);
+    if (!process) {
+      attempt.outcome = HelperStart::CouldNotRun;
+      attempt.error = spawnError;
+    } else if (const std::optional<int> openErrno = process->ReadHello(); !openErrno) {
+      attempt.outcome = HelperStart::NoAnswer;
+    } else if (*openErrno != 0) {
+      attempt.outcome = HelperStart::SocketRefused;
+      attempt.error = *openErrno;
+    } else if (::fcntl(process->m_fd, F_SETFL, O_NONBLOCK) != 0) {
+      attempt.outcome = HelperStart::CouldNotRun;
+      attempt.error = errno;
+      process->m_broken = true;
+    } else {
+      attempt.outcome = HelperStart::Started;
+      attempt.process = std::move(process);
+      return attempt;
+    }
+    if (i == 0) first = std::move(attempt);
   }
-  return nullptr;
+  return first;
 }
 
-std::unique_ptr<EchoHelperProcess> EchoHelperProcess::Spawn(const std::string& path) {
+std::pair<std::unique_ptr<EchoHelperProcess>, int> EchoHelperProcess::Spawn(const std::string& path) {
   int ends[2];
-  if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends) != 0) return nullptr;
+  if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends) != 0) return {nullptr, errno};
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   // The helper reads requests from its standard input and answers on its
@@ -93,9 +106,9 @@ std::unique_ptr<EchoHelperProcess> EchoHelperProcess::Spawn(const std::string& p
   ::close(ends[1]);
   if (failed != 0) {
     ::close(ends[0]);
-    return nullptr;
+    return {nullptr, failed};
   }
-  return std::unique_ptr<EchoHelperProcess>(new EchoHelperProcess(pid, ends[0]));
+  return {std::unique_ptr<EchoHelperProcess>(new EchoHelperProcess(pid, ends[0])), 0};
 }
 
 EchoHelperProcess::~EchoHelperProcess() {
@@ -104,30 +117,19 @@ EchoHelperProcess::~EchoHelperProcess() {
   Reap(m_pid);
 }
 
-bool EchoHelperProcess::ReadHello() {
+std::optional<int> EchoHelperProcess::ReadHello() {
   std::uint8_t bytes[helper::kHelloSize];
-  if (!ReceiveExactly(bytes, sizeof bytes, kHelloTimeoutMs)) {
+  const std::optional<helper::Hello> hello =
+      ReceiveExactly(bytes, sizeof bytes, kHelloTimeoutMs) ? helper::DecodeHello(bytes) : std::nullopt;
+  if (!hello) {
     m_broken = true;
-    return false;
+    return std::nullopt;
   }
-  const std::optional<helper::Hello> hello = helper::DecodeHello(bytes);
-  if (!hello) m_broken = true;
-  return hello && hello->openErrno == 0;
-}
-
-bool EchoHelperProcess::Send(const std::vector<std::uint8_t>& bytes) {
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t n = ::send(m_fd, bytes.data() + done, bytes.size() - done, MSG_NOSIGNAL);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    done += static_cast<std::size_t>(n);
-  }
-  return true;
+  return hello->openErrno;
 }
 
 bool EchoHelperProcess::ReceiveExactly(std::uint8_t* buffer, std::size_t size, int timeoutMs) {
-  const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+  const EchoClock::time_point deadline = EchoClock::now() + std::chrono::milliseconds(timeoutMs);
   std::size_t done = 0;
   while (done < size) {
     pollfd waiting{m_fd, POLLIN, 0};
@@ -140,34 +142,124 @@ bool EchoHelperProcess::ReceiveExactly(std::uint8_t* buffer, std::size_t size, i
   return true;
 }
 
-std::uint32_t EchoHelperProcess::Fail(std::uint32_t lastError) {
-  SetLastError(lastError);
-  return 0;
+void EchoHelperProcess::Start(EchoStart start) {
+  if (m_broken) return EndWithFailure(start.tag, IP_GENERAL_FAILURE);
+  if (!start.options.ipOptions.empty()) return EndWithFailure(start.tag, IP_BAD_OPTION);
+  if (start.payload.size() > helper::kMaxDataSize || start.timeoutMs > helper::kMaxTimeoutMs) {
+    return EndWithFailure(start.tag, ERROR_INVALID_PARAMETER);
+  }
+  const std::uint64_t wireTag = m_nextWireTag++;
+  const std::vector<std::uint8_t> bytes = helper::EncodeRequest(ToHelperRequest(start, wireTag));
+  m_output.insert(m_output.end(), bytes.begin(), bytes.end());
+  // The helper spaces its sends, so the echoes ahead of this one delay it.
+  const auto queued = std::chrono::milliseconds(helper::kMinSendSpacingMs) * (m_flights.size() + 1);
+  const EchoClock::time_point deadline =
+      EchoClock::now() + std::chrono::milliseconds(start.timeoutMs) + kReplyGrace + queued;
+  m_flights.emplace(wireTag, Flight{start.tag, deadline});
+  m_deadlines.emplace(deadline, wireTag);
+  Flush();
 }
 
-std::uint32_t EchoHelperProcess::Exchange(const EchoRequest& request, void* replyBuffer, std::uint32_t replySize) {
-  if (m_broken) return Fail(IP_GENERAL_FAILURE);
-  if (request.options != nullptr && request.options->OptionsSize != 0) return Fail(IP_BAD_OPTION);
-  if (request.payload.size() > helper::kMaxDataSize || request.timeoutMs > helper::kMaxTimeoutMs) {
-    return Fail(ERROR_INVALID_PARAMETER);
+pollfd EchoHelperProcess::PollRequest() const {
+  const bool writing = m_outputDone < m_output.size();
+  return pollfd{m_fd, static_cast<short>(POLLIN | (writing ? POLLOUT : 0)), 0};
+}
+
+void EchoHelperProcess::Service(short revents) {
+  if (m_broken) return;
+  if ((revents & POLLOUT) != 0) Flush();
+  if ((revents & (POLLIN | POLLHUP | POLLERR)) != 0) Receive();
+}
+
+void EchoHelperProcess::ExpireDue(EchoClock::time_point now) {
+  // The helper ends each echo by its time-out; one that does not is stuck.
+  if (!m_deadlines.empty() && m_deadlines.begin()->first <= now) Break();
+}
+
+EchoClock::time_point EchoHelperProcess::NextDeadline() const {
+  return m_deadlines.empty() ? EchoClock::time_point::max() : m_deadlines.begin()->first;
+}
+
+EchoResult EchoHelperProcess::Exchange(const EchoRequest& request) {
+  Start(ToEchoStart(request, 0));
+  while (!HasEnded()) {
+    if (!WaitForEnded(*this, EchoClock::time_point::max())) Break();
   }
-  const int waitMs = static_cast<int>(request.timeoutMs) + kReplyGraceMs;
-  std::uint8_t header[helper::kReplyHeaderSize];
-  if (!Send(helper::EncodeRequest(ToHelperRequest(request))) || !ReceiveExactly(header, sizeof header, waitMs)) {
-    m_broken = true;
-    return Fail(IP_GENERAL_FAILURE);
+  return TakeEnded().front();
+}
+
+void EchoHelperProcess::Flush() {
+  while (!m_broken && m_outputDone < m_output.size()) {
+    const ssize_t n = ::send(m_fd, m_output.data() + m_outputDone, m_output.size() - m_outputDone,
+                             MSG_DONTWAIT | MSG_NOSIGNAL);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) return;  // POLLOUT tells when to go on
+    if (n <= 0) return Break();
+    m_outputDone += static_cast<std::size_t>(n);
   }
-  const std::optional<helper::ReplyHeader> reply = helper::DecodeReplyHeader(header);
-  std::vector<std::uint8_t> record(reply ? reply->recordSize : 0);
-  if (!reply || !ReceiveExactly(record.data(), record.size(), kReplyGraceMs) ||
-      (reply->count == 1 && !IsWellFormedRecord(record))) {
-    m_broken = true;
-    return Fail(IP_GENERAL_FAILURE);
+  m_output.clear();
+  m_outputDone = 0;
+}
+
+void EchoHelperProcess::Receive() {
+  std::uint8_t chunk[kReadChunk];
+  for (int i = 0; i < kReadsPerService && !m_broken; ++i) {
+    const ssize_t n = ::recv(m_fd, chunk, sizeof chunk, MSG_DONTWAIT);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) break;
+    if (n <= 0) return Break();  // the helper has gone
+    m_input.insert(m_input.end(), chunk, chunk + n);
+    if (!TakeReplies()) return Break();
   }
-  if (reply->count == 0) return Fail(reply->lastError != ERROR_SUCCESS ? reply->lastError : IP_GENERAL_FAILURE);
-  if (record.size() > replySize) return Fail(IP_BUFF_TOO_SMALL);
-  std::memcpy(replyBuffer, record.data(), record.size());
-  return 1;
+}
+
+// Ends the echoes whose replies are complete in the input. False when the
+// input is no reply at all, or one to no echo of ours.
+bool EchoHelperProcess::TakeReplies() {
+  std::size_t at = 0;
+  while (m_input.size() - at >= helper::kReplyHeaderSize) {
+    const std::optional<helper::ReplyHeader> header =
+        helper::DecodeReplyHeader(helper::Bytes(m_input.data() + at, helper::kReplyHeaderSize));
+    if (!header) return false;
+    if (m_input.size() - at - helper::kReplyHeaderSize < header->recordSize) break;
+    const auto flight = m_flights.find(header->tag);
+    if (flight == m_flights.end()) return false;
+    EchoResult result;
+    if (header->count == 1) {
+      const Bytes record(m_input.data() + at + helper::kReplyHeaderSize, header->recordSize);
+      std::optional<EchoResult> answered = EchoResultFromRecord(record, header->roundTripMicroseconds);
+      if (!answered) return false;
+      result = std::move(*answered);
+    } else {
+      result.status = header->lastError != ERROR_SUCCESS ? header->lastError : IP_GENERAL_FAILURE;
+    }
+    result.tag = flight->second.tag;
+    m_deadlines.erase({flight->second.deadline, header->tag});
+    m_flights.erase(flight);
+    End(std::move(result));
+    at += helper::kReplyHeaderSize + header->recordSize;
+  }
+  m_input.erase(m_input.begin(), m_input.begin() + static_cast<std::ptrdiff_t>(at));
+  return true;
+}
+
+// The helper can no longer be trusted with anything: every echo in flight
+// fails, and so does every later one.
+void EchoHelperProcess::Break() {
+  m_broken = true;
+  for (const auto& [wireTag, flight] : m_flights) EndWithFailure(flight.tag, IP_GENERAL_FAILURE);
+  m_flights.clear();
+  m_deadlines.clear();
+  m_output.clear();
+  m_outputDone = 0;
+  m_input.clear();
+}
+
+void EchoHelperProcess::EndWithFailure(std::uint64_t tag, std::uint32_t status) {
+  EchoResult result;
+  result.tag = tag;
+  result.status = status;
+  End(std::move(result));
 }
 
 }  // namespace icmp

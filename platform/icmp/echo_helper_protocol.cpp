@@ -24,6 +24,16 @@ std::uint32_t GetU32(const std::uint8_t* at) {
   return value;
 }
 
+void PutU64(std::uint8_t* at, std::uint64_t value) {
+  for (int i = 0; i < 8; ++i) at[i] = static_cast<std::uint8_t>(value >> (8 * i));
+}
+
+std::uint64_t GetU64(const std::uint8_t* at) {
+  std::uint64_t value = 0;
+  for (int i = 7; i >= 0; --i) value = (value << 8) | at[i];
+  return value;
+}
+
 // The address keeps its network-order bytes on the wire and in memory.
 void PutAddress(std::uint8_t* at, std::uint32_t networkOrder) { std::memcpy(at, &networkOrder, 4); }
 
@@ -60,6 +70,7 @@ std::vector<std::uint8_t> EncodeRequest(const Request& request) {
   bytes[16] = request.ttl;
   bytes[17] = request.tos;
   bytes[18] = request.flags;
+  PutU64(bytes.data() + 20, request.tag);
   if (!request.data.empty()) std::memcpy(bytes.data() + kRequestHeaderSize, request.data.data(), request.data.size());
   return bytes;
 }
@@ -76,6 +87,7 @@ std::optional<RequestHeader> DecodeRequestHeader(Bytes header) {
   decoded.fields.ttl = at[16];
   decoded.fields.tos = at[17];
   decoded.fields.flags = at[18];
+  decoded.fields.tag = GetU64(at + 20);
   return decoded;
 }
 
@@ -85,6 +97,8 @@ std::vector<std::uint8_t> EncodeReply(const Reply& reply) {
   PutU32(bytes.data() + 4, reply.count);
   PutU32(bytes.data() + 8, reply.lastError);
   PutU16(bytes.data() + 12, static_cast<std::uint16_t>(reply.record.size()));
+  PutU64(bytes.data() + 16, reply.tag);
+  PutU64(bytes.data() + 24, static_cast<std::uint64_t>(reply.roundTripMicroseconds));
   if (!reply.record.empty()) std::memcpy(bytes.data() + kReplyHeaderSize, reply.record.data(), reply.record.size());
   return bytes;
 }
@@ -93,10 +107,14 @@ std::optional<ReplyHeader> DecodeReplyHeader(Bytes header) {
   if (header.size() != kReplyHeaderSize) return std::nullopt;
   const std::uint8_t* at = header.data();
   if (GetU32(at) != kReplyMagic || GetU16(at + 14) != 0) return std::nullopt;
-  ReplyHeader decoded{GetU32(at + 4), GetU32(at + 8), GetU16(at + 12)};
-  const bool consistent = decoded.count == 0 ? decoded.recordSize == 0
-                                             : decoded.count == 1 && decoded.recordSize >= sizeof(ICMP_ECHO_REPLY) &&
-                                                   decoded.recordSize <= kMaxRecordSize;
+  ReplyHeader decoded{GetU32(at + 4), GetU32(at + 8), GetU16(at + 12), GetU64(at + 16),
+                      static_cast<std::int64_t>(GetU64(at + 24))};
+  constexpr std::int64_t kLongestRoundTrip = std::int64_t{kMaxTimeoutMs} * 1000;
+  const bool consistent =
+      decoded.count == 0 ? decoded.recordSize == 0 && decoded.roundTripMicroseconds == -1
+                         : decoded.count == 1 && decoded.recordSize >= sizeof(ICMP_ECHO_REPLY) &&
+                               decoded.recordSize <= kMaxRecordSize && decoded.roundTripMicroseconds >= 0 &&
+                               decoded.roundTripMicroseconds <= kLongestRoundTrip;
   if (!consistent) return std::nullopt;
   return decoded;
 }

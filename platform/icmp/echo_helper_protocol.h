@@ -5,21 +5,28 @@
 // little-endian, addresses are the four bytes of the IPv4 address in
 // network order.
 //
+// Version 2: many echoes at once. Every request carries a tag that its reply
+// repeats; replies come in the order the echoes end, not the order asked.
+//
 // Hello, once, from the helper after it has opened its socket and dropped
 // its capabilities (8 bytes):
-//   0 u32 magic "QEHH"   4 u32 errno of the socket open, 0 when it opened
-// Request, from the library (20 bytes, then the data):
-//   0 u32 magic "QEHQ"   4 u16 version 1   6 u16 data length (<= 1024)
+//   0 u32 magic "QEH2"   4 u32 errno of the socket open, 0 when it opened
+// Request, from the library (28 bytes, then the data):
+//   0 u32 magic "QEHQ"   4 u16 version 2   6 u16 data length (<= 1024)
 //   8 4 bytes destination   12 u32 timeout ms (<= 60000)
 //   16 u8 time to live (0: default)   17 u8 type of service
 //   18 u8 flags (only IP_FLAG_DF)     19 u8 reserved, 0
-// Reply, from the helper (16 bytes, then the record):
+//   20 u64 tag
+// Reply, from the helper (32 bytes, then the record):
 //   0 u32 magic "QEHA"   4 u32 count (0 or 1)   8 u32 last error
 //   12 u16 record length (0 when count is 0)   14 u16 reserved, 0
-//   16 the ICMP_ECHO_REPLY record and the echoed bytes, as IcmpSendEcho
+//   16 u64 tag of the request
+//   24 i64 round trip in microseconds, from the kernel's receive time
+//      stamp (-1 when count is 0)
+//   32 the ICMP_ECHO_REPLY record and the echoed bytes, as IcmpSendEcho
 //      stores them
 // A request that breaks the framing (magic, version, length, reserved byte)
-// gets a reply with ERROR_INVALID_PARAMETER and the helper ends.
+// gets a reply with ERROR_INVALID_PARAMETER and tag 0, and the helper ends.
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -29,19 +36,21 @@
 
 namespace icmp::helper {
 
-constexpr std::uint32_t kHelloMagic = 0x48484551;    // "QEHH"
+constexpr std::uint32_t kHelloMagic = 0x32484551;    // "QEH2": a helper of another version says something else
 constexpr std::uint32_t kRequestMagic = 0x51484551;  // "QEHQ"
 constexpr std::uint32_t kReplyMagic = 0x41484551;    // "QEHA"
-constexpr std::uint16_t kVersion = 1;
+constexpr std::uint16_t kVersion = 2;
 
 constexpr std::size_t kHelloSize = 8;
-constexpr std::size_t kRequestHeaderSize = 20;
-constexpr std::size_t kReplyHeaderSize = 16;
+constexpr std::size_t kRequestHeaderSize = 28;
+constexpr std::size_t kReplyHeaderSize = 32;
 
 constexpr std::size_t kMaxDataSize = 1024;
 constexpr std::uint32_t kMaxTimeoutMs = 60000;
 // Record and echoed data: the largest reply record a request can cause.
 constexpr std::size_t kMaxRecordSize = 28 + kMaxDataSize;
+// The helper sends one echo at most this often, however many are asked.
+constexpr int kMinSendSpacingMs = 1;
 
 struct Hello {
   int openErrno = 0;
@@ -54,6 +63,7 @@ struct Request {
   std::uint8_t ttl = 0;
   std::uint8_t tos = 0;
   std::uint8_t flags = 0;
+  std::uint64_t tag = 0;
 };
 
 struct RequestHeader {
@@ -65,12 +75,16 @@ struct Reply {
   std::uint32_t count = 0;
   std::uint32_t lastError = 0;
   std::vector<std::uint8_t> record;  // empty when count is 0
+  std::uint64_t tag = 0;
+  std::int64_t roundTripMicroseconds = -1;
 };
 
 struct ReplyHeader {
   std::uint32_t count = 0;
   std::uint32_t lastError = 0;
   std::uint16_t recordSize = 0;
+  std::uint64_t tag = 0;
+  std::int64_t roundTripMicroseconds = -1;
 };
 
 using Bytes = std::span<const std::uint8_t>;
@@ -84,7 +98,8 @@ std::vector<std::uint8_t> EncodeRequest(const Request& request);
 std::optional<RequestHeader> DecodeRequestHeader(Bytes header);
 
 std::vector<std::uint8_t> EncodeReply(const Reply& reply);
-// Checks the framing and that the record length fits the count.
+// Checks the framing, that the record length fits the count and that the
+// round trip is one an echo within the longest time-out can have.
 std::optional<ReplyHeader> DecodeReplyHeader(Bytes header);
 
 // The sense of a framed request: ERROR_SUCCESS, or the last error to answer

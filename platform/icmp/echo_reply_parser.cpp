@@ -83,6 +83,8 @@ PacketOutcome MatchIcmpError(Bytes message, std::uint32_t source, const EchoExpe
   return outcome;
 }
 
+EchoKey KeyAt(Bytes icmpHeader) { return EchoKey{Read16(icmpHeader, 4), Read16(icmpHeader, 6)}; }
+
 // Classifies one ICMP message whose checksum we still have to verify.
 PacketOutcome ParseIcmpMessage(Bytes message, std::uint32_t source, const EchoExpectation& expected) {
   if (message.size() < kIcmpHeaderSize || InternetChecksum(message) != 0) return {};
@@ -125,6 +127,29 @@ PacketOutcome ParseQueuedError(const QueuedIcmpError& error, const EchoExpectati
   outcome.address = error.offender;
   outcome.ttl = error.ttl;
   return outcome;
+}
+
+std::optional<EchoKey> EchoKeyOfIcmpMessage(Bytes icmpMessage) {
+  if (icmpMessage.size() < kIcmpHeaderSize) return std::nullopt;
+  if (icmpMessage[0] == kEchoReply) return KeyAt(icmpMessage);
+  IpView quoted;
+  if (StatusForIcmpError(icmpMessage[0], icmpMessage[1]) == IP_SUCCESS ||
+      !ParseIpHeader(icmpMessage.subspan(kIcmpHeaderSize), quoted) || quoted.body.size() < kIcmpHeaderSize ||
+      quoted.body[0] != kEchoRequest) {
+    return std::nullopt;
+  }
+  return KeyAt(quoted.body);
+}
+
+std::optional<EchoKey> EchoKeyOfRawPacket(Bytes packet) {
+  IpView ip;
+  if (!ParseIpHeader(packet, ip)) return std::nullopt;
+  return EchoKeyOfIcmpMessage(ip.body);
+}
+
+std::optional<EchoKey> EchoKeyOfQueuedError(const QueuedIcmpError& error) {
+  if (error.quoted.size() < kIcmpHeaderSize || error.quoted[0] != kEchoRequest) return std::nullopt;
+  return KeyAt(error.quoted);
 }
 
 IP_STATUS StatusForIcmpError(std::uint8_t type, std::uint8_t code) {

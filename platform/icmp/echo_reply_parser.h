@@ -1,8 +1,9 @@
 #pragma once
-// Classification of received ICMP packets against the one echo request we
-// are waiting for. Pure functions over bytes: no sockets, no clock.
+// Classification of received ICMP packets against the echo requests we are
+// waiting for. Pure functions over bytes: no sockets, no clock.
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 
 #include "platform/icmp/icmpapi.h"
@@ -54,6 +55,18 @@ struct QueuedIcmpError {
 };
 
 PacketOutcome ParseQueuedError(const QueuedIcmpError& error, const EchoExpectation& expected);
+
+// Identifier and sequence (host order) of the echo request a packet may
+// concern: an echo reply's own, or those of the request an ICMP error
+// quotes. They pick the request whose expectation the packet is then
+// checked against. Nullopt when the packet can concern no echo request.
+struct EchoKey {
+  std::uint16_t identifier = 0;
+  std::uint16_t sequence = 0;
+};
+std::optional<EchoKey> EchoKeyOfRawPacket(Bytes packet);
+std::optional<EchoKey> EchoKeyOfIcmpMessage(Bytes icmpMessage);
+std::optional<EchoKey> EchoKeyOfQueuedError(const QueuedIcmpError& error);
 
 // Echo status for an ICMP error message, or IP_SUCCESS when the message is
 // not an error about delivery (a redirect, an echo, an unknown type).

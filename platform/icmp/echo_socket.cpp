@@ -30,11 +30,24 @@ OpenFailure ReasonFor(int err) {
   }
 }
 
-void EnableOption(int fd, int name) {
+void EnableOption(int fd, int level, int name) {
   const int on = 1;
   // Without these the exchange still works, with less detail (no time to
-  // live, ICMP errors seen as time-outs), so a refusal is not fatal.
-  (void)::setsockopt(fd, IPPROTO_IP, name, &on, sizeof on);
+  // live, ICMP errors seen as time-outs, the round trip measured when the
+  // answer is read), so a refusal is not fatal.
+  (void)::setsockopt(fd, level, name, &on, sizeof on);
+}
+
+// Every socket stamps what it receives with the kernel's receive time, so a
+// round trip never includes the time until the answer is read.
+void EnableCommonOptions(int fd) {
+  EnableOption(fd, IPPROTO_IP, IP_RECVERR);
+  EnableOption(fd, IPPROTO_IP, IP_RECVTTL);  // on a raw socket: for errors read from the error queue
+  EnableOption(fd, SOL_SOCKET, SO_TIMESTAMPNS);
+  // Room for the replies to many echoes that arrive together; the system
+  // caps it at its own limit.
+  const int receiveBuffer = 1 << 20;
+  (void)::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer);
 }
 
 // A raw ICMP socket sees every ICMP packet of the host; let through only
@@ -60,9 +73,8 @@ std::shared_ptr<EchoSocket> EchoSocket::Open(OpenFailureInfo& failure) {
   const int flags = SOCK_NONBLOCK | SOCK_CLOEXEC;
   int fd = ::socket(AF_INET, SOCK_DGRAM | flags, IPPROTO_ICMP);
   if (fd >= 0) {
-    EnableOption(fd, IP_RECVERR);
-    EnableOption(fd, IP_RECVTTL);
-    EnableOption(fd, IP_RECVTOS);
+    EnableCommonOptions(fd);
+    EnableOption(fd, IPPROTO_IP, IP_RECVTOS);
     return std::make_shared<EchoSocket>(fd, EchoSocketKind::Unprivileged, 0);
   }
   failure.unprivilegedErrno = errno;
@@ -72,8 +84,7 @@ std::shared_ptr<EchoSocket> EchoSocket::Open(OpenFailureInfo& failure) {
   }
   fd = ::socket(AF_INET, SOCK_RAW | flags, IPPROTO_ICMP);
   if (fd >= 0) {
-    EnableOption(fd, IP_RECVERR);
-    EnableOption(fd, IP_RECVTTL);  // for errors read from the error queue
+    EnableCommonOptions(fd);
     InstallRawFilter(fd);
     failure.unprivilegedErrno = 0;
     return std::make_shared<EchoSocket>(fd, EchoSocketKind::Raw, NewRawIdentifier());

@@ -6,9 +6,9 @@
 
 #include "platform/icmp/echo_exchange.h"
 #include "platform/icmp/echo_handles.h"
-#include "platform/icmp/echo_helper_location.h"
 #include "platform/icmp/echo_helper_process.h"
 #include "platform/icmp/echo_reply_record.h"
+#include "platform/icmp/echo_transport.h"
 #include "platform/icmp/open_failure_record.h"
 #include "platform/kernel/last_error.h"
 #include "platform/kernel/modules.h"
@@ -33,22 +33,28 @@ DWORD ValidateEcho(IPAddr destination, LPVOID requestData, WORD requestSize, PIP
   return ERROR_SUCCESS;
 }
 
+// Stores an answered echo as the first reply record; anything else is a
+// failure with its status as the last error.
+DWORD StoreResult(const icmp::EchoResult& result, LPVOID replyBuffer, DWORD replySize) {
+  if (!result.answered) {
+    SetLastError(result.status);
+    return 0;
+  }
+  if (!icmp::StoreEchoResult(result, replyBuffer, replySize)) {
+    SetLastError(IP_BUFF_TOO_SMALL);  // a helper that echoed more than was sent
+    return 0;
+  }
+  icmp::RecordEchoRoundTrip(result.roundTripMicroseconds);
+  return 1;
+}
+
 }  // namespace
 
 HANDLE IcmpCreateFile() {
   try {
     icmp::OpenFailureInfo failure;
-    std::shared_ptr<icmp::EchoSocket> socket = icmp::EchoSocket::Open(failure);
+    std::shared_ptr<icmp::EchoSocket> socket = icmp::OpenEchoTransport(failure);
     const int openErrno = errno;
-    // Neither socket is ours to open: the helper, which has the capability
-    // for a raw socket, may open one for us. The errno values stay recorded
-    // to tell why it was needed.
-    if (!socket && failure.reason == icmp::OpenFailure::NotPermitted) {
-      if (auto helper = icmp::EchoHelperProcess::Start(icmp::EchoHelperCandidates())) {
-        socket = std::make_shared<icmp::EchoSocket>(std::move(helper));
-        failure.reason = icmp::OpenFailure::None;
-      }
-    }
     icmp::RecordOpenFailure(failure);
     if (!socket) {
       SetLastError(kernel::SystemErrorFromErrno(openErrno));
@@ -71,6 +77,7 @@ BOOL IcmpCloseHandle(HANDLE IcmpHandle) {
 
 DWORD IcmpSendEcho(HANDLE IcmpHandle, IPAddr DestinationAddress, LPVOID RequestData, WORD RequestSize,
                    PIP_OPTION_INFORMATION RequestOptions, LPVOID ReplyBuffer, DWORD ReplySize, DWORD Timeout) {
+  icmp::ForgetLastEchoRoundTrip();
   try {
     const std::shared_ptr<icmp::EchoSocket> socket = icmp::FindEchoSocket(IcmpHandle);
     if (!socket) {
@@ -89,8 +96,10 @@ DWORD IcmpSendEcho(HANDLE IcmpHandle, IPAddr DestinationAddress, LPVOID RequestD
     request.options = RequestOptions;
     request.timeoutMs = Timeout;
     std::lock_guard lock(socket->exchangeMutex());
-    if (icmp::EchoHelperProcess* helper = socket->helper()) return helper->Exchange(request, ReplyBuffer, ReplySize);
-    return icmp::ExchangeEcho(*socket, request, ReplyBuffer, ReplySize);
+    icmp::EchoHelperProcess* helper = socket->helper();
+    const icmp::EchoResult result =
+        helper != nullptr ? helper->Exchange(request) : icmp::ExchangeEcho(*socket, request);
+    return StoreResult(result, ReplyBuffer, ReplySize);
   } catch (const std::bad_alloc&) {
     SetLastError(IP_NO_RESOURCES);
     return 0;

@@ -1,5 +1,6 @@
 #include "platform/kernel/global_memory.h"
 
+#include <atomic>
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
@@ -30,6 +31,8 @@ Blocks& blocks() {
   return *b;
 }
 
+std::atomic<int> g_failingAllocations{0};
+
 HGLOBAL HandleOf(Block* block) { return block->movable ? static_cast<HGLOBAL>(block) : block->data; }
 
 Block* Find(Blocks& b, HGLOBAL hMem) {
@@ -42,6 +45,10 @@ Block* Find(Blocks& b, HGLOBAL hMem) {
 }  // namespace
 
 HGLOBAL GlobalAlloc(UINT uFlags, SIZE_T dwBytes) {
+  if (g_failingAllocations.load() > 0) {
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return nullptr;
+  }
   // At least one byte, so every block has a distinct address.
   const SIZE_T bytes = dwBytes == 0 ? 1 : dwBytes;
   void* data = (uFlags & GMEM_ZEROINIT) != 0 ? std::calloc(1, bytes) : std::malloc(bytes);
@@ -124,4 +131,9 @@ int LiveGlobalBlockCount() {
   std::lock_guard lock(b.mutex);
   return static_cast<int>(b.byHandle.size());
 }
+
+ScopedGlobalAllocFailure::ScopedGlobalAllocFailure() { ++g_failingAllocations; }
+
+ScopedGlobalAllocFailure::~ScopedGlobalAllocFailure() { --g_failingAllocations; }
+
 }  // namespace kernel

@@ -34,4 +34,14 @@ SIZE_T GlobalSize(HGLOBAL hMem);
 namespace kernel {
 // Number of live global memory blocks (for leak checks in tests).
 int LiveGlobalBlockCount();
+
+// For tests: GlobalAlloc fails as on exhausted memory (null,
+// ERROR_NOT_ENOUGH_MEMORY) while the guard lives. Nests.
+class ScopedGlobalAllocFailure {
+ public:
+  ScopedGlobalAllocFailure();
+  ~ScopedGlobalAllocFailure();
+  ScopedGlobalAllocFailure(const ScopedGlobalAllocFailure&) = delete;
+  ScopedGlobalAllocFailure& operator=(const ScopedGlobalAllocFailure&) = delete;
+};
 }  // namespace kernel

@@ -3,7 +3,11 @@
 // may not open ICMP sockets.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <chrono>
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -54,6 +58,8 @@ TEST_F(PingerEchoTest, LoopbackAnswersAndTheWireCarriesTheTextOnly) {
     EXPECT_GT(record.m_byTimeToLive, 0);
     EXPECT_EQ(pinger.m_dwErrorCode, 0u);
     EXPECT_FALSE(pinger.EchoNotPermitted());
+    EXPECT_GE(pinger.LastRoundTripMicroseconds(), 0);
+    EXPECT_EQ(record.m_dwRoundTripTime, static_cast<DWORD>(pinger.LastRoundTripMicroseconds() / 1000));
 
     EXPECT_EQ(pinger.Ping("127.0.0.1", nullptr, 255), 1u);
     EXPECT_EQ(pinger.Ping("127.0.0.1", &record, 1), 1u);  // the time to live asked for is not used
@@ -80,6 +86,7 @@ TEST_F(PingerEchoTest, SilentHostTimesOutAfterFiveSeconds) {
     EXPECT_GE(MillisecondsSince(start), 4900);
     EXPECT_EQ(pinger.m_dwErrorCode, static_cast<DWORD>(IP_REQ_TIMED_OUT));
     EXPECT_FALSE(pinger.EchoNotPermitted());
+    EXPECT_EQ(pinger.LastRoundTripMicroseconds(), -1);
     ExpectHolds(record, "", 0, 0);
   });
 }
@@ -109,18 +116,37 @@ TEST_F(PingerEchoTest, UnreachableNeighbourIsAFailure) {
   });
 }
 
+// No echo could be sent: the caller learns that, and why, instead of a
+// time-out; a helper that could not start is named with its own cause.
 TEST_F(PingerEchoTest, RefusedIcmpSocketIsReportedAsNotPermitted) {
-  VQ_RUN_IN_CHILD([] {
-    netns::Namespace::Create().EnterPermanently();  // its ping_group_range admits nobody
-    ASSERT_TRUE(icmp_test::BecomeNobody());
-    icmp::ScopedEchoHelperPath noHelper("");  // an installed echo helper would otherwise answer
-    CPinger pinger;
-    EXPECT_TRUE(pinger.EchoPermissionAdvice().IsEmpty());
-    EXPECT_EQ(pinger.Ping("127.0.0.1", nullptr, 255), 0u);
-    EXPECT_EQ(pinger.m_dwErrorCode, static_cast<DWORD>(ERROR_INVALID_HANDLE));
-    EXPECT_TRUE(pinger.EchoNotPermitted());
-    EXPECT_NE(pinger.EchoPermissionAdvice().Find("net.ipv4.ping_group_range"), -1);
-  });
+  char folder[] = "/tmp/vq-pinger-helper-XXXXXX";
+  ASSERT_NE(::mkdtemp(folder), nullptr);
+  ::chmod(folder, 0755);
+  const std::string brokenHelper = std::string(folder) + "/quillmar-echo-helper";
+  std::ofstream(brokenHelper) << "no program at all";
+  ::chmod(brokenHelper.c_str(), 0755);
+  struct Case {
+    std::string helper;
+    std::string said;
+  };
+  for (const Case& c : {Case{"", "is not installed"}, Case{brokenHelper, brokenHelper + " could not be started"}}) {
+    VQ_RUN_IN_CHILD([&] {
+      netns::Namespace::Create().EnterPermanently();  // its ping_group_range admits nobody
+      ASSERT_TRUE(icmp_test::BecomeNobody());
+      icmp::ScopedEchoHelperPath helper(c.helper);
+      CPinger pinger;
+      EXPECT_TRUE(pinger.EchoPermissionAdvice().IsEmpty());
+      EXPECT_EQ(pinger.Ping("127.0.0.1", nullptr, 255), 0u);
+      EXPECT_EQ(pinger.m_dwErrorCode, static_cast<DWORD>(ERROR_INVALID_HANDLE));
+      EXPECT_TRUE(pinger.EchoNotPermitted());
+      const std::string advice = static_cast<LPCSTR>(pinger.EchoPermissionAdvice());
+      EXPECT_NE(advice.find("net.ipv4.ping_group_range"), std::string::npos) << advice;
+      EXPECT_NE(advice.find(c.said), std::string::npos) << advice;
+      EXPECT_EQ(advice.find("setcap"), std::string::npos) << advice;
+      EXPECT_EQ(pinger.LastRoundTripMicroseconds(), -1);
+    });
+  }
+  std::filesystem::remove_all(folder);
 }
 
 }  // namespace

@@ -184,6 +184,22 @@ TEST_F(PingerStandInTest, FailedCreateFileGivesTheFixedCode6) {
   ExpectRecordUntouched();
 }
 
+TEST_F(PingerStandInTest, NoReplyBlockGivesCode8AndClosesTheHandle) {
+  const kernel::ScopedModuleOverride module("ICMP.DLL", StandIns());
+  CPinger pinger;
+  pinger.m_dwErrorCode = 12345;  // left from an earlier failure
+  {
+    const kernel::ScopedGlobalAllocFailure noMemory;
+    EXPECT_EQ(pinger.Ping("127.0.0.1", &m_record, 255), 0u);
+  }
+  EXPECT_EQ(pinger.m_dwErrorCode, static_cast<DWORD>(ERROR_NOT_ENOUGH_MEMORY));
+  EXPECT_TRUE(g_standIn.calls.empty());
+  EXPECT_EQ(g_standIn.closeCalls, 1);
+  EXPECT_FALSE(pinger.EchoNotPermitted());
+  ExpectRecordUntouched();
+  EXPECT_EQ(pinger.Ping("127.0.0.1", &m_record, 255), 1u) << "memory back, the next ping works";
+}
+
 TEST_F(PingerStandInTest, SendsTheFixedRequestAndCopiesTheReply) {
   const kernel::ScopedModuleOverride module("ICMP.DLL", StandIns());
   const int loadsBefore = kernel::ModuleLoadCount("ICMP.DLL");
@@ -193,6 +209,7 @@ TEST_F(PingerStandInTest, SendsTheFixedRequestAndCopiesTheReply) {
     g_standIn.reply = Reply(Ipv4(127, 0, 0, 1), IP_SUCCESS, 4, 64);
     EXPECT_EQ(pinger.Ping("127.0.0.1", &m_record, 255), 1u);
     ExpectHolds(m_record, "127.0.0.1", 4, 64);
+    EXPECT_EQ(pinger.LastRoundTripMicroseconds(), 4000) << "a library without microseconds: its milliseconds";
     ASSERT_EQ(g_standIn.calls.size(), 1u);
     const EchoCall& call = g_standIn.calls[0];
     EXPECT_EQ(call.destination, Ipv4(127, 0, 0, 1));
@@ -250,6 +267,7 @@ TEST_F(PingerStandInTest, FailedEchoTakesTheThreadsLastError) {
     g_standIn.failureError = error;
     EXPECT_EQ(pinger.Ping("127.0.0.1", &m_record, 255), 0u);
     EXPECT_EQ(pinger.m_dwErrorCode, error);
+    EXPECT_EQ(pinger.LastRoundTripMicroseconds(), -1);
   }
   EXPECT_EQ(g_standIn.closeCalls, 2);
   ExpectRecordUntouched();

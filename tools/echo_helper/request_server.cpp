@@ -1,79 +1,149 @@
 #include "tools/echo_helper/request_server.h"
 
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
 #include <chrono>
-#include <cstring>
+#include <climits>
+#include <deque>
 #include <optional>
-#include <thread>
 #include <vector>
 
-#include "platform/icmp/echo_exchange.h"
 #include "platform/icmp/echo_helper_protocol.h"
 #include "platform/icmp/echo_reply_record.h"
-#include "platform/kernel/last_error.h"
+#include "platform/icmp/echo_socket_flights.h"
+#include "platform/icmp/icmpapi.h"
+#include "tools/echo_helper/request_stream.h"
 #include "tools/echo_helper/stream_io.h"
 
 namespace echo_helper {
 namespace {
 
 namespace helper = icmp::helper;
-using Clock = std::chrono::steady_clock;
+using Clock = icmp::EchoClock;
 
 // However fast the parent asks, the helper sends at most this often: it is
 // no flood tool for users who may not open ICMP sockets themselves.
-constexpr auto kMinRequestSpacing = std::chrono::milliseconds(10);
+constexpr auto kMinSendSpacing = std::chrono::milliseconds(helper::kMinSendSpacingMs);
+// Requests waiting or in flight; beyond this the helper reads no more until
+// some have ended, which bounds its memory.
+constexpr std::size_t kMaxPending = 4096;
+constexpr std::size_t kReadChunk = 65536;
 
-bool SendReply(int outFd, const helper::Reply& reply) {
-  const std::vector<std::uint8_t> bytes = helper::EncodeReply(reply);
-  return WriteAll(outFd, bytes.data(), bytes.size());
+helper::Reply Refusal(std::uint32_t lastError, std::uint64_t tag) { return helper::Reply{0, lastError, {}, tag, -1}; }
+
+helper::Reply ReplyOf(const icmp::EchoResult& result) {
+  if (!result.answered) return Refusal(result.status, result.tag);
+  return helper::Reply{1, ERROR_SUCCESS, icmp::EchoRecordBytes(result), result.tag, result.roundTripMicroseconds};
 }
 
-helper::Reply Refusal(std::uint32_t lastError) { return helper::Reply{0, lastError, {}}; }
-
-helper::Reply Echo(icmp::EchoSocket& socket, const helper::Request& request) {
-  IP_OPTION_INFORMATION options{request.ttl, request.tos, request.flags, 0, nullptr};
-  icmp::EchoRequest echo;
-  echo.destination = request.destination;
-  echo.payload = icmp::Bytes(request.data.data(), request.data.size());
-  echo.options = &options;
-  echo.timeoutMs = request.timeoutMs;
-  std::vector<std::uint8_t> buffer(icmp::ReplyBufferNeeded(request.data.size()));
-  SetLastError(ERROR_SUCCESS);
-  const std::uint32_t count = icmp::ExchangeEcho(socket, echo, buffer.data(), static_cast<std::uint32_t>(buffer.size()));
-  if (count == 0) return Refusal(GetLastError());
-  ICMP_ECHO_REPLY record{};
-  std::memcpy(&record, buffer.data(), sizeof record);
-  buffer.resize(icmp::ReplyBufferNeeded(record.DataSize));
-  return helper::Reply{1, ERROR_SUCCESS, std::move(buffer)};
+icmp::EchoStart ToEchoStart(helper::Request request) {
+  icmp::EchoStart start;
+  start.tag = request.tag;
+  start.destination = request.destination;
+  start.payload = std::move(request.data);
+  start.timeoutMs = request.timeoutMs;
+  start.options.ttl = request.ttl;
+  start.options.tos = request.tos;
+  start.options.dontFragment = (request.flags & IP_FLAG_DF) != 0;
+  return start;
 }
+
+int MillisecondsUntil(Clock::time_point when) {
+  if (when == Clock::time_point::max()) return -1;
+  const auto ms = std::chrono::ceil<std::chrono::milliseconds>(when - Clock::now()).count();
+  return static_cast<int>(std::clamp<long long>(ms, 0, INT_MAX));
+}
+
+bool MakeNonBlocking(int fd) {
+  const int flags = ::fcntl(fd, F_GETFL);
+  return flags >= 0 && ::fcntl(fd, F_SETFL, flags | O_NONBLOCK) == 0;
+}
+
+class Server {
+ public:
+  Server(icmp::EchoSocket& socket, int inFd, int outFd) : m_flights(socket), m_inFd(inFd), m_outFd(outFd) {}
+
+  ServeEnd Run() {
+    for (;;) {
+      pollfd fds[3] = {{m_inFd, static_cast<short>(WantsInput() ? POLLIN : 0), 0},
+                       m_flights.PollRequest(),
+                       {m_outFd, static_cast<short>(m_output.empty() ? 0 : POLLOUT), 0}};
+      const int ready = ::poll(fds, 3, MillisecondsUntil(NextWake()));
+      if (ready < 0 && errno != EINTR) return ServeEnd::PipeBroken;
+      if (ready > 0 && fds[0].revents != 0) {
+        if (std::optional<ServeEnd> end = ReadRequests()) return *end;
+      }
+      SendDue();
+      if (ready > 0 && fds[1].revents != 0) m_flights.Service(fds[1].revents);
+      m_flights.ExpireDue(Clock::now());
+      for (const icmp::EchoResult& result : m_flights.TakeEnded()) {
+        m_output.Append(helper::EncodeReply(ReplyOf(result)));
+      }
+      if (!m_output.Flush(m_outFd)) return ServeEnd::PipeBroken;
+      if (m_badFraming && m_output.empty()) return ServeEnd::BadFraming;
+    }
+  }
+
+ private:
+  bool WantsInput() const { return !m_badFraming && m_waiting.size() + m_flights.InFlight() < kMaxPending; }
+
+  Clock::time_point NextWake() const {
+    const Clock::time_point send = m_waiting.empty() ? Clock::time_point::max() : m_nextSend;
+    return std::min(send, m_flights.NextDeadline());
+  }
+
+  // An end of the service, or nothing while it goes on.
+  std::optional<ServeEnd> ReadRequests() {
+    std::vector<std::uint8_t> chunk(kReadChunk);
+    const ssize_t n = ::read(m_inFd, chunk.data(), chunk.size());
+    if (n < 0) return errno == EINTR || errno == EAGAIN ? std::nullopt : std::optional(ServeEnd::PipeBroken);
+    // The parent has gone: echoes still in flight have nobody to answer.
+    if (n == 0) return m_input.InsideMessage() ? ServeEnd::PipeBroken : ServeEnd::PipeClosed;
+    m_input.Append(chunk.data(), static_cast<std::size_t>(n));
+    while (std::optional<StreamItem> item = m_input.Next()) {
+      if (item->badFraming) {
+        m_output.Append(helper::EncodeReply(Refusal(ERROR_INVALID_PARAMETER, 0)));
+        m_badFraming = true;
+        break;
+      }
+      const std::uint32_t refused = helper::CheckRequest(item->request);
+      if (refused != ERROR_SUCCESS) {
+        m_output.Append(helper::EncodeReply(Refusal(refused, item->request.tag)));
+      } else {
+        m_waiting.push_back(std::move(item->request));
+      }
+    }
+    return std::nullopt;
+  }
+
+  void SendDue() {
+    if (m_badFraming || m_waiting.empty()) return;
+    const Clock::time_point now = Clock::now();
+    if (now < m_nextSend) return;
+    m_flights.Start(ToEchoStart(std::move(m_waiting.front())));
+    m_waiting.pop_front();
+    m_nextSend = now + kMinSendSpacing;
+  }
+
+  icmp::SocketEchoFlights m_flights;
+  int m_inFd;
+  int m_outFd;
+  RequestStream m_input;
+  std::deque<helper::Request> m_waiting;  // checked, waiting for their turn to be sent
+  Clock::time_point m_nextSend{};
+  OutputQueue m_output;
+  bool m_badFraming = false;
+};
 
 }  // namespace
 
 ServeEnd ServeRequests(icmp::EchoSocket& socket, int inFd, int outFd) {
-  std::optional<Clock::time_point> lastSend;
-  for (;;) {
-    std::uint8_t headerBytes[helper::kRequestHeaderSize];
-    const ReadResult read = ReadExactly(inFd, headerBytes, sizeof headerBytes);
-    if (read == ReadResult::EndOfStream) return ServeEnd::PipeClosed;
-    if (read == ReadResult::Broken) return ServeEnd::PipeBroken;
-    const std::optional<helper::RequestHeader> header = helper::DecodeRequestHeader(headerBytes);
-    if (!header) {
-      (void)SendReply(outFd, Refusal(ERROR_INVALID_PARAMETER));
-      return ServeEnd::BadFraming;
-    }
-    helper::Request request = header->fields;
-    request.data.resize(header->dataSize);
-    if (ReadExactly(inFd, request.data.data(), request.data.size()) != ReadResult::Complete) {
-      return ServeEnd::PipeBroken;
-    }
-    const std::uint32_t refused = helper::CheckRequest(request);
-    if (refused != ERROR_SUCCESS) {
-      if (!SendReply(outFd, Refusal(refused))) return ServeEnd::PipeBroken;
-      continue;
-    }
-    if (lastSend) std::this_thread::sleep_until(*lastSend + kMinRequestSpacing);
-    lastSend = Clock::now();
-    if (!SendReply(outFd, Echo(socket, request))) return ServeEnd::PipeBroken;
-  }
+  if (!MakeNonBlocking(inFd) || !MakeNonBlocking(outFd)) return ServeEnd::PipeBroken;
+  return Server(socket, inFd, outFd).Run();
 }
 
 }  // namespace echo_helper

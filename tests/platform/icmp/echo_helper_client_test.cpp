@@ -6,7 +6,13 @@
 #include <signal.h>
 #include <sys/wait.h>
 
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+#include <cerrno>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -145,10 +151,86 @@ TEST(EchoHelperClient, HelperWithoutTheCapabilityLeavesTheRefusalAndItsAdvice) {
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
     const icmp::OpenFailureInfo failure = icmp::LastOpenFailure();
     EXPECT_EQ(failure.reason, icmp::OpenFailure::NotPermitted);
+    EXPECT_EQ(failure.helper, icmp::HelperStart::SocketRefused);
+    EXPECT_EQ(failure.helperErrno, EPERM);
+    // The file to give the capability is the helper that ran, which exists.
     const std::string advice = icmp::OpenFailureAdvice(failure);
-    EXPECT_NE(advice.find("setcap cap_net_raw+ep " + icmp::InstalledEchoHelperPath()), std::string::npos) << advice;
+    EXPECT_NE(advice.find("not permitted"), std::string::npos) << advice;
+    EXPECT_NE(advice.find("setcap cap_net_raw+ep " + path + ")"), std::string::npos) << advice;
     ExpectNoChildLeft();
   });
+}
+
+// Files that stand where the helper should be, made by root before the
+// test's child drops its privileges.
+class StandInHelpers {
+ public:
+  StandInHelpers() {
+    char folder[] = "/tmp/vq-helper-standins-XXXXXX";
+    if (::mkdtemp(folder) != nullptr) m_folder = folder;
+    ::chmod(m_folder.c_str(), 0755);
+    Write("not-a-program", "\x7f" "ELF but nothing more");
+    Write("silent-helper", "#!/bin/sh\nexit 0\n");
+  }
+  ~StandInHelpers() {
+    std::error_code ignored;
+    std::filesystem::remove_all(m_folder, ignored);
+  }
+  std::string Path(const char* name) const { return m_folder + "/" + name; }
+
+ private:
+  void Write(const char* name, const char* text) {
+    std::ofstream(Path(name)) << text;
+    ::chmod(Path(name).c_str(), 0755);
+  }
+  std::string m_folder;
+};
+
+// What the user is told when no echo helper can stand in: each cause in its
+// own words, and never a file to give a capability that does not exist.
+TEST(EchoHelperClient, EveryWayTheHelperCanFailIsToldApart) {
+  if (!netns::HaveRoot()) GTEST_SKIP() << "needs root to make namespaces and drop privileges";
+  const StandInHelpers standIns;
+  const HelperCopy plain(false);
+  ASSERT_TRUE(plain.skipReason().empty()) << plain.skipReason();
+  struct Case {
+    std::string what;
+    std::string path;
+    icmp::HelperStart outcome;
+    int error;
+    std::string said;
+    bool noDescriptors = false;
+  };
+  const std::vector<Case> cases = {
+      {"not installed", "", icmp::HelperStart::NotInstalled, 0, "is not installed"},
+      {"failed exec", standIns.Path("not-a-program"), icmp::HelperStart::CouldNotRun, ENOEXEC,
+       "could not be started: " + std::string(std::strerror(ENOEXEC))},
+      {"no hello", standIns.Path("silent-helper"), icmp::HelperStart::NoAnswer, 0, "did not answer"},
+      {"no free descriptors", plain.path(), icmp::HelperStart::CouldNotRun, EMFILE,
+       "could not be started: " + std::string(std::strerror(EMFILE)), true},
+  };
+  for (const Case& c : cases) {
+    VQ_RUN_IN_CHILD([&] {
+      const netns::Namespace ns = echo_helper_test::OrdinaryUserWithoutPingGroup();
+      const icmp::ScopedEchoHelperPath useStandIn(c.path);
+      if (c.noDescriptors) {
+        const rlimit none{3, 3};  // standard input, output and error: nothing more
+        ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &none), 0);
+      }
+      EXPECT_EQ(IcmpCreateFile(), INVALID_HANDLE_VALUE) << c.what;
+      const icmp::OpenFailureInfo failure = icmp::LastOpenFailure();
+      EXPECT_EQ(failure.reason, icmp::OpenFailure::NotPermitted) << c.what;
+      EXPECT_EQ(failure.helper, c.outcome) << c.what;
+      EXPECT_EQ(failure.helperErrno, c.error) << c.what;
+      EXPECT_EQ(failure.helperPath, c.path) << c.what;
+      const std::string advice = icmp::OpenFailureAdvice(failure);
+      EXPECT_NE(advice.find(c.said), std::string::npos) << c.what << ": " << advice;
+      EXPECT_NE(advice.find(c.path), std::string::npos) << c.what << ": " << advice;
+      EXPECT_EQ(advice.find("setcap"), std::string::npos) << c.what << ": " << advice;
+      EXPECT_EQ(advice.find("not permitted"), std::string::npos) << c.what << ": " << advice;
+      ExpectNoChildLeft();
+    });
+  }
 }
 
 }  // namespace

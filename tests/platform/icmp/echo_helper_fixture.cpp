@@ -23,6 +23,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "tests/support/netns_veth.h"
+
 
 extern char** environ;
 
@@ -187,13 +189,29 @@ bool HelperLine::Send(const std::vector<std::uint8_t>& bytes) {
 
 std::optional<icmp::helper::Reply> HelperLine::Ask(const std::vector<std::uint8_t>& request) {
   if (!Send(request)) return std::nullopt;
+  return ReadReply();
+}
+
+std::optional<icmp::helper::Reply> HelperLine::ReadReply() {
   std::uint8_t header[icmp::helper::kReplyHeaderSize];
   if (!Receive(header, sizeof header)) return std::nullopt;
   const auto decoded = icmp::helper::DecodeReplyHeader(header);
   if (!decoded) return std::nullopt;
-  icmp::helper::Reply reply{decoded->count, decoded->lastError, std::vector<std::uint8_t>(decoded->recordSize)};
+  icmp::helper::Reply reply{decoded->count, decoded->lastError, std::vector<std::uint8_t>(decoded->recordSize),
+                            decoded->tag, decoded->roundTripMicroseconds};
   if (!Receive(reply.record.data(), reply.record.size())) return std::nullopt;
   return reply;
+}
+
+netns::Namespace AddSilentNetwork(const netns::Namespace& ns) {
+  netns::Namespace neighbour = netns::Namespace::Create();
+  netns::AddVethPair(ns, "s0", neighbour, "n0");
+  netns::ConfigureInterface(ns, "s0", "192.0.2.1/24");
+  netns::ConfigureInterface(neighbour, "n0", "192.0.2.2/24");
+  // The neighbour forwards nothing, and drops what it cannot forward
+  // without a word.
+  ns.Run({"ip", "route", "add", "198.51.100.0/24", "via", "192.0.2.2"});
+  return neighbour;
 }
 
 int HelperLine::CloseAndWait() {

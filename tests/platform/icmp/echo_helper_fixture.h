@@ -64,6 +64,11 @@ void BecomeOrdinaryUserIn(const netns::Namespace& ns);
 // Both of the above: a forked child's usual start.
 netns::Namespace OrdinaryUserWithoutPingGroup();
 
+// Routes 198.51.100.0/24 from the namespace to a neighbour that drops it:
+// every host there is silent, echoes simply vanish. The link lasts as long
+// as the neighbour returned. Needs the ip tool.
+[[nodiscard]] netns::Namespace AddSilentNetwork(const netns::Namespace& ns);
+
 // The process's capability sets as /proc/PID/status shows them.
 struct CapabilitySets {
   std::uint64_t effective = ~0ull;
@@ -88,6 +93,8 @@ class HelperLine {
   bool Send(const std::vector<std::uint8_t>& bytes);
   // Sends the bytes; reads one reply (header and record) when one comes.
   std::optional<icmp::helper::Reply> Ask(const std::vector<std::uint8_t>& request);
+  // Reads the next reply, waiting a few seconds at most.
+  std::optional<icmp::helper::Reply> ReadReply();
   // Closes our end and returns the helper's exit status (-1: killed or
   // still running after a few seconds, then killed).
   int CloseAndWait();

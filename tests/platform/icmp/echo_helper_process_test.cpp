@@ -5,12 +5,16 @@
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstring>
+#include <string>
 
 #include "platform/icmp/echo_helper_protocol.h"
 #include "platform/icmp/icmpapi.h"
 #include "tests/platform/icmp/echo_helper_fixture.h"
 #include "tests/support/netns_child.h"
+#include "tests/support/netns_veth.h"
 
 namespace {
 
@@ -20,12 +24,14 @@ namespace helper = icmp::helper;
 using echo_helper_test::HelperCopy;
 using echo_helper_test::HelperLine;
 
-std::vector<std::uint8_t> RequestTo(const char* destination, std::uint32_t timeoutMs = 2000, std::uint8_t flags = 0) {
+std::vector<std::uint8_t> RequestTo(const char* destination, std::uint32_t timeoutMs = 2000, std::uint8_t flags = 0,
+                                    std::uint64_t tag = 0) {
   helper::Request request;
   request.destination = Ipv4(destination);
   request.data = {'Q', 'u', 'i', 'l', 'l', 'm', 'a', 'r'};
   request.timeoutMs = timeoutMs;
   request.flags = flags;
+  request.tag = tag;
   return helper::EncodeRequest(request);
 }
 
@@ -89,6 +95,71 @@ TEST_F(EchoHelperProcessTest, EchoesLoopbackAndRefusesForbiddenRequests) {
     EXPECT_EQ(record.DataSize, 8);
     EXPECT_EQ(std::memcmp(echo->record.data() + sizeof record, "Quillmar", 8), 0);
     EXPECT_EQ(line.CloseAndWait(), 0) << "the helper ends normally when the pipe closes";
+  });
+}
+
+// Requests written all at once are all in flight together; each reply
+// carries its request's tag, and a silent host does not hold up the others.
+TEST_F(EchoHelperProcessTest, ManyRequestsInFlightAreAnsweredByTagAsTheyEnd) {
+  if (!netns::HaveIpTool()) GTEST_SKIP() << "needs the ip tool (iproute2) for a silent network";
+  const std::string path = helperPath();
+  VQ_RUN_IN_CHILD([&] {
+    const netns::Namespace ns = echo_helper_test::NamespaceWithoutPingGroup();
+    const netns::Namespace neighbour = echo_helper_test::AddSilentNetwork(ns);
+    echo_helper_test::BecomeOrdinaryUserIn(ns);
+    HelperLine line(path);
+    ASSERT_TRUE(line.ReadHello());
+    std::vector<std::uint8_t> requests = RequestTo("198.51.100.9", 1500, 0, 1000);  // silent: ends last
+    const std::vector<std::uint8_t> refused = RequestTo("240.0.0.1", 1000, 0, 1001);
+    requests.insert(requests.end(), refused.begin(), refused.end());
+    for (std::uint64_t tag = 1; tag <= 50; ++tag) {
+      const std::vector<std::uint8_t> one = RequestTo(("127.0.0." + std::to_string(tag)).c_str(), 2000, 0, tag);
+      requests.insert(requests.end(), one.begin(), one.end());
+    }
+    ASSERT_TRUE(line.Send(requests));
+    std::vector<std::uint64_t> order;
+    for (int i = 0; i < 52; ++i) {
+      const auto reply = line.ReadReply();
+      ASSERT_TRUE(reply) << "after " << i << " replies";
+      order.push_back(reply->tag);
+      if (reply->tag == 1000) {
+        EXPECT_EQ(reply->lastError, IP_REQ_TIMED_OUT);
+        EXPECT_EQ(reply->roundTripMicroseconds, -1);
+      } else if (reply->tag == 1001) {
+        EXPECT_EQ(reply->lastError, IP_BAD_DESTINATION) << "refused at once, without an echo";
+      } else {
+        ASSERT_EQ(reply->count, 1u) << "tag " << reply->tag << ": last error " << reply->lastError;
+        ICMP_ECHO_REPLY record{};
+        std::memcpy(&record, reply->record.data(), sizeof record);
+        EXPECT_EQ(record.Address, Ipv4(("127.0.0." + std::to_string(reply->tag)).c_str()));
+        EXPECT_GE(reply->roundTripMicroseconds, 0);
+        EXPECT_EQ(record.RoundTripTime, static_cast<ULONG>(reply->roundTripMicroseconds / 1000));
+      }
+    }
+    EXPECT_EQ(order.back(), 1000u) << "the silent host's time-out ends last";
+    std::sort(order.begin(), order.end());
+    EXPECT_EQ(std::adjacent_find(order.begin(), order.end()), order.end()) << "a request answered twice";
+    EXPECT_EQ(line.CloseAndWait(), 0);
+  });
+}
+
+TEST_F(EchoHelperProcessTest, SendsAreSpacedHoweverFastTheyAreAsked) {
+  const std::string path = helperPath();
+  VQ_RUN_IN_CHILD([&] {
+    const netns::Namespace ns = echo_helper_test::OrdinaryUserWithoutPingGroup();
+    HelperLine line(path);
+    ASSERT_TRUE(line.ReadHello());
+    constexpr int kRequests = 40;
+    std::vector<std::uint8_t> requests;
+    for (int i = 0; i < kRequests; ++i) {
+      const std::vector<std::uint8_t> one = RequestTo("127.0.0.1", 2000, 0, static_cast<std::uint64_t>(i));
+      requests.insert(requests.end(), one.begin(), one.end());
+    }
+    const auto start = std::chrono::steady_clock::now();
+    ASSERT_TRUE(line.Send(requests));
+    for (int i = 0; i < kRequests; ++i) ASSERT_TRUE(line.ReadReply());
+    const auto spent = std::chrono::steady_clock::now() - start;
+    EXPECT_GE(spent, std::chrono::milliseconds((kRequests - 1) * helper::kMinSendSpacingMs));
   });
 }
 

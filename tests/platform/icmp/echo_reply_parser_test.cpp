@@ -312,6 +312,63 @@ TEST(EchoReplyRecord, StoresThe28ByteRecordFollowedByTheData) {
   EXPECT_EQ(small, Packet(small.size(), 0xEE));
 }
 
+// The key picks which of many echoes in flight a packet is checked against.
+TEST(EchoReplyParser, KeyNamesTheRequestAReplyOrErrorConcerns) {
+  const auto expectKey = [](std::optional<icmp::EchoKey> key, std::uint16_t id, std::uint16_t seq) {
+    ASSERT_TRUE(key.has_value());
+    EXPECT_EQ(key->identifier, id);
+    EXPECT_EQ(key->sequence, seq);
+  };
+  const Packet reply = Icmp(0, 0, kId, kSeq, kPayload);
+  expectKey(icmp::EchoKeyOfIcmpMessage(reply), kId, kSeq);
+  expectKey(icmp::EchoKeyOfRawPacket(Ip(kTarget, kUs, 60, reply)), kId, kSeq);
+  const Packet unreachable = ErrorAbout(3, 1, kTarget, kId, 9);
+  expectKey(icmp::EchoKeyOfIcmpMessage(unreachable), kId, 9);
+  expectKey(icmp::EchoKeyOfRawPacket(Ip(kRouter, kUs, 62, unreachable)), kId, 9);
+
+  EXPECT_FALSE(icmp::EchoKeyOfIcmpMessage(Icmp(8, 0, kId, kSeq, kPayload))) << "a request answers nothing";
+  EXPECT_FALSE(icmp::EchoKeyOfIcmpMessage(ErrorAbout(5, 1, kTarget, kId, kSeq))) << "a redirect ends no echo";
+  EXPECT_FALSE(icmp::EchoKeyOfIcmpMessage(ErrorAbout(3, 1, kTarget, kId, kSeq, 0))) << "quoting a reply";
+  EXPECT_FALSE(icmp::EchoKeyOfIcmpMessage(Packet(reply.begin(), reply.begin() + 7))) << "cut header";
+  EXPECT_FALSE(icmp::EchoKeyOfRawPacket(Ip(kTarget, kUs, 60, reply, 17))) << "not ICMP";
+
+  icmp::QueuedIcmpError queued;
+  const Packet ours = Icmp(8, 0, kId, 11, kPayload);
+  queued.quoted = ours;
+  expectKey(icmp::EchoKeyOfQueuedError(queued), kId, 11);
+  queued.quoted = icmp::Bytes(ours.data(), 7);
+  EXPECT_FALSE(icmp::EchoKeyOfQueuedError(queued));
+}
+
+TEST(EchoReplyRecord, AnsweredEchoTravelsAsItsRecordAndComesBackTheSame) {
+  icmp::EchoResult answer;
+  answer.answered = true;
+  answer.status = IP_TTL_EXPIRED_TRANSIT;
+  answer.address = kRouter;
+  answer.ttl = 63;
+  answer.tos = 0x10;
+  answer.data = kPayload;
+  answer.roundTripMicroseconds = 35999;
+  const Packet record = icmp::EchoRecordBytes(answer);
+  ASSERT_EQ(record.size(), 28 + kPayload.size());
+  DWORD rtt;
+  std::memcpy(&rtt, record.data() + 8, 4);
+  EXPECT_EQ(rtt, 35u) << "whole milliseconds, cut not rounded";
+
+  const std::optional<icmp::EchoResult> back = icmp::EchoResultFromRecord(record, 35999);
+  ASSERT_TRUE(back);
+  EXPECT_EQ(back->status, answer.status);
+  EXPECT_EQ(back->address, answer.address);
+  EXPECT_EQ(back->ttl, answer.ttl);
+  EXPECT_EQ(back->tos, answer.tos);
+  EXPECT_EQ(back->data, answer.data);
+  EXPECT_EQ(back->roundTripMicroseconds, 35999);
+
+  EXPECT_FALSE(icmp::EchoResultFromRecord(record, 36000)) << "milliseconds and microseconds disagree";
+  EXPECT_FALSE(icmp::EchoResultFromRecord(icmp::Bytes(record.data(), record.size() - 1), 35999)) << "data cut";
+  EXPECT_FALSE(icmp::EchoResultFromRecord(icmp::Bytes(record.data(), 27), 35999)) << "record cut";
+}
+
 TEST(EchoReplyParser, InternetChecksumFollowsTheStandardExample) {
   // The worked example of the Internet checksum: sum 0xDDF2, checksum 0x220D.
   EXPECT_EQ(icmp::InternetChecksum(Packet{0x00, 0x01, 0xF2, 0x03, 0xF4, 0xF5, 0xF6, 0xF7}), 0x220D);

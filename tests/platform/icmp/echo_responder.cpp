@@ -60,10 +60,12 @@ std::vector<std::uint8_t> BuildReply(Reply kind, const SeenRequest& request, con
   if (kind == Reply::WrongSequence) ++sequence;
   if (kind == Reply::CorruptPayload) data[data.size() / 2] ^= 0x01;
   if (kind == Reply::TruncatedPayload) data.resize(data.size() / 2);
-  std::vector<std::uint8_t> packet{0, 0, 0, 0,
-                                   static_cast<std::uint8_t>(identifier >> 8), static_cast<std::uint8_t>(identifier),
-                                   static_cast<std::uint8_t>(sequence >> 8), static_cast<std::uint8_t>(sequence)};
-  packet.insert(packet.end(), data.begin(), data.end());
+  std::vector<std::uint8_t> packet(8 + data.size(), 0);
+  packet[4] = static_cast<std::uint8_t>(identifier >> 8);
+  packet[5] = static_cast<std::uint8_t>(identifier);
+  packet[6] = static_cast<std::uint8_t>(sequence >> 8);
+  packet[7] = static_cast<std::uint8_t>(sequence);
+  std::copy(data.begin(), data.end(), packet.begin() + 8);
   std::uint16_t checksum = icmp::InternetChecksum(packet);
   if (kind == Reply::BadChecksum) checksum ^= 0x0100;
   packet[2] = static_cast<std::uint8_t>(checksum >> 8);
@@ -97,8 +99,10 @@ EchoResponder::~EchoResponder() {
   ::close(m_wrongSourceSender);
 }
 
-void EchoResponder::Start(std::vector<Reply> script, std::vector<std::uint8_t> payload) {
-  m_thread = std::thread([this, script = std::move(script), payload = std::move(payload)] { Serve(script, payload); });
+void EchoResponder::Start(std::vector<Reply> script, std::vector<std::uint8_t> payload,
+                          std::chrono::milliseconds delay) {
+  m_thread = std::thread(
+      [this, script = std::move(script), payload = std::move(payload), delay] { Serve(script, payload, delay); });
 }
 
 int EchoResponder::Finish() {
@@ -106,9 +110,11 @@ int EchoResponder::Finish() {
   return m_sent;
 }
 
-void EchoResponder::Serve(const std::vector<Reply>& script, const std::vector<std::uint8_t>& payload) {
+void EchoResponder::Serve(const std::vector<Reply>& script, const std::vector<std::uint8_t>& payload,
+                          std::chrono::milliseconds delay) {
   SeenRequest request;
   if (!ReadRequest(m_listener, payload, request)) return;
+  std::this_thread::sleep_for(delay);
   m_sent = 0;
   for (const Reply kind : script) {
     // Replies come from the address the request went to, except the one
@@ -116,6 +122,24 @@ void EchoResponder::Serve(const std::vector<Reply>& script, const std::vector<st
     const int sender = kind == Reply::WrongSource ? m_wrongSourceSender : m_listener;
     if (SendTo(sender, request.from, BuildReply(kind, request, payload))) ++m_sent;
   }
+}
+
+ForeignIcmpFlood::ForeignIcmpFlood(std::uint32_t destination) : m_fd(OpenRawIcmp()) {
+  SeenRequest nobody;
+  nobody.identifier = 0xF00D;
+  const std::vector<std::uint8_t> data(56, 0x5A);
+  m_thread = std::thread([this, destination, nobody, data]() mutable {
+    while (!m_stop.load()) {
+      ++nobody.sequence;
+      if (SendTo(m_fd, destination, BuildReply(Reply::Correct, nobody, data))) ++m_sent;
+    }
+  });
+}
+
+ForeignIcmpFlood::~ForeignIcmpFlood() {
+  m_stop = true;
+  m_thread.join();
+  ::close(m_fd);
 }
 
 }  // namespace icmp_test

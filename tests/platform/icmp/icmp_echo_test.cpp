@@ -19,6 +19,7 @@
 #include "platform/kernel/blocking_hook.h"
 #include "platform/kernel/last_error.h"
 #include "tests/platform/icmp/echo_responder.h"
+#include "tests/platform/icmp/ping_namespaces.h"
 #include "tests/support/netns_child.h"
 #include "tests/support/netns_namespace.h"
 #include "tests/support/netns_veth.h"
@@ -26,6 +27,10 @@
 namespace {
 
 using icmp::EchoSocketKind;
+using icmp_test::KindName;
+using icmp_test::OpenEchoHandle;
+using icmp_test::PingNamespace;
+using icmp_test::RoutedNetwork;
 using Bytes = std::vector<std::uint8_t>;
 
 const Bytes kPayload = [] {
@@ -85,29 +90,6 @@ void ExpectReplyFrom(const EchoCall& call, const char* host) {
   EXPECT_GT(r.Options.Ttl, 0);
   EXPECT_LE(r.RoundTripTime, static_cast<ULONG>(call.elapsedMs));
   EXPECT_EQ(call.Data(), kPayload);
-}
-
-const char* KindName(EchoSocketKind kind) { return kind == EchoSocketKind::Raw ? "raw" : "unprivileged"; }
-
-// A namespace in which IcmpCreateFile gives the wanted kind of socket: a new
-// namespace refuses unprivileged ICMP sockets until its ping_group_range
-// admits one of our groups; root then falls back to a raw socket.
-netns::Namespace PingNamespace(EchoSocketKind kind) {
-  netns::Namespace ns = netns::Namespace::Create();
-  if (kind == EchoSocketKind::Unprivileged) {
-    const std::string group = std::to_string(::getgid());
-    ns.WriteSysctl("net.ipv4.ping_group_range", group + " " + group);
-  }
-  return ns;
-}
-
-// Opens an echo handle inside the namespace and checks its socket kind.
-HANDLE OpenEchoHandle(const netns::Namespace& ns, EchoSocketKind kind) {
-  netns::ScopedEnter inside(ns);
-  const HANDLE handle = IcmpCreateFile();
-  EXPECT_NE(handle, INVALID_HANDLE_VALUE) << "last error " << GetLastError();
-  EXPECT_EQ(icmp::SocketKindOf(handle), kind);
-  return handle;
 }
 
 class IcmpEchoTest : public ::testing::TestWithParam<EchoSocketKind> {
@@ -200,30 +182,6 @@ TEST_P(IcmpEchoTest, OnlyMisleadingRepliesEndInTimeOut) {
     IcmpCloseHandle(handle);
   });
 }
-
-// Host 192.0.2.1 in its own namespace, linked to a router 192.0.2.2 that
-// forwards 198.51.100.0/24 to a neighbour that does not exist (packets
-// vanish), knows one unreachable and one prohibited host there, and has no
-// route to 203.0.113.0/24.
-struct RoutedNetwork {
-  netns::Namespace host;
-  netns::Namespace router = netns::Namespace::Create();
-
-  explicit RoutedNetwork(EchoSocketKind kind) : host(PingNamespace(kind)) {
-    netns::AddVethPair(host, "h0", router, "r0");
-    netns::ConfigureInterface(host, "h0", "192.0.2.1/24");
-    netns::ConfigureInterface(router, "r0", "192.0.2.2/24");
-    host.Run({"ip", "route", "add", "default", "via", "192.0.2.2"});
-    // Forwarded back out towards a neighbour that never answers ARP.
-    router.Run({"ip", "route", "add", "198.51.100.0/24", "via", "192.0.2.3"});
-    router.WriteSysctl("net.ipv4.conf.all.send_redirects", "0");
-    router.WriteSysctl("net.ipv4.conf.r0.send_redirects", "0");
-    router.Run({"ip", "route", "add", "unreachable", "198.51.100.2/32"});
-    router.Run({"ip", "route", "add", "prohibit", "198.51.100.3/32"});
-    router.WriteSysctl("net.ipv4.ip_forward", "1");
-    router.WriteSysctl("net.ipv4.icmp_ratelimit", "0");  // every error is answered
-  }
-};
 
 TEST_P(IcmpEchoTest, RouterErrorsBecomeStatusRecords) {
   if (!netns::HaveIpTool()) GTEST_SKIP() << "needs the ip tool (iproute2) for veth pairs and routes";
