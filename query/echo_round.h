@@ -17,8 +17,8 @@ struct EchoResult {
 struct EchoRoundReport {
   std::vector<EchoResult> results;  // one per destination, in order
   // When no echo could be sent at all: the message the dialog would show
-  // for each server ("Ping not sent. ..." when ICMP sockets are refused),
-  // said once for the run; empty otherwise.
+  // for each server ("Ping not sent. " and why), said once for the run;
+  // empty otherwise.
   CString strRefusal;
 };
 

@@ -72,15 +72,16 @@ void CServerQuery::Echo(const CString& strAddress, CPinger& pinger) {
   const bool replied = pinger.Ping(strAddress, &results, kEchoTimeToLive) != 0;
   if (!replied) ReportEchoFailure(pinger);
   m_sink.OnProgress(25);
-  if (replied) m_sink.OnRoundTrip(static_cast<long long>(results.m_dwRoundTripTime) * 1000);
+  if (replied) m_sink.OnRoundTrip(pinger.LastRoundTripMicroseconds());
   CString strPing;
   strPing.Format("%d", static_cast<int>(results.m_dwRoundTripTime));  // 0 when the echo failed
   m_sink.OnField(QueryField::Ping, strPing);
 }
 
 // A time-out, an unreachable host and the like all read "Ping Timed Out".
-// When the system refused this user an ICMP socket no echo was sent at
-// all, and the user is told how to allow it.
+// When no echo handle could be had (ICMP sockets refused, the echo helper
+// missing or unable to start) no echo was sent at all, and the user is told
+// why, and how to allow it where that helps.
 void CServerQuery::ReportEchoFailure(const CPinger& pinger) {
   if (pinger.EchoNotPermitted()) {
     m_sink.OnMessage("Ping not sent. " + pinger.EchoPermissionAdvice());
