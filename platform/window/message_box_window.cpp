@@ -1,10 +1,13 @@
 #include "platform/window/message_box_window.h"
 
 #include <QGridLayout>
+#include <QPushButton>
 #include <QScreen>
 #include <QShowEvent>
 #include <QSpacerItem>
 
+#include "platform/window/message_box_icon.h"
+#include "platform/window/paint.h"
 #include "platform/window/qt_text.h"
 
 namespace framework {
@@ -40,9 +43,10 @@ int CaptionWidth(const QString& caption, const QFont& font) {
 }
 
 MessageBoxWindow::MessageBoxWindow(const MessageBoxRequest& request)
-    : QMessageBox(IconOf(request.type), ToQString(request.caption), ToQString(request.text), QMessageBox::NoButton,
-                  request.owner, kFlags),
-      m_owner(request.owner) {
+    : QMessageBox(NoIcon, ToQString(request.caption), ToQString(request.text), QMessageBox::NoButton, request.owner,
+                  kFlags),
+      m_owner(request.owner),
+      m_iconKind(IconOf(request.type)) {
   setTextFormat(Qt::PlainText);  // the program's texts are never markup
   switch (request.type & MB_TYPEMASK) {
     case MB_OKCANCEL: m_buttons = {{Ok, IDOK}, {Cancel, IDCANCEL}}; break;
@@ -52,8 +56,9 @@ MessageBoxWindow::MessageBoxWindow(const MessageBoxRequest& request)
     case MB_RETRYCANCEL: m_buttons = {{Retry, IDRETRY}, {Cancel, IDCANCEL}}; break;
     default: m_buttons = {{Ok, IDOK}}; break;
   }
-  for (const ButtonAnswer& b : m_buttons) addButton(b.button);
+  for (const ButtonAnswer& b : m_buttons) addButton(b.button)->setIcon(QIcon());  // plain, as the platform's
   setDefaultButton(m_buttons.front().button);
+  drawIcon();
 }
 
 int MessageBoxWindow::answerFor(int execResult) const {
@@ -64,9 +69,15 @@ int MessageBoxWindow::answerFor(int execResult) const {
 }
 
 void MessageBoxWindow::showEvent(QShowEvent* event) {
+  if (iconPixmap().devicePixelRatio() != devicePixelRatioF()) drawIcon();  // on the screen it shows on
   keepCaptionWidth();
   QMessageBox::showEvent(event);  // sizes the box to its contents
   centreOnOwner();
+}
+
+void MessageBoxWindow::drawIcon() {
+  if (m_iconKind == NoIcon) return;
+  setIconPixmap(MessageBoxIcon(m_iconKind, GetSystemMetrics(SM_CXICON), devicePixelRatioF()));
 }
 
 // The box sizes itself to its contents again on every show and layout
@@ -85,7 +96,7 @@ void MessageBoxWindow::keepCaptionWidth() {
 
 // The toolkit places a dialog before it knows the box's final size; this
 // runs after that, before the box reaches the screen. An owner not shown yet
-// (a box from its initialisation) will appear centred on its screen.
+// (a box from its initialisation) has its place already (DialogWindow).
 void MessageBoxWindow::centreOnOwner() {
   const QWidget* owner = m_owner != nullptr ? m_owner->window() : nullptr;
   QMargins frame;  // the window manager's frame: the owner's tells what the box's will be
@@ -96,10 +107,12 @@ void MessageBoxWindow::centreOnOwner() {
     frame = QMargins(inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
                      outer.bottom() - inner.bottom());
     centre = outer.center();
-  } else {
-    const QScreen* on = owner != nullptr ? owner->screen() : screen();
-    if (on == nullptr) return;
+  } else if (owner != nullptr) {
+    centre = owner->geometry().center();
+  } else if (const QScreen* on = screen()) {
     centre = on->availableGeometry().center();
+  } else {
+    return;
   }
   const QSize outerSize = size().grownBy(frame);
   move(centre.x() - outerSize.width() / 2, centre.y() - outerSize.height() / 2);

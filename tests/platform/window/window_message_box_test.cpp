@@ -1,10 +1,12 @@
 // The toolkit's message box: its title bar, width, icon, buttons and place.
+#include <QImage>
 #include <QPushButton>
 #include <QScreen>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
 
+#include "platform/window/message_box_icon.h"
 #include "platform/window/message_box_window.h"
 #include "tests/platform/window/window_test_dialog.h"
 
@@ -18,7 +20,7 @@ constexpr const char* kCaption = "Veloxa Quillmar";
 
 MessageBoxWindow::Icon ShownIcon(UINT type) {
   MessageBoxWindow box({nullptr, "text", kCaption, type});
-  return box.icon();
+  return box.iconKind();
 }
 
 TEST(WindowMessageBoxTest, TitleBarHasTheCaptionAndACloseButtonOnly) {
@@ -60,8 +62,34 @@ TEST(WindowMessageBoxTest, IconIsTheOneTheIconFlagsAskFor) {
   EXPECT_EQ(ShownIcon(MB_ICONQUESTION), QMessageBox::Question);
   EXPECT_EQ(ShownIcon(MB_ICONEXCLAMATION | MB_OKCANCEL), QMessageBox::Warning);
   EXPECT_EQ(ShownIcon(MB_ICONASTERISK), QMessageBox::Information);
-  MessageBoxWindow box({nullptr, "text", kCaption, MB_ICONEXCLAMATION});
-  EXPECT_FALSE(box.iconPixmap().isNull());
+  // Drawn at the system's icon size, with the kind's own picture.
+  std::vector<QImage> pictures;
+  for (const UINT type : {MB_ICONHAND, MB_ICONQUESTION, MB_ICONEXCLAMATION, MB_ICONASTERISK}) {
+    MessageBoxWindow box({nullptr, "text", kCaption, type});
+    EXPECT_EQ(box.iconPixmap().size(), QSize(32, 32)) << type;
+    pictures.push_back(box.iconPixmap().toImage());
+    for (const QImage& other : std::vector<QImage>(pictures.begin(), pictures.end() - 1)) {
+      EXPECT_NE(pictures.back(), other) << type;
+    }
+  }
+  MessageBoxWindow none({nullptr, "text", kCaption, MB_OK});
+  EXPECT_TRUE(none.iconPixmap().isNull());
+}
+
+// Drawn for the device's pixels: 64 of them for 32 logical ones at scale 2.
+TEST(WindowMessageBoxTest, IconsAreDrawnForTheScreensScale) {
+  for (const qreal scale : {1.0, 1.5, 2.0}) {
+    const QPixmap icon = framework::MessageBoxIcon(QMessageBox::Warning, 32, scale);
+    EXPECT_EQ(icon.size(), QSize(qRound(32 * scale), qRound(32 * scale))) << scale;
+    EXPECT_EQ(icon.deviceIndependentSize(), QSizeF(32, 32)) << scale;
+  }
+}
+
+TEST(WindowMessageBoxTest, ButtonsArePlainAndTheFirstIsTheDefault) {
+  MessageBoxWindow box({nullptr, "text", kCaption, MB_YESNOCANCEL});
+  ASSERT_EQ(box.buttons().size(), 3);
+  for (const QAbstractButton* button : box.buttons()) EXPECT_TRUE(button->icon().isNull());
+  EXPECT_EQ(box.defaultButton(), box.button(QMessageBox::Yes));
 }
 
 TEST(WindowMessageBoxTest, FirstButtonIsTheDefaultAndClosingCountsAsTheLast) {
@@ -99,13 +127,19 @@ TEST(WindowMessageBoxTest, BoxIsCentredOnItsOwnersWindow) {
 }
 
 // A box from a window's initialisation opens before its owner shows; the
-// owner will appear centred on the screen, so the box goes there.
-TEST(WindowMessageBoxTest, BoxOfAnOwnerNotShownYetIsCentredOnTheScreen) {
-  QWidget notShown;
-  notShown.setGeometry(5, 5, 50, 50);
-  MessageBoxWindow box({&notShown, "There was an error opening the file: address.ini.", "ERROR!", MB_OK});
-  box.show();
-  const QPoint offset = box.frameGeometry().center() - box.screen()->availableGeometry().center();
+// owner has its place by then, and the box opens centred on it.
+TEST(WindowMessageBoxTest, BoxFromTheOwnersInitialisationIsCentredWhereTheOwnerWillAppear) {
+  RegisterResources();
+  TestDialog dialog;
+  QRect boxDuringInit;
+  dialog.onInit = [&] {
+    MessageBoxWindow box({dialog.widget(), "There was an error opening the file: address.ini.", "ERROR!", MB_OK});
+    box.show();
+    boxDuringInit = box.frameGeometry();
+  };
+  ASSERT_TRUE(dialog.Create(kDialogId));
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog.widget()));
+  const QPoint offset = boxDuringInit.center() - dialog.widget()->frameGeometry().center();
   EXPECT_LE(offset.manhattanLength(), 3) << offset.x() << "," << offset.y();
 }
 
