@@ -223,11 +223,4 @@ TEST_F(AddressBookDialogTest, Utf8AndLatin1DescriptionsShowAsTextAndAddressesCom
   EXPECT_EQ(dialog.m_strAddress, "192.0.2.2");
 }
 
-// A long server name shows from its start after the program writes it.
-TEST_F(AddressBookDialogTest, ChosenAddressShowsFromItsFirstCharacter) {
-  Open(Record(0, "192.168.100.200", " = Long"));
-  DoubleClickLine(0);
-  EXPECT_EQ(Edit(IDC_ADDRESS)->cursorPosition(), 0);
-}
-
 }  // namespace
