@@ -158,7 +158,8 @@ TEST_F(AddressBookDialogTest, DoubleClickGivesTheWholeAddressOfLinesWithOrWithou
   };
   for (const auto& c : cases) {
     const std::vector<std::string> lines = Lines();
-    const auto at = std::find_if(lines.begin(), lines.end(), [&](const std::string& l) { return l.rfind(c.line, 0) == 0; });
+    const auto at =
+        std::find_if(lines.begin(), lines.end(), [&](const std::string& l) { return l.rfind(c.line, 0) == 0; });
     ASSERT_NE(at, lines.end()) << c.line;
     TypeInto(IDC_ADDRESS, "typed");
     DoubleClickLine(static_cast<int>(at - lines.begin()));

@@ -98,7 +98,8 @@ TEST_F(WindowDialogTest, DialogIsPlacedCentredBeforeItsInitialisation) {
   ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog.widget()));
   TestDialog child;
   ASSERT_TRUE(child.Create(kDialogId, &dialog));
-  EXPECT_LE((child.widget()->frameGeometry().center() - dialog.widget()->frameGeometry().center()).manhattanLength(), 4);
+  const QPoint offset = child.widget()->frameGeometry().center() - dialog.widget()->frameGeometry().center();
+  EXPECT_LE(offset.manhattanLength(), 4);
 }
 
 TEST_F(WindowDialogTest, DialogUnitRoundingFollowsMulDiv) {

@@ -86,7 +86,8 @@ TEST_F(WindowTextTest, TheProgramsLongTextShowsFromItsFirstCharacter) {
     ASSERT_GT(edit->fontMetrics().horizontalAdvance(edit->text()), edit->width()) << "the text must not fit";
     EXPECT_EQ(edit->cursorPosition(), 0) << id;
     // The cursor sits at the left edge: the text is scrolled to its start.
-    EXPECT_LT(edit->inputMethodQuery(Qt::ImCursorRectangle).toRect().left(), edit->fontMetrics().averageCharWidth() * 2) << id;
+    const QRect cursor = edit->inputMethodQuery(Qt::ImCursorRectangle).toRect();
+    EXPECT_LT(cursor.left(), edit->fontMetrics().averageCharWidth() * 2) << id;
   }
   // The user's typing still goes where the user puts the cursor.
   QTest::keyClick(Edit(kEdit), Qt::Key_End);

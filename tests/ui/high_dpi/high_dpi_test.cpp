@@ -46,8 +46,8 @@ TEST_F(HighDpiTest, MainDialogScalesAsAWhole) {
   EXPECT_EQ(client->size(), framework::DialogUnitsToPixels(0, 0, dialogTemplate->cx, dialogTemplate->cy, units).size());
   for (const framework::ControlTemplate& c : dialogTemplate->controls) {
     if (c.id == IDC_STATIC) continue;
-    EXPECT_EQ(dialog.GetDlgItem(c.id)->widget()->geometry(), framework::DialogUnitsToPixels(c.x, c.y, c.cx, c.cy, units))
-        << c.id;
+    const QRect expected = framework::DialogUnitsToPixels(c.x, c.y, c.cx, c.cy, units);
+    EXPECT_EQ(dialog.GetDlgItem(c.id)->widget()->geometry(), expected) << c.id;
   }
   const QPixmap picture = dialog.widget()->grab();
   EXPECT_EQ(picture.devicePixelRatio(), 2.0);
@@ -85,7 +85,8 @@ TEST_F(HighDpiTest, AboutBoxIconIsDrawnAtTwiceItsSize) {
     if (const auto* found = dynamic_cast<const framework::IconWidget*>(w)) icon = found;
   }
   ASSERT_NE(icon, nullptr);
-  const QImage shown = const_cast<framework::IconWidget*>(icon)->grab().toImage().convertToFormat(QImage::Format_ARGB32);
+  const QImage shown =
+      const_cast<framework::IconWidget*>(icon)->grab().toImage().convertToFormat(QImage::Format_ARGB32);
   ASSERT_EQ(shown.size(), QSize(64, 64));
   const framework::IconImage drawn = DrawProgramIconAt(64);
   int differing = 0;
