@@ -1,9 +1,16 @@
 #pragma once
 #include "platform/framework/cstring.h"
 
-// Reads the address book "address.ini" from the working directory: one read
-// of at most 2048 bytes, cut before the first NUL. The file is opened for
-// reading only, never created, and exclusively, so a file that another
-// program holds open counts as not openable. FALSE when the file cannot be
-// opened; an error while reading throws the framework's CFileException*.
+// Where the address book is read from: "address.ini" in the working
+// directory when there is one; otherwise the user's own,
+// $XDG_CONFIG_HOME/quillmar/address.ini ($HOME/.config/quillmar/address.ini
+// when XDG_CONFIG_HOME is unset or not an absolute path). When neither
+// exists, the working directory's name, which then fails to open.
+CString AddressBookFilePath();
+
+// Reads the address book from AddressBookFilePath(): one read of at most
+// 2048 bytes, cut before the first NUL. The file is opened for reading only,
+// never created, and exclusively, so a file that another program holds open
+// counts as not openable. FALSE when the file cannot be opened; an error
+// while reading throws the framework's CFileException*.
 BOOL ReadAddressBookFile(CString& text);

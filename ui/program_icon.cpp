@@ -1,6 +1,8 @@
 // The program icon, drawn in code: a chequered racing flag on a pole, with a
-// red ping wave fanning out below the flag. The same drawing is
-// made at 32 and 16 pixels, each on the pixel grid of its own size.
+// red ping wave fanning out below the flag. The same drawing is made at 32
+// and 16 pixels, and at the larger sizes of scaled screens, each on the
+// pixel grid of its own size.
+#include <algorithm>
 #include <cmath>
 
 #include "ui/resources.h"
@@ -41,16 +43,18 @@ class Canvas {
   std::vector<BYTE> m_pixels;
 };
 
-// Geometry in units of a 32-pixel icon; `s` scales it to the canvas.
+// Geometry in units of a 32-pixel icon; `s` scales it to the canvas. Strokes
+// are whole pixels: one at 16 pixels, two at 32, and thicker in proportion.
+int Stroke(double s, int at32) { return std::max(1, static_cast<int>(std::lround(at32 * s))); }
+
 void DrawPole(Canvas& c, double s) {
   const int left = static_cast<int>(std::lround(4 * s));
   const int top = static_cast<int>(std::lround(3 * s));
-  const int width = s >= 1 ? 2 : 1;
+  const int width = Stroke(s, 2);  // a dark edge, the rest light
   for (int y = top; y < c.size() - 1; ++y) {
-    c.Set(left, y, kPoleDark);
-    if (width == 2) c.Set(left + 1, y, kPoleLight);
+    for (int dx = 0; dx < width; ++dx) c.Set(left + dx, y, dx < (width + 1) / 2 ? kPoleDark : kPoleLight);
   }
-  const int knob = s >= 1 ? 2 : 1;  // the gold knob on top
+  const int knob = Stroke(s, 2);  // the gold knob on top
   for (int dy = 0; dy < knob; ++dy) {
     for (int dx = 0; dx < knob; ++dx) c.Set(left + dx, top - knob + dy, kGold);
   }
@@ -62,7 +66,8 @@ void DrawFlag(Canvas& c, double s) {
   const int top = static_cast<int>(std::lround(3 * s));
   const int width = static_cast<int>(std::lround(22 * s));
   const int height = static_cast<int>(std::lround(12 * s));
-  const int cell = s >= 1 ? 4 : 2;
+  const int cell = std::max(2, static_cast<int>(std::lround(4 * s)));
+  const int outline = s >= 1 ? Stroke(s, 1) : 1;
   for (int x = 0; x < width; ++x) {
     const double t = static_cast<double>(x) / width;
     const int ripple = static_cast<int>(std::lround(2.2 * s * t * std::sin(t * 2 * 3.14159265)));
@@ -70,13 +75,15 @@ void DrawFlag(Canvas& c, double s) {
       const bool dark = ((x / cell) + (y / cell)) % 2 == 0;
       c.Set(left + x, top + y + ripple, dark ? kBlack : kWhite);
     }
-    c.Set(left + x, top + ripple - 1, kBlack);  // outline above and below
-    c.Set(left + x, top + height + ripple, kBlack);
+    for (int o = 1; o <= outline; ++o) {  // outline above and below
+      c.Set(left + x, top + ripple - o, kBlack);
+      c.Set(left + x, top + height + ripple + o - 1, kBlack);
+    }
   }
-  for (int y = -1; y <= height; ++y) {  // outline at the free end
+  for (int y = -outline; y < height + outline; ++y) {  // outline at the free end
     const int ripple = static_cast<int>(std::lround(2.2 * s * std::sin(2 * 3.14159265 * (width - 1) / width) *
                                                     (width - 1) / width));
-    c.Set(left + width, top + y + ripple, kBlack);
+    for (int o = 0; o < outline; ++o) c.Set(left + width + o, top + y + ripple, kBlack);
   }
 }
 
@@ -84,9 +91,9 @@ void DrawFlag(Canvas& c, double s) {
 void DrawPingWave(Canvas& c, double s) {
   const double cx = 8.5 * s;
   const double cy = 25.5 * s;
-  const double dot = s >= 1 ? 1.8 : 1.0;
+  const double dot = s >= 1 ? 1.8 * s : 1.0;
   const double radii[] = {5.5 * s, 10 * s, 14.5 * s};
-  const double pen = s >= 1 ? 1.2 : 0.75;
+  const double pen = s >= 1 ? 1.2 * s : 0.75;
   for (int y = 0; y < c.size(); ++y) {
     for (int x = 0; x < c.size(); ++x) {
       const double dx = x + 0.5 - cx;
@@ -116,3 +123,5 @@ framework::IconImage Draw(int size) {
 }  // namespace
 
 std::vector<framework::IconImage> DrawProgramIcon() { return {Draw(32), Draw(16)}; }
+
+framework::IconImage DrawProgramIconAt(int size) { return Draw(size); }

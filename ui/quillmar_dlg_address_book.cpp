@@ -2,6 +2,7 @@
 #include "platform/framework/message_box.h"
 #include "query/address_book.h"
 #include "query/address_book_file.h"
+#include "ui/chosen_address.h"
 #include "ui/quillmar_dlg.h"
 
 // Fills the list once while the dialog initialises. A read error after the
@@ -21,7 +22,8 @@ void CQuillmarDlg::LoadAddressBook() {
   }
 }
 
-// A double-click copies the chosen line's address into the address field.
+// A double-click copies the chosen line's address into the address field
+// (ChosenAddress says which part of the line that is).
 // Only the double-click does: repaints and single clicks leave what the user
 // typed alone, and so does a double-click that chooses no line. The other
 // fields keep what was typed into them.
@@ -31,6 +33,6 @@ void CQuillmarDlg::TakeChosenAddress() {
   UpdateData(TRUE);
   CString line;
   m_ctlAddressList.GetText(selected, line);
-  m_strAddress = AddressFromListLine(line);
+  m_strAddress = ChosenAddress(line);
   UpdateData(FALSE);
 }

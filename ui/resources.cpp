@@ -78,5 +78,5 @@ void RegisterQuillmarResources() {
   framework::RegisterMenuTemplate(MainMenu());
   framework::RegisterStringResource(IDS_ABOUTBOX, "&About VeloxaQuillmar");
   framework::RegisterStringResource(IDP_SOCKETS_INIT_FAILED, "Windows sockets initialization failed.");
-  framework::RegisterIconResource(IDR_MAINFRAME, DrawProgramIcon());
+  framework::RegisterIconResource(IDR_MAINFRAME, DrawProgramIcon(), &DrawProgramIconAt);
 }

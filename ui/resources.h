@@ -10,3 +10,5 @@ void RegisterQuillmarResources();
 // The program icon: a chequered racing flag with a ping wave, 32 by 32 and
 // 16 by 16 pixels, 8 bits per pixel.
 std::vector<framework::IconImage> DrawProgramIcon();
+// The same drawing at any size, for scaled screens.
+framework::IconImage DrawProgramIconAt(int size);

@@ -52,6 +52,7 @@ bool CDialog::CreateWindow(bool modal) {
   if (app != nullptr && app->m_pMainWnd == this) framework::SetMainWindowWidget(m_window);
   framework::InstallBlockingHook(/*onlyIfNone=*/true);
   framework::BuildControls(*this, *m_window, *dialogTemplate);
+  m_window->placeCentred();
   m_bEnded = false;
   m_nModalResult = -1;
   if (SendMessage(WM_INITDIALOG) != 0) {

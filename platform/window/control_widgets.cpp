@@ -1,5 +1,10 @@
 #include "platform/window/control_widgets.h"
 
+#include <QPainter>
+#include <qdrawutil.h>
+#include <QStylePainter>
+#include <algorithm>
+
 namespace framework {
 
 ListBoxWidget::ListBoxWidget(DWORD style, QWidget* parent) : QListWidget(parent), m_style(style) {
@@ -14,6 +19,39 @@ ListBoxWidget::ListBoxWidget(DWORD style, QWidget* parent) : QListWidget(parent)
 void ListBoxWidget::mouseDoubleClickEvent(QMouseEvent* event) {
   QListWidget::mouseDoubleClickEvent(event);
   if ((m_style & LBS_NOTIFY) != 0 && m_onDoubleClick) m_onDoubleClick();
+}
+
+GroupBoxWidget::GroupBoxWidget(const QString& title, QWidget* parent) : QGroupBox(title, parent) {}
+
+QRect GroupBoxWidget::frameRect() const { return rect().adjusted(0, fontMetrics().height() / 2, 0, 0); }
+
+// The title starts one average character in from the frame's left edge, with
+// half a character of gap on each side, as the platform draws it.
+QRect GroupBoxWidget::titleRect() const {
+  const QFontMetrics metrics = fontMetrics();
+  const int gap = metrics.averageCharWidth() / 2;
+  const int width = metrics.horizontalAdvance(title()) + 2 * gap;
+  return QRect(metrics.averageCharWidth(), 0, std::min(width, rect().width() - metrics.averageCharWidth()),
+               metrics.height());
+}
+
+// An etched line, as the platform draws group frames. (The styles' own group
+// frame moves itself below a title of the group box's height.)
+void GroupBoxWidget::paintEvent(QPaintEvent*) {
+  QStylePainter painter(this);
+  qDrawShadeRect(&painter, frameRect(), palette(), /*sunken=*/true, /*lineWidth=*/1, /*midLineWidth=*/0);
+  if (title().isEmpty()) return;
+  const QRect titleArea = titleRect();
+  painter.fillRect(titleArea, palette().brush(backgroundRole()));  // the gap in the frame line
+  painter.drawItemText(titleArea, Qt::AlignCenter | Qt::TextSingleLine, palette(), isEnabled(), title(),
+                       QPalette::WindowText);
+}
+
+IconWidget::IconWidget(const QIcon& icon, QWidget* parent) : QWidget(parent), m_icon(icon) {}
+
+void IconWidget::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  m_icon.paint(&painter, rect());
 }
 
 }  // namespace framework

@@ -13,6 +13,28 @@ namespace {
 
 ListBoxWidget* ListOf(const CWnd& wnd) { return dynamic_cast<ListBoxWidget*>(wnd.widget()); }
 
+// Each line keeps its own bytes; what the list shows is made from them for display only.
+constexpr int kLineBytesRole = Qt::UserRole;
+
+CString LineBytes(const QListWidgetItem& item) {
+  const QByteArray bytes = item.data(kLineBytesRole).toByteArray();
+  return CString(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+}
+
+// A line is drawn on one line: line ends and other control characters carried
+// into it from a file show as blanks.
+QString ShownLine(const CString& line) {
+  QString shown = ToQString(line);
+  for (QChar& ch : shown) {
+    const QChar::Category category = ch.category();
+    if (category == QChar::Other_Control || category == QChar::Separator_Line ||
+        category == QChar::Separator_Paragraph) {
+      ch = QLatin1Char(' ');
+    }
+  }
+  return shown;
+}
+
 QProgressBar* ProgressOf(const CWnd& wnd) { return dynamic_cast<QProgressBar*>(wnd.widget()); }
 
 int SortedInsertPosition(const ListBoxWidget& list, const CString& text) {
@@ -20,7 +42,7 @@ int SortedInsertPosition(const ListBoxWidget& list, const CString& text) {
   int count = list.count();
   while (count > 0) {  // upper bound: equal lines keep their order of addition
     const int half = count / 2;
-    if (CompareListBoxText(FromQString(list.item(first + half)->text()), text) <= 0) {
+    if (CompareListBoxText(LineBytes(*list.item(first + half)), text) <= 0) {
       first += half + 1;
       count -= half + 1;
     } else {
@@ -34,7 +56,9 @@ LRESULT AddLine(ListBoxWidget& list, LPCSTR text) {
   const CString line(text);
   const int at = list.sorted() ? SortedInsertPosition(list, line) : list.count();
   const QSignalBlocker quiet(list);  // adding lines is not a user selection
-  list.insertItem(at, ToQString(line));
+  auto* item = new QListWidgetItem(ShownLine(line));
+  item->setData(kLineBytesRole, QByteArray(line.str().data(), static_cast<qsizetype>(line.GetLength())));
+  list.insertItem(at, item);
   return at;
 }
 
@@ -58,7 +82,7 @@ LRESULT SelectedLine(const ListBoxWidget& list) {
 
 }  // namespace framework
 
-using framework::FromQString;
+using framework::LineBytes;
 
 LRESULT CListBox::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
   framework::ListBoxWidget* list = framework::ListOf(*this);
@@ -70,10 +94,10 @@ LRESULT CListBox::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case LB_GETCOUNT: return list->count();
     case LB_GETCURSEL: return framework::SelectedLine(*list);
     case LB_SETCURSEL: return framework::SelectLine(*list, index);
-    case LB_GETTEXTLEN: return valid ? FromQString(list->item(index)->text()).GetLength() : LB_ERR;
+    case LB_GETTEXTLEN: return valid ? LineBytes(*list->item(index)).GetLength() : LB_ERR;
     case LB_GETTEXT: {
       if (!valid) return LB_ERR;
-      const CString text = FromQString(list->item(index)->text());
+      const CString text = LineBytes(*list->item(index));
       if (lParam != 0) std::memcpy(reinterpret_cast<char*>(lParam), static_cast<LPCSTR>(text), text.GetLength() + 1u);
       return text.GetLength();
     }

@@ -1,6 +1,5 @@
 #include "platform/window/dialog_builder.h"
 
-#include <QGroupBox>
 #include <algorithm>
 #include <QLabel>
 #include <QLineEdit>
@@ -56,7 +55,7 @@ Built MakeLabel(const ControlTemplate& c, QWidget* parent) {
 }
 
 Built MakeGroupBox(const ControlTemplate& c, QWidget* parent) {
-  auto* group = new QGroupBox(ToQString(c.text), parent);
+  auto* group = new GroupBoxWidget(ToQString(c.text), parent);
   // A frame drawn behind its neighbours; clicks go through to the controls in it.
   group->setAttribute(Qt::WA_TransparentForMouseEvents);
   group->setFocusPolicy(Qt::NoFocus);
@@ -81,10 +80,7 @@ Built MakeProgressBar(const ControlTemplate&, QWidget* parent) {
 }
 
 Built MakeIcon(const ControlTemplate& c, QWidget* parent) {
-  auto* label = new QLabel(parent);
-  const int size = GetSystemMetrics(SM_CXICON);
-  label->setPixmap(ToQIcon(LoadIconResource(c.imageId)).pixmap(QSize(size, size)));
-  return {label, std::make_unique<CStatic>()};
+  return {new IconWidget(ToQIcon(LoadIconResource(c.imageId)), parent), std::make_unique<CStatic>()};
 }
 
 Built MakeControl(DialogWindow& window, const ControlTemplate& c, QWidget* parent) {

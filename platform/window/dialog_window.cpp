@@ -6,6 +6,7 @@
 #include <QMetaObject>
 #include <QPaintEvent>
 #include <QPointer>
+#include <QScreen>
 #include <QShortcut>
 #include <QVBoxLayout>
 
@@ -92,6 +93,16 @@ void DialogWindow::dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
 
 void DialogWindow::showSystemMenu(const QPoint& globalPos) {
   if (m_owner != nullptr) ShowSystemMenu(*m_owner, *m_owner->GetSystemMenu(FALSE), globalPos);
+}
+
+void DialogWindow::placeCentred() {
+  layout()->activate();
+  adjustSize();
+  const QWidget* parent = parentWidget() != nullptr ? parentWidget()->window() : nullptr;
+  const QScreen* on = parent != nullptr ? parent->screen() : screen();
+  if (on == nullptr) return;
+  const QRect area = parent != nullptr && parent->isVisible() ? parent->geometry() : on->availableGeometry();
+  move(area.center() - QPoint(width() / 2, height() / 2));
 }
 
 void DialogWindow::buildMenuBar(UINT menuId) {

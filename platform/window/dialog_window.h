@@ -24,6 +24,11 @@ class DialogWindow : public QDialog {
   QMenuBar* menuBar() const { return m_menuBar; }
   void dispatch(UINT message, WPARAM wParam, LPARAM lParam);
   void showSystemMenu(const QPoint& globalPos);
+  // Gives the window its size and its place, centred on its parent's window
+  // or, without a parent, on its screen, before it is initialised: a message
+  // box from the initialisation then opens centred on it, as the window will
+  // appear.
+  void placeCentred();
 
  protected:
   void closeEvent(QCloseEvent* event) override;

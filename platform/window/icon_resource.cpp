@@ -2,6 +2,7 @@
 
 #include <QImage>
 #include <QPixmap>
+#include <algorithm>
 #include <map>
 #include <memory>
 
@@ -12,6 +13,7 @@ namespace {
 
 struct IconEntry {
   std::vector<IconImage> images;
+  IconDrawer drawer;
   std::unique_ptr<HICON__> handle;  // built on first load, when a GUI exists
   bool stale = true;                // images changed since the handle was built
 };
@@ -34,11 +36,36 @@ QImage ToQImage(const IconImage& image) {
   return result;
 }
 
+// The screen scales that desktops offer, in quarters.
+constexpr int kScaleQuarters[] = {5, 6, 8, 12, 16};
+
+QIcon BuildIcon(const IconEntry& entry) {
+  QIcon icon;
+  std::vector<int> sizes;
+  for (const IconImage& image : entry.images) {
+    icon.addPixmap(QPixmap::fromImage(ToQImage(image)));
+    sizes.push_back(image.width);
+  }
+  if (!entry.drawer) return icon;
+  std::vector<int> drawn;
+  for (const int size : sizes) {
+    for (const int quarters : kScaleQuarters) {
+      const int scaled = size * quarters / 4;
+      if (std::find(sizes.begin(), sizes.end(), scaled) != sizes.end()) continue;
+      if (std::find(drawn.begin(), drawn.end(), scaled) != drawn.end()) continue;
+      icon.addPixmap(QPixmap::fromImage(ToQImage(entry.drawer(scaled))));
+      drawn.push_back(scaled);
+    }
+  }
+  return icon;
+}
+
 }  // namespace
 
-void RegisterIconResource(UINT id, const std::vector<IconImage>& images) {
+void RegisterIconResource(UINT id, const std::vector<IconImage>& images, IconDrawer drawer) {
   IconEntry& entry = icons()[id];
   entry.images = images;
+  entry.drawer = std::move(drawer);
   entry.stale = true;  // handles already given out stay valid and pick up the new images
 }
 
@@ -48,8 +75,7 @@ HICON LoadIconResource(UINT id) {
   IconEntry& entry = it->second;
   if (!entry.handle) entry.handle = std::make_unique<HICON__>();
   if (entry.stale) {
-    entry.handle->icon = QIcon();
-    for (const IconImage& image : entry.images) entry.handle->icon.addPixmap(QPixmap::fromImage(ToQImage(image)));
+    entry.handle->icon = BuildIcon(entry);
     entry.stale = false;
   }
   return entry.handle.get();

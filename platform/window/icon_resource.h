@@ -1,6 +1,7 @@
 #pragma once
 // Icon resources: each icon id holds images of several sizes, 8 bits per
 // pixel with a palette, as the program's resource module draws them.
+#include <functional>
 #include <vector>
 
 #include "platform/window/window_defs.h"
@@ -14,7 +15,13 @@ struct IconImage {
   std::vector<BYTE> pixels;    // width * height palette indexes, rows top to bottom
 };
 
-void RegisterIconResource(UINT id, const std::vector<IconImage>& images);
+// Draws the icon's picture at a given size, in pixels.
+using IconDrawer = std::function<IconImage(int size)>;
+
+// The images are the icon's own sizes. An icon that can be drawn at any
+// size also gets images drawn for scaled screens (1.25 to 4 times each of
+// its sizes), so that it is never an enlarged small image there.
+void RegisterIconResource(UINT id, const std::vector<IconImage>& images, IconDrawer drawer = {});
 
 // The icon for a resource id, or null when none is registered. The handle
 // stays valid for the life of the process and is never destroyed.

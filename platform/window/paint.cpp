@@ -34,7 +34,8 @@ BOOL CDC::DrawIcon(int x, int y, HICON hIcon) {
   if (GetSafeHdc() == nullptr || hIcon == nullptr) return FALSE;
   const int cx = GetSystemMetrics(SM_CXICON);
   const int cy = GetSystemMetrics(SM_CYICON);
-  m_painter->drawPixmap(x, y, framework::ToQIcon(hIcon).pixmap(QSize(cx, cy)));
+  // Drawn at the size the device needs, so the icon is sharp on a scaled screen too.
+  framework::ToQIcon(hIcon).paint(m_painter.get(), QRect(x, y, cx, cy));
   return TRUE;
 }
 

@@ -1,18 +1,24 @@
 #pragma once
-// Text crosses the toolkit boundary as Latin-1: each byte is one character
-// U+0000..U+00FF, so every byte value round-trips unchanged.
+// Text crosses the toolkit boundary for display: bytes that form valid UTF-8
+// show as UTF-8, every other byte as Windows-1252 (Latin-1 where that has no
+// character). Text that the user types comes back as UTF-8 bytes; the window
+// services keep the program's own bytes beside each text they show, so that
+// text nobody changed comes back byte for byte (window_text.h).
 #include <QString>
 
 #include "platform/framework/cstring.h"
+#include "platform/framework/text_encoding.h"
 
 namespace framework {
 
-inline QString ToQString(const CString& text) { return QString::fromLatin1(text.str().data(), text.GetLength()); }
-inline QString ToQString(LPCSTR text) { return QString::fromLatin1(text != nullptr ? text : ""); }
+inline QString ToQString(const CString& text) {
+  const std::string shown = DisplayTextToUtf8(text.str());
+  return QString::fromUtf8(shown.data(), static_cast<qsizetype>(shown.size()));
+}
+inline QString ToQString(LPCSTR text) { return ToQString(CString(text)); }
 
-// Characters beyond Latin-1 (only a user can type them) become '?'.
 inline CString FromQString(const QString& text) {
-  const QByteArray bytes = text.toLatin1();
+  const QByteArray bytes = text.toUtf8();
   return CString(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
 }
 

@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "platform/framework/cfile.h"
@@ -15,6 +18,84 @@ namespace {
 
 using address_book_test::Record;
 using address_book_test::ScopedWorkingDirectory;
+
+// Sets an environment variable (or removes it, for null) while alive.
+class ScopedVariable {
+ public:
+  ScopedVariable(const char* name, const char* value) : m_name(name) {
+    if (const char* previous = std::getenv(name)) m_previous = previous;
+    Set(value);
+  }
+  ~ScopedVariable() { Set(m_previous ? m_previous->c_str() : nullptr); }
+  ScopedVariable(const ScopedVariable&) = delete;
+  ScopedVariable& operator=(const ScopedVariable&) = delete;
+
+  void Set(const char* value) {
+    if (value != nullptr) {
+      ::setenv(m_name.c_str(), value, 1);
+    } else {
+      ::unsetenv(m_name.c_str());
+    }
+  }
+
+ private:
+  std::string m_name;
+  std::optional<std::string> m_previous;
+};
+
+std::string ReadBook() {
+  CString text;
+  EXPECT_TRUE(ReadAddressBookFile(text));
+  return text.str();
+}
+
+TEST(AddressBookFileTest, TheWorkingDirectoryComesFirstThenTheUsersConfigurationFolder) {
+  ScopedWorkingDirectory dir;  // XDG_CONFIG_HOME is its "config" folder
+  CString text;
+  EXPECT_FALSE(ReadAddressBookFile(text));  // neither file: the error
+  EXPECT_EQ(AddressBookFilePath(), "address.ini");
+
+  const std::string users = Record(0, "192.0.2.2", "the user's");
+  dir.WriteUserAddressBook(users);
+  EXPECT_EQ(ReadBook(), users);
+  EXPECT_EQ(AddressBookFilePath().str(), (dir.configHome() / "quillmar" / "address.ini").string());
+
+  const std::string here = Record(0, "192.0.2.1", "working directory");
+  dir.Write(here);
+  EXPECT_EQ(ReadBook(), here);
+  EXPECT_EQ(AddressBookFilePath(), "address.ini");
+
+  // An address.ini here that cannot be opened is reported, not passed over.
+  std::filesystem::remove(dir.path() / "address.ini");
+  std::filesystem::create_directory(dir.path() / "address.ini");
+  EXPECT_FALSE(ReadAddressBookFile(text));
+}
+
+TEST(AddressBookFileTest, WithoutAnAbsoluteXdgConfigHomeTheHomeFoldersConfigIsUsed) {
+  ScopedWorkingDirectory dir;
+  const std::filesystem::path home = dir.path() / "home";
+  const std::string inHome = Record(0, "192.0.2.3", "under ~/.config");
+  std::filesystem::create_directories(home / ".config" / "quillmar");
+  std::ofstream(home / ".config" / "quillmar" / "address.ini") << inHome;
+  const ScopedVariable homeVariable("HOME", home.c_str());
+  ScopedVariable xdg("XDG_CONFIG_HOME", nullptr);
+  EXPECT_EQ(ReadBook(), inHome);
+
+  // A relative XDG_CONFIG_HOME is ignored, even where it would name a file.
+  std::filesystem::create_directories(dir.path() / "relative" / "quillmar");
+  std::ofstream(dir.path() / "relative" / "quillmar" / "address.ini") << Record(0, "192.0.2.4", "relative");
+  xdg.Set("relative");
+  EXPECT_EQ(ReadBook(), inHome);
+  xdg.Set("");
+  EXPECT_EQ(ReadBook(), inHome);
+
+  // An absolute one is used, and a missing file there is not looked for elsewhere.
+  xdg.Set((dir.path() / "relative").c_str());
+  EXPECT_EQ(ReadBook(), Record(0, "192.0.2.4", "relative"));
+  xdg.Set((dir.path() / "empty").c_str());
+  CString text;
+  EXPECT_FALSE(ReadAddressBookFile(text));
+}
 
 TEST(AddressBookFileTest, MissingFileOrAFolderOfThatNameCannotBeOpened) {
   ScopedWorkingDirectory dir;

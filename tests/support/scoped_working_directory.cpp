@@ -3,6 +3,7 @@
 #include <stdlib.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <fstream>
 #include <memory>
 #include <system_error>
@@ -19,9 +20,16 @@ ScopedWorkingDirectory::ScopedWorkingDirectory() : m_previous(std::filesystem::c
                                                 std::filesystem::perms::group_exec | std::filesystem::perms::others_read |
                                                 std::filesystem::perms::others_exec);
   std::filesystem::current_path(m_directory);
+  if (const char* previous = std::getenv("XDG_CONFIG_HOME")) m_previousConfigHome = previous;
+  ::setenv("XDG_CONFIG_HOME", configHome().c_str(), 1);
 }
 
 ScopedWorkingDirectory::~ScopedWorkingDirectory() {
+  if (m_previousConfigHome) {
+    ::setenv("XDG_CONFIG_HOME", m_previousConfigHome->c_str(), 1);
+  } else {
+    ::unsetenv("XDG_CONFIG_HOME");
+  }
   std::error_code ignored;
   std::filesystem::current_path(m_previous, ignored);
   std::filesystem::remove_all(m_directory, ignored);
@@ -29,6 +37,12 @@ ScopedWorkingDirectory::~ScopedWorkingDirectory() {
 
 void ScopedWorkingDirectory::Write(const std::string& bytes, const char* name) const {
   std::ofstream out(m_directory / name, std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+void ScopedWorkingDirectory::WriteUserAddressBook(const std::string& bytes) const {
+  std::filesystem::create_directories(configHome() / "quillmar");
+  std::ofstream out(configHome() / "quillmar" / "address.ini", std::ios::binary | std::ios::trunc);
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 

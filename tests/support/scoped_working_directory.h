@@ -1,6 +1,7 @@
 #pragma once
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -8,7 +9,9 @@
 namespace vqtest {
 
 // Makes a fresh directory the process's working directory while alive, then
-// returns to the previous one and removes the directory.
+// returns to the previous one and removes the directory. The user's
+// configuration folder (XDG_CONFIG_HOME) is "config" inside it meanwhile,
+// so no address book of the user's own takes part in a test.
 class ScopedWorkingDirectory {
  public:
   ScopedWorkingDirectory();
@@ -20,10 +23,14 @@ class ScopedWorkingDirectory {
 
   // Writes a file of the directory with exactly these bytes.
   void Write(const std::string& bytes, const char* name = "address.ini") const;
+  // Writes the address book of the user's configuration folder.
+  void WriteUserAddressBook(const std::string& bytes) const;
+  std::filesystem::path configHome() const { return m_directory / "config"; }
 
  private:
   std::filesystem::path m_previous;
   std::filesystem::path m_directory;
+  std::optional<std::string> m_previousConfigHome;
 };
 
 // A fresh working directory holding an empty "address.ini": the dialog starts

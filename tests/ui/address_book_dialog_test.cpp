@@ -3,6 +3,7 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -134,24 +135,34 @@ TEST_F(AddressBookDialogTest, DoubleClickOnALinePutsItsAddressIntoTheAddressFiel
   EXPECT_EQ(EditText(IDC_ADDRESS), "127.0.0.1");
 }
 
-TEST_F(AddressBookDialogTest, DoubleClickCutsTheLineBeforeTheTwoCharactersThatPrecedeItsFirstEquals) {
+// Lines with the " =" convention give back their whole address, blanks inside
+// included; any other line gives its text before the first blank.
+TEST_F(AddressBookDialogTest, DoubleClickGivesTheWholeAddressOfLinesWithOrWithoutTheConvention) {
   Open(Record(0, "192.0.2.1", "no equals sign") + Record(1, "192.0.2.2", "=first") +
-       Record(2, "192.0=2.3", " = in the address") + Record(3, "192.0.2.4", "Server = 4"));
-  ASSERT_EQ(dialog.m_ctlAddressList.GetCount(), 4);
+       Record(2, "192.0=2.3", " = in the address") + Record(3, "192.0.2.4", "Server = 4") +
+       Record(4, "192.0.2.5 b", "  = blank inside") + Record(5, "192.0.2.6", "\t= after a tab") +
+       Record(6, "192.0.2.7", "a=b") + Record(7, "192.0.2.8", ""));
+  ASSERT_EQ(dialog.m_ctlAddressList.GetCount(), 8);
   const struct {
     const char* line;
     const char* address;
   } cases[] = {
-      {"192.0.2.1 no equals sign", ""},  // no "="
-      {"192.0.2.2 =first", "192.0.2."},   // "=" first in the description costs a character
-      {"192.0=2.3  = in the address", "192"},  // "=" in the address cuts it short
-      {"192.0.2.4 Server = 4", "192.0.2.4 Serve"},  // the two characters before "=" go too
+      {"192.0.2.1 no equals sign", "192.0.2.1"},
+      {"192.0.2.2 =first", "192.0.2.2"},
+      {"192.0=2.3  = in the address", "192.0=2.3"},
+      {"192.0.2.4 Server = 4", "192.0.2.4"},
+      {"192.0.2.5 b   = blank inside", "192.0.2.5 b"},  // the convention keeps the whole address
+      {"192.0.2.6 \t= after a tab", "192.0.2.6"},
+      {"192.0.2.7 a=b", "192.0.2.7"},
+      {"192.0.2.8 ", "192.0.2.8"},
   };
   for (const auto& c : cases) {
-    const int index = List()->row(List()->findItems(QString::fromLatin1(c.line), Qt::MatchStartsWith).value(0));
-    ASSERT_GE(index, 0) << c.line;
+    const std::vector<std::string> lines = Lines();
+    const auto at =
+        std::find_if(lines.begin(), lines.end(), [&](const std::string& l) { return l.rfind(c.line, 0) == 0; });
+    ASSERT_NE(at, lines.end()) << c.line;
     TypeInto(IDC_ADDRESS, "typed");
-    DoubleClickLine(index);
+    DoubleClickLine(static_cast<int>(at - lines.begin()));
     EXPECT_EQ(dialog.m_strAddress, c.address) << c.line;
     EXPECT_EQ(EditText(IDC_ADDRESS), c.address) << c.line;
   }
@@ -195,6 +206,22 @@ TEST_F(AddressBookDialogTest, DoubleClickBelowTheLinesWithNothingSelectedLeavesT
   QTest::mouseDClick(List()->viewport(), Qt::LeftButton, {}, below);
   EXPECT_EQ(dialog.m_ctlAddressList.GetCurSel(), LB_ERR);
   EXPECT_EQ(EditText(IDC_ADDRESS), "192.0.2.77");
+}
+
+TEST_F(AddressBookDialogTest, UsersAddressBookIsReadWhenTheWorkingDirectoryHasNone) {
+  dir.WriteUserAddressBook(Record(0, "192.0.2.1", " = Kept by the user"));
+  Open();
+  EXPECT_TRUE(boxes.boxes().empty());
+  EXPECT_EQ(Lines(), std::vector<std::string>{Line("192.0.2.1", " = Kept by the user")});
+}
+
+TEST_F(AddressBookDialogTest, Utf8AndLatin1DescriptionsShowAsTextAndAddressesComeBackExactly) {
+  Open(Record(0, "192.0.2.1", " = Caf\xC3\xA9 M\xC3\xBCnchen") + Record(1, "192.0.2.2", " = Caf\xE9 M\xFCnchen"));
+  ASSERT_EQ(List()->count(), 2);
+  EXPECT_TRUE(List()->item(0)->text().startsWith(QStringLiteral(u"192.0.2.1  = Café München")));
+  EXPECT_TRUE(List()->item(1)->text().startsWith(QStringLiteral(u"192.0.2.2  = Café München")));
+  DoubleClickLine(1);
+  EXPECT_EQ(dialog.m_strAddress, "192.0.2.2");
 }
 
 }  // namespace

@@ -62,8 +62,9 @@ TEST(QueryWaitTest, SilentServerIsNotDetectedAfterFiveSecondsWhileTheWindowRepai
 
   EXPECT_GT(paints.count, 0);
   EXPECT_FALSE(addressFieldDuringWait.contains(QLatin1Char('q'))) << addressFieldDuringWait.toStdString();
-  QCoreApplication::processEvents();  // the query is over: the key arrives now
-  EXPECT_TRUE(addressField->text().endsWith(QLatin1Char('q'))) << addressField->text().toStdString();
+  QCoreApplication::processEvents();  // the query is over: the key arrives now, at the
+  // start of the address, where the cursor stands since the program set it
+  EXPECT_TRUE(addressField->text().startsWith(QLatin1Char('q'))) << addressField->text().toStdString();
 }
 
 }  // namespace

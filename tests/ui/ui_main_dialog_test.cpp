@@ -93,6 +93,19 @@ TEST_F(MainDialogTest, TypingTheAddressCopiesEveryEditButTypingAResultDoesNot) {
   EXPECT_EQ(dialog.m_strAddress, "127.0.0.1");  // every keystroke
 }
 
+// Every keystroke in the address field reads all eight edits back: what a
+// server sent in Latin-1 or UTF-8 stays the bytes it sent.
+TEST_F(MainDialogTest, TypingTheAddressKeepsTheResultFieldsBytes) {
+  dialog.m_strHost = "Caf\xE9 M\xFCnchen";
+  dialog.m_strTrack = "K\xC3\xB6ln Ring";
+  dialog.UpdateData(FALSE);
+  EXPECT_EQ(Edit(IDC_HOST)->text(), QStringLiteral(u"Café München"));
+  EXPECT_EQ(Edit(IDC_TRACK)->text(), QStringLiteral(u"Köln Ring"));
+  QTest::keyClicks(Edit(IDC_ADDRESS), "1");
+  EXPECT_EQ(dialog.m_strHost.str(), "Caf\xE9 M\xFCnchen");
+  EXPECT_EQ(dialog.m_strTrack.str(), "K\xC3\xB6ln Ring");
+}
+
 TEST_F(MainDialogTest, SystemCommandsOfTheAboutItemOpenTheAboutBox) {
   ui_test::ModalRecorder modal;
   for (UINT id = 0x0010; id <= 0x001F; ++id) dialog.SendMessage(WM_SYSCOMMAND, id);

@@ -1,4 +1,5 @@
 #include <QGroupBox>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -13,7 +14,9 @@
 #include "platform/framework/cstring.h"
 #include "platform/window/dialog_template.h"
 #include "platform/window/dialog_units.h"
+#include "platform/window/control_widgets.h"
 #include "platform/window/icon_resource.h"
+#include "platform/window/icon_resource_qt.h"
 #include "tests/ui/ui_test_support.h"
 #include "ui/quillmar_dlg.h"
 #include "ui/resources.h"
@@ -54,6 +57,17 @@ const std::vector<Expected> kMainDialog = {
     {-1, ControlKind::Label, "Progress", 129, 128, 29, 8},
 };
 
+// The picture of an icon image, pixel by pixel from its palette.
+QImage ImageOf(const framework::IconImage& icon) {
+  QImage image(icon.width, icon.height, QImage::Format_ARGB32);
+  for (int y = 0; y < icon.height; ++y) {
+    for (int x = 0; x < icon.width; ++x) {
+      image.setPixel(x, y, icon.palette[icon.pixels[static_cast<std::size_t>(y * icon.width + x)]]);
+    }
+  }
+  return image;
+}
+
 ControlKind KindOf(const QWidget* w) {
   if (dynamic_cast<const QLineEdit*>(w) != nullptr) return ControlKind::Edit;
   if (dynamic_cast<const QPushButton*>(w) != nullptr) return ControlKind::PushButton;
@@ -69,6 +83,13 @@ std::string TextOf(const QWidget* w) {
   if (auto* group = dynamic_cast<const QGroupBox*>(w)) return group->title().toStdString();
   if (auto* edit = dynamic_cast<const QLineEdit*>(w)) return edit->text().toStdString();
   return "";
+}
+
+framework::GroupBoxWidget* ResultsFrame(const CWnd& dialog) {
+  for (QObject* child : ui_test::ClientArea(dialog)->children()) {
+    if (auto* group = dynamic_cast<framework::GroupBoxWidget*>(child)) return group;
+  }
+  return nullptr;
 }
 
 class UiResourcesTest : public ::testing::Test {
@@ -181,6 +202,68 @@ TEST_F(UiResourcesTest, ProgramIconIsDrawnAtBothSizesIn256Colours) {
   EXPECT_EQ(images[0].width, 32);
   EXPECT_EQ(images[1].width, 16);
   EXPECT_NE(framework::LoadIconResource(IDR_MAINFRAME), nullptr);
+}
+
+// The Results frame: its title and its top line lie inside the template's
+// rectangle, every control in it sits below the line, and none meets the title.
+TEST_F(UiResourcesTest, ResultsFrameHoldsItsControlsBelowItsTopLineAndClearOfItsTitle) {
+  CQuillmarDlg dialog;
+  ASSERT_TRUE(dialog.Create(IDD_QUILLMAR_DIALOG));
+  QWidget* client = ui_test::ClientArea(dialog);
+  framework::GroupBoxWidget* group = ResultsFrame(dialog);
+  ASSERT_NE(group, nullptr);
+  const QRect frame = group->frameRect().translated(group->pos());
+  const QRect inside = frame.adjusted(1, 1, -1, -1);  // within the frame's lines
+  const QRect title = group->titleRect().translated(group->pos());
+  EXPECT_TRUE(group->geometry().contains(title));
+  EXPECT_TRUE(group->geometry().contains(frame));
+  EXPECT_GT(title.bottom(), frame.top());  // the line runs through the title
+  int framed = 0;
+  for (QObject* child : client->children()) {
+    auto* w = dynamic_cast<QWidget*>(child);
+    if (w == nullptr || w == group || !w->property("vqControlId").isValid()) continue;
+    if (!group->geometry().intersects(w->geometry())) continue;
+    ++framed;
+    SCOPED_TRACE(TextOf(w) + " id " + std::to_string(w->property("vqControlId").toInt()));
+    EXPECT_TRUE(inside.contains(w->geometry()));
+    EXPECT_FALSE(title.intersects(w->geometry()));
+  }
+  EXPECT_EQ(framed, 16);  // seven edits with their labels, the progress bar with its label
+}
+
+// What the frame's painting shows: the top line where frameRect says, through
+// the middle of the title, not below the title as the toolkit's own does.
+TEST_F(UiResourcesTest, ResultsFramesTopLineIsPaintedThroughTheTitle) {
+  CQuillmarDlg dialog;
+  ASSERT_TRUE(dialog.Create(IDD_QUILLMAR_DIALOG));
+  framework::GroupBoxWidget* group = ResultsFrame(dialog);
+  ASSERT_NE(group, nullptr);
+  QImage image(group->size(), QImage::Format_ARGB32);
+  const QColor background = group->palette().color(QPalette::Window);
+  image.fill(background);
+  group->render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
+  const int column = group->width() / 2;  // right of the title
+  ASSERT_GT(column, group->titleRect().right());
+  int firstLine = -1;
+  for (int y = 0; y < image.height() && firstLine < 0; ++y) {
+    if (image.pixelColor(column, y) != background) firstLine = y;
+  }
+  EXPECT_NEAR(firstLine, group->frameRect().top(), 1);
+  EXPECT_LT(firstLine, group->titleRect().bottom());
+}
+
+// The icon as a screen scaled by 1.5, 2 or 3 needs it: drawn at that size,
+// not a smaller image enlarged.
+TEST_F(UiResourcesTest, ProgramIconIsDrawnAtTheSizeAScaledScreenNeeds) {
+  const QIcon icon = framework::ToQIcon(framework::LoadIconResource(IDR_MAINFRAME));
+  for (const int size : {16, 32}) {
+    for (const qreal scale : {1.0, 1.5, 2.0, 3.0}) {
+      SCOPED_TRACE(std::to_string(size) + " at " + std::to_string(scale));
+      const int device = qRound(size * scale);
+      const QImage shown = icon.pixmap(QSize(size, size), scale).toImage().convertToFormat(QImage::Format_ARGB32);
+      EXPECT_EQ(shown, ImageOf(DrawProgramIconAt(device)));
+    }
+  }
 }
 
 }  // namespace

@@ -1,3 +1,5 @@
+#include <QDir>
+#include <QFile>
 #include <QImage>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -83,7 +85,9 @@ TEST(AppProgramTest, ScreenshotWritesThePictureOfTheMainDialogAndExits) {
   const QString file = dir.filePath(QStringLiteral("dialog.png"));
   QProcess program;
   program.setWorkingDirectory(dir.path());  // no address.ini: its message goes to standard error
-  program.setProcessEnvironment(Offscreen());
+  QProcessEnvironment env = Offscreen();
+  env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.filePath(QStringLiteral("config")));  // none there either
+  program.setProcessEnvironment(env);
   program.start(QStringLiteral(QUILLMAR_EXE), {QStringLiteral("--screenshot"), file});
   ASSERT_TRUE(program.waitForFinished(60000));
   EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
@@ -92,6 +96,59 @@ TEST(AppProgramTest, ScreenshotWritesThePictureOfTheMainDialogAndExits) {
   const QImage picture(file);
   ASSERT_FALSE(picture.isNull());
   EXPECT_GT(picture.width(), picture.height());  // 274 by 149 dialog units plus the menu bar
+}
+
+// The picture of the dialog in a process of its own.
+struct Picture {
+  QImage image;
+  QByteArray errors;
+};
+
+Picture DialogPicture(const QString& workingDirectory, const QProcessEnvironment& env) {
+  const QString file = workingDirectory + QStringLiteral("/dialog.png");
+  QProcess program;
+  program.setWorkingDirectory(workingDirectory);
+  program.setProcessEnvironment(env);
+  program.start(QStringLiteral(QUILLMAR_EXE), {QStringLiteral("--screenshot"), file});
+  if (!program.waitForFinished(60000) || program.exitCode() != 0) return {};
+  return {QImage(file), program.readAllStandardError()};
+}
+
+// Started from the desktop's menu, the working directory is the home folder:
+// the user's list in ~/.config/quillmar is found there.
+TEST(AppProgramTest, UsersAddressBookIsFoundFromTheHomeFolder) {
+  QTemporaryDir home;
+  ASSERT_TRUE(home.isValid());
+  ASSERT_TRUE(QDir(home.path()).mkpath(QStringLiteral(".config/quillmar")));
+  QFile book(home.filePath(QStringLiteral(".config/quillmar/address.ini")));
+  ASSERT_TRUE(book.open(QIODevice::WriteOnly));
+  book.write("entry0             192.0.2.1                                          \r\n = Mine             \r\n");
+  book.close();
+  QProcessEnvironment env = Offscreen();
+  env.insert(QStringLiteral("HOME"), home.path());
+  env.remove(QStringLiteral("XDG_CONFIG_HOME"));
+  const Picture withBook = DialogPicture(home.path(), env);
+  ASSERT_FALSE(withBook.image.isNull());
+  EXPECT_FALSE(withBook.errors.contains("address.ini")) << withBook.errors.toStdString();
+
+  book.remove();
+  const Picture without = DialogPicture(home.path(), env);
+  EXPECT_TRUE(without.errors.contains("address.ini"));
+  EXPECT_NE(withBook.image, without.image);  // the list shows the line
+}
+
+// On a screen scaled by two the whole dialog is drawn with twice the pixels.
+TEST(AppProgramTest, DialogAtScaleTwoIsTwiceTheSizeInPixels) {
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  QFile(dir.filePath(QStringLiteral("address.ini"))).open(QIODevice::WriteOnly);  // an empty list, no message
+  QProcessEnvironment env = Offscreen();
+  const Picture single = DialogPicture(dir.path(), env);
+  env.insert(QStringLiteral("QT_SCALE_FACTOR"), QStringLiteral("2"));
+  const Picture twice = DialogPicture(dir.path(), env);
+  ASSERT_FALSE(single.image.isNull());
+  ASSERT_FALSE(twice.image.isNull());
+  EXPECT_EQ(twice.image.size(), single.image.size() * 2);
 }
 
 TEST(AppProgramTest, VersionAndHelp) {

@@ -2,6 +2,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QScreen>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -77,6 +78,28 @@ TEST_F(WindowDialogTest, ControlsArePlacedByDialogUnitsOfTheDialogFont) {
                                            framework::MulDivRounded(100, units.y, 8)));
   EXPECT_EQ(dialog.widget()->minimumSize(), dialog.widget()->maximumSize());  // a fixed frame
   EXPECT_EQ(dialog.widget()->windowTitle(), QStringLiteral("Test Dialog"));
+}
+
+// Placed before its initialisation, and left there when shown: a dialog
+// without a parent on the screen's middle, one with a parent on its parent's.
+TEST_F(WindowDialogTest, DialogIsPlacedCentredBeforeItsInitialisation) {
+  TestDialog dialog;
+  QRect atInit;
+  dialog.onInit = [&] { atInit = dialog.widget()->geometry(); };
+  ASSERT_TRUE(dialog.Create(kDialogId));
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog.widget()));
+  // The place is the frame's, as for every window: the window stays there.
+  EXPECT_EQ(atInit.topLeft(), dialog.widget()->frameGeometry().topLeft());
+  EXPECT_EQ(atInit.size(), dialog.widget()->size());
+  const QRect screen = dialog.widget()->screen()->availableGeometry();
+  EXPECT_LE((dialog.widget()->frameGeometry().center() - screen.center()).manhattanLength(), 4);
+
+  dialog.widget()->move(screen.topLeft() + QPoint(40, 30));
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog.widget()));
+  TestDialog child;
+  ASSERT_TRUE(child.Create(kDialogId, &dialog));
+  const QPoint offset = child.widget()->frameGeometry().center() - dialog.widget()->frameGeometry().center();
+  EXPECT_LE(offset.manhattanLength(), 4);
 }
 
 TEST_F(WindowDialogTest, DialogUnitRoundingFollowsMulDiv) {

@@ -65,6 +65,7 @@ class TestDialog : public CDialog {
   int paintCount = 0;
   int runCount = 0;
   std::vector<UINT> sysCommands;
+  std::function<void()> onInit;   // runs inside OnInitDialog
   std::function<void()> onGo;     // runs inside the BN_CLICKED handler
   std::function<void()> onPaint;  // runs inside the WM_PAINT handler
 
@@ -74,7 +75,9 @@ class TestDialog : public CDialog {
  protected:
   BOOL OnInitDialog() override {
     ++initCount;
-    return CDialog::OnInitDialog();
+    const BOOL result = CDialog::OnInitDialog();
+    if (onInit) onInit();
+    return result;
   }
   void DoDataExchange(CDataExchange* pDX) override {
     DDX_Control(pDX, kList, m_list);
