@@ -11,7 +11,18 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "ping a racing-game server and show its st
 set(CPACK_PACKAGING_INSTALL_PREFIX ${CMAKE_INSTALL_PREFIX})
 set(CPACK_STRIP_FILES ON)
 
-set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)  # quillmar_VERSION_ARCH.deb
+# The package's revision comes from the newest entry of its changelog, whose
+# version must be the project's: quillmar_VERSION-REVISION_ARCH.deb.
+file(STRINGS ${PROJECT_SOURCE_DIR}/packaging/debian/changelog vq_changelog_top LIMIT_COUNT 1)
+string(REPLACE "." "\\." vq_version_pattern "${PROJECT_VERSION}")
+if(vq_changelog_top MATCHES "^quillmar \\(${vq_version_pattern}-([0-9A-Za-z.+~]+)\\) ")
+  set(CPACK_DEBIAN_PACKAGE_RELEASE ${CMAKE_MATCH_1})
+else()
+  set(CPACK_DEBIAN_PACKAGE_RELEASE 0)
+  message(WARNING "packaging/debian/changelog has no entry for version ${PROJECT_VERSION} at the top: "
+                  "the package gets revision 0, which scripts/package refuses")
+endif()
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Veloxa Quillmar developers <quillmar@veloxa.invalid>")
 set(CPACK_DEBIAN_PACKAGE_SECTION net)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
@@ -30,5 +41,8 @@ set(CPACK_DEBIAN_PACKAGE_DEPENDS "libcap2-bin")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "qt6-wayland")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${PROJECT_BINARY_DIR}/packaging/debian/postinst)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+# Strips what the strip step leaves, as Debian's package tools do.
+set(CPACK_PRE_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/PackageStripComments.cmake)
+set(CPACK_VQ_STRIP ${CMAKE_STRIP})
 
 include(CPack)
