@@ -81,7 +81,7 @@ void PrintSample(const Sample& sample) {
 // The first failure says why.
 bool QueryAnswered(const CString& address) {
   static bool s_bToldWhy = false;
-  const ServerQueryOutcome outcome = RunServerQuery(address);
+  const QueryOutcome outcome = RunServerQuery(address);
   const bool answered = outcome.detected && outcome.messages.empty();
   if (!answered && !s_bToldWhy) {
     s_bToldWhy = true;
