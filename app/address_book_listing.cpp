@@ -7,6 +7,7 @@
 #include "platform/framework/file_exception.h"
 #include "query/address_book.h"
 #include "query/address_book_file.h"
+#include "query/chosen_address.h"
 
 namespace {
 
@@ -27,15 +28,6 @@ std::optional<std::vector<CString>> ReadListLines() {
   return AddressBookListLines(ParseAddressBook(text, text.GetLength()));
 }
 
-bool IsBlank(char ch) { return ch == ' ' || (ch >= '\t' && ch <= '\r'); }
-
-std::string AddressOf(const CString& line) {
-  const std::string& text = line.str();
-  std::size_t end = 0;
-  while (end < text.size() && !IsBlank(text[end])) ++end;
-  return text.substr(0, end);
-}
-
 }  // namespace
 
 int PrintAddressBookList() {
@@ -50,7 +42,7 @@ int PrintAddressBookList() {
 bool ReadAddressListAddresses(std::vector<std::string>& addresses) {
   const std::optional<std::vector<CString>> lines = ReadListLines();
   if (!lines) return false;
-  for (const CString& line : *lines) addresses.push_back(AddressOf(line));
+  for (const CString& line : *lines) addresses.push_back(ChosenAddress(line).str());
   if (addresses.empty()) console::WriteErr("The address list holds no address.\n");
   return !addresses.empty();
 }

@@ -10,7 +10,7 @@
 // 1 otherwise.
 int PrintAddressBookList();
 
-// The address of each list line (its text before the first white space), in
-// the list's order. FALSE, after the report, when the file could not be
+// The address of each list line, as a double-click in the dialog takes it,
+// in the list's order. FALSE, after the report, when the file could not be
 // read or lists no address.
 bool ReadAddressListAddresses(std::vector<std::string>& addresses);

@@ -49,7 +49,9 @@ class ArgumentReader {
       m_query = true;  // the addresses are the arguments that are not options
       if (inlineValue) m_positional.emplace_back(*inlineValue);
     } else if (name == "--screenshot") {
-      if (const auto value = Value(name, inlineValue)) Once(name, m_line.screenshot, std::string(*value));
+      const auto value = Value(name, inlineValue);
+      if (value && value->empty()) m_error = "option '--screenshot' needs a file name";
+      if (value) Once(name, m_line.screenshot, std::string(*value));
     } else if (name == "--parallel") {
       if (const auto value = Value(name, inlineValue)) Once(name, m_line.parallel, Count(name, *value));
     } else {

@@ -6,53 +6,14 @@
 #include <string_view>
 #include <utility>
 
+#include "app/terminal_text.h"
 #include "platform/framework/text_encoding.h"
 
 namespace {
 
 std::string Utf8Of(const CString& text) { return framework::DisplayTextToUtf8(text.str()); }
 
-// C0 controls, DEL, and the C1 controls (U+0080 to U+009F, encoded C2 80 to C2 9F).
-std::string OnOneLine(const std::string& utf8) {
-  std::string line;
-  line.reserve(utf8.size());
-  for (std::size_t i = 0; i < utf8.size(); ++i) {
-    const auto byte = static_cast<unsigned char>(utf8[i]);
-    const bool c1 = byte == 0xC2 && i + 1 < utf8.size() && static_cast<unsigned char>(utf8[i + 1]) < 0xA0;
-    if (byte < 0x20 || byte == 0x7F || c1) {
-      line += '?';
-      if (c1) ++i;
-    } else {
-      line += utf8[i];
-    }
-  }
-  return line;
-}
-
-std::string JsonString(const CString& text) {
-  std::string json = "\"";
-  for (const char ch : Utf8Of(text)) {
-    const auto byte = static_cast<unsigned char>(ch);
-    switch (ch) {
-      case '"': json += "\\\""; break;
-      case '\\': json += "\\\\"; break;
-      case '\b': json += "\\b"; break;
-      case '\f': json += "\\f"; break;
-      case '\n': json += "\\n"; break;
-      case '\r': json += "\\r"; break;
-      case '\t': json += "\\t"; break;
-      default:
-        if (byte < 0x20) {
-          char escape[8];
-          std::snprintf(escape, sizeof escape, "\\u%04x", byte);
-          json += escape;
-        } else {
-          json += ch;
-        }
-    }
-  }
-  return json + '"';
-}
+std::string JsonString(const CString& text) { return '"' + JsonEscaped(Utf8Of(text)) + '"'; }
 
 // The PING field holds a decimal number of milliseconds; 0 when it does not.
 long long PingMilliseconds(const CString& strPing) {
@@ -99,11 +60,6 @@ std::string JsonObject(const QueryOutcome& outcome, int depth) {
     json += inner + '"' + members[i].first + "\": " + members[i].second + (i + 1 < members.size() ? ",\n" : "\n");
   }
   return json + outer + "}";
-}
-
-std::size_t DisplayWidth(const std::string& utf8) {
-  return static_cast<std::size_t>(
-      std::count_if(utf8.begin(), utf8.end(), [](char ch) { return (static_cast<unsigned char>(ch) & 0xC0) != 0x80; }));
 }
 
 constexpr std::size_t kColumns = 8;

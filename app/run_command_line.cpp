@@ -1,5 +1,6 @@
 #include "app/run_command_line.h"
 
+#include <cstdlib>
 #include <span>
 
 #include "app/address_book_listing.h"
@@ -16,6 +17,21 @@ int UsageError(const std::string& text) {
   const std::string& program = console::ProgramName();
   console::WriteErr(program + ": " + text + "\nTry '" + program + " --help'.\n");
   return kUsageError;
+}
+
+bool HaveDisplay() {
+  for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
+    const char* value = std::getenv(name);
+    if (value != nullptr && *value != '\0') return true;
+  }
+  return false;
+}
+
+int NoDisplay() {
+  console::WriteErr(console::ProgramName() +
+                    ": no display to open the dialog on (DISPLAY and WAYLAND_DISPLAY are not set); quillmar --query "
+                    "asks servers on the command line, and --screenshot makes a picture without a display\n");
+  return 1;
 }
 
 int RunConsoleMode(const CommandLine& line) {
@@ -43,7 +59,8 @@ int RunCommandLine(int argc, char** argv) {
   const ParsedCommandLine parsed = ParseCommandLine(arguments);
   if (!parsed.commandLine) return UsageError(parsed.error);
   const CommandLine& line = *parsed.commandLine;
-  // The dialog, and pictures of it, need the widget toolkit.
+  // The dialog, and pictures of it, need the widget toolkit; a picture needs no display.
+  if (line.mode == RunMode::Window && !line.screenshot && !HaveDisplay()) return NoDisplay();
   if (line.mode == RunMode::Window || line.screenshot) return RunDialogProgram(argv);
   return console::FinalStatus(RunConsoleMode(line));
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <memory>
+#include <thread>
 
 #include "icmp/echo_call_resources.h"
 #include "platform/icmp/echo_batch.h"
@@ -27,6 +28,9 @@ class Round {
         std::vector<EchoResult>& results)
       : m_destinations(destinations), m_parallel(parallel), m_batch(batch), m_results(results) {}
 
+  // Starts as many echoes as spacings have passed since the first (so that a
+  // late wake-up catches up), while fewer than the allowed number are in
+  // flight, and takes in their outcomes meanwhile.
   void Run() {
     const Clock::time_point start = Clock::now();
     std::size_t started = 0;
@@ -36,6 +40,10 @@ class Round {
         if (StartNext()) ++started;
       }
       const bool moreToStart = m_next < m_destinations.size() && m_batch.InFlight() < m_parallel;
+      if (moreToStart && m_batch.InFlight() == 0) {
+        std::this_thread::sleep_until(start + static_cast<long>(started) * kSpacing);  // nothing to wait for but the next start
+        continue;
+      }
       for (const icmp::EchoOutcome& outcome : m_batch.Wait(moreToStart ? 1 : -1)) Take(outcome);
     }
   }

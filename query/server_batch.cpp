@@ -5,7 +5,7 @@
 #include <string_view>
 #include <thread>
 
-#include "query/address_resolver.h"
+#include "query/name_lookups.h"
 #include "protocol/status_reply.h"
 #include "query/echo_round.h"
 #include "query/status_destination.h"
@@ -17,14 +17,25 @@ constexpr char kInvalidAddress[] = "Invalid server address";
 constexpr char kPingTimedOut[] = "Ping Timed Out";
 
 // Where each server's request goes; empty for text that gives no IPv4
-// address. Names are resolved here, one after the other.
+// address. Dotted quads are taken as they stand; the other texts are host
+// names, looked up side by side.
 std::vector<std::optional<sockaddr_in>> Destinations(const std::vector<CString>& addresses) {
   std::vector<std::optional<sockaddr_in>> destinations(addresses.size());
-  const CAddressResolver socketsTable;  // keeps the sockets library bound between the lookups
+  std::vector<CString> names;
+  std::vector<std::size_t> named;  // which address each name is
   for (std::size_t i = 0; i < addresses.size(); ++i) {
-    CAddressResolver resolver;
-    sockaddr_in destination{};
-    if (FindStatusDestination(addresses[i], resolver, destination)) destinations[i] = destination;
+    const CString text = TrimmedAddressText(addresses[i]);
+    const u_long address = inet_addr(text);
+    if (IsStatusDestination(address)) {
+      destinations[i] = StatusDestinationOf(address);
+    } else if (address == INADDR_NONE && !text.IsEmpty()) {
+      names.push_back(text);
+      named.push_back(i);
+    }
+  }
+  const std::vector<std::optional<u_long>> found = LookUpNames(names);
+  for (std::size_t k = 0; k < names.size(); ++k) {
+    if (found[k] && IsStatusDestination(*found[k])) destinations[named[k]] = StatusDestinationOf(*found[k]);
   }
   return destinations;
 }

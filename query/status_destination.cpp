@@ -18,15 +18,30 @@ u_long AddressResolvedByProbe(const CString& strAddress, CFileSocket& resolver) 
 
 }  // namespace
 
-BOOL FindStatusDestination(const CString& strAddress, CFileSocket& resolver, sockaddr_in& destination) {
-  if (strAddress.IsEmpty()) return FALSE;
-  u_long address = inet_addr(strAddress);  // all ones for text that is not a dotted quad
-  if (address == INADDR_NONE) address = AddressResolvedByProbe(strAddress, resolver);
-  if (address == INADDR_NONE) return FALSE;
+CString TrimmedAddressText(const CString& strAddress) {
+  CString text = strAddress;
+  text.TrimRight();
+  text.TrimLeft();
+  return text;
+}
 
+BOOL IsStatusDestination(u_long address) { return address != INADDR_NONE && address != INADDR_ANY; }
+
+sockaddr_in StatusDestinationOf(u_long address) {
+  sockaddr_in destination;
   std::memset(&destination, 0, sizeof destination);
   destination.sin_family = AF_INET;
   destination.sin_port = htons(kStatusPort);
   destination.sin_addr.s_addr = address;
+  return destination;
+}
+
+BOOL FindStatusDestination(const CString& strAddress, CFileSocket& resolver, sockaddr_in& destination) {
+  const CString text = TrimmedAddressText(strAddress);
+  if (text.IsEmpty()) return FALSE;
+  u_long address = inet_addr(text);  // all ones for text that is not a dotted quad
+  if (address == INADDR_NONE) address = AddressResolvedByProbe(text, resolver);
+  if (!IsStatusDestination(address)) return FALSE;
+  destination = StatusDestinationOf(address);
   return TRUE;
 }

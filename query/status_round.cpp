@@ -57,8 +57,9 @@ class Round {
 
   void Run() {
     if (m_waiting.empty() || !OpenSockets()) return;
-    while (!m_waiting.empty() || m_inFlight > 0) {
+    for (;;) {
       SendDue(Clock::now());
+      if (m_waiting.empty() && m_inFlight == 0) return;  // the last sends may have failed at once
       Wait();
       Expire(Clock::now());
     }
@@ -88,26 +89,30 @@ class Round {
     return false;
   }
 
-  // Sends what is due: one request per spacing, while fewer than the
-  // allowed number are in flight.
+  // Sends what is due: as many requests as spacings have passed since the
+  // first (so that a late wake-up catches up), while fewer than the allowed
+  // number are in flight.
   void SendDue(Clock::time_point now) {
-    if (now < m_nextSend || m_inFlight >= m_parallel) return;
-    const std::size_t tries = m_waiting.size();
-    for (std::size_t i = 0; i < tries && !m_waiting.empty(); ++i) {
+    if (m_sent == 0) m_firstSend = now;
+    if (now < m_retryAt) return;
+    const auto due = static_cast<std::size_t>((now - m_firstSend) / kSpacing) + 1;
+    for (std::size_t tries = m_waiting.size(); tries > 0 && m_sent < due && m_inFlight < m_parallel; --tries) {
       const std::size_t exchange = m_waiting.front();
       m_waiting.pop_front();
-      const SendResult result = TrySend(exchange, now);
-      if (result == SendResult::Sent) {
-        m_nextSend = now + kSpacing;
-        return;
-      }
-      if (result == SendResult::Later) m_waiting.push_back(exchange);  // the others may go meanwhile
-      if (result == SendResult::Blocked) {
-        m_waiting.push_front(exchange);
-        m_nextSend = now + kSpacing;
-        return;
+      switch (TrySend(exchange, now)) {
+        case SendResult::Sent: ++m_sent; break;
+        case SendResult::Failed: break;
+        case SendResult::Later: m_waiting.push_back(exchange); break;  // the others may go meanwhile
+        case SendResult::Blocked:
+          m_waiting.push_front(exchange);
+          m_retryAt = now + kSpacing;
+          return;
       }
     }
+  }
+
+  Clock::time_point NextSend() const {
+    return std::max<Clock::time_point>(m_retryAt, m_firstSend + static_cast<long>(m_sent) * kSpacing);
   }
 
   enum class SendResult { Sent, Failed, Later, Blocked };
@@ -150,7 +155,7 @@ class Round {
     const Clock::time_point now = Clock::now();
     Clock::time_point until = now + kReplyWait;
     if (!m_deadlines.empty()) until = std::min(until, m_deadlines.top().when);
-    if (!m_waiting.empty() && m_inFlight < m_parallel) until = std::min(until, m_nextSend);
+    if (!m_waiting.empty() && m_inFlight < m_parallel) until = std::min(until, NextSend());
     const auto wait = std::chrono::ceil<std::chrono::microseconds>(std::max(until - now, Clock::duration::zero()));
     fd_set readable{};
     for (const RoundSocket& socket : m_sockets) FD_SET(socket.handle, &readable);
@@ -213,7 +218,9 @@ class Round {
   std::vector<RoundSocket> m_sockets;
   std::size_t m_nextSocket = 0;
   std::size_t m_inFlight = 0;
-  Clock::time_point m_nextSend{};
+  std::size_t m_sent = 0;
+  Clock::time_point m_firstSend{};
+  Clock::time_point m_retryAt{};
 };
 
 }  // namespace

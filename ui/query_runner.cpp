@@ -66,21 +66,24 @@ void CollectFields(const CQuillmarDlg& dialog, QueryOutcome& outcome) {
 QueryOutcome RunServerQuery(const CString& strAddress, const ServerQueryHooks& hooks) {
   QueryOutcome outcome;
   outcome.strAddress = strAddress;
-  const MessageCollector collector(outcome.messages, hooks.onMessage);
   const SocketsForRun sockets;
   if (!sockets.started()) {
+    const MessageCollector collector(outcome.messages, hooks.onMessage);
     AfxMessageBox(IDP_SOCKETS_INIT_FAILED, MB_OK);
     return outcome;
   }
 
+  // What the dialog says while it initialises (the address book's message)
+  // is no message of the query: it goes wherever message boxes go now.
   CQuillmarDlg dialog;
   if (!dialog.Create(IDD_QUILLMAR_DIALOG)) return outcome;
-  // The dialog's first paint takes the address from the list selection, as
-  // every repaint does; it has happened before the address is typed in.
-  kernel::CallBlockingHook();
+  kernel::CallBlockingHook();  // the dialog's first paint, before the address is typed in
   dialog.m_strAddress = strAddress;
   dialog.UpdateData(FALSE);
-  PressPingServer(dialog);
+  {
+    const MessageCollector collector(outcome.messages, hooks.onMessage);
+    PressPingServer(dialog);
+  }
   CollectFields(dialog, outcome);
   if (hooks.onFinished) hooks.onFinished(dialog);
   dialog.DestroyWindow();

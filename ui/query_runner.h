@@ -19,5 +19,7 @@ struct ServerQueryHooks {
 // starts the sockets library, makes the dialog modeless, puts the address
 // into its address field, presses "Ping Server" through the dialog's
 // message map (so the framework's guard reports the socket errors, as in
-// the program) and collects what the dialog shows.
+// the program) and collects what the dialog shows. The messages collected
+// are the query's; what the dialog says while it initialises goes to the
+// message-box handler of the caller.
 QueryOutcome RunServerQuery(const CString& strAddress, const ServerQueryHooks& hooks = {});

@@ -2,7 +2,7 @@
 #include "platform/framework/message_box.h"
 #include "query/address_book.h"
 #include "query/address_book_file.h"
-#include "ui/chosen_address.h"
+#include "query/chosen_address.h"
 #include "ui/quillmar_dlg.h"
 
 // Fills the list once while the dialog initialises. A read error after the

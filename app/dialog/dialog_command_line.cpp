@@ -2,6 +2,9 @@
 
 #include <QApplication>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <optional>
 #include <span>
 
 #include "app/console_streams.h"
@@ -10,9 +13,30 @@
 
 namespace {
 
+constexpr char kNoDisplayHint[] =
+    "without a display, quillmar --query asks servers on the command line, and --screenshot makes a picture "
+    "offscreen";
+
+// What the windowing platform said first: why no display could be reached.
+QString& FirstPlatformNote() {
+  static QString* note = new QString;
+  return *note;
+}
+
 // Keeps the toolkit's notes (no runtime directory, what the offscreen
-// platform cannot do) off standard error; its errors still go there.
+// platform cannot do) off standard error; its errors still go there. When
+// the toolkit gives up because no display can be reached, the user reads
+// why and what works instead, and the program ends with status 1 rather
+// than aborting.
 void ToolkitErrorsOnly(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+  const bool platformNote = context.category != nullptr && std::strncmp(context.category, "qt.qpa", 6) == 0;
+  if (platformNote && FirstPlatformNote().isEmpty()) FirstPlatformNote() = message;
+  if (type == QtFatalMsg && message.contains(QLatin1String("platform plugin"))) {
+    const QString why = FirstPlatformNote().isEmpty() ? QStringLiteral("no display could be reached") : FirstPlatformNote();
+    console::WriteErr(console::ProgramName() + ": cannot open the dialog: " + why.toLocal8Bit().toStdString() + "; " +
+                      kNoDisplayHint + "\n");
+    std::_Exit(1);
+  }
   if (type == QtCriticalMsg || type == QtFatalMsg) {
     std::fprintf(stderr, "%s\n", qFormatLogMessage(type, context, message).toLocal8Bit().constData());
   }
@@ -40,11 +64,19 @@ void PrepareToolkit(const ParsedCommandLine& parsed) {
   }
 }
 
-int RunDialogCommandLine(const ParsedCommandLine& parsed) {
+std::optional<int> RunWithoutWindow(const ParsedCommandLine& parsed) {
   if (!parsed.commandLine) {
     console::WriteErr(console::ProgramName() + ": " + parsed.error + "\n");
     return 2;
   }
+  switch (parsed.commandLine->mode) {
+    case RunMode::Help: console::WriteOut(HelpText(console::ProgramName())); return console::FinalStatus(0);
+    case RunMode::Version: console::WriteOut("Veloxa Quillmar " VQ_VERSION "\n"); return console::FinalStatus(0);
+    default: return std::nullopt;
+  }
+}
+
+int RunDialogCommandLine(const ParsedCommandLine& parsed) {
   const CommandLine& line = *parsed.commandLine;
   if (line.screenshot && line.mode == RunMode::Query && line.addresses.size() == 1) {
     return console::FinalStatus(SaveQueryPicture(line.addresses.front(), line.json, *line.screenshot));

@@ -1,4 +1,6 @@
 #pragma once
+#include <optional>
+
 #include "app/command_line.h"
 
 // The command line of quillmar-dialog: the same as quillmar's, of which it
@@ -10,4 +12,9 @@ ParsedCommandLine ParseDialogCommandLine(int argc, char** argv);
 // the offscreen platform; the toolkit's notes stay off standard error.
 void PrepareToolkit(const ParsedCommandLine& parsed);
 
+// Help, the version and usage errors need no window: their exit status, or
+// nothing when the window is to be made.
+std::optional<int> RunWithoutWindow(const ParsedCommandLine& parsed);
+
+// The window modes, after RunWithoutWindow.
 int RunDialogCommandLine(const ParsedCommandLine& parsed);

@@ -1,6 +1,7 @@
 // quillmar-dialog: the window of the program. quillmar hands the window
 // modes over to it (the dialog, pictures of it), with the same arguments.
 #include <QApplication>
+#include <optional>
 
 #include "app/command_line.h"
 #include "app/dialog/dialog_command_line.h"
@@ -15,6 +16,7 @@ CQuillmarApp theApp;
 
 int main(int argc, char** argv) {
   const ParsedCommandLine parsed = ParseDialogCommandLine(argc, argv);
+  if (const std::optional<int> status = RunWithoutWindow(parsed)) return *status;
   PrepareToolkit(parsed);
   QApplication qtApp(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Veloxa Quillmar"));

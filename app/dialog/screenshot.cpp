@@ -57,6 +57,7 @@ int SaveMainDialogPicture(const QString& file) {
 }
 
 int SaveQueryPicture(const std::string& address, bool json, const std::string& file) {
+  const ScopedConsoleMessageBoxes consoleBoxes;  // the address book's message, as --screenshot shows it
   ServerQueryHooks hooks;
   hooks.onMessage = [](const CString& message) { console::WriteErr(ConsoleLine(message)); };
   bool saved = false;

@@ -162,6 +162,19 @@ TEST(ConsoleConventionsTest, EveryOptionWorksWithoutADisplayAndQuietly) {
   }
 }
 
+// Without a display the dialog cannot open: the user reads why and what
+// works instead, and the program ends with status 1 rather than aborting.
+TEST(ConsoleConventionsTest, DialogWithoutADisplaySaysWhatWorksInstead) {
+  const ProcessResult unset = RunQuillmar({}, WithoutDisplay());
+  EXPECT_EQ(unset.exitStatus, 1);
+  EXPECT_NE(unset.errors.find("no display to open the dialog on"), std::string::npos) << unset.errors;
+  EXPECT_NE(unset.errors.find("--query"), std::string::npos) << unset.errors;
+  const ProcessResult unreachable = RunQuillmar({}, WithoutDisplay({"DISPLAY=:999"}));
+  EXPECT_EQ(unreachable.exitStatus, 1);
+  EXPECT_NE(unreachable.errors.find("cannot open the dialog: could not connect to display :999"), std::string::npos)
+      << unreachable.errors;
+}
+
 TEST(ConsoleConventionsTest, ScreenshotThatCannotBeSavedSaysWhyNamingTheFile) {
   const std::string file = "/nonexistent-folder/dialog.png";
   const ProcessResult run = RunQuillmar({"--screenshot", file}, WithoutDisplay());

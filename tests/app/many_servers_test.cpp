@@ -99,14 +99,16 @@ TEST(ManyServersTest, QueryListAsksTheAddressesOfTheListInItsOrder) {
     vqtest::ScopedWorkingDirectory dir;
     using address_book_test::Record;
     dir.Write(Record(0, "127.0.0.9", " = Nine") + Record(1, "127.0.0.10", " = Ten") + Record(2, "127.0.1.4", "No =") +
-              Record(3, "host.name", " = Not listed"));
+              Record(3, "host.name", " = Not listed") + Record(4, "127.0.0.11 x", " = Inner blank"));
     const vqtest::ProgramRun run = RunProgram(QUILLMAR_EXE, {"--query-list", "--json"});
     EXPECT_EQ(run.exitStatus, 1) << run.errors;  // 127.0.1.4 stays silent
     const QJsonArray results = QJsonDocument::fromJson(QByteArray::fromStdString(run.output)).array();
     std::vector<std::string> asked;
     for (const QJsonValue& result : results) asked.push_back(result.toObject().value("address").toString().toStdString());
-    // The list's order is the sorted list box's: "127.0.0.10 ..." before "127.0.0.9 ...".
-    EXPECT_EQ(asked, (std::vector<std::string>{"127.0.0.10", "127.0.0.9", "127.0.1.4"}));
+    // The list's order is the sorted list box's: "127.0.0.10 ..." before "127.0.0.9 ...". Each
+    // address is the one a double-click takes: the whole address field before " =", else the
+    // text before the first blank.
+    EXPECT_EQ(asked, (std::vector<std::string>{"127.0.0.10", "127.0.0.11 x", "127.0.0.9", "127.0.1.4"}));
   });
 }
 

@@ -122,6 +122,7 @@ TEST(QueryCommandTest, UsageErrorsExitWithTwo) {
       {"--query", "127.0.0.1", "--parallel", "4x"},
       {"--query", "127.0.0.1", "127.0.0.2", "--screenshot", "dialog.png"},
       {"--screenshot", "a.png", "--screenshot", "b.png"},
+      {"--screenshot", ""},
       {"--json=yes", "--query", "127.0.0.1"}};
   for (const std::vector<std::string>& arguments : misuses) {
     const vqtest::ProgramRun run = RunProgram(QUILLMAR_EXE, arguments);

@@ -1,4 +1,4 @@
-#include "ui/chosen_address.h"
+#include "query/chosen_address.h"
 
 #include <string_view>
 
