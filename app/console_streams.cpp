@@ -1,6 +1,7 @@
 #include "app/console_streams.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -14,10 +15,16 @@ int g_outputErrno = 0;  // the first failure of standard output
 
 bool IsOpen(int fd) { return ::fcntl(fd, F_GETFD) != -1 || errno != EBADF; }
 
+// A descriptor that another program left non-blocking (a pipe read
+// slowly) is waited for rather than given up.
 bool WriteAll(int fd, std::string_view text) {
   while (!text.empty()) {
     const ssize_t written = ::write(fd, text.data(), text.size());
     if (written < 0 && errno == EINTR) continue;
+    if (written < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+      pollfd ready{fd, POLLOUT, 0};
+      if (::poll(&ready, 1, -1) >= 0 || errno == EINTR) continue;
+    }
     if (written <= 0) return false;
     text.remove_prefix(static_cast<std::size_t>(written));
   }
