@@ -8,6 +8,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/winsock/scoped_startup.h"
 #include "tests/query/query_test_support.h"
 #include "tests/support/status_server_process.h"
 #include "tests/support/udp_peer.h"
@@ -26,8 +27,8 @@ std::string Reply(const std::string& host) {
 
 class ServerQueryTest : public ::testing::Test {
  protected:
-  void SetUp() override { ASSERT_TRUE(sockets.ok()); }
-  query_test::SocketsStarted sockets;
+  void SetUp() override { ASSERT_TRUE(sockets.started()); }
+  winsock::ScopedStartup sockets;
 };
 
 TEST_F(ServerQueryTest, AnsweringServerReportsEveryStepInOrder) {
