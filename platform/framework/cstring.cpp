@@ -118,12 +118,6 @@ void CString::MakeLower() {
   }
 }
 
-void CString::MakeUpper() {
-  for (char& c : m_data) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-}
-
 void CString::Format(LPCSTR format, ...) {
   if (format == nullptr) {
     m_data.clear();

@@ -49,7 +49,6 @@ class CString {
   void TrimLeft();
   void TrimRight();
   void MakeLower();
-  void MakeUpper();
 
   // printf-style; the result is sized to fit, so it cannot overflow.
   void Format(LPCSTR format, ...) __attribute__((format(printf, 2, 3)));
