@@ -4,14 +4,13 @@
 #include <QJsonObject>
 #include <QRegularExpression>
 #include <gtest/gtest.h>
-#include <grp.h>
-#include <unistd.h>
 
 #include <string>
 #include <vector>
 
 #include "tests/support/netns_child.h"
 #include "tests/support/netns_namespace.h"
+#include "tests/support/nobody_user.h"
 #include "tests/support/hex_text.h"
 #include "tests/support/status_server_process.h"
 
@@ -142,10 +141,7 @@ TEST(QueryCommandTest, RefusedIcmpSocketsAreExplainedAndTheQueryGoesOn) {
   VQ_RUN_IN_CHILD([] {
     const netns::Namespace ns = netns::Namespace::Create();  // its ping_group_range admits nobody
     ns.EnterPermanently();
-    constexpr gid_t kNobody = 65534;
-    ASSERT_EQ(::setgroups(0, nullptr), 0);
-    ASSERT_EQ(::setgid(kNobody), 0);
-    ASSERT_EQ(::setuid(kNobody), 0);  // no CAP_NET_RAW from here on
+    ASSERT_TRUE(vqtest::BecomeNobody());  // no CAP_NET_RAW from here on
     // Started as the same user, so that the test can stop it.
     vqtest::StatusServerProcess server(VQ_STATUS_SERVER, {"--bind", "127.0.0.1"});
     const vqtest::ProgramRun run = RunProgram(QUILLMAR_EXE, {"--query", "127.0.0.1"});

@@ -17,6 +17,7 @@
 #include "tests/support/netns_child.h"
 #include "tests/support/netns_namespace.h"
 #include "tests/support/netns_veth.h"
+#include "tests/support/nobody_user.h"
 
 namespace {
 
@@ -132,7 +133,7 @@ TEST_F(PingerEchoTest, RefusedIcmpSocketIsReportedAsNotPermitted) {
   for (const Case& c : {Case{"", "is not installed"}, Case{brokenHelper, brokenHelper + " could not be started"}}) {
     VQ_RUN_IN_CHILD([&] {
       netns::Namespace::Create().EnterPermanently();  // its ping_group_range admits nobody
-      ASSERT_TRUE(icmp_test::BecomeNobody());
+      ASSERT_TRUE(vqtest::BecomeNobody());
       icmp::ScopedEchoHelperPath helper(c.helper);
       CPinger pinger;
       EXPECT_TRUE(pinger.EchoPermissionAdvice().IsEmpty());
