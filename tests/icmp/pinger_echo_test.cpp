@@ -18,22 +18,18 @@
 #include "tests/support/netns_namespace.h"
 #include "tests/support/netns_veth.h"
 #include "tests/support/nobody_user.h"
+#include "tests/support/ping_record_checks.h"
 
 namespace {
 
 using Bytes = std::vector<BYTE>;
+using vqtest::ExpectHolds;
 using Clock = std::chrono::steady_clock;
 
 const std::string kRequestText = "Vendrisk Olmaquetra Vendrisk Olmaquetra Vendrisk Olmaquetra";
 
 long long MillisecondsSince(Clock::time_point start) {
   return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
-}
-
-void ExpectHolds(const CPingResults& record, LPCSTR address, DWORD roundTrip, BYTE ttl) {
-  EXPECT_STREQ(record.m_strReplyAddress, address);
-  EXPECT_EQ(record.m_dwRoundTripTime, roundTrip);
-  EXPECT_EQ(record.m_byTimeToLive, ttl);
 }
 
 class PingerEchoTest : public ::testing::Test {
