@@ -13,20 +13,12 @@
 #include "tests/support/nobody_user.h"
 #include "tests/support/hex_text.h"
 #include "tests/support/status_server_process.h"
+#include "tests/support/text_lines.h"
 
 namespace {
 
+using vqtest::Lines;
 using vqtest::RunProgram;
-
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::size_t start = 0;
-  for (std::size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1) {
-    lines.push_back(text.substr(start, end - start));
-  }
-  if (start < text.size()) lines.push_back(text.substr(start));
-  return lines;
-}
 
 // stderr, minus the address book's complaint when the working folder has no
 // "address.ini" (the dialog shows it while it initialises).
