@@ -27,9 +27,14 @@ function(vq_test name)
   else()
     target_link_libraries(${name} PRIVATE ${A_DEPS} vq_test_support GTest::gtest_main)
   endif()
-  # A sanitizer report fails the test even when it comes from a child
-  # process whose exit status the test does not look at (a server stopped
-  # at the end, say): the report still reaches the test's output.
+  vq_discover_tests(${name})
+endfunction()
+
+# Registers a GoogleTest program's tests with CTest. A sanitizer report fails
+# the test even when it comes from a child process whose exit status the test
+# does not look at (a server stopped at the end, say): the report still
+# reaches the test's output.
+function(vq_discover_tests name)
   gtest_discover_tests(${name}
     DISCOVERY_TIMEOUT 60
     PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" TIMEOUT 120
