@@ -5,30 +5,12 @@
 #include "app/query_output.h"
 #include "platform/framework/cexception.h"
 #include "platform/framework/message_box.h"
-#include "platform/winsock/winsock.h"
+#include "platform/winsock/scoped_startup.h"
 #include "query/query_outcome.h"
 #include "query/server_batch.h"
 #include "query/server_query.h"
 
 namespace {
-
-// The sockets library for the run of the command.
-class SocketsForCommand {
- public:
-  SocketsForCommand() {
-    WSADATA data{};
-    m_bStarted = WSAStartup(MAKEWORD(1, 1), &data) == 0;
-  }
-  ~SocketsForCommand() {
-    if (m_bStarted) WSACleanup();
-  }
-  SocketsForCommand(const SocketsForCommand&) = delete;
-  SocketsForCommand& operator=(const SocketsForCommand&) = delete;
-  bool started() const { return m_bStarted; }
-
- private:
-  bool m_bStarted = false;
-};
 
 // Message boxes of the run (a socket failure's report) become messages of
 // the query, answered with OK at once.
@@ -70,7 +52,7 @@ int PrintMany(const std::vector<QueryOutcome>& outcomes, bool json) {
 }  // namespace
 
 int RunQueryCommand(const std::string& address, bool json) {
-  const SocketsForCommand sockets;
+  const winsock::ScopedStartup sockets;
   if (!sockets.started()) {
     console::WriteErr(std::string(kSocketsFailed) + "\n");
     return 1;
@@ -91,7 +73,7 @@ int RunQueryCommand(const std::string& address, bool json) {
 }
 
 int RunManyQueriesCommand(const std::vector<std::string>& addresses, bool json, std::size_t parallel) {
-  const SocketsForCommand sockets;
+  const winsock::ScopedStartup sockets;
   if (!sockets.started()) {
     console::WriteErr(std::string(kSocketsFailed) + "\n");
     return 1;

@@ -23,7 +23,7 @@
 #include "app/dialog/quillmar_app.h"
 #include "bench/monotonic_clock.h"
 #include "bench/process_usage.h"
-#include "bench/status_server_child.h"
+#include "tests/support/status_server_process.h"
 #include "ui/query_runner.h"
 
 // The application object, as the program has it: its resources (dialog
@@ -120,9 +120,9 @@ bool IsSampleDue(const Options& options, int done) {
 }
 
 int RunSoak(const Options& options) {
-  const bench::StatusServerChild server(VQ_STATUS_SERVER, {"--bind", options.address});
-  std::printf("status server on %s; %d queries, a sample every %d\n", server.Endpoint().c_str(), options.queries,
-              options.every);
+  const vqtest::StatusServerProcess server(VQ_STATUS_SERVER, {"--bind", options.address});
+  std::printf("status server on %s:%u; %d queries, a sample every %d\n", server.AddressText().c_str(),
+              static_cast<unsigned>(server.Port()), options.queries, options.every);
   std::printf("%8s %6s %10s %9s\n", "queries", "fds", "rss_kib", "elapsed_s");
   const CString address(options.address.c_str());
   const std::int64_t start = bench::MonotonicNanoseconds();

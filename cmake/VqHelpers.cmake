@@ -3,12 +3,6 @@ function(vq_library name)
   cmake_parse_arguments(A "" "" "DEPS" ${ARGN})
   file(GLOB srcs CONFIGURE_DEPENDS
        ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
-  if(NOT srcs)  # a folder still being written
-    add_library(${name} INTERFACE)
-    target_include_directories(${name} INTERFACE ${PROJECT_SOURCE_DIR})
-    target_link_libraries(${name} INTERFACE ${A_DEPS})
-    return()
-  endif()
   add_library(${name} STATIC ${srcs})
   target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
   target_link_libraries(${name} PUBLIC ${A_DEPS})
@@ -27,18 +21,20 @@ function(vq_test name)
   cmake_parse_arguments(A "QT" "" "DEPS" ${ARGN})
   file(GLOB srcs CONFIGURE_DEPENDS
        ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
-  if(NOT srcs)
-    return()
-  endif()
   add_executable(${name} ${srcs})
   if(A_QT)
     target_link_libraries(${name} PRIVATE ${A_DEPS} vq_test_support vq_test_main_qt)
   else()
     target_link_libraries(${name} PRIVATE ${A_DEPS} vq_test_support GTest::gtest_main)
   endif()
-  # A sanitizer report fails the test even when it comes from a child
-  # process whose exit status the test does not look at (a server stopped
-  # at the end, say): the report still reaches the test's output.
+  vq_discover_tests(${name})
+endfunction()
+
+# Registers a GoogleTest program's tests with CTest. A sanitizer report fails
+# the test even when it comes from a child process whose exit status the test
+# does not look at (a server stopped at the end, say): the report still
+# reaches the test's output.
+function(vq_discover_tests name)
   gtest_discover_tests(${name}
     DISCOVERY_TIMEOUT 60
     PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" TIMEOUT 120

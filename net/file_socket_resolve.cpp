@@ -46,9 +46,9 @@ void CFileSocket::SetAddress(LPCSTR lpszAddress) {
       return;
     }
 
-    if (numeric) {
-      m_strDottedAddress = text;
-    } else {
+    // A numeric text keeps itself as the dotted address; a name takes its
+    // first address. The alias list is still empty from the start.
+    if (!numeric) {
       // A record without any address is treated like an address that
       // cannot be written as text.
       if (host->h_addr_list == nullptr || host->h_addr_list[0] == nullptr) return;
@@ -59,7 +59,6 @@ void CFileSocket::SetAddress(LPCSTR lpszAddress) {
       m_strDottedAddress = dotted;
     }
     m_strHostName = host->h_name;
-    m_listAliases.RemoveAll();
     for (char** alias = host->h_aliases; alias != nullptr && *alias != nullptr; ++alias) {
       m_listAliases.AddTail(CString(*alias));
     }

@@ -2,7 +2,7 @@
 
 #include "platform/framework/message_box.h"
 #include "platform/kernel/blocking_hook.h"
-#include "platform/winsock/winsock.h"
+#include "platform/winsock/scoped_startup.h"
 #include "ui/quillmar_dlg.h"
 
 namespace {
@@ -23,25 +23,6 @@ class MessageCollector {
 
  private:
   framework::MessageBoxHandler m_previous;
-};
-
-// The sockets library for the run. Start-ups are counted by the library,
-// so a program that has started it already keeps it running afterwards.
-class SocketsForRun {
- public:
-  SocketsForRun() {
-    WSADATA data{};
-    m_bStarted = WSAStartup(MAKEWORD(1, 1), &data) == 0;
-  }
-  ~SocketsForRun() {
-    if (m_bStarted) WSACleanup();
-  }
-  SocketsForRun(const SocketsForRun&) = delete;
-  SocketsForRun& operator=(const SocketsForRun&) = delete;
-  bool started() const { return m_bStarted; }
-
- private:
-  bool m_bStarted = false;
 };
 
 void PressPingServer(CQuillmarDlg& dialog) {
@@ -66,7 +47,7 @@ void CollectFields(const CQuillmarDlg& dialog, QueryOutcome& outcome) {
 QueryOutcome RunServerQuery(const CString& strAddress, const ServerQueryHooks& hooks) {
   QueryOutcome outcome;
   outcome.strAddress = strAddress;
-  const SocketsForRun sockets;
+  const winsock::ScopedStartup sockets;
   if (!sockets.started()) {
     const MessageCollector collector(outcome.messages, hooks.onMessage);
     AfxMessageBox(IDP_SOCKETS_INIT_FAILED, MB_OK);
@@ -77,7 +58,10 @@ QueryOutcome RunServerQuery(const CString& strAddress, const ServerQueryHooks& h
   // is no message of the query: it goes wherever message boxes go now.
   CQuillmarDlg dialog;
   if (!dialog.Create(IDD_QUILLMAR_DIALOG)) return outcome;
-  kernel::CallBlockingHook();  // the dialog's first paint, before the address is typed in
+  // The dialog's first paint happens before the address is typed in, as for
+  // a user; painting leaves the address alone (only a double-click on the
+  // list takes the chosen line's address).
+  kernel::CallBlockingHook();
   dialog.m_strAddress = strAddress;
   dialog.UpdateData(FALSE);
   {

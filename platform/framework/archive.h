@@ -23,7 +23,6 @@ class CArchive {
 
   BOOL IsLoading() const { return (m_nMode & load) != 0 ? TRUE : FALSE; }
   BOOL IsStoring() const { return (m_nMode & load) == 0 ? TRUE : FALSE; }
-  BOOL IsBufferEmpty() const { return m_nCur == m_nMax ? TRUE : FALSE; }
   CFile* GetFile() const { return m_pFile; }
 
   // Bytes read; fewer than nMax only at the end of the file.

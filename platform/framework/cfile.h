@@ -59,7 +59,6 @@ class CFile : public CObject {
   virtual UINT GetBufferPtr(UINT nCommand, UINT nCount = 0, void** ppBufStart = nullptr, void** ppBufMax = nullptr);
 
   void SeekToBegin() { Seek(0, begin); }
-  DWORD SeekToEnd() { return static_cast<DWORD>(Seek(0, end)); }
 
   UINT m_hFile;
   BOOL m_bCloseOnDelete;

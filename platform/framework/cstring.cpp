@@ -33,21 +33,10 @@ std::size_t Clamp(int value, std::size_t max) {
 
 CString::CString(LPCSTR text) : m_data(text != nullptr ? text : "") {}
 
-CString::CString(LPCSTR text, int length) {
-  if (text != nullptr && length > 0) m_data.assign(text, static_cast<std::size_t>(length));
-}
-
-CString::CString(char ch, int repeat) : m_data(Clamp(repeat, SIZE_MAX), ch) {}
-
 CString::CString(std::string_view text) : m_data(text) {}
 
 CString& CString::operator=(LPCSTR text) {
   m_data = text != nullptr ? text : "";
-  return *this;
-}
-
-CString& CString::operator=(char ch) {
-  m_data.assign(1, ch);
   return *this;
 }
 
@@ -118,12 +107,6 @@ void CString::MakeLower() {
   }
 }
 
-void CString::MakeUpper() {
-  for (char& c : m_data) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-}
-
 void CString::Format(LPCSTR format, ...) {
   if (format == nullptr) {
     m_data.clear();
@@ -172,7 +155,6 @@ int CString::Compare(LPCSTR text) const { return m_data.compare(text != nullptr 
 
 bool operator==(const CString& a, const CString& b) { return a.str() == b.str(); }
 bool operator==(const CString& a, LPCSTR b) { return a.Compare(b) == 0; }
-bool operator<(const CString& a, const CString& b) { return a.str() < b.str(); }
 
 CString operator+(const CString& a, const CString& b) {
   CString r(a);

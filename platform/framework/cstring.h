@@ -11,8 +11,6 @@ class CString {
  public:
   CString() = default;
   CString(LPCSTR text);  // NOLINT: implicit like the framework's; null is empty
-  CString(LPCSTR text, int length);
-  CString(char ch, int repeat = 1);
   explicit CString(std::string_view text);
   CString(const CString&) = default;
   CString(CString&&) noexcept = default;
@@ -21,7 +19,6 @@ class CString {
   CString& operator=(const CString&) = default;
   CString& operator=(CString&&) noexcept = default;
   CString& operator=(LPCSTR text);
-  CString& operator=(char ch);
 
   CString& operator+=(const CString& other);
   CString& operator+=(LPCSTR text);
@@ -49,7 +46,6 @@ class CString {
   void TrimLeft();
   void TrimRight();
   void MakeLower();
-  void MakeUpper();
 
   // printf-style; the result is sized to fit, so it cannot overflow.
   void Format(LPCSTR format, ...) __attribute__((format(printf, 2, 3)));
@@ -72,7 +68,6 @@ class CString {
 
 bool operator==(const CString& a, const CString& b);
 bool operator==(const CString& a, LPCSTR b);
-bool operator<(const CString& a, const CString& b);
 CString operator+(const CString& a, const CString& b);
 CString operator+(const CString& a, LPCSTR b);
 CString operator+(LPCSTR a, const CString& b);

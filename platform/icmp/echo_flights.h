@@ -79,6 +79,13 @@ class EchoFlights {
 
  protected:
   void End(EchoResult result) { m_ended.push_back(std::move(result)); }
+  // Ends an echo without an answer: status says why.
+  void EndWithFailure(std::uint64_t tag, std::uint32_t status) {
+    EchoResult result;
+    result.tag = tag;
+    result.status = status;
+    End(std::move(result));
+  }
 
  private:
   std::vector<EchoResult> m_ended;

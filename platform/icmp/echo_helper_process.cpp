@@ -255,11 +255,4 @@ void EchoHelperProcess::Break() {
   m_input.clear();
 }
 
-void EchoHelperProcess::EndWithFailure(std::uint64_t tag, std::uint32_t status) {
-  EchoResult result;
-  result.tag = tag;
-  result.status = status;
-  End(std::move(result));
-}
-
 }  // namespace icmp

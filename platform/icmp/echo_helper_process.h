@@ -69,7 +69,6 @@ class EchoHelperProcess final : public EchoFlights {
   void Receive();
   bool TakeReplies();
   void Break();
-  void EndWithFailure(std::uint64_t tag, std::uint32_t status);
 
   pid_t m_pid;
   int m_fd;

@@ -287,11 +287,4 @@ void SocketEchoFlights::Match(msghdr& message, Bytes bytes, bool fromErrorQueue)
   End(std::move(result));
 }
 
-void SocketEchoFlights::EndWithFailure(std::uint64_t tag, std::uint32_t status) {
-  EchoResult result;
-  result.tag = tag;
-  result.status = status;
-  End(std::move(result));
-}
-
 }  // namespace icmp

@@ -53,7 +53,6 @@ class SocketEchoFlights final : public EchoFlights {
   std::optional<std::uint16_t> FreeSequence();
   void ReadQueue(int queueFlag);
   void Match(msghdr& message, Bytes bytes, bool fromErrorQueue);
-  void EndWithFailure(std::uint64_t tag, std::uint32_t status);
 
   EchoSocket& m_socket;
   std::uint16_t m_identifier;

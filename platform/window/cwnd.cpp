@@ -65,8 +65,6 @@ void CWnd::OnSysCommand(UINT, LPARAM) { Default(); }
 
 void CWnd::OnPaint() { Default(); }
 
-HWND CWnd::GetSafeHwnd() const { return reinterpret_cast<HWND>(widget()); }
-
 CWnd* CWnd::GetDlgItem(int nID) const {
   auto it = m_children.find(nID);
   return it != m_children.end() && it->second->widget() != nullptr ? it->second.get() : nullptr;
@@ -93,10 +91,6 @@ void CWnd::InvalidateRect(LPCRECT lpRect, BOOL) {
   }
 }
 
-void CWnd::UpdateWindow() {
-  if (clientWidget() != nullptr) framework::RepaintNow(clientWidget());
-}
-
 void CWnd::GetClientRect(LPRECT lpRect) const {
   if (lpRect == nullptr) return;
   const QWidget* client = clientWidget();
@@ -106,14 +100,6 @@ void CWnd::GetClientRect(LPRECT lpRect) const {
 BOOL CWnd::IsIconic() const { return widget() != nullptr && widget()->window()->isMinimized() ? TRUE : FALSE; }
 
 BOOL CWnd::IsWindowVisible() const { return widget() != nullptr && widget()->isVisible() ? TRUE : FALSE; }
-
-BOOL CWnd::IsWindowEnabled() const { return widget() != nullptr && widget()->isEnabled() ? TRUE : FALSE; }
-
-BOOL CWnd::EnableWindow(BOOL bEnable) {
-  const BOOL wasDisabled = IsWindowEnabled() ? FALSE : TRUE;
-  if (widget() != nullptr) widget()->setEnabled(bEnable != FALSE);
-  return wasDisabled;
-}
 
 HICON CWnd::SetIcon(HICON hIcon, BOOL bBigIcon) {
   HICON& slot = bBigIcon ? m_hIconBig : m_hIconSmall;

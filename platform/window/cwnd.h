@@ -25,7 +25,6 @@ class CWnd : public CCmdTarget {
   // Passes the message being handled to the default procedure.
   LRESULT Default();
 
-  HWND GetSafeHwnd() const;
   int GetDlgCtrlID() const { return m_nControlId; }
   CWnd* GetDlgItem(int nID) const;  // null when the window has no such control
   // SendMessage to control nID; 0 when there is no such control.
@@ -38,12 +37,9 @@ class CWnd : public CCmdTarget {
   // Marks the client area for repainting; the WM_PAINT follows from the event loop.
   void InvalidateRect(LPCRECT lpRect, BOOL bErase = TRUE);
   void Invalidate(BOOL bErase = TRUE) { InvalidateRect(nullptr, bErase); }
-  void UpdateWindow();
   void GetClientRect(LPRECT lpRect) const;
   BOOL IsIconic() const;
   BOOL IsWindowVisible() const;
-  BOOL IsWindowEnabled() const;
-  BOOL EnableWindow(BOOL bEnable = TRUE);
 
   HICON SetIcon(HICON hIcon, BOOL bBigIcon);  // returns the previous icon
   HICON GetIcon(BOOL bBigIcon) const;

@@ -21,7 +21,6 @@ class DialogWindow : public QDialog {
   void detach() { m_owner = nullptr; }
   CDialog* owner() const { return m_owner; }
   QWidget* client() const;
-  QMenuBar* menuBar() const { return m_menuBar; }
   void dispatch(UINT message, WPARAM wParam, LPARAM lParam);
   void showSystemMenu(const QPoint& globalPos);
   // Gives the window its size and its place, centred on its parent's window

@@ -77,14 +77,6 @@ MessageMapEntry WmQueryDragIcon(HCURSOR (T::*fn)()) {
           }};
 }
 
-template <class T>
-MessageMapEntry WmClose(void (T::*fn)()) {
-  return {WM_CLOSE, 0, 0, 0, [fn](CCmdTarget& t, const Message&) -> LRESULT {
-            (static_cast<T&>(t).*fn)();
-            return 0;
-          }};
-}
-
 // A notification `code` from control `id` (WM_COMMAND).
 template <class T>
 MessageMapEntry Notify(UINT code, UINT id, void (T::*fn)()) {

@@ -155,7 +155,7 @@ TEST(ConsoleConventionsTest, EveryOptionWorksWithoutADisplayAndQuietly) {
   EXPECT_EQ(version.output.rfind("Veloxa Quillmar ", 0), 0u) << version.output;
   const ProcessResult shot = RunQuillmar({"--screenshot", picture}, WithoutDisplay());
   EXPECT_EQ(shot.exitStatus, 0) << shot.errors;
-  EXPECT_TRUE(std::filesystem::file_size(picture) > 0);
+  EXPECT_GT(std::filesystem::file_size(picture), 0u);
   for (const ProcessResult* run : {&help, &version, &shot}) {
     EXPECT_EQ(run->errors.find("QStandardPaths"), std::string::npos) << run->errors;
     EXPECT_EQ(run->errors.find("qt."), std::string::npos) << run->errors;

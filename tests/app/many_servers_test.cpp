@@ -14,19 +14,12 @@
 #include "tests/support/netns_namespace.h"
 #include "tests/support/scoped_working_directory.h"
 #include "tests/support/status_server_process.h"
+#include "tests/support/text_lines.h"
 
 namespace {
 
+using vqtest::Lines;
 using vqtest::RunProgram;
-
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::size_t start = 0;
-  for (std::size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1) {
-    lines.push_back(text.substr(start, end - start));
-  }
-  return lines;
-}
 
 // Answers every request sent to 127.0.0.0/8 from the address it was sent to,
 // naming that address as its host, except for 127.0.1.0/24.

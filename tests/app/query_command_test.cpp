@@ -4,30 +4,21 @@
 #include <QJsonObject>
 #include <QRegularExpression>
 #include <gtest/gtest.h>
-#include <grp.h>
-#include <unistd.h>
 
 #include <string>
 #include <vector>
 
 #include "tests/support/netns_child.h"
 #include "tests/support/netns_namespace.h"
+#include "tests/support/nobody_user.h"
 #include "tests/support/hex_text.h"
 #include "tests/support/status_server_process.h"
+#include "tests/support/text_lines.h"
 
 namespace {
 
+using vqtest::Lines;
 using vqtest::RunProgram;
-
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::size_t start = 0;
-  for (std::size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1) {
-    lines.push_back(text.substr(start, end - start));
-  }
-  if (start < text.size()) lines.push_back(text.substr(start));
-  return lines;
-}
 
 // stderr, minus the address book's complaint when the working folder has no
 // "address.ini" (the dialog shows it while it initialises).
@@ -143,10 +134,7 @@ TEST(QueryCommandTest, RefusedIcmpSocketsAreExplainedAndTheQueryGoesOn) {
   VQ_RUN_IN_CHILD([] {
     const netns::Namespace ns = netns::Namespace::Create();  // its ping_group_range admits nobody
     ns.EnterPermanently();
-    constexpr gid_t kNobody = 65534;
-    ASSERT_EQ(::setgroups(0, nullptr), 0);
-    ASSERT_EQ(::setgid(kNobody), 0);
-    ASSERT_EQ(::setuid(kNobody), 0);  // no CAP_NET_RAW from here on
+    ASSERT_TRUE(vqtest::BecomeNobody());  // no CAP_NET_RAW from here on
     // Started as the same user, so that the test can stop it.
     vqtest::StatusServerProcess server(VQ_STATUS_SERVER, {"--bind", "127.0.0.1"});
     const vqtest::ProgramRun run = RunProgram(QUILLMAR_EXE, {"--query", "127.0.0.1"});

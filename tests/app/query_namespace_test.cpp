@@ -6,6 +6,7 @@
 
 #include "tests/support/netns_child.h"
 #include "tests/support/netns_namespace.h"
+#include "tests/support/private_etc_files.h"
 #include "tests/support/status_server_process.h"
 
 namespace {
@@ -31,16 +32,17 @@ TEST(QueryNamespaceTest, HostThatIgnoresTheEchoButAnswersTheStatusRequest) {
 }
 
 // A name is resolved by the echo probe, and the datagram goes where the
-// name points: here to 127.0.0.1, where the only server listens.
+// name points: here, by the namespace's own hosts file, to 127.0.0.1, where
+// the only server listens.
 TEST(QueryNamespaceTest, HostNameSendsTheDatagramToTheAddressItResolvesTo) {
-  if (!netns::HaveRoot()) GTEST_SKIP() << "needs root for a private network namespace";
+  if (!netns::HaveRoot()) GTEST_SKIP() << "needs root for private network and mount namespaces";
   VQ_RUN_IN_CHILD([] {
-    netns::Namespace::Create().EnterPermanently();
+    const netns::PrivateHostsFile hosts("127.0.0.1 quillmar-server.test\n");
     vqtest::StatusServerProcess server(VQ_STATUS_SERVER, {"--bind", "127.0.0.1", "--log-requests"});
-    const vqtest::ProgramRun run = RunProgram(QUILLMAR_EXE, {"--query", "localhost"});
+    const vqtest::ProgramRun run = RunProgram(QUILLMAR_EXE, {"--query", "quillmar-server.test"});
     EXPECT_EQ(run.exitStatus, 0) << run.errors;
     EXPECT_NE(run.output.find(kServerDefaults), std::string::npos) << run.output;
-    EXPECT_EQ(run.output.rfind("ADDRESS\tlocalhost\n", 0), 0u) << run.output;
+    EXPECT_EQ(run.output.rfind("ADDRESS\tquillmar-server.test\n", 0), 0u) << run.output;
     const std::optional<std::string> request = server.ReadLine();
     ASSERT_TRUE(request.has_value());
     EXPECT_EQ(request->rfind("request 127.0.0.1:", 0), 0u) << *request;

@@ -1,6 +1,5 @@
 #include "tests/icmp/echo_capture.h"
 
-#include <grp.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -9,7 +8,6 @@ namespace icmp_test {
 
 namespace {
 constexpr std::uint8_t kEchoRequest = 8;
-constexpr uid_t kNobody = 65534;
 }  // namespace
 
 EchoRequestCapture::EchoRequestCapture() : m_fd(::socket(AF_INET, SOCK_RAW | SOCK_NONBLOCK, IPPROTO_ICMP)) {}
@@ -28,7 +26,5 @@ std::vector<CapturedRequest> EchoRequestCapture::Requests() {
   }
   return requests;
 }
-
-bool BecomeNobody() { return ::setgroups(0, nullptr) == 0 && ::setgid(kNobody) == 0 && ::setuid(kNobody) == 0; }
 
 }  // namespace icmp_test

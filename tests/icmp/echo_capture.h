@@ -28,8 +28,4 @@ class EchoRequestCapture {
   int m_fd;
 };
 
-// Drops root for good: user and group nobody, no supplementary groups, so no
-// CAP_NET_RAW. False when any step fails.
-bool BecomeNobody();
-
 }  // namespace icmp_test

@@ -9,10 +9,14 @@
 
 #include "icmp/ping_results.h"
 #include "platform/framework/afx.h"
+#include "tests/support/ping_record_checks.h"
 
 namespace {
 
 using Bytes = std::vector<BYTE>;
+using vqtest::EchoReply;
+using vqtest::ExpectHolds;
+using vqtest::Ipv4;
 
 // 10.0.0.1, 35 ms, time to live 128.
 const Bytes kExampleBytes = {0x08, 0x31, 0x30, 0x2E, 0x30, 0x2E, 0x30, 0x2E, 0x31, 0x23, 0x00, 0x00, 0x00, 0x80};
@@ -35,23 +39,6 @@ void Fill(CPingResults& record, LPCSTR address, DWORD roundTrip, BYTE ttl) {
   record.m_strReplyAddress = address;
   record.m_dwRoundTripTime = roundTrip;
   record.m_byTimeToLive = ttl;
-}
-
-void ExpectHolds(const CPingResults& record, LPCSTR address, DWORD roundTrip, BYTE ttl) {
-  EXPECT_STREQ(record.m_strReplyAddress, address);
-  EXPECT_EQ(record.m_dwRoundTripTime, roundTrip);
-  EXPECT_EQ(record.m_byTimeToLive, ttl);
-}
-
-ICMP_ECHO_REPLY Reply(const BYTE (&address)[4], ULONG status, ULONG roundTrip, UCHAR ttl) {
-  ICMP_ECHO_REPLY reply{};
-  std::memcpy(&reply.Address, address, 4);
-  reply.Status = status;
-  reply.RoundTripTime = roundTrip;
-  reply.DataSize = 59;
-  reply.Data = sizeof(ICMP_ECHO_REPLY);
-  reply.Options.Ttl = ttl;
-  return reply;
 }
 
 TEST(PingResultsArchive, EmptyRecordIsSixZeroBytes) {
@@ -108,15 +95,15 @@ TEST(PingResultsArchive, TruncatedArchiveThrowsEndOfFile) {
 
 TEST(PingResultsCopy, ReplyAddressBytesBecomeADottedQuad) {
   CPingResults record;
-  const ICMP_ECHO_REPLY lan = Reply({0xC0, 0xA8, 0x01, 0x02}, IP_SUCCESS, 35, 128);
+  const ICMP_ECHO_REPLY lan = EchoReply(Ipv4(0xC0, 0xA8, 0x01, 0x02), IP_SUCCESS, 35, 128);
   record.Copy(lan);
   ExpectHolds(record, "192.168.1.2", 35, 128);
 
-  const ICMP_ECHO_REPLY zero = Reply({0, 0, 0, 0}, IP_SUCCESS, 1, 64);
+  const ICMP_ECHO_REPLY zero = EchoReply(Ipv4(0, 0, 0, 0), IP_SUCCESS, 1, 64);
   record.Copy(&zero);
   ExpectHolds(record, "0.0.0.0", 1, 64);
 
-  const ICMP_ECHO_REPLY high = Reply({255, 254, 128, 200}, IP_SUCCESS, 7, 255);
+  const ICMP_ECHO_REPLY high = EchoReply(Ipv4(255, 254, 128, 200), IP_SUCCESS, 7, 255);
   record.Copy(&high);
   ExpectHolds(record, "255.254.128.200", 7, 255);
 }
@@ -124,7 +111,7 @@ TEST(PingResultsCopy, ReplyAddressBytesBecomeADottedQuad) {
 // The status is not the record's business: an error reply is copied as it is.
 TEST(PingResultsCopy, StatusIsNotRead) {
   CPingResults record;
-  const ICMP_ECHO_REPLY unreachable = Reply({10, 0, 0, 254}, IP_DEST_HOST_UNREACHABLE, 3, 63);
+  const ICMP_ECHO_REPLY unreachable = EchoReply(Ipv4(10, 0, 0, 254), IP_DEST_HOST_UNREACHABLE, 3, 63);
   record.Copy(&unreachable);
   ExpectHolds(record, "10.0.0.254", 3, 63);
 }
@@ -181,7 +168,7 @@ class ThrowingResults : public CPingResults {
 };
 
 TEST(PingResultsCopy, PointerFormsTurnExceptionsIntoAnEmptyRecord) {
-  const ICMP_ECHO_REPLY reply = Reply({10, 0, 0, 1}, IP_SUCCESS, 35, 128);
+  const ICMP_ECHO_REPLY reply = EchoReply(Ipv4(10, 0, 0, 1), IP_SUCCESS, 35, 128);
   CPingResults source;
   Fill(source, "10.0.0.2", 5, 5);
   for (bool framework : {false, true}) {

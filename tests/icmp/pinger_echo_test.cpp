@@ -17,22 +17,19 @@
 #include "tests/support/netns_child.h"
 #include "tests/support/netns_namespace.h"
 #include "tests/support/netns_veth.h"
+#include "tests/support/nobody_user.h"
+#include "tests/support/ping_record_checks.h"
 
 namespace {
 
 using Bytes = std::vector<BYTE>;
+using vqtest::ExpectHolds;
 using Clock = std::chrono::steady_clock;
 
 const std::string kRequestText = "Vendrisk Olmaquetra Vendrisk Olmaquetra Vendrisk Olmaquetra";
 
 long long MillisecondsSince(Clock::time_point start) {
   return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
-}
-
-void ExpectHolds(const CPingResults& record, LPCSTR address, DWORD roundTrip, BYTE ttl) {
-  EXPECT_STREQ(record.m_strReplyAddress, address);
-  EXPECT_EQ(record.m_dwRoundTripTime, roundTrip);
-  EXPECT_EQ(record.m_byTimeToLive, ttl);
 }
 
 class PingerEchoTest : public ::testing::Test {
@@ -132,7 +129,7 @@ TEST_F(PingerEchoTest, RefusedIcmpSocketIsReportedAsNotPermitted) {
   for (const Case& c : {Case{"", "is not installed"}, Case{brokenHelper, brokenHelper + " could not be started"}}) {
     VQ_RUN_IN_CHILD([&] {
       netns::Namespace::Create().EnterPermanently();  // its ping_group_range admits nobody
-      ASSERT_TRUE(icmp_test::BecomeNobody());
+      ASSERT_TRUE(vqtest::BecomeNobody());
       icmp::ScopedEchoHelperPath helper(c.helper);
       CPinger pinger;
       EXPECT_TRUE(pinger.EchoPermissionAdvice().IsEmpty());

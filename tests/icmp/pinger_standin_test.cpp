@@ -12,20 +12,17 @@
 #include "platform/kernel/global_memory.h"
 #include "platform/kernel/last_error.h"
 #include "platform/kernel/modules.h"
+#include "tests/support/ping_record_checks.h"
 
 namespace {
 
 using Bytes = std::vector<BYTE>;
+using vqtest::EchoReply;
+using vqtest::ExpectHolds;
+using vqtest::Ipv4;
 
 const std::string kRequestText = "Vendrisk Olmaquetra Vendrisk Olmaquetra Vendrisk Olmaquetra";
 const HANDLE kEchoHandle = reinterpret_cast<HANDLE>(0x5150);
-
-IPAddr Ipv4(BYTE a, BYTE b, BYTE c, BYTE d) {
-  const BYTE bytes[4] = {a, b, c, d};
-  IPAddr address;
-  std::memcpy(&address, bytes, 4);
-  return address;
-}
 
 // What the stand-ins are told to do and what they saw.
 struct EchoCall {
@@ -99,28 +96,11 @@ std::vector<kernel::ModuleExport> StandIns() {
   };
 }
 
-ICMP_ECHO_REPLY Reply(IPAddr from, ULONG status, ULONG roundTrip, UCHAR ttl) {
-  ICMP_ECHO_REPLY reply{};
-  reply.Address = from;
-  reply.Status = status;
-  reply.RoundTripTime = roundTrip;
-  reply.DataSize = 59;
-  reply.Data = sizeof(ICMP_ECHO_REPLY);
-  reply.Options.Ttl = ttl;
-  return reply;
-}
-
-void ExpectHolds(const CPingResults& record, LPCSTR address, DWORD roundTrip, BYTE ttl) {
-  EXPECT_STREQ(record.m_strReplyAddress, address);
-  EXPECT_EQ(record.m_dwRoundTripTime, roundTrip);
-  EXPECT_EQ(record.m_byTimeToLive, ttl);
-}
-
 class PingerStandInTest : public ::testing::Test {
  protected:
   void SetUp() override {
     g_standIn = StandInState{};
-    g_standIn.reply = Reply(Ipv4(127, 0, 0, 1), IP_SUCCESS, 4, 64);
+    g_standIn.reply = EchoReply(Ipv4(127, 0, 0, 1), IP_SUCCESS, 4, 64);
     m_liveBlocks = kernel::LiveGlobalBlockCount();
     m_record.m_strReplyAddress = "10.9.9.9";
     m_record.m_dwRoundTripTime = 99;
@@ -206,7 +186,7 @@ TEST_F(PingerStandInTest, SendsTheFixedRequestAndCopiesTheReply) {
   {
     CPinger pinger;
     EXPECT_EQ(kernel::ModuleLoadCount("ICMP.DLL"), loadsBefore + 1);
-    g_standIn.reply = Reply(Ipv4(127, 0, 0, 1), IP_SUCCESS, 4, 64);
+    g_standIn.reply = EchoReply(Ipv4(127, 0, 0, 1), IP_SUCCESS, 4, 64);
     EXPECT_EQ(pinger.Ping("127.0.0.1", &m_record, 255), 1u);
     ExpectHolds(m_record, "127.0.0.1", 4, 64);
     EXPECT_EQ(pinger.LastRoundTripMicroseconds(), 4000) << "a library without microseconds: its milliseconds";
@@ -279,7 +259,7 @@ TEST_F(PingerStandInTest, ErrorReplyIsAFailureWithItsStatus) {
   const kernel::ScopedModuleOverride module("ICMP.DLL", StandIns());
   CPinger pinger;
   for (ULONG status : {IP_DEST_HOST_UNREACHABLE, IP_TTL_EXPIRED_TRANSIT}) {
-    g_standIn.reply = Reply(Ipv4(192, 0, 2, 1), status, 3, 63);
+    g_standIn.reply = EchoReply(Ipv4(192, 0, 2, 1), status, 3, 63);
     EXPECT_EQ(pinger.Ping("192.0.2.9", &m_record, 255), 0u);
     EXPECT_EQ(pinger.m_dwErrorCode, status);
     ExpectRecordUntouched();

@@ -18,6 +18,33 @@ std::vector<std::string> Aliases(const CStringList& list) {
   return names;
 }
 
+// What the resolver itself answers, copied out of its per-thread record:
+// the expectations do not depend on how the machine's hosts file names
+// loopback.
+struct ResolverAnswer {
+  std::string name;
+  std::string dotted;  // the first address
+  std::vector<std::string> aliases;
+};
+
+ResolverAnswer Copy(const hostent* host) {
+  ResolverAnswer answer;
+  if (host == nullptr) return answer;
+  answer.name = host->h_name;
+  in_addr first;
+  std::memcpy(&first, host->h_addr_list[0], sizeof(first));
+  answer.dotted = g_pSocketApi->inet_ntoa(first);
+  for (char** alias = host->h_aliases; *alias != nullptr; ++alias) answer.aliases.emplace_back(*alias);
+  return answer;
+}
+
+ResolverAnswer AnswerForName(const char* name) { return Copy(g_pSocketApi->gethostbyname(name)); }
+
+ResolverAnswer AnswerForAddress(const char* dotted) {
+  const u_long address = g_pSocketApi->inet_addr(dotted);
+  return Copy(g_pSocketApi->gethostbyaddr(reinterpret_cast<const char*>(&address), 4, AF_INET));
+}
+
 TEST_F(FileSocketAddress, NewObjectHasNoSocketAndEmptyMembers) {
   TestSocket s;
   EXPECT_TRUE(s.IsClosed());
@@ -33,9 +60,12 @@ TEST_F(FileSocketAddress, NewObjectHasNoSocketAndEmptyMembers) {
 
 TEST_F(FileSocketAddress, DottedAddressesAreLookedUpInReverse) {
   TestSocket s;
+  const ResolverAnswer loopback = AnswerForAddress("127.0.0.1");
+  ASSERT_FALSE(loopback.name.empty()) << "the hosts file names no 127.0.0.1";
   s.SetAddress("127.0.0.1");
   EXPECT_EQ(s.m_strDottedAddress, "127.0.0.1");
-  EXPECT_EQ(s.m_strHostName, "localhost");
+  EXPECT_EQ(s.m_strHostName, loopback.name.c_str());
+  EXPECT_EQ(Aliases(s.m_listAliases), loopback.aliases);
   EXPECT_EQ(s.m_dwErrorCode, 0u);
 
   // No hosts entry: the text stays in both members and the error is kept.
@@ -48,14 +78,12 @@ TEST_F(FileSocketAddress, DottedAddressesAreLookedUpInReverse) {
 
 TEST_F(FileSocketAddress, HostNamesResolveToTheirFirstAddress) {
   TestSocket s;
+  const ResolverAnswer localhost = AnswerForName("localhost");
+  ASSERT_FALSE(localhost.name.empty()) << "localhost does not resolve";
   s.SetAddress("localhost");
-  EXPECT_EQ(s.m_strDottedAddress, "127.0.0.1");
-  EXPECT_EQ(s.m_strHostName, "localhost");
-  std::vector<std::string> expected;
-  for (char** alias = g_pSocketApi->gethostbyname("localhost")->h_aliases; *alias != nullptr; ++alias) {
-    expected.emplace_back(*alias);
-  }
-  EXPECT_EQ(Aliases(s.m_listAliases), expected);
+  EXPECT_EQ(s.m_strDottedAddress, localhost.dotted.c_str());
+  EXPECT_EQ(s.m_strHostName, localhost.name.c_str());
+  EXPECT_EQ(Aliases(s.m_listAliases), localhost.aliases);
 
   // Not a dotted quad, so a name; the hosts file has none such, and the
   // system must not read it as hex.

@@ -10,6 +10,7 @@
 #include "platform/kernel/modules.h"
 #include "platform/kernel/version.h"
 #include "tests/net/net_test_support.h"
+#include "tests/support/text_lines.h"
 
 namespace {
 
@@ -181,13 +182,8 @@ using SocketApiDeathTest = SocketTableTest;
 class NothingButToolkitNotes : public ::testing::MatcherInterface<const std::string&> {
  public:
   bool MatchAndExplain(const std::string& output, ::testing::MatchResultListener*) const override {
-    size_t start = 0;
-    while (start < output.size()) {
-      size_t end = output.find('\n', start);
-      if (end == std::string::npos) end = output.size();
-      const std::string line = output.substr(start, end - start);
+    for (const std::string& line : vqtest::Lines(output)) {
       if (!line.empty() && line.rfind("QStandardPaths:", 0) != 0) return false;
-      start = end + 1;
     }
     return true;
   }

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <climits>
-#include <initializer_list>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -11,6 +10,7 @@
 
 #include "protocol/saturating_atoi.h"
 #include "protocol/status_request.h"
+#include "tests/support/status_reply_text.h"
 
 namespace {
 
@@ -28,17 +28,7 @@ const char* NameOf(StatusField field) {
 
 using Updates = std::vector<StatusFieldUpdate>;
 
-// Joins fields with single 0x01 separators, as a server writes them.
-std::string Reply(std::initializer_list<std::string> fields) {
-  std::string text;
-  bool first = true;
-  for (const std::string& field : fields) {
-    if (!first) text += '\x01';
-    text += field;
-    first = false;
-  }
-  return text;
-}
+using vqtest::StatusReply;
 
 Updates Decode(const std::string& reply) {
   return DecodeStatusReply(reinterpret_cast<const unsigned char*>(reply.data()), reply.size());
@@ -46,7 +36,7 @@ Updates Decode(const std::string& reply) {
 
 // The twelve fields of a typical reply, with the level and time left given.
 std::string TypicalReply(const std::string& level, const std::string& timeLeft) {
-  return Reply({"a", "b", "HostA", "TrackB", "x", "12", "y", level, "z", "S1", "w", timeLeft});
+  return StatusReply({"a", "b", "HostA", "TrackB", "x", "12", "y", level, "z", "S1", "w", timeLeft});
 }
 
 std::optional<std::string> TextOf(const Updates& updates, StatusField field) {
@@ -78,7 +68,7 @@ TEST(DecodeStatusReply, TypicalReplyFillsAllSixFieldsInReplyOrder) {
 }
 
 TEST(DecodeStatusReply, FieldsAfterTheEleventhAreIgnored) {
-  const std::string reply = TypicalReply("2", "x600") + Reply({"", "more", "and more"});
+  const std::string reply = TypicalReply("2", "x600") + StatusReply({"", "more", "and more"});
   EXPECT_EQ(Decode(reply), Decode(TypicalReply("2", "x600")));
 }
 
@@ -146,7 +136,7 @@ TEST(DecodeStatusReply, ReplyWithoutClosedFieldsChangesNothing) {
   EXPECT_TRUE(Decode(std::string("\0a\x01" "b\x01HostA\x01", 11)).empty());
   EXPECT_TRUE(Decode("").empty());
   EXPECT_TRUE(DecodeStatusReply(nullptr, 0).empty());
-  EXPECT_TRUE(Decode(Reply({"a", "b"})).empty());
+  EXPECT_TRUE(Decode(StatusReply({"a", "b"})).empty());
 }
 
 TEST(DecodeStatusReply, ReceivedLengthEndsTheReplyEvenWithoutNul) {
@@ -159,7 +149,7 @@ TEST(DecodeStatusReply, ReceivedLengthEndsTheReplyEvenWithoutNul) {
 }
 
 TEST(DecodeStatusReply, EmptyHostFieldSetsHostToEmpty) {
-  const Updates updates = Decode(Reply({"a", "b", "", "TrackB"}));
+  const Updates updates = Decode(StatusReply({"a", "b", "", "TrackB"}));
   const Updates expected = {{StatusField::Host, ""}, {StatusField::Track, "TrackB"}};
   EXPECT_EQ(updates, expected);
 }
@@ -169,11 +159,11 @@ TEST(DecodeStatusReply, FewerSeparatorsFillOnlyTheClosedFields) {
   const Updates expected = {{StatusField::Host, "HostA"},
                             {StatusField::Track, "TrackB"},
                             {StatusField::Players, "12"}};
-  EXPECT_EQ(Decode(Reply({"a", "b", "HostA", "TrackB", "x", "12"})), expected);
+  EXPECT_EQ(Decode(StatusReply({"a", "b", "HostA", "TrackB", "x", "12"})), expected);
 }
 
 TEST(DecodeStatusReply, KeepsBytesAboveAsciiUnchanged) {
-  const Updates updates = Decode(Reply({"a", "b", "H\xE9\xFF\x02t"}));
+  const Updates updates = Decode(StatusReply({"a", "b", "H\xE9\xFF\x02t"}));
   ASSERT_EQ(updates.size(), 1u);
   EXPECT_EQ(updates[0].text, "H\xE9\xFF\x02t");
 }
@@ -184,7 +174,7 @@ std::string ReplyWithTimeLeftClosedAt(std::size_t closingPosition) {
   const std::string withoutPadding = TypicalReply("2", "x600");
   const std::size_t unpaddedClosing = withoutPadding.size();
   const std::string padding(closingPosition - unpaddedClosing, 'w');
-  return Reply({"a", "b", "HostA", "TrackB", "x", "12", "y", "2", "z", "S1", "w" + padding, "x600"});
+  return StatusReply({"a", "b", "HostA", "TrackB", "x", "12", "y", "2", "z", "S1", "w" + padding, "x600"});
 }
 
 TEST(DecodeStatusReply, TimeLeftClosedAtTheLastExaminedPositionIsShown) {

@@ -1,34 +1,16 @@
 #pragma once
-// Runs the server query without a window: the sockets library started, the
-// message boxes of a socket failure turned into the query's messages, as the
-// dialog's window-procedure guard would show them.
+// Runs the server query without a window (the test starts the sockets
+// library): the message boxes of a socket failure turned into the query's
+// messages, as the dialog's window-procedure guard would show them.
 #include <string>
 #include <vector>
 
 #include "platform/framework/cexception.h"
 #include "platform/framework/message_box.h"
-#include "platform/winsock/winsock.h"
 #include "query/query_outcome.h"
 #include "query/server_query.h"
 
 namespace query_test {
-
-class SocketsStarted {
- public:
-  SocketsStarted() {
-    WSADATA data{};
-    m_started = WSAStartup(MAKEWORD(1, 1), &data) == 0;
-  }
-  ~SocketsStarted() {
-    if (m_started) WSACleanup();
-  }
-  SocketsStarted(const SocketsStarted&) = delete;
-  SocketsStarted& operator=(const SocketsStarted&) = delete;
-  bool ok() const { return m_started; }
-
- private:
-  bool m_started = false;
-};
 
 struct QueryRun {
   QueryOutcome outcome;

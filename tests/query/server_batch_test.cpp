@@ -8,6 +8,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/winsock/scoped_startup.h"
 #include "tests/query/query_test_support.h"
 #include "tests/support/status_server_process.h"
 #include "tests/support/udp_peer.h"
@@ -27,8 +28,8 @@ std::vector<std::string> StatusMessages(const QueryOutcome& outcome, const Batch
 
 class ServerBatchTest : public ::testing::Test {
  protected:
-  void SetUp() override { ASSERT_TRUE(sockets.ok()); }
-  query_test::SocketsStarted sockets;
+  void SetUp() override { ASSERT_TRUE(sockets.started()); }
+  winsock::ScopedStartup sockets;
 };
 
 // Answering, oversized, silent and invalid servers, one of them twice: each

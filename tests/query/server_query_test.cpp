@@ -8,7 +8,9 @@
 #include <thread>
 #include <vector>
 
+#include "platform/winsock/scoped_startup.h"
 #include "tests/query/query_test_support.h"
+#include "tests/support/status_reply_text.h"
 #include "tests/support/status_server_process.h"
 #include "tests/support/udp_peer.h"
 
@@ -20,14 +22,13 @@ using query_test::RunQuery;
 constexpr std::uint16_t kStatusPort = 6971;
 
 std::string Reply(const std::string& host) {
-  return std::string("a\x01") + "b\x01" + host + "\x01" + "Track\x01" + "x\x01" + "2/4\x01" + "y\x01" + "2\x01" +
-         "z\x01" + "S\x01" + "w\x01" + "x120";
+  return vqtest::StatusReply({"a", "b", host, "Track", "x", "2/4", "y", "2", "z", "S", "w", "x120"});
 }
 
 class ServerQueryTest : public ::testing::Test {
  protected:
-  void SetUp() override { ASSERT_TRUE(sockets.ok()); }
-  query_test::SocketsStarted sockets;
+  void SetUp() override { ASSERT_TRUE(sockets.started()); }
+  winsock::ScopedStartup sockets;
 };
 
 TEST_F(ServerQueryTest, AnsweringServerReportsEveryStepInOrder) {

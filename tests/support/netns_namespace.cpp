@@ -97,19 +97,6 @@ void Namespace::WriteSysctl(const std::string& name, const std::string& value) c
   if (written != static_cast<ssize_t>(value.size())) Fail("cannot write " + name);
 }
 
-std::string Namespace::ReadSysctl(const std::string& name) const {
-  ScopedEnter inside(*this);
-  const int fd = ::open(SysctlPath(name).c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) Fail("cannot open " + name);
-  char text[256];
-  const ssize_t got = ::read(fd, text, sizeof text);
-  ::close(fd);
-  if (got < 0) Fail("cannot read " + name);
-  std::string value(text, static_cast<std::size_t>(got));
-  while (!value.empty() && (value.back() == '\n' || value.back() == ' ')) value.pop_back();
-  return value;
-}
-
 void Namespace::Run(const std::vector<std::string>& argv) const {
   std::string commandLine;
   for (const std::string& arg : argv) commandLine += (commandLine.empty() ? "" : " ") + arg;

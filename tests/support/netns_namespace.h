@@ -32,11 +32,9 @@ class Namespace {
   // this process lives.
   std::string Path() const;
 
-  // Reads or writes a sysctl setting (dotted name, e.g.
-  // "net.ipv4.ping_group_range") of this namespace. Writing refuses to touch
-  // any other namespace than this one.
+  // Writes a sysctl setting (dotted name, e.g. "net.ipv4.ping_group_range")
+  // of this namespace; refuses to touch any other namespace than this one.
   void WriteSysctl(const std::string& name, const std::string& value) const;
-  std::string ReadSysctl(const std::string& name) const;
 
   // Runs a program (looked up in PATH) inside the namespace and waits for
   // it; throws when it cannot run or exits with a failure.

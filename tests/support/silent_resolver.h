@@ -6,7 +6,10 @@
 // /etc/nsswitch.conf and /etc/hosts send every DNS query to a UDP socket on
 // 127.0.0.53 that reads nothing and answers nothing. No query can leave the
 // namespace. Needs root; failures throw std::runtime_error.
+#include <memory>
 #include <string>
+
+#include "tests/support/private_etc_files.h"
 
 namespace netns {
 
@@ -22,9 +25,7 @@ class SilentResolver {
   int TakeQueries();
 
  private:
-  void Release();
-
-  std::string m_directory;
+  std::unique_ptr<PrivateEtcFiles> m_files;
   int m_socket = -1;
 };
 

@@ -1,6 +1,7 @@
 #pragma once
 // Runs the stand-in status server (quillmar-status-server) as a separate
-// process for tests. Plain POSIX underneath; like udp_peer.h this header
+// process for tests and benchmarks. Plain POSIX underneath, without
+// GoogleTest (the benchmarks build it too); like udp_peer.h this header
 // includes no system socket headers, so it can be used next to the
 // platform's sockets library.
 //

@@ -7,6 +7,7 @@
 
 #include "platform/kernel/handle_table.h"
 #include "tests/support/hex_text.h"
+#include "tests/support/status_reply_text.h"
 #include "tests/support/status_server_process.h"
 #include "tests/ui/query_test_support.h"
 
@@ -14,13 +15,6 @@ namespace {
 
 using query_test::EchoMessagesFit;
 using query_test::QueryDialog;
-
-// A reply in the server's layout: the fields joined by 0x01.
-std::string Reply(const std::vector<std::string>& fields) {
-  std::string text;
-  for (std::size_t i = 0; i < fields.size(); ++i) text += (i == 0 ? "" : "\x01") + fields[i];
-  return text;
-}
 
 std::vector<std::string> Before(std::vector<std::string> messages, std::size_t count) {
   messages.resize(messages.size() >= count ? messages.size() - count : 0);
@@ -87,7 +81,7 @@ TEST_F(QueryDialogTest, AnsweringServerFillsEveryFieldAndTheBarRunsThroughToZero
 TEST_F(QueryDialogTest, ReplyWithoutAnEleventhFieldLeavesTimeLeftEmptyNotTheEarlierServers) {
   vqtest::StatusServerProcess first(VQ_STATUS_SERVER, {"--bind", vqtest::DistinctLoopbackAddress(),
                                                        "--seconds-left", "600"});
-  const std::string shortReply = Reply({"a", "b", "Beta Host", "Oval", "x", "2", "y", "0", "z", "Practice"});
+  const std::string shortReply = vqtest::StatusReply({"a", "b", "Beta Host", "Oval", "x", "2", "y", "0", "z", "Practice"});
   vqtest::StatusServerProcess second(VQ_STATUS_SERVER,
                                      {"--bind", vqtest::DistinctLoopbackAddress(), "--reply-hex", vqtest::HexOf(shortReply)});
   query.SetAddress(first.AddressText());

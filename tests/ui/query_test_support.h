@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "platform/framework/message_box.h"
-#include "platform/winsock/winsock.h"
+#include "platform/winsock/scoped_startup.h"
 #include "tests/support/netns_namespace.h"
 #include "tests/ui/ui_test_support.h"
 #include "ui/quillmar_dlg.h"
@@ -21,14 +21,15 @@
 namespace query_test {
 
 class QueryDialog {
+  // Started before the dialog is made, cleaned up after it is destroyed.
+  const winsock::ScopedStartup m_sockets;
+
  public:
   QueryDialog() {
     RegisterQuillmarResources();
-    WSADATA data{};
-    m_socketsStarted = WSAStartup(MAKEWORD(1, 1), &data) == 0;
     m_created = dialog.Create(IDD_QUILLMAR_DIALOG) != FALSE;
-    // The first paint (which takes the address from the list) is over
-    // before a test types an address; so are the address book's messages.
+    // The first paint is over before a test types an address; so are the
+    // address book's messages.
     QCoreApplication::processEvents();
     boxes = std::make_unique<framework::ScopedMessageBoxRecorder>();
     if (m_created) {
@@ -38,12 +39,11 @@ class QueryDialog {
   ~QueryDialog() {
     boxes.reset();
     dialog.DestroyWindow();
-    if (m_socketsStarted) WSACleanup();
   }
   QueryDialog(const QueryDialog&) = delete;
   QueryDialog& operator=(const QueryDialog&) = delete;
 
-  bool ready() const { return m_socketsStarted && m_created; }
+  bool ready() const { return m_sockets.started() && m_created; }
 
   QProgressBar* Bar() const { return static_cast<QProgressBar*>(ui_test::ControlWidget(dialog, IDC_PROGRESS)); }
   QLineEdit* Edit(int id) const { return static_cast<QLineEdit*>(ui_test::ControlWidget(dialog, id)); }
@@ -72,7 +72,6 @@ class QueryDialog {
   std::vector<int> positions;  // every change of the bar's position, in order
 
  private:
-  bool m_socketsStarted = false;
   bool m_created = false;
 };
 

@@ -52,7 +52,7 @@ TEST_P(ArchiveStringForm, StoresPrefixThenCharactersAndLoadsBack) {
   CArchive in(&file, CArchive::load);
   CString loaded("old");
   in >> loaded;
-  EXPECT_TRUE(loaded == original);
+  EXPECT_EQ(loaded, original);
   BYTE extra = 0;
   EXPECT_EQ(in.Read(&extra, 1), 0u);
 }
@@ -73,8 +73,8 @@ CString Load(const Bytes& bytes) {
 }
 
 TEST(ArchiveStringLoad, AcceptsLongerPrefixFormsForShortStrings) {
-  EXPECT_TRUE(Load({0xFF, 0x03, 0x00, 'a', 'b', 'c'}) == "abc");
-  EXPECT_TRUE(Load({0xFF, 0xFF, 0xFF, 0x03, 0x00, 0x00, 0x00, 'a', 'b', 'c'}) == "abc");
+  EXPECT_EQ(Load({0xFF, 0x03, 0x00, 'a', 'b', 'c'}), "abc");
+  EXPECT_EQ(Load({0xFF, 0xFF, 0xFF, 0x03, 0x00, 0x00, 0x00, 'a', 'b', 'c'}), "abc");
 }
 
 TEST(ArchiveStringLoad, RefusesWideMarkerAndImpossibleLengths) {
@@ -110,7 +110,7 @@ TEST(ArchiveTruncated, StringKeepsItsValueOnFailure) {
   CArchive ar(&file, CArchive::load);
   CString text("before");
   EXPECT_EQ(CauseThrown<CArchiveException>([&] { ar >> text; }), CArchiveException::endOfFile);
-  EXPECT_TRUE(text == "before");
+  EXPECT_EQ(text, "before");
 }
 
 TEST(ArchiveValues, AreLittleEndianAndLoadBack) {
@@ -150,7 +150,7 @@ TEST(ArchiveValues, PingRecordExampleOfFourteenBytes) {
   DWORD roundTrip = 0;
   BYTE ttl = 0;
   ar >> address >> roundTrip >> ttl;
-  EXPECT_TRUE(address == "10.0.0.1");
+  EXPECT_EQ(address, "10.0.0.1");
   EXPECT_EQ(roundTrip, 35u);
   EXPECT_EQ(ttl, 128);
 }
@@ -190,7 +190,7 @@ TEST(ArchiveBuffering, WritesOnFlushAndHandlesDataLargerThanTheBuffer) {
     CString text;
     in >> index >> text;
     ASSERT_EQ(index, i);
-    ASSERT_TRUE(text == big);
+    ASSERT_EQ(text, big);
   }
   BYTE extra = 0;
   EXPECT_EQ(CauseThrown<CArchiveException>([&] { in >> extra; }), CArchiveException::endOfFile);

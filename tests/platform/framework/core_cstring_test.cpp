@@ -9,15 +9,15 @@ namespace {
 TEST(CStringTrim, RemovesExactlyTheSixWhiteSpaceCharacters) {
   CString text(" \t\n\v\f\r 10.0.0.1 \r\f\v\n\t ");
   text.TrimRight();
-  EXPECT_TRUE(text == " \t\n\v\f\r 10.0.0.1");
+  EXPECT_EQ(text, " \t\n\v\f\r 10.0.0.1");
   text.TrimLeft();
-  EXPECT_TRUE(text == "10.0.0.1");
+  EXPECT_EQ(text, "10.0.0.1");
 
   for (const char* kept : {"\xA0x\xA0", "\x85x\x85", "\x1Cx\x1C", "\x08x\x7F"}) {
     CString other(kept);
     other.TrimLeft();
     other.TrimRight();
-    EXPECT_TRUE(other == kept) << kept;
+    EXPECT_EQ(other, kept) << kept;
   }
   CString blank(" \t\r\n");
   blank.TrimRight();
@@ -41,31 +41,31 @@ TEST(CStringFormat, LongTextsAndErrorMessages) {
   ASSERT_EQ(formatted.GetLength(), 10002);
   EXPECT_EQ(formatted[10001], ']');
   formatted.Format("%s error #%d", "Receive", 10060);
-  EXPECT_TRUE(formatted == "Receive error #10060");
+  EXPECT_EQ(formatted, "Receive error #10060");
   formatted.Format("%d.%d.%d.%d", 192, 168, 1, 2);
-  EXPECT_TRUE(formatted == "192.168.1.2");
+  EXPECT_EQ(formatted, "192.168.1.2");
 }
 
 TEST(CStringSubstrings, ClampToTheText) {
   const CString text("abcdef");
-  EXPECT_TRUE(text.Left(3) == "abc");
-  EXPECT_TRUE(text.Left(100) == "abcdef");
+  EXPECT_EQ(text.Left(3), "abc");
+  EXPECT_EQ(text.Left(100), "abcdef");
   EXPECT_TRUE(text.Left(-2).IsEmpty());
-  EXPECT_TRUE(text.Mid(4) == "ef");
+  EXPECT_EQ(text.Mid(4), "ef");
   EXPECT_TRUE(text.Mid(10).IsEmpty());
-  EXPECT_TRUE(text.Mid(2, 100) == "cdef");
-  EXPECT_TRUE(text.Mid(-3, 2) == "ab");
-  EXPECT_TRUE(text.Right(2) == "ef");
-  EXPECT_TRUE(text.Right(10) == "abcdef");
+  EXPECT_EQ(text.Mid(2, 100), "cdef");
+  EXPECT_EQ(text.Mid(-3, 2), "ab");
+  EXPECT_EQ(text.Right(2), "ef");
+  EXPECT_EQ(text.Right(10), "abcdef");
 }
 
 TEST(CStringLoad, RegisteredAndUnknownIds) {
   framework::RegisterStringResource(61001, "Ping Timed Out");
   CString text("before");
   EXPECT_TRUE(text.LoadString(61001));
-  EXPECT_TRUE(text == "Ping Timed Out");
+  EXPECT_EQ(text, "Ping Timed Out");
   EXPECT_FALSE(text.LoadString(61999));
-  EXPECT_TRUE(text == "Ping Timed Out");
+  EXPECT_EQ(text, "Ping Timed Out");
 }
 
 TEST(CStringBytes, HighBytesSurviveEveryOperation) {
@@ -87,7 +87,7 @@ TEST(CStringBuffer, WriteThroughGetBufferThenRelease) {
   std::snprintf(buffer, 16, "%s", "hello");
   text.ReleaseBuffer();
   EXPECT_EQ(text.GetLength(), 5);
-  EXPECT_TRUE(text == "hello");
+  EXPECT_EQ(text, "hello");
   EXPECT_THROW(text.SetAt(5, 'x'), std::out_of_range);
 }
 

@@ -46,8 +46,8 @@ TEST(ExceptionReport, ShowsTheMessageWithTheApplicationCaption) {
   EXPECT_EQ(sharing.ReportError(), IDOK);
   ASSERT_EQ(recorder.boxes().size(), 1u);
   const auto& box = recorder.boxes()[0];
-  EXPECT_TRUE(box.text == "A sharing violation occurred while accessing address.ini.");
-  EXPECT_TRUE(box.caption == framework::GetAppName());
+  EXPECT_EQ(box.text, "A sharing violation occurred while accessing address.ini.");
+  EXPECT_EQ(box.caption, framework::GetAppName());
   EXPECT_EQ(box.type & MB_TYPEMASK, static_cast<UINT>(MB_OK));
 
   recorder.clear();
@@ -56,8 +56,8 @@ TEST(ExceptionReport, ShowsTheMessageWithTheApplicationCaption) {
   framework::RegisterStringResource(61002, "Own text");
   plain.ReportError(MB_OK, 61002);
   ASSERT_EQ(recorder.boxes().size(), 2u);
-  EXPECT_TRUE(recorder.boxes()[0].text == AFX_NO_ERROR_MESSAGE);
-  EXPECT_TRUE(recorder.boxes()[1].text == "Own text");
+  EXPECT_EQ(recorder.boxes()[0].text, AFX_NO_ERROR_MESSAGE);
+  EXPECT_EQ(recorder.boxes()[1].text, "Own text");
 }
 
 TEST(FileExceptionMessage, NamesTheFileForEveryCause) {
@@ -94,7 +94,7 @@ TEST(ThrowHelpers, ThrowHeapObjectsOfTheirClass) {
     ASSERT_TRUE(e->IsKindOf(RUNTIME_CLASS(CFileException)));
     auto* file = static_cast<CFileException*>(e);
     EXPECT_EQ(file->m_lOsError, 112);
-    EXPECT_TRUE(file->m_strFileName == "out.bin");
+    EXPECT_EQ(file->m_strFileName, "out.bin");
     EXPECT_TRUE(e->m_bAutoDelete);
     e->Delete();
   }

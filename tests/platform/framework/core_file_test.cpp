@@ -27,7 +27,7 @@ TEST_F(FileTest, MissingFileWithFlagsZeroFailsAndCreatesNothing) {
   EXPECT_EQ(error.m_cause, CFileException::fileNotFound);
   EXPECT_EQ(error.m_lOsError, ERROR_FILE_NOT_FOUND);
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
-  EXPECT_TRUE(error.m_strFileName == path.c_str());
+  EXPECT_EQ(error.m_strFileName, path.c_str());
   EXPECT_EQ(file.m_hFile, CFile::hFileNull);
   EXPECT_FALSE(file.Open(path.c_str(), 0));  // no exception object: only the result
   EXPECT_TRUE(Entries().empty());
@@ -142,7 +142,7 @@ TEST_F(FileTest, ReadErrorThrowsNamingTheFile) {
     ADD_FAILURE() << "Read on a write-only file succeeded";
   } catch (CFileException* e) {
     EXPECT_EQ(e->m_cause, CFileException::invalidFile);
-    EXPECT_TRUE(e->m_strFileName == path.c_str());
+    EXPECT_EQ(e->m_strFileName, path.c_str());
     e->Delete();
   }
 }
@@ -219,11 +219,11 @@ TEST_F(FileTest, WritersOpenFifosAndDevicesWithoutWaiting) {
 TEST_F(FileTest, NamesOfTheOpenFile) {
   WriteFile("address.ini", "");
   CFile file(PathOf("address.ini").c_str(), 0);
-  EXPECT_TRUE(file.GetFilePath() == PathOf("address.ini").c_str());
-  EXPECT_TRUE(file.GetFileName() == "address.ini");
-  EXPECT_TRUE(file.GetFileTitle() == "address");
+  EXPECT_EQ(file.GetFilePath(), PathOf("address.ini").c_str());
+  EXPECT_EQ(file.GetFileName(), "address.ini");
+  EXPECT_EQ(file.GetFileTitle(), "address");
   file.SetFilePath("/elsewhere/other.txt");
-  EXPECT_TRUE(file.GetFileName() == "other.txt");
+  EXPECT_EQ(file.GetFileName(), "other.txt");
 }
 
 TEST_F(FileTest, RangeLocksExcludeOtherOpensOfTheFile) {

@@ -70,8 +70,8 @@ TEST(StringList, KeepsOrderAndWalksBothWays) {
   std::vector<CString> backward;
   for (POSITION pos = list.GetTailPosition(); pos != nullptr;) backward.push_back(list.GetPrev(pos));
   EXPECT_EQ(backward, (std::vector<CString>{"c", "b", "a"}));
-  EXPECT_TRUE(list.GetHead() == "a");
-  EXPECT_TRUE(list.GetTail() == "c");
+  EXPECT_EQ(list.GetHead(), "a");
+  EXPECT_EQ(list.GetTail(), "c");
 }
 
 TEST(StringList, RemovesAndFinds) {
@@ -83,8 +83,8 @@ TEST(StringList, RemovesAndFinds) {
   EXPECT_EQ(list.Find("w"), nullptr);
   list.RemoveAt(first);
   EXPECT_EQ(Forward(list), (std::vector<CString>{"x", "z", "y"}));
-  EXPECT_TRUE(list.RemoveHead() == "x");
-  EXPECT_TRUE(list.RemoveTail() == "y");
+  EXPECT_EQ(list.RemoveHead(), "x");
+  EXPECT_EQ(list.RemoveTail(), "y");
   list.SetAt(list.GetHeadPosition(), "only");
   EXPECT_EQ(Forward(list), (std::vector<CString>{"only"}));
   EXPECT_EQ(list.FindIndex(1), nullptr);

@@ -203,13 +203,7 @@ INSTANTIATE_TEST_SUITE_P(SocketKinds, EchoBatchTest,
 using EchoBatchHelperTest = echo_helper_test::CapableHelperTest;
 
 TEST_F(EchoBatchHelperTest, AnOrdinaryUsersBatchGoesThroughOneHelper) {
-  if (!netns::HaveIpTool()) GTEST_SKIP() << "needs the ip tool (iproute2) for a silent network";
-  const std::string path = helperPath();
-  VQ_RUN_IN_CHILD([&] {
-    const netns::Namespace ns = echo_helper_test::NamespaceWithoutPingGroup();
-    const netns::Namespace neighbour = echo_helper_test::AddSilentNetwork(ns);
-    echo_helper_test::BecomeOrdinaryUserIn(ns);
-    const icmp::ScopedEchoHelperPath useCopy(path);
+  RunAsOrdinaryUser([&] {
     AllowOneMoreDescriptor();
     icmp::OpenFailureInfo failure;
     const std::unique_ptr<EchoBatch> batch = EchoBatch::Open(failure);
@@ -229,17 +223,11 @@ TEST_F(EchoBatchHelperTest, AnOrdinaryUsersBatchGoesThroughOneHelper) {
     }
     EXPECT_EQ(collected.byTag.at(kEchoes).status, IP_BAD_DESTINATION);
     EXPECT_EQ(echo_helper_test::ChildrenOfThisProcess().size(), 1u);
-  });
+  }, {.silentHosts = true});
 }
 
 TEST_F(EchoBatchHelperTest, AHelperThatDiesEndsEveryEchoInFlight) {
-  if (!netns::HaveIpTool()) GTEST_SKIP() << "needs the ip tool (iproute2) for a silent network";
-  const std::string path = helperPath();
-  VQ_RUN_IN_CHILD([&] {
-    const netns::Namespace ns = echo_helper_test::NamespaceWithoutPingGroup();
-    const netns::Namespace neighbour = echo_helper_test::AddSilentNetwork(ns);
-    echo_helper_test::BecomeOrdinaryUserIn(ns);
-    const icmp::ScopedEchoHelperPath useCopy(path);
+  RunAsOrdinaryUser([&] {
     icmp::OpenFailureInfo failure;
     const std::unique_ptr<EchoBatch> batch = EchoBatch::Open(failure);
     ASSERT_NE(batch, nullptr);
@@ -253,7 +241,7 @@ TEST_F(EchoBatchHelperTest, AHelperThatDiesEndsEveryEchoInFlight) {
     for (const auto& [tag, outcome] : collected.byTag) EXPECT_EQ(outcome.status, IP_GENERAL_FAILURE) << tag;
     Start(*batch, 99, "127.0.0.1", 1000);
     EXPECT_EQ(CollectAll(*batch).byTag.at(99).status, IP_GENERAL_FAILURE) << "the batch stays failed";
-  });
+  }, {.silentHosts = true});
 }
 
 }  // namespace

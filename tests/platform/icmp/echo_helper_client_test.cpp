@@ -64,10 +64,7 @@ void ExpectNoChildLeft() {
 using EchoHelperClientTest = echo_helper_test::CapableHelperTest;
 
 TEST_F(EchoHelperClientTest, OrdinaryUserGetsARealRoundTripThroughTheHelper) {
-  const std::string path = helperPath();
-  VQ_RUN_IN_CHILD([&] {
-    const netns::Namespace ns = echo_helper_test::OrdinaryUserWithoutPingGroup();
-    const icmp::ScopedEchoHelperPath useCopy(path);
+  RunAsOrdinaryUser([&] {
     const HANDLE handle = IcmpCreateFile();
     ASSERT_NE(handle, INVALID_HANDLE_VALUE) << "last error " << GetLastError();
     EXPECT_EQ(icmp::SocketKindOf(handle), icmp::EchoSocketKind::Helper);
@@ -96,10 +93,7 @@ TEST_F(EchoHelperClientTest, OrdinaryUserGetsARealRoundTripThroughTheHelper) {
 }
 
 TEST_F(EchoHelperClientTest, RequestsTheHelperDoesNotTakeFailBeforeReachingIt) {
-  const std::string path = helperPath();
-  VQ_RUN_IN_CHILD([&] {
-    const netns::Namespace ns = echo_helper_test::OrdinaryUserWithoutPingGroup();
-    const icmp::ScopedEchoHelperPath useCopy(path);
+  RunAsOrdinaryUser([&] {
     const HANDLE handle = IcmpCreateFile();
     ASSERT_NE(handle, INVALID_HANDLE_VALUE);
     UCHAR routerAlert[4] = {0x94, 0x04, 0, 0};
@@ -121,10 +115,7 @@ TEST_F(EchoHelperClientTest, RequestsTheHelperDoesNotTakeFailBeforeReachingIt) {
 }
 
 TEST_F(EchoHelperClientTest, AHelperThatDiesLeavesTheHandleFailingCleanly) {
-  const std::string path = helperPath();
-  VQ_RUN_IN_CHILD([&] {
-    const netns::Namespace ns = echo_helper_test::OrdinaryUserWithoutPingGroup();
-    const icmp::ScopedEchoHelperPath useCopy(path);
+  RunAsOrdinaryUser([&] {
     const HANDLE handle = IcmpCreateFile();
     ASSERT_NE(handle, INVALID_HANDLE_VALUE);
     const std::vector<pid_t> helpers = echo_helper_test::ChildrenOfThisProcess();

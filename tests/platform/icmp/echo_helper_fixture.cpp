@@ -5,7 +5,6 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <grp.h>
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
@@ -21,9 +20,13 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <sstream>
 
+#include "platform/icmp/echo_helper_location.h"
+#include "tests/support/netns_child.h"
 #include "tests/support/netns_veth.h"
+#include "tests/support/nobody_user.h"
 
 
 extern char** environ;
@@ -34,6 +37,21 @@ void CapableHelperTest::SetUp() {
   if (!netns::HaveRoot()) GTEST_SKIP() << "needs root to give the helper cap_net_raw and to make namespaces";
   m_copy = std::make_unique<HelperCopy>(true);
   if (!m_copy->skipReason().empty()) GTEST_SKIP() << m_copy->skipReason();
+}
+
+void CapableHelperTest::RunAsOrdinaryUser(const std::function<void()>& body, ChildNetwork network) {
+  if (network.silentHosts && !netns::HaveIpTool()) GTEST_SKIP() << "needs the ip tool (iproute2) for a silent network";
+  const std::string path = helperPath();
+  VQ_RUN_IN_CHILD([&] {
+    const netns::Namespace ns = NamespaceWithoutPingGroup();
+    if (network.echoesIgnored) ns.WriteSysctl("net.ipv4.icmp_echo_ignore_all", "1");
+    std::optional<netns::Namespace> neighbour;
+    if (network.silentHosts) neighbour.emplace(AddSilentNetwork(ns));
+    BecomeOrdinaryUserIn(ns);
+    if (HasFatalFailure()) return;
+    const icmp::ScopedEchoHelperPath useCopy(path);
+    body();
+  });
 }
 
 std::uint32_t Ipv4(const char* text) {
@@ -109,9 +127,7 @@ netns::Namespace NamespaceWithoutPingGroup() {
 
 void BecomeOrdinaryUserIn(const netns::Namespace& ns) {
   ns.EnterPermanently();
-  ASSERT_EQ(::setgroups(0, nullptr), 0);
-  ASSERT_EQ(::setresgid(kNobody, kNobody, kNobody), 0);
-  ASSERT_EQ(::setresuid(kNobody, kNobody, kNobody), 0);  // every capability goes with root
+  ASSERT_TRUE(vqtest::BecomeNobody());
 }
 
 CapabilitySets CapabilitiesOf(pid_t pid) {

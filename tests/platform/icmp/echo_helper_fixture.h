@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -16,8 +17,6 @@
 #include "tests/support/netns_namespace.h"
 
 namespace echo_helper_test {
-
-constexpr uid_t kNobody = 65534;
 
 // A copy of the built helper in a fresh folder under /tmp, with or without
 // the cap_net_raw file capability. Made as root in the test process, before
@@ -40,11 +39,23 @@ class HelperCopy {
   std::string m_skipReason;
 };
 
+// The namespace an ordinary user's child runs in (RunAsOrdinaryUser).
+struct ChildNetwork {
+  bool silentHosts = false;    // 198.51.100.0/24 routed to a silent neighbour (AddSilentNetwork)
+  bool echoesIgnored = false;  // net.ipv4.icmp_echo_ignore_all: loopback answers no echo
+};
+
 // A test that needs a capable helper copy; skips when root or setcap is missing.
 class CapableHelperTest : public ::testing::Test {
  protected:
   void SetUp() override;
   const std::string& helperPath() const { return m_copy->path(); }
+
+  // Runs body in a forked child (VQ_RUN_IN_CHILD) that has become the user
+  // nobody in a new namespace admitting no ping group, with the helper copy
+  // as the ICMP library's echo helper. Skips when a silent network is asked
+  // for and the ip tool is missing.
+  void RunAsOrdinaryUser(const std::function<void()>& body, ChildNetwork network = {});
 
  private:
   std::unique_ptr<HelperCopy> m_copy;

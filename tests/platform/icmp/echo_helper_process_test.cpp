@@ -38,10 +38,8 @@ std::vector<std::uint8_t> RequestTo(const char* destination, std::uint32_t timeo
 using EchoHelperProcessTest = echo_helper_test::CapableHelperTest;
 
 TEST_F(EchoHelperProcessTest, HoldsNoCapabilityOnceItSaysHello) {
-  const std::string path = helperPath();
-  VQ_RUN_IN_CHILD([&] {
-    const netns::Namespace ns = echo_helper_test::OrdinaryUserWithoutPingGroup();
-    HelperLine line(path);
+  RunAsOrdinaryUser([&] {
+    HelperLine line(helperPath());
     const auto hello = line.ReadHello();
     ASSERT_TRUE(hello);
     EXPECT_EQ(hello->openErrno, 0) << "the raw socket did not open with the file capability";
@@ -65,10 +63,8 @@ TEST_F(EchoHelperProcessTest, StartedByRootItStillDropsEverything) {
 }
 
 TEST_F(EchoHelperProcessTest, EchoesLoopbackAndRefusesForbiddenRequests) {
-  const std::string path = helperPath();
-  VQ_RUN_IN_CHILD([&] {
-    const netns::Namespace ns = echo_helper_test::OrdinaryUserWithoutPingGroup();
-    HelperLine line(path);
+  RunAsOrdinaryUser([&] {
+    HelperLine line(helperPath());
     ASSERT_TRUE(line.ReadHello());
     for (const char* refused : {"0.0.0.0", "224.0.0.1", "255.255.255.255", "240.1.2.3"}) {
       const auto reply = line.Ask(RequestTo(refused));
@@ -101,13 +97,8 @@ TEST_F(EchoHelperProcessTest, EchoesLoopbackAndRefusesForbiddenRequests) {
 // Requests written all at once are all in flight together; each reply
 // carries its request's tag, and a silent host does not hold up the others.
 TEST_F(EchoHelperProcessTest, ManyRequestsInFlightAreAnsweredByTagAsTheyEnd) {
-  if (!netns::HaveIpTool()) GTEST_SKIP() << "needs the ip tool (iproute2) for a silent network";
-  const std::string path = helperPath();
-  VQ_RUN_IN_CHILD([&] {
-    const netns::Namespace ns = echo_helper_test::NamespaceWithoutPingGroup();
-    const netns::Namespace neighbour = echo_helper_test::AddSilentNetwork(ns);
-    echo_helper_test::BecomeOrdinaryUserIn(ns);
-    HelperLine line(path);
+  RunAsOrdinaryUser([&] {
+    HelperLine line(helperPath());
     ASSERT_TRUE(line.ReadHello());
     std::vector<std::uint8_t> requests = RequestTo("198.51.100.9", 1500, 0, 1000);  // silent: ends last
     const std::vector<std::uint8_t> refused = RequestTo("240.0.0.1", 1000, 0, 1001);
@@ -140,14 +131,12 @@ TEST_F(EchoHelperProcessTest, ManyRequestsInFlightAreAnsweredByTagAsTheyEnd) {
     std::sort(order.begin(), order.end());
     EXPECT_EQ(std::adjacent_find(order.begin(), order.end()), order.end()) << "a request answered twice";
     EXPECT_EQ(line.CloseAndWait(), 0);
-  });
+  }, {.silentHosts = true});
 }
 
 TEST_F(EchoHelperProcessTest, SendsAreSpacedHoweverFastTheyAreAsked) {
-  const std::string path = helperPath();
-  VQ_RUN_IN_CHILD([&] {
-    const netns::Namespace ns = echo_helper_test::OrdinaryUserWithoutPingGroup();
-    HelperLine line(path);
+  RunAsOrdinaryUser([&] {
+    HelperLine line(helperPath());
     ASSERT_TRUE(line.ReadHello());
     constexpr int kRequests = 40;
     std::vector<std::uint8_t> requests;
@@ -164,24 +153,18 @@ TEST_F(EchoHelperProcessTest, SendsAreSpacedHoweverFastTheyAreAsked) {
 }
 
 TEST_F(EchoHelperProcessTest, SilentHostTimesOutThroughTheHelper) {
-  const std::string path = helperPath();
-  VQ_RUN_IN_CHILD([&] {
-    const netns::Namespace ns = echo_helper_test::NamespaceWithoutPingGroup();
-    ns.WriteSysctl("net.ipv4.icmp_echo_ignore_all", "1");
-    echo_helper_test::BecomeOrdinaryUserIn(ns);
-    HelperLine line(path);
+  RunAsOrdinaryUser([&] {
+    HelperLine line(helperPath());
     ASSERT_TRUE(line.ReadHello());
     const auto reply = line.Ask(RequestTo("127.0.0.1", 300));
     ASSERT_TRUE(reply);
     EXPECT_EQ(reply->count, 0u);
     EXPECT_EQ(reply->lastError, IP_REQ_TIMED_OUT);
-  });
+  }, {.echoesIgnored = true});
 }
 
 TEST_F(EchoHelperProcessTest, BrokenFramingIsAnsweredAndEndsTheHelper) {
-  const std::string path = helperPath();
-  VQ_RUN_IN_CHILD([&] {
-    const netns::Namespace ns = echo_helper_test::OrdinaryUserWithoutPingGroup();
+  RunAsOrdinaryUser([&] {
     const std::vector<std::uint8_t> good = RequestTo("127.0.0.1");
     struct Damage {
       const char* what;
@@ -192,7 +175,7 @@ TEST_F(EchoHelperProcessTest, BrokenFramingIsAnsweredAndEndsTheHelper) {
                                  Damage{"reserved byte", 19, 1}}) {
       std::vector<std::uint8_t> request = good;
       request[damage.offset] = damage.value;
-      HelperLine line(path);
+      HelperLine line(helperPath());
       ASSERT_TRUE(line.ReadHello());
       const auto reply = line.Ask(request);
       ASSERT_TRUE(reply) << damage.what;
@@ -204,10 +187,8 @@ TEST_F(EchoHelperProcessTest, BrokenFramingIsAnsweredAndEndsTheHelper) {
 }
 
 TEST_F(EchoHelperProcessTest, PipeClosedInsideARequestEndsTheHelper) {
-  const std::string path = helperPath();
-  VQ_RUN_IN_CHILD([&] {
-    const netns::Namespace ns = echo_helper_test::OrdinaryUserWithoutPingGroup();
-    HelperLine line(path);
+  RunAsOrdinaryUser([&] {
+    HelperLine line(helperPath());
     ASSERT_TRUE(line.ReadHello());
     std::vector<std::uint8_t> half = RequestTo("127.0.0.1");
     half.resize(helper::kRequestHeaderSize + 3);  // the header promises 8 bytes of data

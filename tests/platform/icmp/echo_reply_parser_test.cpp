@@ -10,6 +10,7 @@
 
 #include "platform/icmp/echo_reply_record.h"
 #include "platform/icmp/error_queue.h"
+#include "tests/support/error_queue_message.h"
 
 namespace {
 
@@ -217,50 +218,9 @@ TEST(EchoReplyParser, QueuedErrorsMatchOnOurRequestOnly) {
             PacketVerdict::NotOurs);
 }
 
-// Control data as recvmsg(MSG_ERRQUEUE) fills it in.
-struct ErrorQueueMessage {
-  alignas(cmsghdr) std::uint8_t control[256] = {};
-  sockaddr_in destination{};
-  msghdr message{};
-
-  ErrorQueueMessage(std::uint8_t origin, bool withTtl) {
-    destination.sin_family = AF_INET;
-    destination.sin_addr.s_addr = kTarget;
-    message.msg_name = &destination;
-    message.msg_namelen = sizeof destination;
-    message.msg_control = control;
-    message.msg_controllen = sizeof control;
-    cmsghdr* cmsg = CMSG_FIRSTHDR(&message);
-    cmsg->cmsg_level = IPPROTO_IP;
-    cmsg->cmsg_type = IP_RECVERR;
-    cmsg->cmsg_len = CMSG_LEN(sizeof(sock_extended_err) + sizeof(sockaddr_in));
-    sock_extended_err ee{};
-    ee.ee_errno = EHOSTUNREACH;
-    ee.ee_origin = origin;
-    ee.ee_type = 3;
-    ee.ee_code = 1;
-    sockaddr_in offender{};
-    offender.sin_family = AF_INET;
-    offender.sin_addr.s_addr = kRouter;
-    std::memcpy(CMSG_DATA(cmsg), &ee, sizeof ee);
-    std::memcpy(CMSG_DATA(cmsg) + sizeof ee, &offender, sizeof offender);
-    std::size_t used = CMSG_SPACE(sizeof ee + sizeof offender);
-    if (withTtl) {
-      cmsg = CMSG_NXTHDR(&message, cmsg);
-      cmsg->cmsg_level = IPPROTO_IP;
-      cmsg->cmsg_type = IP_TTL;
-      cmsg->cmsg_len = CMSG_LEN(sizeof(int));
-      const int ttl = 62;
-      std::memcpy(CMSG_DATA(cmsg), &ttl, sizeof ttl);
-      used += CMSG_SPACE(sizeof(int));
-    }
-    message.msg_controllen = used;
-  }
-};
-
 TEST(ErrorQueue, ExtendedErrorIsDecodedIntoTheQueuedError) {
   const Packet quoted = Icmp(8, 0, kId, kSeq, kPayload);
-  ErrorQueueMessage icmpError(SO_EE_ORIGIN_ICMP, true);
+  const vqtest::ErrorQueueMessage icmpError(kTarget, kRouter, SO_EE_ORIGIN_ICMP, 62);
   const std::optional<icmp::QueuedIcmpError> error = icmp::QueuedErrorFromMessage(icmpError.message, quoted);
   ASSERT_TRUE(error.has_value());
   EXPECT_EQ(error->type, 3);
@@ -270,9 +230,9 @@ TEST(ErrorQueue, ExtendedErrorIsDecodedIntoTheQueuedError) {
   EXPECT_EQ(error->ttl, 62);
   EXPECT_EQ(icmp::ParseQueuedError(*error, Expected()).status, IP_DEST_HOST_UNREACHABLE);
 
-  ErrorQueueMessage local(SO_EE_ORIGIN_LOCAL, false);
+  const vqtest::ErrorQueueMessage local(kTarget, kRouter, SO_EE_ORIGIN_LOCAL, std::nullopt);
   EXPECT_FALSE(icmp::QueuedErrorFromMessage(local.message, quoted).has_value());
-  ErrorQueueMessage noControl(SO_EE_ORIGIN_ICMP, false);
+  vqtest::ErrorQueueMessage noControl(kTarget, kRouter, SO_EE_ORIGIN_ICMP, std::nullopt);
   noControl.message.msg_controllen = 0;
   EXPECT_FALSE(icmp::QueuedErrorFromMessage(noControl.message, quoted).has_value());
 }

@@ -64,6 +64,17 @@ BOOL SlowFirstRepaint() {
   return TRUE;
 }
 
+// One echo that the responder answers after its delay, while the blocking
+// hook's first repaint takes long.
+TimedEcho EchoBesideASlowRepaint(HANDLE handle, icmp_test::EchoResponder& responder) {
+  responder.Start({icmp_test::Reply::Correct}, kPayload, kResponderDelay);
+  kernel::SetBlockingHook(&SlowFirstRepaint);
+  const TimedEcho echo = EchoWithTimer(handle, 5000);
+  kernel::SetBlockingHook(nullptr);
+  EXPECT_EQ(responder.Finish(), 1);
+  return echo;
+}
+
 // The echo is answered after the responder's delay, the reply read only
 // after the slow repaint: the round trip is the delay, not the repaint.
 void ExpectRoundTripOfTheDelayOnly(const TimedEcho& echo) {
@@ -88,12 +99,7 @@ TEST_P(EchoWaitTest, ABusyHookDoesNotLengthenTheRoundTrip) {
     const HANDLE handle = icmp_test::OpenEchoHandle(ns, GetParam());
     const netns::ScopedEnter inside(ns);
     icmp_test::EchoResponder responder(Ipv4("127.0.0.2"));
-    responder.Start({icmp_test::Reply::Correct}, kPayload, kResponderDelay);
-    kernel::SetBlockingHook(&SlowFirstRepaint);
-    const TimedEcho echo = EchoWithTimer(handle, 5000);
-    kernel::SetBlockingHook(nullptr);
-    EXPECT_EQ(responder.Finish(), 1);
-    ExpectRoundTripOfTheDelayOnly(echo);
+    ExpectRoundTripOfTheDelayOnly(EchoBesideASlowRepaint(handle, responder));
     EXPECT_EQ(EchoWithTimer(handle, 300).microseconds, -1) << "a time-out leaves no round trip behind";
     IcmpCloseHandle(handle);
   });
@@ -141,12 +147,7 @@ TEST_F(EchoWaitHelperTest, ThroughTheHelperTheRoundTripIsTheHelpersMeasure) {
     const HANDLE handle = IcmpCreateFile();
     ASSERT_NE(handle, INVALID_HANDLE_VALUE);
     ASSERT_EQ(icmp::SocketKindOf(handle), EchoSocketKind::Helper);
-    responder.Start({icmp_test::Reply::Correct}, kPayload, kResponderDelay);
-    kernel::SetBlockingHook(&SlowFirstRepaint);
-    const TimedEcho echo = EchoWithTimer(handle, 5000);
-    kernel::SetBlockingHook(nullptr);
-    EXPECT_EQ(responder.Finish(), 1);
-    ExpectRoundTripOfTheDelayOnly(echo);
+    ExpectRoundTripOfTheDelayOnly(EchoBesideASlowRepaint(handle, responder));
     IcmpCloseHandle(handle);
   });
 }

@@ -7,6 +7,8 @@
 #include <cstring>
 #include <vector>
 
+#include "tests/support/error_queue_message.h"
+
 namespace {
 
 constexpr std::uint8_t kRouter[4] = {192, 0, 2, 2};
@@ -21,34 +23,8 @@ std::uint32_t Address(const std::uint8_t (&bytes)[4]) {
 // An error-queue entry whose IP_RECVERR header and data are complete in the
 // buffer, while msg_controllen may say that fewer bytes were delivered: the
 // bytes beyond it must not be read.
-struct CutControlData {
-  alignas(cmsghdr) std::uint8_t control[128] = {};
-  sockaddr_in destination{};
-  msghdr message{};
-  cmsghdr* header = nullptr;
-
-  CutControlData() {
-    destination.sin_family = AF_INET;
-    destination.sin_addr.s_addr = Address(kTarget);
-    message.msg_name = &destination;
-    message.msg_namelen = sizeof destination;
-    message.msg_control = control;
-    message.msg_controllen = sizeof control;
-    header = CMSG_FIRSTHDR(&message);
-    header->cmsg_level = IPPROTO_IP;
-    header->cmsg_type = IP_RECVERR;
-    header->cmsg_len = CMSG_LEN(sizeof(sock_extended_err) + sizeof(sockaddr_in));
-    sock_extended_err ee{};
-    ee.ee_errno = EHOSTUNREACH;
-    ee.ee_origin = SO_EE_ORIGIN_ICMP;
-    ee.ee_type = 3;
-    ee.ee_code = 1;
-    sockaddr_in offender{};
-    offender.sin_family = AF_INET;
-    offender.sin_addr.s_addr = Address(kRouter);
-    std::memcpy(CMSG_DATA(header), &ee, sizeof ee);
-    std::memcpy(CMSG_DATA(header) + sizeof ee, &offender, sizeof offender);
-  }
+struct CutControlData : vqtest::ErrorQueueMessage {
+  CutControlData() : ErrorQueueMessage(Address(kTarget), Address(kRouter), SO_EE_ORIGIN_ICMP, std::nullopt) {}
 
   std::optional<icmp::QueuedIcmpError> Decode(std::size_t deliveredBytes) {
     message.msg_controllen = deliveredBytes;

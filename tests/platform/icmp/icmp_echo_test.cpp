@@ -1,7 +1,6 @@
 // Real ICMP echoes in private network namespaces: loopback, silent hosts,
 // misleading replies, and ICMP errors from a router.
 #include <arpa/inet.h>
-#include <grp.h>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <poll.h>
@@ -23,6 +22,7 @@
 #include "tests/support/netns_child.h"
 #include "tests/support/netns_namespace.h"
 #include "tests/support/netns_veth.h"
+#include "tests/support/nobody_user.h"
 
 namespace {
 
@@ -218,19 +218,11 @@ TEST_P(IcmpEchoTest, RouterErrorsBecomeStatusRecords) {
 INSTANTIATE_TEST_SUITE_P(SocketKinds, IcmpEchoTest, ::testing::Values(EchoSocketKind::Unprivileged, EchoSocketKind::Raw),
                          [](const auto& info) { return std::string(KindName(info.param)); });
 
-constexpr uid_t kNobody = 65534;
-
-void BecomeNobody() {
-  ASSERT_EQ(::setgroups(0, nullptr), 0);
-  ASSERT_EQ(::setgid(kNobody), 0);
-  ASSERT_EQ(::setuid(kNobody), 0);  // no CAP_NET_RAW from here on
-}
-
 TEST(IcmpEchoPermissions, RefusedSocketsAreReportedWithAdvice) {
   if (!netns::HaveRoot()) GTEST_SKIP() << "needs root to make namespaces and drop privileges";
   VQ_RUN_IN_CHILD([] {
     netns::Namespace::Create().EnterPermanently();  // its ping_group_range admits nobody
-    BecomeNobody();
+    ASSERT_TRUE(vqtest::BecomeNobody());  // no CAP_NET_RAW from here on
     const icmp::ScopedEchoHelperPath noHelper("");  // an installed helper could step in
     EXPECT_EQ(IcmpCreateFile(), INVALID_HANDLE_VALUE);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
@@ -248,9 +240,9 @@ TEST(IcmpEchoPermissions, AdmittedGroupPingsWithoutPrivileges) {
   if (!netns::HaveRoot()) GTEST_SKIP() << "needs root to make namespaces and drop privileges";
   VQ_RUN_IN_CHILD([] {
     const netns::Namespace ns = netns::Namespace::Create();
-    ns.WriteSysctl("net.ipv4.ping_group_range", std::to_string(kNobody) + " " + std::to_string(kNobody));
+    ns.WriteSysctl("net.ipv4.ping_group_range", std::to_string(vqtest::kNobody) + " " + std::to_string(vqtest::kNobody));
     ns.EnterPermanently();
-    BecomeNobody();
+    ASSERT_TRUE(vqtest::BecomeNobody());  // no CAP_NET_RAW from here on
     const HANDLE handle = IcmpCreateFile();
     ASSERT_NE(handle, INVALID_HANDLE_VALUE) << "last error " << GetLastError();
     EXPECT_EQ(icmp::LastOpenFailure().reason, icmp::OpenFailure::None);

@@ -3,10 +3,16 @@
 #include <string>
 
 #include "tests/platform/winsock/winsock_fixture.h"
+#include "tests/support/netns_child.h"
+#include "tests/support/netns_namespace.h"
+#include "tests/support/private_etc_files.h"
 
 namespace {
 
 class WinsockResolver : public WinsockTest {};
+
+// The hosts file the look-ups of loopback read, whatever the machine's says.
+constexpr const char* kHostsFile = "127.0.0.1 localhost vq-loopback\n";
 
 u_long FirstAddress(const hostent* host) {
   u_long address = 0;
@@ -17,13 +23,19 @@ u_long FirstAddress(const hostent* host) {
 }  // namespace
 
 TEST_F(WinsockResolver, LocalhostResolvesThroughTheHostsFile) {
-  const hostent* host = gethostbyname("localhost");
-  ASSERT_NE(host, nullptr) << WSAGetLastError();
-  EXPECT_STREQ(host->h_name, "localhost");
-  EXPECT_EQ(host->h_addrtype, AF_INET);
-  EXPECT_EQ(host->h_length, 4);
-  EXPECT_EQ(FirstAddress(host), inet_addr("127.0.0.1"));
-  ASSERT_NE(host->h_aliases, nullptr);
+  if (!netns::HaveRoot()) GTEST_SKIP() << "needs root for private network and mount namespaces";
+  VQ_RUN_IN_CHILD([] {
+    const netns::PrivateHostsFile hosts(kHostsFile);
+    const hostent* host = gethostbyname("localhost");
+    ASSERT_NE(host, nullptr) << WSAGetLastError();
+    EXPECT_STREQ(host->h_name, "localhost");
+    EXPECT_EQ(host->h_addrtype, AF_INET);
+    EXPECT_EQ(host->h_length, 4);
+    EXPECT_EQ(FirstAddress(host), inet_addr("127.0.0.1"));
+    ASSERT_NE(host->h_aliases, nullptr);
+    ASSERT_NE(host->h_aliases[0], nullptr);
+    EXPECT_STREQ(host->h_aliases[0], "vq-loopback");
+  });
 }
 
 TEST_F(WinsockResolver, DottedAddressAnswersItself) {
@@ -59,17 +71,21 @@ TEST_F(WinsockResolver, InvalidDomainFailsWithoutAskingAnyone) {
 }
 
 TEST_F(WinsockResolver, ReverseLookupReadsOnlyTheHostsFile) {
-  const u_long loopback = inet_addr("127.0.0.1");
-  const hostent* host = gethostbyaddr(reinterpret_cast<const char*>(&loopback), 4, AF_INET);
-  ASSERT_NE(host, nullptr);
-  EXPECT_STREQ(host->h_name, "localhost");
-  EXPECT_EQ(FirstAddress(host), loopback);
+  if (!netns::HaveRoot()) GTEST_SKIP() << "needs root for private network and mount namespaces";
+  VQ_RUN_IN_CHILD([] {
+    const netns::PrivateHostsFile hosts(kHostsFile);
+    const u_long loopback = inet_addr("127.0.0.1");
+    const hostent* host = gethostbyaddr(reinterpret_cast<const char*>(&loopback), 4, AF_INET);
+    ASSERT_NE(host, nullptr);
+    EXPECT_STREQ(host->h_name, "localhost");
+    EXPECT_EQ(FirstAddress(host), loopback);
 
-  const u_long unknown = inet_addr("10.1.2.3");
-  EXPECT_EQ(gethostbyaddr(reinterpret_cast<const char*>(&unknown), 4, AF_INET), nullptr);
-  EXPECT_EQ(WSAGetLastError(), WSAHOST_NOT_FOUND);
-  EXPECT_EQ(gethostbyaddr(reinterpret_cast<const char*>(&loopback), 4, 23), nullptr);
-  EXPECT_EQ(WSAGetLastError(), WSAEAFNOSUPPORT);
+    const u_long unknown = inet_addr("10.1.2.3");
+    EXPECT_EQ(gethostbyaddr(reinterpret_cast<const char*>(&unknown), 4, AF_INET), nullptr);
+    EXPECT_EQ(WSAGetLastError(), WSAHOST_NOT_FOUND);
+    EXPECT_EQ(gethostbyaddr(reinterpret_cast<const char*>(&loopback), 4, 23), nullptr);
+    EXPECT_EQ(WSAGetLastError(), WSAEAFNOSUPPORT);
+  });
 }
 
 TEST_F(WinsockResolver, ServicesByNameAndPortInNetworkOrder) {

@@ -9,6 +9,7 @@
 #include "tests/platform/winsock/winsock_fixture.h"
 #include "tests/support/netns_child.h"
 #include "tests/support/netns_namespace.h"
+#include "tests/support/private_etc_files.h"
 #include "tests/support/silent_resolver.h"
 
 namespace {
@@ -68,27 +69,31 @@ TEST_F(ResolverWait, SilentResolverKeepsTheHookRunningUntilItsOwnTimeLimit) {
 // The worker only looks up; the record and the last error belong to the
 // calling thread, as the library gives them.
 TEST_F(ResolverWait, RecordsAndErrorsStayWithTheCallingThread) {
-  ScopedCountingHook hook;
-  const hostent* local = gethostbyname("localhost");
-  ASSERT_NE(local, nullptr) << WSAGetLastError();
-  EXPECT_STREQ(local->h_name, "localhost");  // still alive after the worker has gone
-  EXPECT_EQ(FirstAddress(local), inet_addr("127.0.0.1"));
+  if (!netns::HaveRoot()) GTEST_SKIP() << "needs root for private network and mount namespaces";
+  VQ_RUN_IN_CHILD([] {
+    const netns::PrivateHostsFile hosts("127.0.0.1 localhost\n");
+    ScopedCountingHook hook;
+    const hostent* local = gethostbyname("localhost");
+    ASSERT_NE(local, nullptr) << WSAGetLastError();
+    EXPECT_STREQ(local->h_name, "localhost");  // still alive after the worker has gone
+    EXPECT_EQ(FirstAddress(local), inet_addr("127.0.0.1"));
 
-  std::atomic<const hostent*> other{nullptr};
-  std::thread([&other] { other = gethostbyname("10.1.2.3"); }).join();
-  EXPECT_NE(other.load(), local);
-  EXPECT_STREQ(local->h_name, "localhost");  // another thread's look-up leaves ours alone
+    std::atomic<const hostent*> other{nullptr};
+    std::thread([&other] { other = gethostbyname("10.1.2.3"); }).join();
+    EXPECT_NE(other.load(), local);
+    EXPECT_STREQ(local->h_name, "localhost");  // another thread's look-up leaves ours alone
 
-  WSASetLastError(0);
-  EXPECT_EQ(gethostbyname("quillmar-missing.invalid"), nullptr);
-  EXPECT_EQ(WSAGetLastError(), WSAHOST_NOT_FOUND);
-  const u_long unknown = inet_addr("10.1.2.3");
-  EXPECT_EQ(gethostbyaddr(reinterpret_cast<const char*>(&unknown), 4, AF_INET), nullptr);
-  EXPECT_EQ(WSAGetLastError(), WSAHOST_NOT_FOUND);
-  EXPECT_EQ(gethostbyname("localhost"), local);  // the same per-thread record, refilled
-  const servent* ftp = getservbyname("ftp", nullptr);
-  ASSERT_NE(ftp, nullptr);
-  EXPECT_STREQ(ftp->s_name, "ftp");
+    WSASetLastError(0);
+    EXPECT_EQ(gethostbyname("quillmar-missing.invalid"), nullptr);
+    EXPECT_EQ(WSAGetLastError(), WSAHOST_NOT_FOUND);
+    const u_long unknown = inet_addr("10.1.2.3");
+    EXPECT_EQ(gethostbyaddr(reinterpret_cast<const char*>(&unknown), 4, AF_INET), nullptr);
+    EXPECT_EQ(WSAGetLastError(), WSAHOST_NOT_FOUND);
+    EXPECT_EQ(gethostbyname("localhost"), local);  // the same per-thread record, refilled
+    const servent* ftp = getservbyname("ftp", nullptr);
+    ASSERT_NE(ftp, nullptr);
+    EXPECT_STREQ(ftp->s_name, "ftp");
+  });
 }
 
 // Texts the system resolver would read as octal or hex addresses are names

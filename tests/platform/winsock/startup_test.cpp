@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "platform/winsock/scoped_startup.h"
 #include "platform/winsock/winsock.h"
 
 TEST(WinsockStartup, CallsBeforeStartupFailWithNotInitialised) {
@@ -46,4 +47,26 @@ TEST(WinsockStartup, ScopedStartupFailureMakesStartupFailUntilItEnds) {
   }
   EXPECT_EQ(WSAStartup(MAKEWORD(1, 1), &data), 0);
   EXPECT_EQ(WSACleanup(), 0);
+}
+
+// A scope's start-up is balanced when the scope ends; one that failed is not,
+// so a start-up made outside the scope is left alone.
+TEST(WinsockStartup, ScopedStartupBalancesOnlyAStartupThatSucceeded) {
+  {
+    const winsock::ScopedStartup sockets;
+    ASSERT_TRUE(sockets.started());
+    const SOCKET s = socket(AF_INET, SOCK_DGRAM, 0);
+    ASSERT_NE(s, INVALID_SOCKET);
+    EXPECT_EQ(closesocket(s), 0);
+  }
+  EXPECT_EQ(socket(AF_INET, SOCK_DGRAM, 0), INVALID_SOCKET);
+
+  WSADATA data{};
+  ASSERT_EQ(WSAStartup(MAKEWORD(1, 1), &data), 0);
+  {
+    const winsock::testing::ScopedStartupFailure failure;
+    const winsock::ScopedStartup sockets;
+    EXPECT_FALSE(sockets.started());
+  }
+  EXPECT_EQ(WSACleanup(), 0) << "the failed scope cleaned up the outer start-up";
 }

@@ -1,5 +1,5 @@
-// The application tests run the main dialog, and the program as a child
-// process, beside an empty address book.
+// Test programs that open the main dialog, or run the program as a child
+// process, link this file: their tests run beside an empty address book.
 #include "tests/support/scoped_working_directory.h"
 
 namespace {

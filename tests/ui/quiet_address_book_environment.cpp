@@ -1,7 +1,0 @@
-// The ui tests open the main dialog beside an empty address book.
-#include "tests/support/scoped_working_directory.h"
-
-namespace {
-[[maybe_unused]] ::testing::Environment* const kQuietAddressBook =
-    ::testing::AddGlobalTestEnvironment(new vqtest::QuietAddressBookEnvironment);
-}
