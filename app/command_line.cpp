@@ -89,23 +89,47 @@ class ArgumentReader {
 
   void Check() {
     const int modes = int(m_query) + int(m_queryList) + int(m_list);
-    if (m_help) { m_line.mode = RunMode::Help; return; }
-    if (m_version) { m_line.mode = RunMode::Version; return; }
-    if (modes > 1) { m_error = "--query, --query-list and --list go alone"; return; }
-    if (m_list && m_line.screenshot) { m_error = "--list goes without --screenshot"; return; }
+    if (m_help) {
+      m_line.mode = RunMode::Help;
+      return;
+    }
+    if (m_version) {
+      m_line.mode = RunMode::Version;
+      return;
+    }
+    if (modes > 1) {
+      m_error = "--query, --query-list and --list go alone";
+      return;
+    }
+    if (m_list && m_line.screenshot) {
+      m_error = "--list goes without --screenshot";
+      return;
+    }
     if (!m_query && !m_positional.empty()) {
       m_error = "unexpected argument '" + m_positional.front() + "' (addresses go after --query)";
       return;
     }
-    if (m_query && m_positional.empty()) { m_error = "--query needs an address"; return; }
+    if (m_query && m_positional.empty()) {
+      m_error = "--query needs an address";
+      return;
+    }
     const bool asks = m_query || m_queryList;
-    if (m_line.json && !asks) { m_error = "--json goes with --query or --query-list"; return; }
-    if (m_line.parallel && !asks) { m_error = "--parallel goes with --query or --query-list"; return; }
+    if (m_line.json && !asks) {
+      m_error = "--json goes with --query or --query-list";
+      return;
+    }
+    if (m_line.parallel && !asks) {
+      m_error = "--parallel goes with --query or --query-list";
+      return;
+    }
     if (m_line.screenshot && (m_queryList || m_positional.size() > 1)) {
       m_error = "--screenshot shows one query: give one address";
       return;
     }
-    m_line.mode = m_query ? RunMode::Query : m_queryList ? RunMode::QueryList : m_list ? RunMode::List : RunMode::Window;
+    m_line.mode = m_query       ? RunMode::Query
+                  : m_queryList ? RunMode::QueryList
+                  : m_list      ? RunMode::List
+                                : RunMode::Window;
   }
 
   std::span<const char* const> m_arguments;
@@ -122,15 +146,13 @@ class ArgumentReader {
 
 }  // namespace
 
-ParsedCommandLine ParseCommandLine(std::span<const char* const> arguments) {
-  return ArgumentReader(arguments).Parse();
-}
+ParsedCommandLine ParseCommandLine(std::span<const char* const> arguments) { return ArgumentReader(arguments).Parse(); }
 
 std::string HelpText(const std::string& program) {
-  return "Usage: " + program + " [options]\n" +
-         "       " + program + " --query <address>... [--json] [--parallel <n>]\n" +
-         "       " + program + " --query-list [--json] [--parallel <n>]\n" +
-         "       " + program + " --list\n"
+  return "Usage: " + program + " [options]\n" + "       " + program +
+         " --query <address>... [--json] [--parallel <n>]\n" + "       " + program +
+         " --query-list [--json] [--parallel <n>]\n" + "       " + program +
+         " --list\n"
          "Pings a racing-game server and shows its status: host, track, players, session and time left.\n"
          "Without options it opens the dialog.\n"
          "\n"

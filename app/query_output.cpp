@@ -69,8 +69,10 @@ std::string Cell(const CString& value) { return value.IsEmpty() ? "-" : OnOneLin
 
 Row RowOf(const QueryOutcome& o) {
   const std::string ping = o.rttMicroseconds < 0 ? "-" : Cell(o.strPing);
-  return {Cell(o.strAddress), ping,          Cell(o.strPlayers), Cell(o.strType),
-          Cell(o.strSession), Cell(o.strTimeLeft), Cell(o.strHost),    Cell(o.strTrack)};
+  return {Cell(o.strAddress), ping,
+          Cell(o.strPlayers), Cell(o.strType),
+          Cell(o.strSession), Cell(o.strTimeLeft),
+          Cell(o.strHost),    Cell(o.strTrack)};
 }
 
 std::string FormatRow(const Row& row, const std::array<std::size_t, kColumns>& widths) {
@@ -86,9 +88,14 @@ std::string FormatRow(const Row& row, const std::array<std::size_t, kColumns>& w
 
 std::string QueryResultText(const QueryOutcome& outcome) {
   const std::array<std::pair<const char*, const CString*>, 8> fields = {{
-      {"ADDRESS", &outcome.strAddress}, {"PING", &outcome.strPing},       {"HOST", &outcome.strHost},
-      {"TRACK", &outcome.strTrack},     {"PLAYERS", &outcome.strPlayers}, {"TYPE", &outcome.strType},
-      {"SESSION", &outcome.strSession}, {"TIME_LEFT", &outcome.strTimeLeft},
+      {"ADDRESS", &outcome.strAddress},
+      {"PING", &outcome.strPing},
+      {"HOST", &outcome.strHost},
+      {"TRACK", &outcome.strTrack},
+      {"PLAYERS", &outcome.strPlayers},
+      {"TYPE", &outcome.strType},
+      {"SESSION", &outcome.strSession},
+      {"TIME_LEFT", &outcome.strTimeLeft},
   }};
   std::string text;
   for (const auto& [name, value] : fields) text += std::string(name) + '\t' + OnOneLine(Utf8Of(*value)) + '\n';

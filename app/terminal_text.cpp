@@ -65,7 +65,9 @@ std::string OnOneLine(std::string_view utf8) {
 
 std::size_t DisplayWidth(std::string_view utf8) {
   std::size_t width = 0;
-  ForEachCharacter(utf8, [&](char32_t code, std::string_view) { width += IsCombining(code) ? 0 : IsWide(code) ? 2 : 1; });
+  ForEachCharacter(utf8, [&](char32_t code, std::string_view) {
+    width += IsCombining(code) ? 0 : IsWide(code) ? 2 : 1;
+  });
   return width;
 }
 

@@ -260,7 +260,8 @@ int main(int argc, char** argv) {
     bench::PrintSummary(stdout, label + " wall", bench::Summarise(series[p].wall), "ms");
     bench::PrintSummary(stdout, label + " cpu", bench::Summarise(series[p].cpu), "ms");
     bench::PrintSummary(stdout, label + " peak-rss", bench::Summarise(series[p].rss), "MiB");
-    if (options.firstPaint) bench::PrintSummary(stdout, label + " first-paint", bench::Summarise(series[p].paint), "ms");
+    if (options.firstPaint)
+      bench::PrintSummary(stdout, label + " first-paint", bench::Summarise(series[p].paint), "ms");
     if (p == 0) continue;
     const std::string ratio = "ratio " + options.programs[0].label + "/" + label;
     bench::PrintSummary(stdout, ratio + " wall", bench::Summarise(ratios[p].wall), "x");

@@ -32,8 +32,7 @@ struct Options {
 };
 
 [[noreturn]] void Usage() {
-  std::fprintf(stderr,
-               "usage: bench_rtt [--count N] [--interval-ms I] [--label TEXT] [--expect-timeout] ADDRESS\n");
+  std::fprintf(stderr, "usage: bench_rtt [--count N] [--interval-ms I] [--label TEXT] [--expect-timeout] ADDRESS\n");
   std::exit(2);
 }
 
@@ -75,7 +74,8 @@ int main(int argc, char** argv) {
     if (replies == 1) reported.push_back(static_cast<double>(results.m_dwRoundTripTime));
     elapsed.push_back(wallMs);
   }
-  if (!options.expectTimeout) bench::PrintSummary(stdout, options.label + " reported", bench::Summarise(reported), "ms");
+  if (!options.expectTimeout)
+    bench::PrintSummary(stdout, options.label + " reported", bench::Summarise(reported), "ms");
   bench::PrintSummary(stdout, options.label + " wall", bench::Summarise(elapsed), "ms");
   if (!allAsExpected) {
     std::fprintf(stderr, "bench_rtt: %s\n",

@@ -87,7 +87,8 @@ bool QueryAnswered(const CString& address) {
     s_bToldWhy = true;
     std::fprintf(stderr, "bench_soak: a query was not answered (status reply %s)\n",
                  outcome.detected ? "decoded" : "missing");
-    for (const CString& message : outcome.messages) std::fprintf(stderr, "  message: %s\n", static_cast<LPCSTR>(message));
+    for (const CString& message : outcome.messages)
+      std::fprintf(stderr, "  message: %s\n", static_cast<LPCSTR>(message));
   }
   return answered;
 }
@@ -106,10 +107,10 @@ bool Judge(const Options& options, const std::vector<Sample>& samples, int unans
   }
   const int descriptorGrowth = peakDescriptors - afterWarmup->usage.openDescriptors;
   const long memoryGrowthKiB = peakResidentKiB - afterWarmup->usage.residentKiB;
-  std::printf("from the warm-up's end (%d queries) to the end (%d), highest growth: descriptors %+d, resident "
-              "memory %+ld KiB (tolerance %ld KiB); unanswered queries: %d\n",
-              options.warmup, samples.back().queries, descriptorGrowth, memoryGrowthKiB, options.rssToleranceKiB,
-              unanswered);
+  std::printf(
+      "from the warm-up's end (%d queries) to the end (%d), highest growth: descriptors %+d, resident "
+      "memory %+ld KiB (tolerance %ld KiB); unanswered queries: %d\n",
+      options.warmup, samples.back().queries, descriptorGrowth, memoryGrowthKiB, options.rssToleranceKiB, unanswered);
   const bool passed = descriptorGrowth <= 0 && memoryGrowthKiB <= options.rssToleranceKiB && unanswered == 0;
   std::printf("soak: %s\n", passed ? "PASS (flat)" : "FAIL");
   return passed;

@@ -17,8 +17,8 @@ Summary Summarise(std::vector<double> values) {
 }
 
 void PrintSummary(std::FILE* out, const std::string& label, const Summary& summary, const char* unit) {
-  std::fprintf(out, "summary %s: median %.3f %s (min %.3f, max %.3f, %zu runs)\n", label.c_str(), summary.median,
-               unit, summary.min, summary.max, summary.runs);
+  std::fprintf(out, "summary %s: median %.3f %s (min %.3f, max %.3f, %zu runs)\n", label.c_str(), summary.median, unit,
+               summary.min, summary.max, summary.runs);
 }
 
 }  // namespace bench

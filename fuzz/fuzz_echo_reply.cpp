@@ -48,7 +48,8 @@ icmp::Bytes PayloadBytes() { return {reinterpret_cast<const std::uint8_t*>(kPayl
 // Our request as the error queue gives it back: the ICMP header and payload
 // (its checksum does not matter here).
 std::vector<std::uint8_t> OurRequest() {
-  std::vector<std::uint8_t> request = {8, 0, 0, 0, kIdentifier >> 8, kIdentifier & 0xFF, kSequence >> 8, kSequence & 0xFF};
+  std::vector<std::uint8_t> request =
+      {8, 0, 0, 0, kIdentifier >> 8, kIdentifier & 0xFF, kSequence >> 8, kSequence & 0xFF};
   request.insert(request.end(), kPayload.begin(), kPayload.end());
   return request;
 }
@@ -94,9 +95,7 @@ icmp::PacketOutcome Parse(std::uint8_t selector, icmp::Bytes packet) {
 
 void CheckOutcome(const icmp::PacketOutcome& outcome, icmp::Bytes packet) {
   switch (outcome.verdict) {
-    case icmp::PacketVerdict::NotOurs:
-      FUZZ_CHECK(outcome.data.empty());
-      break;
+    case icmp::PacketVerdict::NotOurs: FUZZ_CHECK(outcome.data.empty()); break;
     case icmp::PacketVerdict::EchoReply:
       FUZZ_CHECK(outcome.status == IP_SUCCESS);
       FUZZ_CHECK(outcome.address == Address(kTarget));

@@ -36,4 +36,3 @@ class CPingResults : public CObject {
   DWORD m_dwRoundTripTime;    // milliseconds
   BYTE m_byTimeToLive;
 };
-

@@ -46,6 +46,8 @@ void CDummyFile::DummyAction1(DWORD) {}
 void CDummyFile::DummyAction2(DWORD, DWORD) {}
 void CDummyFile::DummyAction3(DWORD, DWORD) {}
 
-void CDummyFile::Write(const CString& text) { CFile::Write(static_cast<LPCSTR>(text), static_cast<UINT>(text.GetLength())); }
+void CDummyFile::Write(const CString& text) {
+  CFile::Write(static_cast<LPCSTR>(text), static_cast<UINT>(text.GetLength()));
+}
 
 void CDummyFile::Write(const CByteArray& data) { CFile::Write(data.GetData(), static_cast<UINT>(data.GetSize())); }

@@ -15,7 +15,7 @@ class CDummyFile : public CFile {
   void Serialize(CArchive& ar) override;  // writes nothing of its own
   void AssertValid() const override;
   void Dump(CDumpContext& dc) const override;
-  DWORD GetPosition() const override;  // 0
+  DWORD GetPosition() const override;         // 0
   LONG Seek(LONG lOff, UINT nFrom) override;  // 0
   void SetLength(DWORD dwNewLen) override;
   DWORD GetLength() const override;  // 0

@@ -63,8 +63,8 @@ class CFileSocket : public CDummyFile {
   virtual int Read(void* lpBuffer, int nLength);
 
   CString m_strPortName;
-  WORD m_wPort;        // network byte order; 0: none
-  SOCKET m_hSocket;    // INVALID_SOCKET: none; CFile::m_hFile always the same
+  WORD m_wPort;      // network byte order; 0: none
+  SOCKET m_hSocket;  // INVALID_SOCKET: none; CFile::m_hFile always the same
   char m_chTerminator;
   CString m_strDottedAddress;
   CString m_strHostName;

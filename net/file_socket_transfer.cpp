@@ -9,9 +9,7 @@ constexpr int kSendAttempts = 100;
 
 bool IsRetryable(DWORD error) { return error == WSAENOBUFS || error == WSAEINPROGRESS; }
 
-bool IsConnectionLost(DWORD error) {
-  return error == WSAENETRESET || error == WSAENOTCONN || error == WSAESHUTDOWN;
-}
+bool IsConnectionLost(DWORD error) { return error == WSAENETRESET || error == WSAENOTCONN || error == WSAESHUTDOWN; }
 
 }  // namespace
 

@@ -25,8 +25,8 @@ typedef BOOL (*LPFN_TRANSMITFILE)(SOCKET hSocket, HANDLE hFile, DWORD nNumberOfB
 // the same name. Every entry the loader fills is callable: what the DLL does
 // not export is a fallback that fails with ERROR_CALL_NOT_IMPLEMENTED.
 struct SOCKET_API_TABLE {
-  HMODULE m_hLibrary;                // null when no DLL was loaded
-  char m_szLibraryName[MAX_PATH];    // empty when no DLL suits the system
+  HMODULE m_hLibrary;              // null when no DLL was loaded
+  char m_szLibraryName[MAX_PATH];  // empty when no DLL suits the system
 
   decltype(&winsock::accept) accept;                      // 1
   decltype(&winsock::bind) bind;                          // 2
@@ -65,9 +65,9 @@ struct SOCKET_API_TABLE {
   // Positions 35 to 50 are never looked up and stay null. Only 48, the
   // whole-file transfer, has a caller, which treats the empty entry as failure.
   FARPROC m_apfnUnused35To47[13];
-  LPFN_TRANSMITFILE TransmitFile;                         // 48
+  LPFN_TRANSMITFILE TransmitFile;  // 48
   FARPROC m_apfnUnused49To50[2];
-  decltype(&winsock::__WSAFDIsSet) __WSAFDIsSet;          // 51
+  decltype(&winsock::__WSAFDIsSet) __WSAFDIsSet;  // 51
 };
 
 // The table, null while no socket object exists.

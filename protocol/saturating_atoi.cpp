@@ -4,9 +4,7 @@
 
 namespace {
 
-bool IsAtoiSpace(char c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
+bool IsAtoiSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 

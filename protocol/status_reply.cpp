@@ -53,8 +53,7 @@ std::optional<StatusFieldUpdate> UpdateForField(int index, const std::string& fi
 
 }  // namespace
 
-std::vector<StatusFieldUpdate> DecodeStatusReply(const unsigned char* data,
-                                                 std::size_t length) {
+std::vector<StatusFieldUpdate> DecodeStatusReply(const unsigned char* data, std::size_t length) {
   std::string text = ReplyText(data, length);
   text.push_back(kFieldSeparator);  // closes the last field
   const std::size_t examined = std::min(text.size(), kStatusReplyExaminedLength);

@@ -24,5 +24,4 @@ inline constexpr std::size_t kStatusReplyExaminedLength = 150;
 // Turns the received bytes into field updates in reply order. The text ends
 // at the first NUL byte or after `length` bytes. Field 7 (level) yields an
 // update only for levels 0 to 3. `data` may be null when `length` is 0.
-std::vector<StatusFieldUpdate> DecodeStatusReply(const unsigned char* data,
-                                                 std::size_t length);
+std::vector<StatusFieldUpdate> DecodeStatusReply(const unsigned char* data, std::size_t length);

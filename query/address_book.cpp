@@ -57,9 +57,8 @@ std::vector<CString> AddressBookListLines(const AddressBookSlots& slots) {
   for (const CString& line : slots) {
     if (!line.IsEmpty()) lines.push_back(line);
   }
-  std::stable_sort(lines.begin(), lines.end(), [](const CString& a, const CString& b) {
-    return framework::CompareListBoxText(a, b) < 0;
-  });
+  std::stable_sort(lines.begin(), lines.end(),
+                   [](const CString& a, const CString& b) { return framework::CompareListBoxText(a, b) < 0; });
   return lines;
 }
 

@@ -41,7 +41,8 @@ class Round {
       }
       const bool moreToStart = m_next < m_destinations.size() && m_batch.InFlight() < m_parallel;
       if (moreToStart && m_batch.InFlight() == 0) {
-        std::this_thread::sleep_until(start + static_cast<long>(started) * kSpacing);  // nothing to wait for but the next start
+        std::this_thread::sleep_until(start +
+                                      static_cast<long>(started) * kSpacing);  // nothing to wait for but the next start
         continue;
       }
       for (const icmp::EchoOutcome& outcome : m_batch.Wait(moreToStart ? 1 : -1)) Take(outcome);
@@ -77,7 +78,8 @@ class Round {
 EchoRoundReport RunEchoRound(const std::vector<std::optional<IPAddr>>& destinations, std::size_t nParallel) {
   EchoRoundReport report;
   report.results.resize(destinations.size());
-  const bool anyToAsk = std::any_of(destinations.begin(), destinations.end(), [](const auto& d) { return d.has_value(); });
+  const bool anyToAsk =
+      std::any_of(destinations.begin(), destinations.end(), [](const auto& d) { return d.has_value(); });
   if (!anyToAsk) return report;
   icmp::OpenFailureInfo failure;
   const std::unique_ptr<icmp::EchoBatch> batch = icmp::EchoBatch::Open(failure);

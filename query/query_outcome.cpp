@@ -26,8 +26,8 @@ CString& QueryOutcome::Field(QueryField field) {
 }
 
 void CQueryRecorder::OnFieldsEmptied() {
-  for (QueryField field : {QueryField::Ping, QueryField::Host, QueryField::Track, QueryField::Players,
-                           QueryField::Type, QueryField::Session, QueryField::TimeLeft}) {
+  for (QueryField field : {QueryField::Ping, QueryField::Host, QueryField::Track, QueryField::Players, QueryField::Type,
+                           QueryField::Session, QueryField::TimeLeft}) {
     m_outcome.Field(field).Empty();
   }
   m_outcome.rttMicroseconds = -1;

@@ -16,7 +16,7 @@
 struct StatusExchange {
   std::vector<char> reply;  // the reply's bytes when one came
   bool replied = false;
-  CString strFailure;       // otherwise what the dialog would show
+  CString strFailure;  // otherwise what the dialog would show
 };
 
 class CStatusRound {

@@ -81,8 +81,8 @@ void DrawFlag(Canvas& c, double s) {
     }
   }
   for (int y = -outline; y < height + outline; ++y) {  // outline at the free end
-    const int ripple = static_cast<int>(std::lround(2.2 * s * std::sin(2 * 3.14159265 * (width - 1) / width) *
-                                                    (width - 1) / width));
+    const int ripple =
+        static_cast<int>(std::lround(2.2 * s * std::sin(2 * 3.14159265 * (width - 1) / width) * (width - 1) / width));
     for (int o = 0; o < outline; ++o) c.Set(left + width + o, top + y + ripple, kBlack);
   }
 }

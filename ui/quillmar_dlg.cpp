@@ -8,6 +8,8 @@
 
 const framework::MessageMap& CQuillmarDlg::GetThisMessageMap() {
   using namespace framework::msgmap;
+  // A message map is a table: one entry a line, as written.
+  // clang-format off
   static const framework::MessageMap map(&CDialog::GetThisMessageMap(), {
       WmSysCommand(&CQuillmarDlg::OnSysCommand),
       WmPaint(&CQuillmarDlg::OnPaint),
@@ -18,6 +20,7 @@ const framework::MessageMap& CQuillmarDlg::GetThisMessageMap() {
       LbnSelChange(IDC_ADDRESS_LIST, &CQuillmarDlg::OnSelchangeAddressList),
       LbnDblClk(IDC_ADDRESS_LIST, &CQuillmarDlg::OnDblclkAddressList),
   });
+  // clang-format on
   return map;
 }
 

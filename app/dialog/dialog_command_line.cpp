@@ -32,7 +32,8 @@ void ToolkitErrorsOnly(QtMsgType type, const QMessageLogContext& context, const 
   const bool platformNote = context.category != nullptr && std::strncmp(context.category, "qt.qpa", 6) == 0;
   if (platformNote && FirstPlatformNote().isEmpty()) FirstPlatformNote() = message;
   if (type == QtFatalMsg && message.contains(QLatin1String("platform plugin"))) {
-    const QString why = FirstPlatformNote().isEmpty() ? QStringLiteral("no display could be reached") : FirstPlatformNote();
+    const QString why =
+        FirstPlatformNote().isEmpty() ? QStringLiteral("no display could be reached") : FirstPlatformNote();
     console::WriteErr(console::ProgramName() + ": cannot open the dialog: " + why.toLocal8Bit().toStdString() + "; " +
                       kNoDisplayHint + "\n");
     std::_Exit(1);

@@ -17,8 +17,8 @@
 namespace {
 
 bool Fail(const QString& file, const std::string& why) {
-  console::WriteErr(console::ProgramName() + ": cannot save the picture to " + file.toLocal8Bit().toStdString() +
-                    ": " + why + "\n");
+  console::WriteErr(console::ProgramName() + ": cannot save the picture to " + file.toLocal8Bit().toStdString() + ": " +
+                    why + "\n");
   return false;
 }
 

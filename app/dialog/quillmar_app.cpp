@@ -6,9 +6,12 @@
 
 const framework::MessageMap& CQuillmarApp::GetThisMessageMap() {
   using namespace framework::msgmap;
+  // A message map is a table: one entry a line, as written.
+  // clang-format off
   static const framework::MessageMap map(&CWinApp::GetThisMessageMap(), {
       Command(ID_HELP, &CWinApp::OnHelp),
   });
+  // clang-format on
   return map;
 }
 

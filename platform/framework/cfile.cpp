@@ -225,7 +225,8 @@ void CFile::Write(const void* lpBuf, UINT nCount) {
   const auto* in = static_cast<const char*>(lpBuf);
   UINT done = 0;
   while (done < nCount) {
-    const ssize_t n = socket ? ::send(fd, in + done, nCount - done, MSG_NOSIGNAL) : ::write(fd, in + done, nCount - done);
+    const ssize_t n =
+        socket ? ::send(fd, in + done, nCount - done, MSG_NOSIGNAL) : ::write(fd, in + done, nCount - done);
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) CFileException::ThrowErrno(errno, m_strFileName);
     if (n == 0) CFileException::ThrowErrno(ENOSPC, m_strFileName);
@@ -275,7 +276,9 @@ void CFile::SetLength(DWORD dwNewLen) {
 
 void CFile::LockRange(DWORD dwPos, DWORD dwCount) { ChangeRangeLock(m_hFile, m_strFileName, F_WRLCK, dwPos, dwCount); }
 
-void CFile::UnlockRange(DWORD dwPos, DWORD dwCount) { ChangeRangeLock(m_hFile, m_strFileName, F_UNLCK, dwPos, dwCount); }
+void CFile::UnlockRange(DWORD dwPos, DWORD dwCount) {
+  ChangeRangeLock(m_hFile, m_strFileName, F_UNLCK, dwPos, dwCount);
+}
 
 void CFile::Flush() {
   if (m_hFile == hFileNull) return;

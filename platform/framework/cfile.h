@@ -49,7 +49,7 @@ class CFile : public CObject {
   virtual LONG Seek(LONG lOff, UINT nFrom);
   virtual void SetLength(DWORD dwNewLen);
   virtual DWORD GetLength() const;
-  virtual UINT Read(void* lpBuf, UINT nCount);        // the byte count read; throws on error
+  virtual UINT Read(void* lpBuf, UINT nCount);         // the byte count read; throws on error
   virtual void Write(const void* lpBuf, UINT nCount);  // throws on error
   virtual void LockRange(DWORD dwPos, DWORD dwCount);
   virtual void UnlockRange(DWORD dwPos, DWORD dwCount);

@@ -18,8 +18,7 @@ ClassList& classList() {
 
 }  // namespace
 
-CRuntimeClass CObject::classCObject = {"CObject", static_cast<int>(sizeof(CObject)), 0xFFFF, nullptr, nullptr,
-                                       nullptr};
+CRuntimeClass CObject::classCObject = {"CObject", static_cast<int>(sizeof(CObject)), 0xFFFF, nullptr, nullptr, nullptr};
 static const AFX_CLASSINIT _init_CObject(&CObject::classCObject);
 
 AFX_CLASSINIT::AFX_CLASSINIT(CRuntimeClass* pNewClass) {

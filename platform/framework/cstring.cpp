@@ -11,9 +11,7 @@
 
 namespace {
 
-bool IsTrimSpace(char c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
+bool IsTrimSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
 
 struct StringTable {
   std::mutex mutex;
@@ -77,7 +75,9 @@ int CString::Find(LPCSTR sub, int start) const {
   return pos == std::string::npos ? -1 : static_cast<int>(pos);
 }
 
-CString CString::Left(int count) const { return CString(std::string_view(m_data).substr(0, Clamp(count, m_data.size()))); }
+CString CString::Left(int count) const {
+  return CString(std::string_view(m_data).substr(0, Clamp(count, m_data.size())));
+}
 
 CString CString::Mid(int first) const { return Mid(first, GetLength()); }
 

@@ -69,7 +69,8 @@ BOOL CFileException::GetErrorMessage(LPSTR lpszError, UINT nMaxError, PUINT pnHe
   if (pnHelpContext != nullptr) *pnHelpContext = 0;
   const LPCSTR pattern = TemplateOf(m_cause);
   const bool atStart = pattern[0] == '%';
-  const CString name = !m_strFileName.IsEmpty() ? m_strFileName : CString(atStart ? "An unnamed file" : "an unnamed file");
+  const CString name =
+      !m_strFileName.IsEmpty() ? m_strFileName : CString(atStart ? "An unnamed file" : "an unnamed file");
   AfxCopyErrorText(lpszError, nMaxError, Fill(pattern, name));
   return TRUE;
 }

@@ -71,7 +71,8 @@ LONG CMemFile::Seek(LONG lOff, UINT nFrom) {
   }
   const std::int64_t target = base + lOff;
   if (target < 0) ThrowFileError(CFileException::badSeek, kErrorNegativeSeek);
-  if (static_cast<std::uint64_t>(target) > kLargestLength) ThrowFileError(CFileException::badSeek, ERROR_INVALID_PARAMETER);
+  if (static_cast<std::uint64_t>(target) > kLargestLength)
+    ThrowFileError(CFileException::badSeek, ERROR_INVALID_PARAMETER);
   m_nPosition = static_cast<DWORD>(target);
   return static_cast<LONG>(m_nPosition);
 }

@@ -15,7 +15,7 @@ class CMemFile : public CFile {
 
   DWORD GetPosition() const override;
   BOOL Open(LPCSTR lpszFileName, UINT nOpenFlags, CFileException* pError = nullptr) override;  // always FALSE
-  CFile* Duplicate() const override;                                                         // throws
+  CFile* Duplicate() const override;                                                           // throws
   LONG Seek(LONG lOff, UINT nFrom) override;
   void SetLength(DWORD dwNewLen) override;
   DWORD GetLength() const override;

@@ -68,7 +68,8 @@ UINT WithDefaultIcon(UINT nType) { return (nType & MB_ICONMASK) != 0 ? nType : (
 }  // namespace
 
 int AfxMessageBox(LPCSTR lpszText, UINT nType, UINT) {
-  return framework::ShowMessageBox({framework::MainWindowWidget(), CString(lpszText), CString(), WithDefaultIcon(nType)});
+  return framework::ShowMessageBox(
+      {framework::MainWindowWidget(), CString(lpszText), CString(), WithDefaultIcon(nType)});
 }
 
 int AfxMessageBox(UINT nIDPrompt, UINT nType, UINT) {

@@ -75,7 +75,9 @@ CString& CStringList::GetNext(POSITION& rPosition) {
   return node->data;
 }
 
-const CString& CStringList::GetNext(POSITION& rPosition) const { return const_cast<CStringList*>(this)->GetNext(rPosition); }
+const CString& CStringList::GetNext(POSITION& rPosition) const {
+  return const_cast<CStringList*>(this)->GetNext(rPosition);
+}
 
 CString& CStringList::GetPrev(POSITION& rPosition) {
   Node* node = NodeAt(rPosition);
@@ -83,7 +85,9 @@ CString& CStringList::GetPrev(POSITION& rPosition) {
   return node->data;
 }
 
-const CString& CStringList::GetPrev(POSITION& rPosition) const { return const_cast<CStringList*>(this)->GetPrev(rPosition); }
+const CString& CStringList::GetPrev(POSITION& rPosition) const {
+  return const_cast<CStringList*>(this)->GetPrev(rPosition);
+}
 
 CString& CStringList::GetAt(POSITION position) { return NodeAt(position)->data; }
 const CString& CStringList::GetAt(POSITION position) const { return NodeAt(position)->data; }

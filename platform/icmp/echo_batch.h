@@ -22,10 +22,10 @@ namespace icmp {
 class EchoSocket;
 
 struct EchoOutcome {
-  std::size_t tag = 0;        // the caller's tag given to Start
-  ULONG status = 0;           // IP_SUCCESS, IP_REQ_TIMED_OUT, IP_DEST_HOST_UNREACHABLE, ...
-  IPAddr replyAddress = 0;    // replying host, or the router reporting an error; 0 when none answered
-  ULONG roundTripMs = 0;      // whole milliseconds, as the reply record would carry
+  std::size_t tag = 0;      // the caller's tag given to Start
+  ULONG status = 0;         // IP_SUCCESS, IP_REQ_TIMED_OUT, IP_DEST_HOST_UNREACHABLE, ...
+  IPAddr replyAddress = 0;  // replying host, or the router reporting an error; 0 when none answered
+  ULONG roundTripMs = 0;    // whole milliseconds, as the reply record would carry
   // From the send to the kernel's receive time stamp of the answer (an echo
   // reply or an ICMP error); -1 when nothing answered.
   std::int64_t roundTripMicroseconds = -1;

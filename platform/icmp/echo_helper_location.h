@@ -21,10 +21,10 @@ std::vector<std::string> EchoHelperCandidates();
 
 // What the search depends on. Folders are absolute; any may be empty.
 struct EchoHelperSearch {
-  std::string programFolder;       // the running program's folder
-  std::string buildTree;           // the build tree the library was built in
-  std::string buildTreeHelper;     // the helper that build tree makes
-  std::string installedFolder;     // the libexec folder the build was made for
+  std::string programFolder;          // the running program's folder
+  std::string buildTree;              // the build tree the library was built in
+  std::string buildTreeHelper;        // the helper that build tree makes
+  std::string installedFolder;        // the libexec folder the build was made for
   std::string installedFromPrograms;  // the same, relative to the programs' folder
 };
 

@@ -190,8 +190,8 @@ EchoResult EchoHelperProcess::Exchange(const EchoRequest& request) {
 
 void EchoHelperProcess::Flush() {
   while (!m_broken && m_outputDone < m_output.size()) {
-    const ssize_t n = ::send(m_fd, m_output.data() + m_outputDone, m_output.size() - m_outputDone,
-                             MSG_DONTWAIT | MSG_NOSIGNAL);
+    const ssize_t n =
+        ::send(m_fd, m_output.data() + m_outputDone, m_output.size() - m_outputDone, MSG_DONTWAIT | MSG_NOSIGNAL);
     if (n < 0 && errno == EINTR) continue;
     if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) return;  // POLLOUT tells when to go on
     if (n <= 0) return Break();

@@ -57,7 +57,7 @@ class EchoHelperProcess final : public EchoFlights {
 
  private:
   struct Flight {
-    std::uint64_t tag = 0;  // the caller's
+    std::uint64_t tag = 0;           // the caller's
     EchoClock::time_point deadline;  // the helper's answer is overdue after it
   };
 

@@ -110,11 +110,11 @@ std::optional<ReplyHeader> DecodeReplyHeader(Bytes header) {
   ReplyHeader decoded{GetU32(at + 4), GetU32(at + 8), GetU16(at + 12), GetU64(at + 16),
                       static_cast<std::int64_t>(GetU64(at + 24))};
   constexpr std::int64_t kLongestRoundTrip = std::int64_t{kMaxTimeoutMs} * 1000;
-  const bool consistent =
-      decoded.count == 0 ? decoded.recordSize == 0 && decoded.roundTripMicroseconds == -1
-                         : decoded.count == 1 && decoded.recordSize >= sizeof(ICMP_ECHO_REPLY) &&
-                               decoded.recordSize <= kMaxRecordSize && decoded.roundTripMicroseconds >= 0 &&
-                               decoded.roundTripMicroseconds <= kLongestRoundTrip;
+  const bool consistent = decoded.count == 0
+                              ? decoded.recordSize == 0 && decoded.roundTripMicroseconds == -1
+                              : decoded.count == 1 && decoded.recordSize >= sizeof(ICMP_ECHO_REPLY) &&
+                                    decoded.recordSize <= kMaxRecordSize && decoded.roundTripMicroseconds >= 0 &&
+                                    decoded.roundTripMicroseconds <= kLongestRoundTrip;
   if (!consistent) return std::nullopt;
   return decoded;
 }

@@ -12,9 +12,7 @@ constexpr std::uint8_t kProtocolIcmp = 1;
 constexpr std::size_t kIcmpHeaderSize = 8;
 constexpr std::size_t kMinIpHeaderSize = 20;
 
-std::uint16_t Read16(Bytes b, std::size_t at) {
-  return static_cast<std::uint16_t>((b[at] << 8) | b[at + 1]);
-}
+std::uint16_t Read16(Bytes b, std::size_t at) { return static_cast<std::uint16_t>((b[at] << 8) | b[at + 1]); }
 
 // Addresses stay in network order: the bytes are copied as they are.
 std::uint32_t ReadAddress(Bytes b, std::size_t at) {
@@ -163,8 +161,8 @@ IP_STATUS StatusForIcmpError(std::uint8_t type, std::uint8_t code) {
           return IP_DEST_NET_UNREACHABLE;
         case 2: return IP_DEST_PROT_UNREACHABLE;
         case 3: return IP_DEST_PORT_UNREACHABLE;
-        case 4: return IP_PACKET_TOO_BIG;  // fragmentation needed but forbidden
-        case 5: return IP_BAD_ROUTE;       // source route failed
+        case 4: return IP_PACKET_TOO_BIG;          // fragmentation needed but forbidden
+        case 5: return IP_BAD_ROUTE;               // source route failed
         default: return IP_DEST_HOST_UNREACHABLE;  // host-scoped codes, "prohibited" included
       }
     case 4: return IP_SOURCE_QUENCH;

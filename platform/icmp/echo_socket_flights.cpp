@@ -89,8 +89,7 @@ ReceiveDetails ReadReceiveDetails(msghdr& message) {
       timespec stamp{};
       std::memcpy(&stamp, CMSG_DATA(cmsg), sizeof stamp);
       details.arrivalNs = std::int64_t{stamp.tv_sec} * 1000000000 + stamp.tv_nsec;
-    } else if (cmsg->cmsg_level == IPPROTO_IP && cmsg->cmsg_type == IP_TTL &&
-               cmsg->cmsg_len >= CMSG_LEN(sizeof(int))) {
+    } else if (cmsg->cmsg_level == IPPROTO_IP && cmsg->cmsg_type == IP_TTL && cmsg->cmsg_len >= CMSG_LEN(sizeof(int))) {
       int value = 0;
       std::memcpy(&value, CMSG_DATA(cmsg), sizeof value);
       details.ttl = static_cast<std::uint8_t>(value);
@@ -191,8 +190,8 @@ SocketEchoFlights::SendOutcome SocketEchoFlights::Send(EchoStart& start, EchoClo
     m_identifierKnown = true;
   }
   const std::int64_t timeoutUs = std::int64_t{start.timeoutMs} * 1000;
-  m_flights.emplace(*sequence, Flight{start.tag, start.destination, std::move(start.payload), sentNs, timeoutUs,
-                                      deadline});
+  m_flights.emplace(*sequence,
+                    Flight{start.tag, start.destination, std::move(start.payload), sentNs, timeoutUs, deadline});
   m_deadlines.emplace(deadline, *sequence);
   return SendOutcome::Sent;
 }

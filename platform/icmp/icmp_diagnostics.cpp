@@ -20,8 +20,7 @@ std::string ErrorText(int err) { return std::strerror(err); }
 // The system refused ICMP sockets; what the helper did decides the rest.
 std::string RefusalAdvice(const OpenFailureInfo& failure) {
   const std::string refused = "ICMP sockets are refused to this user, and the echo helper ";
-  const std::string withoutHelper =
-      " They can be allowed without the helper by " + std::string(kAllowByGroup) + ".";
+  const std::string withoutHelper = " They can be allowed without the helper by " + std::string(kAllowByGroup) + ".";
   switch (failure.helper) {
     case HelperStart::SocketRefused:
       if (failure.helperErrno == EPERM || failure.helperErrno == EACCES) {
@@ -40,8 +39,7 @@ std::string RefusalAdvice(const OpenFailureInfo& failure) {
              " did not answer as it should (it may belong to another version of the program)." + withoutHelper;
     case HelperStart::NotTried:
     case HelperStart::NotInstalled:
-    case HelperStart::Started:
-      break;
+    case HelperStart::Started: break;
   }
   return refused + "(quillmar-echo-helper), which would send the echo instead, is not installed. Allow ICMP " +
          "sockets by " + kAllowByGroup + ", or install the echo helper with the cap_net_raw capability.";

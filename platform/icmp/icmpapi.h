@@ -12,7 +12,7 @@ typedef ULONG IP_STATUS;
 
 // Options of the request to send. A null pointer takes the defaults.
 struct IP_OPTION_INFORMATION {
-  UCHAR Ttl;          // 0 keeps the system's default time to live
+  UCHAR Ttl;  // 0 keeps the system's default time to live
   UCHAR Tos;
   UCHAR Flags;        // IP_FLAG_DF forbids fragmentation
   UCHAR OptionsSize;  // bytes of raw IP options at OptionsData, at most MAX_OPT_SIZE
@@ -33,8 +33,8 @@ struct IP_OPTION_INFORMATION32 {
 // 32-bit layout, so Data is an offset from the start of the buffer, not a
 // pointer. The echoed bytes follow the record (Data == 28).
 struct ICMP_ECHO_REPLY {
-  IPAddr Address;  // replying host, or the router that reported an error
-  ULONG Status;    // IP_SUCCESS or one of the IP_* codes below
+  IPAddr Address;       // replying host, or the router that reported an error
+  ULONG Status;         // IP_SUCCESS or one of the IP_* codes below
   ULONG RoundTripTime;  // milliseconds
   USHORT DataSize;
   USHORT Reserved;

@@ -28,10 +28,13 @@ ScopedModalDialogHook::~ScopedModalDialogHook() { modalHook() = std::move(m_prev
 
 const framework::MessageMap& CDialog::GetThisMessageMap() {
   using namespace framework::msgmap;
+  // A message map is a table: one entry a line, as written.
+  // clang-format off
   static const framework::MessageMap map(&CWnd::GetThisMessageMap(), {
       Command(IDOK, &CDialog::OnOK),
       Command(IDCANCEL, &CDialog::OnCancel),
   });
+  // clang-format on
   return map;
 }
 

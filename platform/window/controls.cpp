@@ -128,7 +128,7 @@ int CListBox::GetTextLen(int nIndex) const {
 
 int CListBox::GetText(int nIndex, LPSTR lpszBuffer) const {
   return static_cast<int>(const_cast<CListBox*>(this)->SendMessage(LB_GETTEXT, static_cast<WPARAM>(nIndex),
-                                                                    reinterpret_cast<LPARAM>(lpszBuffer)));
+                                                                   reinterpret_cast<LPARAM>(lpszBuffer)));
 }
 
 void CListBox::GetText(int nIndex, CString& rString) const {
@@ -168,4 +168,6 @@ void CProgressCtrl::SetRange(short nLower, short nUpper) { SendMessage(PBM_SETRA
 
 int CProgressCtrl::SetPos(int nPos) { return static_cast<int>(SendMessage(PBM_SETPOS, static_cast<WPARAM>(nPos))); }
 
-int CProgressCtrl::GetPos() const { return static_cast<int>(const_cast<CProgressCtrl*>(this)->SendMessage(PBM_GETPOS)); }
+int CProgressCtrl::GetPos() const {
+  return static_cast<int>(const_cast<CProgressCtrl*>(this)->SendMessage(PBM_GETPOS));
+}

@@ -17,9 +17,9 @@ class CListBox : public CWnd {
  public:
   int AddString(LPCSTR lpszItem);  // the new line's index, or LB_ERR
   int GetCount() const;
-  int GetCurSel() const;  // LB_ERR when nothing is selected
-  int SetCurSel(int nSelect);  // -1 clears the selection (and returns LB_ERR)
-  int GetText(int nIndex, LPSTR lpszBuffer) const;  // length, or LB_ERR
+  int GetCurSel() const;                             // LB_ERR when nothing is selected
+  int SetCurSel(int nSelect);                        // -1 clears the selection (and returns LB_ERR)
+  int GetText(int nIndex, LPSTR lpszBuffer) const;   // length, or LB_ERR
   void GetText(int nIndex, CString& rString) const;  // empty for a bad index
   int GetTextLen(int nIndex) const;
   void ResetContent();

@@ -27,13 +27,13 @@ struct DialogTemplate {
   DWORD exStyle;
   LPCSTR fontName;
   int fontPoints;
-  UINT menuId;  // 0: no menu bar
+  UINT menuId;                            // 0: no menu bar
   std::vector<ControlTemplate> controls;  // template order, which is also the tab order
 };
 
 struct MenuItemTemplate {
-  LPCSTR text;  // null for a separator
-  UINT id;      // command id; unused for a pop-up
+  LPCSTR text;                          // null for a separator
+  UINT id;                              // command id; unused for a pop-up
   std::vector<MenuItemTemplate> popup;  // non-empty: this item opens a pop-up
 };
 

@@ -26,9 +26,7 @@ namespace framework {
 // here in the toolkit, but on the platform it does not repaint the dialog.
 class ClientArea : public QWidget {
  public:
-  explicit ClientArea(DialogWindow* window) : QWidget(window), m_window(window) {
-    setAutoFillBackground(true);
-  }
+  explicit ClientArea(DialogWindow* window) : QWidget(window), m_window(window) { setAutoFillBackground(true); }
 
  protected:
   void paintEvent(QPaintEvent* event) override {
@@ -119,7 +117,10 @@ void DialogWindow::buildMenuBar(UINT menuId) {
     QPointer<DialogWindow> self(this);
     QObject::connect(action, &QAction::triggered, this, [self, id] {
       QMetaObject::invokeMethod(
-          self.data(), [self, id] { if (self) self->dispatch(WM_COMMAND, MAKEWPARAM(id, 0), 0); },
+          self.data(),
+          [self, id] {
+            if (self) self->dispatch(WM_COMMAND, MAKEWPARAM(id, 0), 0);
+          },
           Qt::QueuedConnection);
     });
   };

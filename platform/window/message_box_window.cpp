@@ -24,8 +24,8 @@ QMessageBox::Icon IconOf(UINT type) {
 }
 
 // A message box is a dialog with a title and a close button only.
-constexpr Qt::WindowFlags kFlags = Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+constexpr Qt::WindowFlags kFlags =
+    Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
 
 // Title-bar buttons are about a line of the caption's face high, square,
 // with some padding; icon, close button and margins take four of them.

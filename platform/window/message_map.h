@@ -116,13 +116,11 @@ MessageMapEntry LbnDblClk(UINT id, void (T::*fn)()) {
 }  // namespace framework
 
 // In a class body: declares the class's table and hooks it into dispatch.
-#define DECLARE_MESSAGE_MAP()                                    \
- public:                                                         \
-  static const framework::MessageMap& GetThisMessageMap();       \
-                                                                 \
- protected:                                                      \
-  const framework::MessageMap* GetMessageMap() const override {  \
-    return &GetThisMessageMap();                                 \
-  }                                                              \
-                                                                 \
+#define DECLARE_MESSAGE_MAP()                                                                  \
+ public:                                                                                       \
+  static const framework::MessageMap& GetThisMessageMap();                                     \
+                                                                                               \
+ protected:                                                                                    \
+  const framework::MessageMap* GetMessageMap() const override { return &GetThisMessageMap(); } \
+                                                                                               \
  private:

@@ -41,8 +41,9 @@ BOOL CDC::DrawIcon(int x, int y, HICON hIcon) {
 
 void CDC::EraseBackground(LPCRECT lpRect) {
   if (GetSafeHdc() == nullptr || m_target == nullptr) return;
-  const QRect area = lpRect != nullptr ? QRect(QPoint(lpRect->left, lpRect->top), QPoint(lpRect->right - 1, lpRect->bottom - 1))
-                                       : m_target->rect();
+  const QRect area = lpRect != nullptr
+                         ? QRect(QPoint(lpRect->left, lpRect->top), QPoint(lpRect->right - 1, lpRect->bottom - 1))
+                         : m_target->rect();
   m_painter->fillRect(area, m_target->palette().brush(m_target->backgroundRole()));
 }
 

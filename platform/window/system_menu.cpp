@@ -61,7 +61,10 @@ QMenu* ShowSystemMenu(CWnd& wnd, const CMenu& menu, const QPoint& globalPos) {
     const UINT id = item.id;
     QObject::connect(action, &QAction::triggered, window, [guard, target, id] {
       QMetaObject::invokeMethod(
-          guard.data(), [guard, target, id] { if (guard) target->SendMessage(WM_SYSCOMMAND, id, 0); },
+          guard.data(),
+          [guard, target, id] {
+            if (guard) target->SendMessage(WM_SYSCOMMAND, id, 0);
+          },
           Qt::QueuedConnection);
     });
   }

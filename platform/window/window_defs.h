@@ -10,7 +10,7 @@ typedef HICON HCURSOR;
 typedef struct HDC__* HDC;
 
 #define MAKEWPARAM(l, h) (static_cast<WPARAM>(static_cast<DWORD>(MAKELONG(l, h))))
-#define MAKELONG(a, b) \
+#define MAKELONG(a, b)                                                       \
   (static_cast<LONG>(static_cast<WORD>(static_cast<DWORD_PTR>(a) & 0xffff) | \
                      (static_cast<DWORD>(static_cast<WORD>(static_cast<DWORD_PTR>(b) & 0xffff)) << 16)))
 
@@ -145,8 +145,8 @@ class CRect : public tagRECT {
   CRect(LONG l, LONG t, LONG r, LONG b) : tagRECT{l, t, r, b} {}
   int Width() const { return right - left; }
   int Height() const { return bottom - top; }
-  operator LPRECT() { return this; }          // NOLINT: framework conversion
-  operator LPCRECT() const { return this; }   // NOLINT: framework conversion
+  operator LPRECT() { return this; }         // NOLINT: framework conversion
+  operator LPCRECT() const { return this; }  // NOLINT: framework conversion
 };
 
 int GetSystemMetrics(int nIndex);

@@ -50,8 +50,19 @@ int PendingBytes(int fd, int* count);
 int SocketType(int fd);
 
 // Options the library maps to POSIX ones.
-enum class Option { ReuseAddress, KeepAlive, DontRoute, Broadcast, OobInline, SendBuffer, ReceiveBuffer,
-                    Error, Type, AcceptConnections, NoDelay };
+enum class Option {
+  ReuseAddress,
+  KeepAlive,
+  DontRoute,
+  Broadcast,
+  OobInline,
+  SendBuffer,
+  ReceiveBuffer,
+  Error,
+  Type,
+  AcceptConnections,
+  NoDelay
+};
 int GetOption(int fd, Option option, int* value);
 int SetOption(int fd, Option option, int value);
 int GetLinger(int fd, bool* on, int* seconds);

@@ -53,8 +53,7 @@ TEST(AddressBookListTest, ControlCharactersAreMadeHarmlessOneLinePerEntry) {
   vqtest::ScopedWorkingDirectory dir;
   const std::string key = "entry0" + std::string(13, ' ');
   const std::string address = "127.0.0.1" + std::string(8, ' ');
-  dir.Write(key + address + std::string(36, ' ') + " = Caf\xC3\xA9 \x1B[2J\r\nx\x80\xE9" +
-            std::string(10, ' '));
+  dir.Write(key + address + std::string(36, ' ') + " = Caf\xC3\xA9 \x1B[2J\r\nx\x80\xE9" + std::string(10, ' '));
   const ListRun run = ListIn(dir.path());
   EXPECT_EQ(run.exitCode, 0);
   EXPECT_EQ(run.out, "127.0.0.1  = Caf\xC3\xA9 ?[2J??x\xE2\x82\xAC\xC3\xA9  \n");

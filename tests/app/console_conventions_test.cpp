@@ -57,7 +57,7 @@ class StreamFolder {
 // of this process's) and standard output as asked; the streams go through
 // files, so a long wait cannot fill a pipe.
 ProcessResult RunQuillmar(const std::vector<std::string>& arguments, const std::vector<std::string>& environment,
-                Output output = Output::Captured) {
+                          Output output = Output::Captured) {
   const StreamFolder scratch;
   const std::filesystem::path out = scratch.path() / "out";
   const std::filesystem::path err = scratch.path() / "err";
@@ -104,9 +104,13 @@ std::vector<std::string> WithoutDisplay(std::vector<std::string> extra = {}) {
 TEST(ConsoleConventionsTest, NoConsoleModeLoadsAnyQtLibrary) {
   vqtest::StatusServerProcess server(VQ_STATUS_SERVER, {"--bind", vqtest::DistinctLoopbackAddress()});
   const vqtest::ScopedWorkingDirectory loader;
-  const std::vector<std::vector<std::string>> modes = {
-      {"--query", server.AddressText(), "--json"}, {"--query", server.AddressText(), "nowhere.invalid"},
-      {"--list"}, {"--query-list"}, {"--help"}, {"--version"}, {"--no-such-option"}};
+  const std::vector<std::vector<std::string>> modes = {{"--query", server.AddressText(), "--json"},
+                                                       {"--query", server.AddressText(), "nowhere.invalid"},
+                                                       {"--list"},
+                                                       {"--query-list"},
+                                                       {"--help"},
+                                                       {"--version"},
+                                                       {"--no-such-option"}};
   for (const std::vector<std::string>& mode : modes) {
     SCOPED_TRACE(mode[0]);
     const std::filesystem::path log = loader.path() / "loaded";
@@ -145,8 +149,8 @@ TEST(ConsoleConventionsTest, EveryOptionWorksWithoutADisplayAndQuietly) {
   const std::string picture = (dir.path() / "dialog.png").string();
   const ProcessResult help = RunQuillmar({"--help"}, WithoutDisplay());
   EXPECT_EQ(help.exitStatus, 0);
-  for (const char* option : {"--help", "--version", "--query", "--query-list", "--json", "--parallel", "--list",
-                             "--screenshot"}) {
+  for (const char* option :
+       {"--help", "--version", "--query", "--query-list", "--json", "--parallel", "--list", "--screenshot"}) {
     EXPECT_NE(help.output.find(option), std::string::npos) << option;
   }
   EXPECT_EQ(RunQuillmar({"--help-all"}, WithoutDisplay()).output, help.output);

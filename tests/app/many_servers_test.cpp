@@ -24,8 +24,8 @@ using vqtest::RunProgram;
 // Answers every request sent to 127.0.0.0/8 from the address it was sent to,
 // naming that address as its host, except for 127.0.1.0/24.
 vqtest::StatusServerProcess ServerForTheRange() {
-  return vqtest::StatusServerProcess(
-      VQ_STATUS_SERVER, {"--bind", "0.0.0.0", "--silent-for", "127.0.1.0/24", "--host-is-address", "--level", "2"});
+  return vqtest::StatusServerProcess(VQ_STATUS_SERVER, {"--bind", "0.0.0.0", "--silent-for", "127.0.1.0/24",
+                                                        "--host-is-address", "--level", "2"});
 }
 
 TEST(ManyServersTest, MixedServersComeBackInTheOrderGivenAndFailTheExitStatus) {
@@ -97,7 +97,8 @@ TEST(ManyServersTest, QueryListAsksTheAddressesOfTheListInItsOrder) {
     EXPECT_EQ(run.exitStatus, 1) << run.errors;  // 127.0.1.4 stays silent
     const QJsonArray results = QJsonDocument::fromJson(QByteArray::fromStdString(run.output)).array();
     std::vector<std::string> asked;
-    for (const QJsonValue& result : results) asked.push_back(result.toObject().value("address").toString().toStdString());
+    for (const QJsonValue& result : results)
+      asked.push_back(result.toObject().value("address").toString().toStdString());
     // The list's order is the sorted list box's: "127.0.0.10 ..." before "127.0.0.9 ...". Each
     // address is the one a double-click takes: the whole address field before " =", else the
     // text before the first blank.

@@ -29,8 +29,8 @@ std::vector<std::string> QueryMessages(const std::string& errors) {
 }
 
 TEST(QueryCommandTest, TextFormPrintsEveryFieldInOrder) {
-  vqtest::StatusServerProcess server(VQ_STATUS_SERVER, {"--bind", vqtest::DistinctLoopbackAddress(), "--host",
-                                                        "Gamma", "--level", "2", "--seconds-left", "120"});
+  vqtest::StatusServerProcess server(VQ_STATUS_SERVER, {"--bind", vqtest::DistinctLoopbackAddress(), "--host", "Gamma",
+                                                        "--level", "2", "--seconds-left", "120"});
   const vqtest::ProgramRun run = RunProgram(QUILLMAR_EXE, {"--query", server.AddressText()});
   EXPECT_EQ(run.exitStatus, 0) << run.errors;
   const std::vector<std::string> lines = Lines(run.output);
@@ -51,8 +51,8 @@ TEST(QueryCommandTest, TextFormPrintsEveryFieldInOrder) {
 TEST(QueryCommandTest, JsonFormCarriesEveryFieldAndTheMessages) {
   const std::string reply = std::string("a\x01") + "b\x01" + "Caf\xE9 \"T\"\x01" + "Line\nTwo\x01" + "x\x01" + "4\x01" +
                             "y\x01" + "0\x01" + "z\x01" + "S\x01" + "w\x01" + "x60";
-  vqtest::StatusServerProcess server(VQ_STATUS_SERVER,
-                                     {"--bind", vqtest::DistinctLoopbackAddress(), "--reply-hex", vqtest::HexOf(reply)});
+  vqtest::StatusServerProcess server(VQ_STATUS_SERVER, {"--bind", vqtest::DistinctLoopbackAddress(), "--reply-hex",
+                                                        vqtest::HexOf(reply)});
   const vqtest::ProgramRun run = RunProgram(QUILLMAR_EXE, {"--query", server.AddressText(), "--json"});
   EXPECT_EQ(run.exitStatus, 0) << run.errors;
   QJsonParseError error{};
@@ -69,7 +69,8 @@ TEST(QueryCommandTest, JsonFormCarriesEveryFieldAndTheMessages) {
   EXPECT_EQ(result.value("time_left").toString(), QStringLiteral("1 Mins"));
   EXPECT_EQ(result.value("detected"), QJsonValue(true));
   std::vector<std::string> messages;
-  for (const QJsonValue& message : result.value("messages").toArray()) messages.push_back(message.toString().toStdString());
+  for (const QJsonValue& message : result.value("messages").toArray())
+    messages.push_back(message.toString().toStdString());
   EXPECT_EQ(messages, Lines(run.errors));  // the same texts, in the same order
 
   const vqtest::ProgramRun text = RunProgram(QUILLMAR_EXE, {"--query", server.AddressText()});
@@ -80,8 +81,7 @@ TEST(QueryCommandTest, JsonFormCarriesEveryFieldAndTheMessages) {
 }
 
 TEST(QueryCommandTest, FailuresGoToStandardErrorInOrderAndExitWithOne) {
-  vqtest::StatusServerProcess oversize(VQ_STATUS_SERVER,
-                                       {"--bind", vqtest::DistinctLoopbackAddress(), "--oversize"});
+  vqtest::StatusServerProcess oversize(VQ_STATUS_SERVER, {"--bind", vqtest::DistinctLoopbackAddress(), "--oversize"});
   vqtest::ProgramRun run = RunProgram(QUILLMAR_EXE, {"--query", oversize.AddressText(), "--json"});
   EXPECT_EQ(run.exitStatus, 1);
   std::vector<std::string> messages = QueryMessages(run.errors);
@@ -99,22 +99,22 @@ TEST(QueryCommandTest, FailuresGoToStandardErrorInOrderAndExitWithOne) {
 }
 
 TEST(QueryCommandTest, UsageErrorsExitWithTwo) {
-  const std::vector<std::vector<std::string>> misuses = {
-      {"--query"},
-      {"--json"},
-      {"extra"},
-      {"--no-such-option"},
-      {"--list", "--query", "127.0.0.1"},
-      {"--list", "--screenshot", "dialog.png"},
-      {"--list", "--json"},
-      {"--query-list", "--query", "127.0.0.1"},
-      {"--parallel", "4"},
-      {"--query", "127.0.0.1", "--parallel", "0"},
-      {"--query", "127.0.0.1", "--parallel", "4x"},
-      {"--query", "127.0.0.1", "127.0.0.2", "--screenshot", "dialog.png"},
-      {"--screenshot", "a.png", "--screenshot", "b.png"},
-      {"--screenshot", ""},
-      {"--json=yes", "--query", "127.0.0.1"}};
+  const std::vector<std::vector<std::string>> misuses = {{"--query"},
+                                                         {"--json"},
+                                                         {"extra"},
+                                                         {"--no-such-option"},
+                                                         {"--list", "--query", "127.0.0.1"},
+                                                         {"--list", "--screenshot", "dialog.png"},
+                                                         {"--list", "--json"},
+                                                         {"--query-list", "--query", "127.0.0.1"},
+                                                         {"--parallel", "4"},
+                                                         {"--query", "127.0.0.1", "--parallel", "0"},
+                                                         {"--query", "127.0.0.1", "--parallel", "4x"},
+                                                         {"--query", "127.0.0.1", "127.0.0.2", "--screenshot",
+                                                          "dialog.png"},
+                                                         {"--screenshot", "a.png", "--screenshot", "b.png"},
+                                                         {"--screenshot", ""},
+                                                         {"--json=yes", "--query", "127.0.0.1"}};
   for (const std::vector<std::string>& arguments : misuses) {
     const vqtest::ProgramRun run = RunProgram(QUILLMAR_EXE, arguments);
     EXPECT_EQ(run.exitStatus, 2) << ::testing::PrintToString(arguments);

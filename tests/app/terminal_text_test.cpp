@@ -14,10 +14,16 @@ namespace {
 TEST(TerminalTextTest, ControlAndInvisibleFormatCharactersShowAsQuestionMarks) {
   // ESC, DEL, a C1 control (U+009B), a right-to-left override (U+202E), a
   // zero-width space (U+200B), a byte order mark (U+FEFF) and a line separator (U+2028).
-  EXPECT_EQ(OnOneLine("a\x1B[2Jb\x7F" "c\xC2\x9B" "d\xE2\x80\xAE" "e\xE2\x80\x8B" "f\xEF\xBB\xBF" "g\xE2\x80\xA8"),
+  EXPECT_EQ(OnOneLine("a\x1B[2Jb\x7F"
+                      "c\xC2\x9B"
+                      "d\xE2\x80\xAE"
+                      "e\xE2\x80\x8B"
+                      "f\xEF\xBB\xBF"
+                      "g\xE2\x80\xA8"),
             "a?[2Jb?c?d?e?f?g?");
   // Letters of any script stay.
-  EXPECT_EQ(OnOneLine("Caf\xC3\xA9 \xE6\x9D\xB1\xE4\xBA\xAC \xF0\x9F\x8F\x81"), "Caf\xC3\xA9 \xE6\x9D\xB1\xE4\xBA\xAC \xF0\x9F\x8F\x81");
+  EXPECT_EQ(OnOneLine("Caf\xC3\xA9 \xE6\x9D\xB1\xE4\xBA\xAC \xF0\x9F\x8F\x81"),
+            "Caf\xC3\xA9 \xE6\x9D\xB1\xE4\xBA\xAC \xF0\x9F\x8F\x81");
 }
 
 TEST(TerminalTextTest, WideCharactersTakeTwoColumnsAndCombiningMarksNone) {

@@ -7,7 +7,7 @@
 namespace icmp_test {
 
 struct CapturedRequest {
-  int ttl = 0;                      // from the IP header
+  int ttl = 0;                     // from the IP header
   std::vector<std::uint8_t> data;  // the echo data after the ICMP header
 };
 

@@ -74,16 +74,10 @@ DWORD StandInSendEcho(HANDLE handle, IPAddr destination, LPVOID requestData, WOR
   call.replyBlockZeroed = replySize > 0 && Bytes(reply, reply + replySize) == Bytes(replySize, 0);
   g_standIn.calls.push_back(call);
   switch (g_standIn.outcome) {
-    case StandInState::Outcome::Reply:
-      std::memcpy(replyBuffer, &g_standIn.reply, sizeof g_standIn.reply);
-      return 1;
-    case StandInState::Outcome::Fail:
-      SetLastError(g_standIn.failureError);
-      return 0;
-    case StandInState::Outcome::ThrowStd:
-      throw std::runtime_error("echo failed inside the library");
-    case StandInState::Outcome::ThrowFramework:
-      throw new CArchiveException(CArchiveException::generic);
+    case StandInState::Outcome::Reply: std::memcpy(replyBuffer, &g_standIn.reply, sizeof g_standIn.reply); return 1;
+    case StandInState::Outcome::Fail: SetLastError(g_standIn.failureError); return 0;
+    case StandInState::Outcome::ThrowStd: throw std::runtime_error("echo failed inside the library");
+    case StandInState::Outcome::ThrowFramework: throw new CArchiveException(CArchiveException::generic);
   }
   return 0;
 }

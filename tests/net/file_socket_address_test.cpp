@@ -149,9 +149,9 @@ TEST_F(FileSocketAddress, TextIsNumericOnlyWhenAllDigitsAndDots) {
 }
 
 TEST_F(FileSocketAddress, ResolverExceptionsAreCaught) {
-  kernel::ScopedModuleOverride resolver(
-      "ws2_32.dll",
-      kernel::WithExport(kernel::BuiltinExports("ws2_32.dll"), "gethostbyname", kernel::AsFarProc(&ThrowingByName)));
+  kernel::ScopedModuleOverride resolver("ws2_32.dll",
+                                        kernel::WithExport(kernel::BuiltinExports("ws2_32.dll"), "gethostbyname",
+                                                           kernel::AsFarProc(&ThrowingByName)));
   TestSocket s;
   EXPECT_NO_THROW(s.SetAddress("example.invalid"));
   EXPECT_TRUE(s.m_strHostName.IsEmpty());
@@ -195,7 +195,8 @@ TEST_F(FileSocketAddress, PortsByNumberAndByText) {
 }
 
 TEST_F(FileSocketAddress, PortIsZeroWhileHtonsIsMissing) {
-  kernel::ScopedModuleOverride standIn("ws2_32.dll", kernel::WithoutExport(kernel::BuiltinExports("ws2_32.dll"), "htons"));
+  kernel::ScopedModuleOverride standIn("ws2_32.dll",
+                                       kernel::WithoutExport(kernel::BuiltinExports("ws2_32.dll"), "htons"));
   TestSocket s;
   s.SetPort("80");
   EXPECT_EQ(s.m_wPort, 0);

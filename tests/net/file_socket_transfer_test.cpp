@@ -174,7 +174,7 @@ TEST_F(FileSocketTransfer, WriteToAPeerThatHasClosedKeepsTheHandleForClose) {
     pair.ClosePeer();
     char byte = 0;
     ASSERT_EQ(recv(s.GetSocket(), &byte, 1, 0), 0);  // the peer's end of data
-    s.Write("x", 1);                                  // still taken; the peer answers with a reset
+    s.Write("x", 1);                                 // still taken; the peer answers with a reset
     pollfd item{kernel::DescriptorOf(s.GetSocket()), 0, 0};
     ASSERT_EQ(::poll(&item, 1, 10000), 1);
     s.Write("x", 1);
@@ -209,8 +209,8 @@ int FailingSend(SOCKET, const char*, int, int) {
 }
 
 TEST_F(FileSocketTransfer, WriteRetriesShortBuffersAndDropsLostConnections) {
-  kernel::ScopedModuleOverride standIn(
-      "ws2_32.dll", kernel::WithExport(kernel::BuiltinExports("ws2_32.dll"), "send", kernel::AsFarProc(&FailingSend)));
+  kernel::ScopedModuleOverride standIn("ws2_32.dll", kernel::WithExport(kernel::BuiltinExports("ws2_32.dll"), "send",
+                                                                        kernel::AsFarProc(&FailingSend)));
   TestSocket s;
   LoopbackPair pair;
   s.SetSocket(pair.TakeClient());
@@ -243,9 +243,8 @@ int g_selectCalls = 0;
 int CountingSelect(int, fd_set*, fd_set*, fd_set*, const timeval*) { return ++g_selectCalls, SOCKET_ERROR; }
 
 TEST_F(FileSocketTransfer, IsDataWaitingPollsOnlyWithASocketAndRecordsPollFailures) {
-  kernel::ScopedModuleOverride standIn(
-      "ws2_32.dll",
-      kernel::WithExport(kernel::BuiltinExports("ws2_32.dll"), "select", kernel::AsFarProc(&CountingSelect)));
+  kernel::ScopedModuleOverride standIn("ws2_32.dll", kernel::WithExport(kernel::BuiltinExports("ws2_32.dll"), "select",
+                                                                        kernel::AsFarProc(&CountingSelect)));
   TestSocket s;
   LoopbackPair pair;
   g_selectCalls = 0;

@@ -59,8 +59,7 @@ INSTANTIATE_TEST_SUITE_P(VersionTable, SocketApiLibraryChoice,
                                            VersionRow{VER_PLATFORM_WIN32_NT, 5, 0, "wsock32.dll"},
                                            VersionRow{VER_PLATFORM_WIN32_WINDOWS, 4, 0, "wsock32.dll"},
                                            VersionRow{VER_PLATFORM_WIN32_WINDOWS, 4, 10, "wsock32.dll"},
-                                           VersionRow{VER_PLATFORM_WIN32s, 3, 11, ""},
-                                           VersionRow{7, 4, 0, ""}));
+                                           VersionRow{VER_PLATFORM_WIN32s, 3, 11, ""}, VersionRow{7, 4, 0, ""}));
 
 TEST_F(SocketApiTable, FailedVersionQueryChoosesNoLibrary) {
   auto failing = kernel::ScopedVersionOverride::Failing();
@@ -102,8 +101,8 @@ TEST_F(SocketApiTable, MissingExportsBecomeFallbacksThatReportNotImplemented) {
 }
 
 TEST_F(SocketApiTable, UnusedPositionsStayNullWhateverTheLibraryExports) {
-  auto exports = kernel::WithExport(kernel::BuiltinExports("ws2_32.dll"), "TransmitFile",
-                                    kernel::AsFarProc(+[]() { return 1; }));
+  auto exports =
+      kernel::WithExport(kernel::BuiltinExports("ws2_32.dll"), "TransmitFile", kernel::AsFarProc(+[]() { return 1; }));
   kernel::ScopedModuleOverride standIn("ws2_32.dll", exports);
   LoadSocketApi();
   ASSERT_NE(g_pSocketApi, nullptr);

@@ -60,9 +60,8 @@ TEST(StatusRequest, SendsTheFirstFourBytesOfTheRequestTextToPort6971) {
 
 TEST(DecodeStatusReply, TypicalReplyFillsAllSixFieldsInReplyOrder) {
   const Updates expected = {
-      {StatusField::Host, "HostA"},  {StatusField::Track, "TrackB"},
-      {StatusField::Players, "12"},  {StatusField::Type, "Pro"},
-      {StatusField::Session, "S1"},  {StatusField::TimeLeft, "10 Mins"},
+      {StatusField::Host, "HostA"}, {StatusField::Track, "TrackB"}, {StatusField::Players, "12"},
+      {StatusField::Type, "Pro"},   {StatusField::Session, "S1"},   {StatusField::TimeLeft, "10 Mins"},
   };
   EXPECT_EQ(Decode(TypicalReply("2", "x600")), expected);
 }
@@ -90,17 +89,15 @@ TEST_P(LevelField, MapsLevelsZeroToThreeAndLeavesTypeAloneOtherwise) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Levels, LevelField,
-    testing::Values(LevelCase{"0", "Novice"}, LevelCase{"1", "Intermediate"},
-                    LevelCase{"2", "Pro"}, LevelCase{"3", "Grand Prix"},
-                    LevelCase{"letters", "Novice"}, LevelCase{"", "Novice"},
-                    LevelCase{" \t\n\v\f\r+3 laps", "Grand Prix"}, LevelCase{"-0", "Novice"},
-                    LevelCase{"7", nullptr}, LevelCase{"-1", nullptr}, LevelCase{"4", nullptr},
-                    // Must not wrap around into 0..3 (2^32 + 2 would wrap to 2).
-                    LevelCase{"4294967298", nullptr},
-                    LevelCase{"99999999999999999999", nullptr},
-                    LevelCase{"-99999999999999999999", nullptr}));
+INSTANTIATE_TEST_SUITE_P(Levels, LevelField,
+                         testing::Values(LevelCase{"0", "Novice"}, LevelCase{"1", "Intermediate"},
+                                         LevelCase{"2", "Pro"}, LevelCase{"3", "Grand Prix"},
+                                         LevelCase{"letters", "Novice"}, LevelCase{"", "Novice"},
+                                         LevelCase{" \t\n\v\f\r+3 laps", "Grand Prix"}, LevelCase{"-0", "Novice"},
+                                         LevelCase{"7", nullptr}, LevelCase{"-1", nullptr}, LevelCase{"4", nullptr},
+                                         // Must not wrap around into 0..3 (2^32 + 2 would wrap to 2).
+                                         LevelCase{"4294967298", nullptr}, LevelCase{"99999999999999999999", nullptr},
+                                         LevelCase{"-99999999999999999999", nullptr}));
 
 struct TimeLeftCase {
   const char* field;
@@ -110,20 +107,18 @@ struct TimeLeftCase {
 class TimeLeftField : public testing::TestWithParam<TimeLeftCase> {};
 
 TEST_P(TimeLeftField, ReplacesTheFirstCharacterAndShowsWholeMinutes) {
-  EXPECT_EQ(TextOf(Decode(TypicalReply("1", GetParam().field)), StatusField::TimeLeft),
-            GetParam().shown);
+  EXPECT_EQ(TextOf(Decode(TypicalReply("1", GetParam().field)), StatusField::TimeLeft), GetParam().shown);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Seconds, TimeLeftField,
-    testing::Values(TimeLeftCase{"x5400", "90 Mins"}, TimeLeftCase{"1234", "3 Mins"},
-                    TimeLeftCase{"x59", "0 Mins"}, TimeLeftCase{"x119", "1 Mins"},
-                    TimeLeftCase{"", "0 Mins"}, TimeLeftCase{"x", "0 Mins"},
-                    TimeLeftCase{"xabc", "0 Mins"},
-                    // The '0' put in front stops atoi before any sign.
-                    TimeLeftCase{"x-600", "0 Mins"}, TimeLeftCase{"-600", "10 Mins"},
-                    // Overlong numbers saturate at INT_MAX seconds.
-                    TimeLeftCase{"x99999999999999999999999999", "35791394 Mins"}));
+INSTANTIATE_TEST_SUITE_P(Seconds, TimeLeftField,
+                         testing::Values(TimeLeftCase{"x5400", "90 Mins"}, TimeLeftCase{"1234", "3 Mins"},
+                                         TimeLeftCase{"x59", "0 Mins"}, TimeLeftCase{"x119", "1 Mins"},
+                                         TimeLeftCase{"", "0 Mins"}, TimeLeftCase{"x", "0 Mins"},
+                                         TimeLeftCase{"xabc", "0 Mins"},
+                                         // The '0' put in front stops atoi before any sign.
+                                         TimeLeftCase{"x-600", "0 Mins"}, TimeLeftCase{"-600", "10 Mins"},
+                                         // Overlong numbers saturate at INT_MAX seconds.
+                                         TimeLeftCase{"x99999999999999999999999999", "35791394 Mins"}));
 
 TEST(DecodeStatusReply, NulByteEndsTheReply) {
   std::string reply = TypicalReply("2", "x600");
@@ -133,7 +128,10 @@ TEST(DecodeStatusReply, NulByteEndsTheReply) {
 }
 
 TEST(DecodeStatusReply, ReplyWithoutClosedFieldsChangesNothing) {
-  EXPECT_TRUE(Decode(std::string("\0a\x01" "b\x01HostA\x01", 11)).empty());
+  EXPECT_TRUE(Decode(std::string("\0a\x01"
+                                 "b\x01HostA\x01",
+                                 11))
+                  .empty());
   EXPECT_TRUE(Decode("").empty());
   EXPECT_TRUE(DecodeStatusReply(nullptr, 0).empty());
   EXPECT_TRUE(Decode(StatusReply({"a", "b"})).empty());
@@ -142,8 +140,7 @@ TEST(DecodeStatusReply, ReplyWithoutClosedFieldsChangesNothing) {
 TEST(DecodeStatusReply, ReceivedLengthEndsTheReplyEvenWithoutNul) {
   const std::string reply = TypicalReply("2", "x600") + "garbage";
   const std::size_t cut = reply.find("S1") + 1;  // cut inside field 9
-  const Updates updates =
-      DecodeStatusReply(reinterpret_cast<const unsigned char*>(reply.data()), cut);
+  const Updates updates = DecodeStatusReply(reinterpret_cast<const unsigned char*>(reply.data()), cut);
   ASSERT_EQ(updates.size(), 5u);
   EXPECT_EQ(updates.back(), (StatusFieldUpdate{StatusField::Session, "S"}));
 }
@@ -156,9 +153,7 @@ TEST(DecodeStatusReply, EmptyHostFieldSetsHostToEmpty) {
 
 TEST(DecodeStatusReply, FewerSeparatorsFillOnlyTheClosedFields) {
   // Field 5 is closed by the appended separator; field 6 and later never exist.
-  const Updates expected = {{StatusField::Host, "HostA"},
-                            {StatusField::Track, "TrackB"},
-                            {StatusField::Players, "12"}};
+  const Updates expected = {{StatusField::Host, "HostA"}, {StatusField::Track, "TrackB"}, {StatusField::Players, "12"}};
   EXPECT_EQ(Decode(StatusReply({"a", "b", "HostA", "TrackB", "x", "12"})), expected);
 }
 
@@ -201,5 +196,7 @@ TEST(SaturatingAtoi, ConvertsTheEdgesOfIntAndSaturatesBeyond) {
   EXPECT_EQ(SaturatingAtoi("000000000000000000000042x7"), 42);
   EXPECT_EQ(SaturatingAtoi("- 5"), 0);
   EXPECT_EQ(SaturatingAtoi("+-5"), 0);
-  EXPECT_EQ(SaturatingAtoi("\xA0" "5"), 0);  // only the C locale's white space counts
+  EXPECT_EQ(SaturatingAtoi("\xA0"
+                           "5"),
+            0);  // only the C locale's white space counts
 }

@@ -12,9 +12,7 @@ namespace {
 using address_book_test::Line;
 using address_book_test::Record;
 
-AddressBookSlots Parse(const std::string& text) {
-  return ParseAddressBook(text.data(), static_cast<int>(text.size()));
-}
+AddressBookSlots Parse(const std::string& text) { return ParseAddressBook(text.data(), static_cast<int>(text.size())); }
 
 std::vector<CString> Listed(const std::string& text) { return AddressBookListLines(Parse(text)); }
 
@@ -101,11 +99,11 @@ TEST(AddressBookTest, TextEndsBeforeTheFirstNul) {
 
 TEST(AddressBookTest, ListLinesComeInTheListBoxOrderWithDuplicatesKept) {
   const std::string text = Record(0, "203.0.113.5", "b") + Record(1, "198.51.100.2", "z") +
-                           Record(2, "203.0.113.5", "b") + Record(3, "10.0.0.1", "x") +
-                           Record(4, "198.51.100.2", "Y") + Record(5, "10.0.0.1", "X");
+                           Record(2, "203.0.113.5", "b") + Record(3, "10.0.0.1", "x") + Record(4, "198.51.100.2", "Y") +
+                           Record(5, "10.0.0.1", "X");
   const std::vector<CString> lines = Listed(text);
-  const std::vector<std::string> expected = {"10.0.0.1 x", "10.0.0.1 X", "198.51.100.2 Y", "198.51.100.2 z",
-                                             "203.0.113.5 b", "203.0.113.5 b"};
+  const std::vector<std::string> expected = {"10.0.0.1 x",     "10.0.0.1 X",    "198.51.100.2 Y",
+                                             "198.51.100.2 z", "203.0.113.5 b", "203.0.113.5 b"};
   ASSERT_EQ(lines.size(), expected.size());
   for (std::size_t i = 0; i < lines.size(); ++i) {
     // Descriptions are padded to 20 characters; compare without the padding.
@@ -130,8 +128,8 @@ TEST(AddressBookTest, AddressIsTheTextBeforeTheTwoCharactersThatPrecedeTheFirstE
       {"192.0.2.1 Test server=x", "192.0.2.1 Test serv"},
       {"192.0.2.1    = Test", "192.0.2.1"},
       {"192.0.2.1 \t\r\n = Test", "192.0.2.1"},
-      {"192.0.2.1 =Test", "192.0.2."},         // "=" first in the description costs a character
-      {"192.0.2=1 Test = x", "192.0"},         // an "=" in the address cuts it short
+      {"192.0.2.1 =Test", "192.0.2."},            // "=" first in the description costs a character
+      {"192.0.2=1 Test = x", "192.0"},            // an "=" in the address cuts it short
       {"  192.0.2.1    = a = b", "  192.0.2.1"},  // leading white space stays
   };
   for (const Case& c : cases) EXPECT_EQ(AddressFromListLine(c.line), c.address) << '"' << c.line << '"';

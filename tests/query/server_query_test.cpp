@@ -32,12 +32,13 @@ class ServerQueryTest : public ::testing::Test {
 };
 
 TEST_F(ServerQueryTest, AnsweringServerReportsEveryStepInOrder) {
-  vqtest::StatusServerProcess server(VQ_STATUS_SERVER, {"--bind", vqtest::DistinctLoopbackAddress(), "--host",
-                                                        "Alpha", "--seconds-left", "5400"});
+  vqtest::StatusServerProcess server(VQ_STATUS_SERVER, {"--bind", vqtest::DistinctLoopbackAddress(), "--host", "Alpha",
+                                                        "--seconds-left", "5400"});
   // White space around the address, as it comes with a pasted one, is ignored.
   const query_test::QueryRun run = RunQuery(" " + server.AddressText() + "\t ");
   EXPECT_TRUE(run.outcome.detected);
-  EXPECT_TRUE(AfterEcho(run.outcome.messages).empty()) << ::testing::PrintToString(query_test::Texts(run.outcome.messages));
+  EXPECT_TRUE(AfterEcho(run.outcome.messages).empty())
+      << ::testing::PrintToString(query_test::Texts(run.outcome.messages));
   EXPECT_EQ(run.positions, (std::vector<int>{0, 25, 50, 75, 100, 0}));
   EXPECT_STREQ(run.outcome.strHost, "Alpha");
   EXPECT_STREQ(run.outcome.strTimeLeft, "90 Mins");
@@ -62,7 +63,8 @@ TEST_F(ServerQueryTest, OnlyTheReplyFromTheServerAskedCounts) {
   serverSide.join();
   EXPECT_TRUE(run.outcome.detected);
   EXPECT_STREQ(run.outcome.strHost, "Genuine");
-  EXPECT_TRUE(AfterEcho(run.outcome.messages).empty()) << ::testing::PrintToString(query_test::Texts(run.outcome.messages));
+  EXPECT_TRUE(AfterEcho(run.outcome.messages).empty())
+      << ::testing::PrintToString(query_test::Texts(run.outcome.messages));
 }
 
 // Only forgeries: the wait runs to its end and says the server is silent,

@@ -25,11 +25,9 @@ ChildOutcome RunInChild(const std::function<void()>& body, unsigned timeLimitSec
 }  // namespace netns
 
 // Runs the body in a child and turns its outcome into this test's result.
-#define VQ_RUN_IN_CHILD(...)                                                    \
-  do {                                                                          \
-    const ::netns::ChildOutcome vq_outcome = ::netns::RunInChild(__VA_ARGS__);    \
-    if (vq_outcome.kind == ::netns::ChildOutcome::Kind::Skipped)                \
-      GTEST_SKIP() << vq_outcome.detail;                                        \
-    EXPECT_EQ(vq_outcome.kind, ::netns::ChildOutcome::Kind::Passed)             \
-        << vq_outcome.detail;                                                   \
+#define VQ_RUN_IN_CHILD(...)                                                                        \
+  do {                                                                                              \
+    const ::netns::ChildOutcome vq_outcome = ::netns::RunInChild(__VA_ARGS__);                      \
+    if (vq_outcome.kind == ::netns::ChildOutcome::Kind::Skipped) GTEST_SKIP() << vq_outcome.detail; \
+    EXPECT_EQ(vq_outcome.kind, ::netns::ChildOutcome::Kind::Passed) << vq_outcome.detail;           \
   } while (0)

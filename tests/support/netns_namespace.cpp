@@ -18,9 +18,7 @@
 namespace netns {
 namespace {
 
-[[noreturn]] void Fail(const std::string& what) {
-  throw std::runtime_error(what + ": " + std::strerror(errno));
-}
+[[noreturn]] void Fail(const std::string& what) { throw std::runtime_error(what + ": " + std::strerror(errno)); }
 
 int OpenCurrentNamespace() {
   const int fd = ::open("/proc/thread-self/ns/net", O_RDONLY | O_CLOEXEC);

@@ -55,8 +55,9 @@ PrivateHostsFile::PrivateHostsFile(const std::string& hostsFile) {
   // The network first: should anything below fail half-way, no query can
   // leave this process's own loopback-only namespace.
   Namespace::Create().EnterPermanently();
-  m_files = std::make_unique<PrivateEtcFiles>(std::vector<EtcFile>{
-      {"/etc/hosts", hostsFile}, {"/etc/nsswitch.conf", "hosts: files\nservices: files\nprotocols: files\n"}});
+  m_files = std::make_unique<PrivateEtcFiles>(
+      std::vector<EtcFile>{{"/etc/hosts", hostsFile},
+                           {"/etc/nsswitch.conf", "hosts: files\nservices: files\nprotocols: files\n"}});
 }
 
 }  // namespace netns

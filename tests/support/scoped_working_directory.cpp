@@ -17,7 +17,8 @@ ScopedWorkingDirectory::ScopedWorkingDirectory() : m_previous(std::filesystem::c
   // Readable by all, so that programs the tests start as another user can
   // work here too.
   std::filesystem::permissions(m_directory, std::filesystem::perms::owner_all | std::filesystem::perms::group_read |
-                                                std::filesystem::perms::group_exec | std::filesystem::perms::others_read |
+                                                std::filesystem::perms::group_exec |
+                                                std::filesystem::perms::others_read |
                                                 std::filesystem::perms::others_exec);
   std::filesystem::current_path(m_directory);
   if (const char* previous = std::getenv("XDG_CONFIG_HOME")) m_previousConfigHome = previous;

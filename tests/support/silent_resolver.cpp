@@ -42,8 +42,9 @@ SilentResolver::SilentResolver(const std::string& hostsFile) {
   // One attempt of one second keeps the wait short; the resolver's own
   // time limit ends the look-up.
   const std::string resolvConf = std::string("nameserver ") + kResolverAddress + "\noptions timeout:1 attempts:1\n";
-  m_files = std::make_unique<PrivateEtcFiles>(std::vector<EtcFile>{
-      {"/etc/resolv.conf", resolvConf}, {"/etc/nsswitch.conf", "hosts: files dns\n"}, {"/etc/hosts", hostsFile}});
+  m_files = std::make_unique<PrivateEtcFiles>(std::vector<EtcFile>{{"/etc/resolv.conf", resolvConf},
+                                                                   {"/etc/nsswitch.conf", "hosts: files dns\n"},
+                                                                   {"/etc/hosts", hostsFile}});
   m_socket = OpenSilentServer();
 }
 

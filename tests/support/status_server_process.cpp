@@ -23,9 +23,7 @@ constexpr int kStartLimitMs = 10000;
 constexpr int kStopLimitMs = 10000;
 constexpr const char* kReadyPrefix = "listening on ";
 
-[[noreturn]] void Fail(const std::string& what) {
-  throw std::runtime_error("status server: " + what);
-}
+[[noreturn]] void Fail(const std::string& what) { throw std::runtime_error("status server: " + what); }
 
 struct Pipe {
   int read = -1;
@@ -40,8 +38,7 @@ Pipe MakePipe() {
 
 // Starts the program with standard input from /dev/null and standard
 // output (and error, when errorFd is not -1) on the given descriptors.
-int Spawn(const std::string& program, const std::vector<std::string>& arguments, int outputFd,
-          int errorFd) {
+int Spawn(const std::string& program, const std::vector<std::string>& arguments, int outputFd, int errorFd) {
   std::vector<char*> argv;
   argv.push_back(const_cast<char*>(program.c_str()));
   for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
@@ -139,12 +136,11 @@ std::string DistinctLoopbackAddress() {
   const unsigned long rest = n / 254;
   // 127.A.B.C with A in 1..254 and C in 1..254: never 127.0.0.1, never a
   // network or broadcast address.
-  return "127." + std::to_string(1 + (rest / 256) % 254) + "." + std::to_string(rest % 256) +
-         "." + std::to_string(1 + n % 254);
+  return "127." + std::to_string(1 + (rest / 256) % 254) + "." + std::to_string(rest % 256) + "." +
+         std::to_string(1 + n % 254);
 }
 
-StatusServerProcess::StatusServerProcess(const std::string& program,
-                                         const std::vector<std::string>& arguments) {
+StatusServerProcess::StatusServerProcess(const std::string& program, const std::vector<std::string>& arguments) {
   Pipe output = MakePipe();
   try {
     m_pid = Spawn(program, arguments, output.write, -1);
@@ -162,11 +158,10 @@ StatusServerProcess::StatusServerProcess(const std::string& program,
   if (!line || !line->starts_with(kReadyPrefix) || colon == std::string::npos) {
     KillAndReap();
     close(m_outputFd);
-    Fail("no ready line from " + program + " (got \"" + line.value_or("") +
-         "\", exit status " + std::to_string(m_exitStatus.value_or(-1)) + ")");
+    Fail("no ready line from " + program + " (got \"" + line.value_or("") + "\", exit status " +
+         std::to_string(m_exitStatus.value_or(-1)) + ")");
   }
-  m_addressText = line->substr(std::string(kReadyPrefix).size(),
-                               colon - std::string(kReadyPrefix).size());
+  m_addressText = line->substr(std::string(kReadyPrefix).size(), colon - std::string(kReadyPrefix).size());
   m_port = static_cast<std::uint16_t>(std::stoi(line->substr(colon + 1)));
   inet_pton(AF_INET, m_addressText.c_str(), &parsed);
   m_address = parsed.s_addr;

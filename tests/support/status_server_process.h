@@ -50,8 +50,8 @@ class StatusServerProcess {
   StatusServerProcess& operator=(const StatusServerProcess&) = delete;
 
   const std::string& AddressText() const { return m_addressText; }  // e.g. "127.0.0.1"
-  std::uint32_t Address() const { return m_address; }                // network byte order
-  std::uint16_t Port() const { return m_port; }                      // host byte order
+  std::uint32_t Address() const { return m_address; }               // network byte order
+  std::uint16_t Port() const { return m_port; }                     // host byte order
   int Pid() const { return m_pid; }
 
   // The next line the server prints after the ready line (for example a

@@ -55,7 +55,8 @@ std::optional<std::string> UdpPeer::Receive(int timeoutMs) {
   std::vector<char> buffer(65536);
   sockaddr_in sender{};
   socklen_t length = sizeof(sender);
-  const ssize_t count = ::recvfrom(m_fd, buffer.data(), buffer.size(), 0, reinterpret_cast<sockaddr*>(&sender), &length);
+  const ssize_t count =
+      ::recvfrom(m_fd, buffer.data(), buffer.size(), 0, reinterpret_cast<sockaddr*>(&sender), &length);
   if (count < 0) Fail("recvfrom");
   m_lastSenderAddress = sender.sin_addr.s_addr;
   m_lastSenderPort = ntohs(sender.sin_port);

@@ -14,8 +14,8 @@ int RunWidgetTests(int argc, char** argv) {
   // Nobody answers a real message box in a test: one that a test did not
   // expect (with a ScopedMessageBoxRecorder) fails it instead of hanging it.
   framework::SetMessageBoxHandler([](const framework::MessageBoxRequest& box) {
-    ADD_FAILURE() << "unexpected message box \"" << static_cast<LPCSTR>(box.caption) << "\": "
-                  << static_cast<LPCSTR>(box.text);
+    ADD_FAILURE() << "unexpected message box \"" << static_cast<LPCSTR>(box.caption)
+                  << "\": " << static_cast<LPCSTR>(box.text);
     return IDCANCEL;
   });
   ::testing::InitGoogleTest(&argc, argv);

@@ -24,8 +24,7 @@ const std::string kRequest(kStatusRequestText.substr(0, kStatusRequestLength));
 
 // Server arguments on a loopback address and ephemeral port of their own.
 std::vector<std::string> Isolated(std::vector<std::string> arguments) {
-  arguments.insert(arguments.begin(),
-                   {"--bind", vqtest::DistinctLoopbackAddress(), "--port", "0"});
+  arguments.insert(arguments.begin(), {"--bind", vqtest::DistinctLoopbackAddress(), "--port", "0"});
   return arguments;
 }
 
@@ -46,23 +45,24 @@ TEST(StatusServer, DefaultsDecodeIntoAllSixFields) {
   StatusServerProcess server(VQ_STATUS_SERVER, Isolated({}));
   vqtest::UdpPeer client;
   const std::vector<StatusFieldUpdate> expected = {
-      {StatusField::Host, "Quillmar Test Server"}, {StatusField::Track, "Harbour Loop"},
-      {StatusField::Players, "3/8"},               {StatusField::Type, "Intermediate"},
-      {StatusField::Session, "Race"},              {StatusField::TimeLeft, "30 Mins"},
+      {StatusField::Host, "Quillmar Test Server"},
+      {StatusField::Track, "Harbour Loop"},
+      {StatusField::Players, "3/8"},
+      {StatusField::Type, "Intermediate"},
+      {StatusField::Session, "Race"},
+      {StatusField::TimeLeft, "30 Mins"},
   };
   EXPECT_EQ(Decode(Ask(server, client)), expected);
 }
 
 TEST(StatusServer, OptionsSetTheFieldsTheClientShows) {
-  StatusServerProcess server(
-      VQ_STATUS_SERVER,
-      Isolated({"--host", "Pit Lane", "--track", "Dune Ring", "--players", "12/16", "--level",
-                "3", "--session", "Qualifying", "--seconds-left=5400"}));
+  StatusServerProcess server(VQ_STATUS_SERVER,
+                             Isolated({"--host", "Pit Lane", "--track", "Dune Ring", "--players", "12/16", "--level",
+                                       "3", "--session", "Qualifying", "--seconds-left=5400"}));
   vqtest::UdpPeer client;
   const std::vector<StatusFieldUpdate> expected = {
-      {StatusField::Host, "Pit Lane"},   {StatusField::Track, "Dune Ring"},
-      {StatusField::Players, "12/16"},   {StatusField::Type, "Grand Prix"},
-      {StatusField::Session, "Qualifying"}, {StatusField::TimeLeft, "90 Mins"},
+      {StatusField::Host, "Pit Lane"},   {StatusField::Track, "Dune Ring"},    {StatusField::Players, "12/16"},
+      {StatusField::Type, "Grand Prix"}, {StatusField::Session, "Qualifying"}, {StatusField::TimeLeft, "90 Mins"},
   };
   EXPECT_EQ(Decode(Ask(server, client)), expected);
 }
@@ -163,31 +163,28 @@ TEST_P(StatusServerBadOptions, ExitWithStatusTwoAndSayWhy) {
 
 INSTANTIATE_TEST_SUITE_P(
     Options, StatusServerBadOptions,
-    testing::Values(std::vector<std::string>{"--no-such-option"},
-                    std::vector<std::string>{"--port", "65536"},
-                    std::vector<std::string>{"--port", "12x"},
-                    std::vector<std::string>{"--port"},
-                    std::vector<std::string>{"--bind", "localhost"},
-                    std::vector<std::string>{"--level", "two"},
-                    std::vector<std::string>{"--seconds-left", "-60"},
-                    std::vector<std::string>{"--reply-hex", "ABC"},
+    testing::Values(std::vector<std::string>{"--no-such-option"}, std::vector<std::string>{"--port", "65536"},
+                    std::vector<std::string>{"--port", "12x"}, std::vector<std::string>{"--port"},
+                    std::vector<std::string>{"--bind", "localhost"}, std::vector<std::string>{"--level", "two"},
+                    std::vector<std::string>{"--seconds-left", "-60"}, std::vector<std::string>{"--reply-hex", "ABC"},
                     std::vector<std::string>{"--reply-hex", "zz"},
-                    std::vector<std::string>{"--host", "a\x01" "b"}));
+                    std::vector<std::string>{"--host",
+                                             "a\x01"
+                                             "b"}));
 
 TEST(StatusServer, HelpDescribesEveryOption) {
   const vqtest::ProgramRun run = vqtest::RunProgram(VQ_STATUS_SERVER, {"--help"});
   EXPECT_EQ(run.exitStatus, 0);
-  for (const char* option : {"--bind", "--port", "--host", "--track", "--players", "--level",
-                             "--session", "--seconds-left", "--reply-hex", "--oversize",
-                             "--silent", "--log-requests", "socat"}) {
+  for (const char* option : {"--bind", "--port", "--host", "--track", "--players", "--level", "--session",
+                             "--seconds-left", "--reply-hex", "--oversize", "--silent", "--log-requests", "socat"}) {
     EXPECT_NE(run.output.find(option), std::string::npos) << option;
   }
 }
 
 TEST(StatusServer, BusyAddressFailsWithStatusOne) {
   StatusServerProcess first(VQ_STATUS_SERVER, Isolated({}));
-  const vqtest::ProgramRun run = vqtest::RunProgram(
-      VQ_STATUS_SERVER, {"--bind", first.AddressText(), "--port", std::to_string(first.Port())});
+  const vqtest::ProgramRun run =
+      vqtest::RunProgram(VQ_STATUS_SERVER, {"--bind", first.AddressText(), "--port", std::to_string(first.Port())});
   EXPECT_EQ(run.exitStatus, 1);
   EXPECT_NE(run.errors.find("cannot bind"), std::string::npos) << run.errors;
 }
@@ -212,8 +209,8 @@ std::uint32_t Loopback(unsigned b, unsigned c, unsigned d) {
 // request went to, as a server there would; it names that address when asked
 // to, and stays quiet for the ranges it is told.
 TEST(StatusServer, OnEveryAddressAnswersFromTheAddressAsked) {
-  StatusServerProcess server(VQ_STATUS_SERVER, {"--bind", "0.0.0.0", "--port", "0", "--host-is-address",
-                                                "--silent-for", "127.0.1.0/24", "--silent-for", "127.3.3.3"});
+  StatusServerProcess server(VQ_STATUS_SERVER, {"--bind", "0.0.0.0", "--port", "0", "--host-is-address", "--silent-for",
+                                                "127.0.1.0/24", "--silent-for", "127.3.3.3"});
   vqtest::UdpPeer client(vqtest::DistinctLoopbackAddress().c_str());
   for (const std::uint32_t asked : {Loopback(9, 8, 7), Loopback(0, 2, 1)}) {
     client.SendTo(Loopback(0, 1, 200), server.Port(), kRequest);  // quiet: in the range

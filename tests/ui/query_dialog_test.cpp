@@ -36,8 +36,8 @@ class QueryDialogTest : public ::testing::Test {
 
   void ExpectEmptyResults() {
     const CQuillmarDlg& d = query.dialog;
-    for (const CString* field : {&d.m_strHost, &d.m_strTrack, &d.m_strPlayers, &d.m_strType, &d.m_strSession,
-                                 &d.m_strTimeLeft}) {
+    for (const CString* field :
+         {&d.m_strHost, &d.m_strTrack, &d.m_strPlayers, &d.m_strType, &d.m_strSession, &d.m_strTimeLeft}) {
       EXPECT_TRUE(field->IsEmpty()) << static_cast<LPCSTR>(*field);
     }
   }
@@ -46,10 +46,10 @@ class QueryDialogTest : public ::testing::Test {
 };
 
 TEST_F(QueryDialogTest, AnsweringServerFillsEveryFieldAndTheBarRunsThroughToZero) {
-  vqtest::StatusServerProcess server(
-      VQ_STATUS_SERVER, {"--bind", vqtest::DistinctLoopbackAddress(), "--host", "Alpha Host", "--track", "Dune Ring",
-                         "--players", "5/12", "--level", "3", "--session", "Qualify", "--seconds-left", "5400",
-                         "--log-requests"});
+  vqtest::StatusServerProcess server(VQ_STATUS_SERVER,
+                                     {"--bind", vqtest::DistinctLoopbackAddress(), "--host", "Alpha Host", "--track",
+                                      "Dune Ring", "--players", "5/12", "--level", "3", "--session", "Qualify",
+                                      "--seconds-left", "5400", "--log-requests"});
   FillWithStaleValues();
   query.SetBar(60);
   query.SetAddress(server.AddressText());
@@ -79,11 +79,12 @@ TEST_F(QueryDialogTest, AnsweringServerFillsEveryFieldAndTheBarRunsThroughToZero
 }
 
 TEST_F(QueryDialogTest, ReplyWithoutAnEleventhFieldLeavesTimeLeftEmptyNotTheEarlierServers) {
-  vqtest::StatusServerProcess first(VQ_STATUS_SERVER, {"--bind", vqtest::DistinctLoopbackAddress(),
-                                                       "--seconds-left", "600"});
-  const std::string shortReply = vqtest::StatusReply({"a", "b", "Beta Host", "Oval", "x", "2", "y", "0", "z", "Practice"});
-  vqtest::StatusServerProcess second(VQ_STATUS_SERVER,
-                                     {"--bind", vqtest::DistinctLoopbackAddress(), "--reply-hex", vqtest::HexOf(shortReply)});
+  vqtest::StatusServerProcess first(VQ_STATUS_SERVER,
+                                    {"--bind", vqtest::DistinctLoopbackAddress(), "--seconds-left", "600"});
+  const std::string shortReply =
+      vqtest::StatusReply({"a", "b", "Beta Host", "Oval", "x", "2", "y", "0", "z", "Practice"});
+  vqtest::StatusServerProcess second(VQ_STATUS_SERVER, {"--bind", vqtest::DistinctLoopbackAddress(), "--reply-hex",
+                                                        vqtest::HexOf(shortReply)});
   query.SetAddress(first.AddressText());
   query.PressPingServer();
   ASSERT_STREQ(query.dialog.m_strTimeLeft, "10 Mins");

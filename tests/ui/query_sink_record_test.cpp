@@ -61,7 +61,8 @@ Shown FromRecorder(const std::string& address) {
               recorder.positions(),
               query.StatusReplyDecoded() != FALSE};
   for (const CString& message : o.messages) shown.messages.emplace_back(static_cast<LPCSTR>(message));
-  for (const framework::MessageBoxRequest& box : boxes.boxes()) shown.messages.emplace_back(static_cast<LPCSTR>(box.text));
+  for (const framework::MessageBoxRequest& box : boxes.boxes())
+    shown.messages.emplace_back(static_cast<LPCSTR>(box.text));
   return shown;
 }
 
@@ -73,8 +74,8 @@ void ExpectSame(const Shown& dialog, const Shown& recorded) {
 }
 
 TEST(QuerySinkRecordTest, AnsweringServer) {
-  vqtest::StatusServerProcess server(VQ_STATUS_SERVER, {"--bind", vqtest::DistinctLoopbackAddress(), "--host",
-                                                        "Record", "--level", "0", "--seconds-left", "61"});
+  vqtest::StatusServerProcess server(VQ_STATUS_SERVER, {"--bind", vqtest::DistinctLoopbackAddress(), "--host", "Record",
+                                                        "--level", "0", "--seconds-left", "61"});
   const Shown dialog = FromDialog(server.AddressText());
   EXPECT_TRUE(dialog.detected);
   ExpectSame(dialog, FromRecorder(server.AddressText()));

@@ -70,9 +70,10 @@ TEST_F(MainDialogTest, DataExchangeBindsEachStringToItsEdit) {
   dialog.m_strTimeLeft = "tl";
   dialog.m_strPing = "pi";
   dialog.UpdateData(FALSE);
-  const std::vector<std::pair<int, const char*>> expected = {
-      {IDC_ADDRESS, "a"}, {IDC_HOST, "h"}, {IDC_TYPE, "ty"}, {IDC_SESSION, "s"},
-      {IDC_PLAYERS, "p"}, {IDC_TRACK, "tr"}, {IDC_TIME_LEFT, "tl"}, {IDC_PING, "pi"}};
+  const std::vector<std::pair<int, const char*>> expected = {{IDC_ADDRESS, "a"},    {IDC_HOST, "h"},
+                                                             {IDC_TYPE, "ty"},      {IDC_SESSION, "s"},
+                                                             {IDC_PLAYERS, "p"},    {IDC_TRACK, "tr"},
+                                                             {IDC_TIME_LEFT, "tl"}, {IDC_PING, "pi"}};
   for (const auto& [id, text] : expected) EXPECT_EQ(Edit(id)->text(), QString::fromLatin1(text)) << id;
   EXPECT_NE(dialog.m_ctlAddressList.widget(), nullptr);  // attached to list 1012
   EXPECT_EQ(dialog.m_ctlAddressList.GetDlgCtrlID(), IDC_ADDRESS_LIST);
@@ -172,10 +173,10 @@ TEST_F(MainDialogTest, MinimisedWindowShowsTheIconCentredWithTruncatingDivision)
     QSize client;
     QPoint icon;
   } cases[] = {
-      {{33, 33}, {1, 1}},    // (33 - 32 + 1) / 2
-      {{32, 32}, {0, 0}},    // (32 - 32 + 1) / 2 truncates to 0
+      {{33, 33}, {1, 1}},  // (33 - 32 + 1) / 2
+      {{32, 32}, {0, 0}},  // (32 - 32 + 1) / 2 truncates to 0
       {{100, 51}, {34, 10}},
-      {{30, 40}, {0, 4}},    // (30 - 32 + 1) / 2 = -1 / 2 truncates toward zero
+      {{30, 40}, {0, 4}},  // (30 - 32 + 1) / 2 = -1 / 2 truncates toward zero
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.client.width());
@@ -186,7 +187,8 @@ TEST_F(MainDialogTest, MinimisedWindowShowsTheIconCentredWithTruncatingDivision)
 
 TEST_F(MainDialogTest, NotMinimisedTheDialogPaintsNoIcon) {
   QWidget* client = ui_test::ClientArea(dialog);
-  EXPECT_NE(PaintedClient(client), ExpectedIconPicture(client, QPoint((client->width() - 31) / 2, (client->height() - 31) / 2)));
+  EXPECT_NE(PaintedClient(client),
+            ExpectedIconPicture(client, QPoint((client->width() - 31) / 2, (client->height() - 31) / 2)));
 }
 
 TEST(MainDialogModalTest, EscapeAndTheCloseBoxEndTheModalLoopWithCancel) {

@@ -105,7 +105,8 @@ TEST_F(UiResourcesTest, MainDialogHasEveryControlInTemplateOrderWhereTheTableSay
   const framework::DialogBaseUnits units = framework::BaseUnitsOf(dialog.widget()->font());
   std::vector<QWidget*> controls;
   for (QObject* child : client->children()) {
-    if (auto* w = dynamic_cast<QWidget*>(child); w != nullptr && w->property("vqControlId").isValid()) controls.push_back(w);
+    if (auto* w = dynamic_cast<QWidget*>(child); w != nullptr && w->property("vqControlId").isValid())
+      controls.push_back(w);
   }
   std::sort(controls.begin(), controls.end(), [](QWidget* a, QWidget* b) {
     return a->property("vqTemplateIndex").toInt() < b->property("vqTemplateIndex").toInt();
@@ -193,7 +194,7 @@ TEST_F(UiResourcesTest, ProgramIconIsDrawnAtBothSizesIn256Colours) {
     EXPECT_EQ(image.palette.size(), 256u);
     ASSERT_EQ(image.pixels.size(), static_cast<std::size_t>(image.width * image.height));
     const std::set<BYTE> used(image.pixels.begin(), image.pixels.end());
-    EXPECT_GE(used.size(), 6u);  // flag, pole, knob and wave colours, not a blank
+    EXPECT_GE(used.size(), 6u);    // flag, pole, knob and wave colours, not a blank
     EXPECT_EQ(used.count(0), 1u);  // a transparent surround
     std::size_t opaque = 0;
     for (BYTE index : image.pixels) opaque += (image.palette[index] >> 24) != 0 ? 1 : 0;

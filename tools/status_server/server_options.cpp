@@ -78,8 +78,8 @@ std::string ApplyValue(ServerOptions& options, std::string_view name, const std:
 }
 
 bool IsValueOption(std::string_view name) {
-  for (std::string_view known : {"--bind", "--port", "--host", "--track", "--players", "--level",
-                                 "--session", "--seconds-left", "--reply-hex", "--silent-for"}) {
+  for (std::string_view known : {"--bind", "--port", "--host", "--track", "--players", "--level", "--session",
+                                 "--seconds-left", "--reply-hex", "--silent-for"}) {
     if (name == known) return true;
   }
   return false;
@@ -104,8 +104,7 @@ std::optional<ServerOptions> ParseServerOptions(int argc, char** argv, std::stri
     std::string_view argument = argv[i];
     std::string_view name = argument;
     std::optional<std::string> value;
-    if (const std::size_t equals = argument.find('='); argument.starts_with("--") &&
-                                                         equals != std::string_view::npos) {
+    if (const std::size_t equals = argument.find('='); argument.starts_with("--") && equals != std::string_view::npos) {
       name = argument.substr(0, equals);
       value = std::string(argument.substr(equals + 1));
     }
@@ -129,8 +128,9 @@ std::optional<ServerOptions> ParseServerOptions(int argc, char** argv, std::stri
 
 std::string UsageText(const char* programName) {
   const std::string name = programName;
-  return "Usage: " + name + " [options]\n"
-R"(
+  return "Usage: " + name +
+         " [options]\n"
+         R"(
 A stand-in game server for trying Veloxa Quillmar without the game. It waits
 for UDP datagrams and answers every datagram of one byte or more, to its
 sender, with a status text: fields separated by the byte 0x01, where field 2
@@ -183,7 +183,8 @@ Other:
 Options take their value as the next argument or after '=' (--port=0).
 
 Example: start the server, then ask it with socat from a second terminal:
-  )" + name + R"( --port 6971 --host "My Server" --seconds-left 5400
+  )" + name +
+         R"( --port 6971 --host "My Server" --seconds-left 5400
   printf anyt | socat -t 1 - UDP4:127.0.0.1:6971 | tr '\001' '|'; echo
 prints
   quillmar-status|1|My Server|Harbour Loop|0|3/8|8|1|0|Race|0|x5400|0|0

@@ -19,8 +19,7 @@ void OnStopSignal(int) {
 }
 
 bool MakeNonBlockingAndCloseOnExec(int fd) {
-  return fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK) == 0 &&
-         fcntl(fd, F_SETFD, FD_CLOEXEC) == 0;
+  return fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK) == 0 && fcntl(fd, F_SETFD, FD_CLOEXEC) == 0;
 }
 
 }  // namespace

@@ -31,8 +31,7 @@ std::string EndpointText(const sockaddr_in& address) {
 }
 
 void ReportFailure(const char* what, const std::string& detail) {
-  std::fprintf(stderr, "quillmar-status-server: %s %s: %s\n", what, detail.c_str(),
-               std::strerror(errno));
+  std::fprintf(stderr, "quillmar-status-server: %s %s: %s\n", what, detail.c_str(), std::strerror(errno));
 }
 
 // Returns the bound socket, or -1 after reporting why not.
@@ -143,7 +142,8 @@ bool AnswerOneDatagram(int fd, const ServerOptions& options, const std::string& 
     std::fflush(stdout);
   }
   if (options.silent || SilentFor(options, request.localAddress)) return true;
-  if (!SendAnswer(fd, request, AnswerTo(options, request, reply))) ReportFailure("cannot answer", EndpointText(request.sender));
+  if (!SendAnswer(fd, request, AnswerTo(options, request, reply)))
+    ReportFailure("cannot answer", EndpointText(request.sender));
   return true;
 }
 

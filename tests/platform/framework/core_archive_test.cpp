@@ -57,12 +57,11 @@ TEST_P(ArchiveStringForm, StoresPrefixThenCharactersAndLoadsBack) {
   EXPECT_EQ(in.Read(&extra, 1), 0u);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    AllThreeForms, ArchiveStringForm,
-    ::testing::Values(StringForm{0, {0x00}}, StringForm{254, {0xFE}}, StringForm{255, {0xFF, 0xFF, 0x00}},
-                      StringForm{65533, {0xFF, 0xFD, 0xFF}},
-                      StringForm{65534, {0xFF, 0xFF, 0xFF, 0xFE, 0xFF, 0x00, 0x00}},
-                      StringForm{70000, {0xFF, 0xFF, 0xFF, 0x70, 0x11, 0x01, 0x00}}));
+INSTANTIATE_TEST_SUITE_P(AllThreeForms, ArchiveStringForm,
+                         ::testing::Values(StringForm{0, {0x00}}, StringForm{254, {0xFE}},
+                                           StringForm{255, {0xFF, 0xFF, 0x00}}, StringForm{65533, {0xFF, 0xFD, 0xFF}},
+                                           StringForm{65534, {0xFF, 0xFF, 0xFF, 0xFE, 0xFF, 0x00, 0x00}},
+                                           StringForm{70000, {0xFF, 0xFF, 0xFF, 0x70, 0x11, 0x01, 0x00}}));
 
 CString Load(const Bytes& bytes) {
   CMemFile file(bytes.data(), static_cast<UINT>(bytes.size()));
@@ -78,14 +77,21 @@ TEST(ArchiveStringLoad, AcceptsLongerPrefixFormsForShortStrings) {
 }
 
 TEST(ArchiveStringLoad, RefusesWideMarkerAndImpossibleLengths) {
-  EXPECT_EQ(CauseThrown<CArchiveException>([] { Load({0xFF, 0xFE, 0xFF, 0x01, 'a', 0}); }), CArchiveException::badIndex);
-  EXPECT_EQ(CauseThrown<CArchiveException>([] { Load({0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}); }),
+  EXPECT_EQ(CauseThrown<CArchiveException>([] {
+              Load({0xFF, 0xFE, 0xFF, 0x01, 'a', 0});
+            }),
+            CArchiveException::badIndex);
+  EXPECT_EQ(CauseThrown<CArchiveException>([] {
+              Load({0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF});
+            }),
             CArchiveException::badIndex);
 }
 
 TEST(ArchiveStringLoad, HugeLengthMeetsTheEndWithoutTakingItsSize) {
   // 0x7FFFFFFF characters announced, three present.
-  EXPECT_EQ(CauseThrown<CArchiveException>([] { Load({0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x7F, 'a', 'b', 'c'}); }),
+  EXPECT_EQ(CauseThrown<CArchiveException>([] {
+              Load({0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x7F, 'a', 'b', 'c'});
+            }),
             CArchiveException::endOfFile);
 }
 
@@ -117,8 +123,8 @@ TEST(ArchiveValues, AreLittleEndianAndLoadBack) {
   const Bytes bytes = Stored([](CArchive& ar) {
     ar << DWORD{0x12345678} << BYTE{0x80} << WORD{0xABCD} << LONG{-2} << 0x01020304 << 'z' << short{-3};
   });
-  const Bytes expected = {0x78, 0x56, 0x34, 0x12, 0x80, 0xCD, 0xAB, 0xFE, 0xFF, 0xFF,
-                          0xFF, 0x04, 0x03, 0x02, 0x01, 'z',  0xFD, 0xFF};
+  const Bytes expected = {0x78, 0x56, 0x34, 0x12, 0x80, 0xCD, 0xAB, 0xFE, 0xFF,
+                          0xFF, 0xFF, 0x04, 0x03, 0x02, 0x01, 'z',  0xFD, 0xFF};
   EXPECT_EQ(bytes, expected);
 
   CMemFile file(bytes.data(), static_cast<UINT>(bytes.size()));

@@ -59,13 +59,12 @@ TEST(RuntimeClass, FrameworkClassRecords) {
     const char* name;
     CRuntimeClass* base;
   };
-  for (const Expected& e : {Expected{"CFile", RUNTIME_CLASS(CObject)}, Expected{"CMemFile", RUNTIME_CLASS(CFile)},
-                            Expected{"CException", RUNTIME_CLASS(CObject)},
-                            Expected{"CFileException", RUNTIME_CLASS(CException)},
-                            Expected{"CArchiveException", RUNTIME_CLASS(CException)},
-                            Expected{"CMemoryException", RUNTIME_CLASS(CException)},
-                            Expected{"CStringList", RUNTIME_CLASS(CObject)},
-                            Expected{"CByteArray", RUNTIME_CLASS(CObject)}}) {
+  for (const Expected& e :
+       {Expected{"CFile", RUNTIME_CLASS(CObject)}, Expected{"CMemFile", RUNTIME_CLASS(CFile)},
+        Expected{"CException", RUNTIME_CLASS(CObject)}, Expected{"CFileException", RUNTIME_CLASS(CException)},
+        Expected{"CArchiveException", RUNTIME_CLASS(CException)},
+        Expected{"CMemoryException", RUNTIME_CLASS(CException)}, Expected{"CStringList", RUNTIME_CLASS(CObject)},
+        Expected{"CByteArray", RUNTIME_CLASS(CObject)}}) {
     const CRuntimeClass* record = CRuntimeClass::FromName(e.name);
     ASSERT_NE(record, nullptr) << e.name;
     EXPECT_EQ(record->m_pBaseClass, e.base) << e.name;

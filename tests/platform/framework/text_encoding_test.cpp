@@ -28,14 +28,14 @@ TEST(DisplayTextToUtf8, IllFormedSequencesFallBackByteByByte) {
     const char* bytes;
     const char* shown;
   } cases[] = {
-      {"\xC3", "\xC3\x83"},                           // a lead byte at the end
-      {"\xC3(", "\xC3\x83("},                         // a lead byte without continuation
-      {"\xC0\xAF", "\xC3\x80\xC2\xAF"},               // an overlong form
-      {"\xE0\x80\xAF", "\xC3\xA0\xE2\x82\xAC\xC2\xAF"},  // overlong in three bytes
-      {"\xED\xA0\x80", "\xC3\xAD\xC2\xA0\xE2\x82\xAC"},  // a surrogate
+      {"\xC3", "\xC3\x83"},                                              // a lead byte at the end
+      {"\xC3(", "\xC3\x83("},                                            // a lead byte without continuation
+      {"\xC0\xAF", "\xC3\x80\xC2\xAF"},                                  // an overlong form
+      {"\xE0\x80\xAF", "\xC3\xA0\xE2\x82\xAC\xC2\xAF"},                  // overlong in three bytes
+      {"\xED\xA0\x80", "\xC3\xAD\xC2\xA0\xE2\x82\xAC"},                  // a surrogate
       {"\xF4\x90\x80\x80", "\xC3\xB4\xC2\x90\xE2\x82\xAC\xE2\x82\xAC"},  // beyond U+10FFFF
-      {"\xE2\x82", "\xC3\xA2\xE2\x80\x9A"},           // cut short
-      {"\xA9\xC3\xA9", "\xC2\xA9\xC3\xA9"},           // a stray continuation, then a valid character
+      {"\xE2\x82", "\xC3\xA2\xE2\x80\x9A"},                              // cut short
+      {"\xA9\xC3\xA9", "\xC2\xA9\xC3\xA9"},                              // a stray continuation, then a valid character
   };
   for (const auto& c : cases) EXPECT_EQ(DisplayTextToUtf8(c.bytes), c.shown) << c.bytes;
 }

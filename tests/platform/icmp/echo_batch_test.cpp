@@ -24,10 +24,10 @@
 
 namespace {
 
+using echo_helper_test::Ipv4;
 using icmp::EchoBatch;
 using icmp::EchoOutcome;
 using icmp::EchoSocketKind;
-using echo_helper_test::Ipv4;
 using Clock = std::chrono::steady_clock;
 
 const std::string kPayload = "Vendrisk Olmaquetra Vendrisk Olmaquetra Vendrisk Olmaquetra";
@@ -203,45 +203,49 @@ INSTANTIATE_TEST_SUITE_P(SocketKinds, EchoBatchTest,
 using EchoBatchHelperTest = echo_helper_test::CapableHelperTest;
 
 TEST_F(EchoBatchHelperTest, AnOrdinaryUsersBatchGoesThroughOneHelper) {
-  RunAsOrdinaryUser([&] {
-    AllowOneMoreDescriptor();
-    icmp::OpenFailureInfo failure;
-    const std::unique_ptr<EchoBatch> batch = EchoBatch::Open(failure);
-    ASSERT_NE(batch, nullptr) << icmp::OpenFailureAdvice(failure);
-    EXPECT_EQ(batch->kind(), EchoSocketKind::Helper);
-    constexpr std::size_t kEchoes = 200;
-    for (std::size_t i = 0; i < kEchoes; ++i) Start(*batch, i, i % 50 == 0 ? SilentHost(i) : Loopback(i), 3000);
-    Start(*batch, kEchoes, "240.0.0.1", 3000);  // the helper's own refusal
-    const Collected collected = CollectAll(*batch);
-    ASSERT_EQ(collected.byTag.size(), kEchoes + 1);
-    for (std::size_t i = 0; i < kEchoes; ++i) {
-      if (i % 50 == 0) {
-        ExpectTimedOut(collected.byTag.at(i));
-      } else {
-        ExpectReplyFrom(collected.byTag.at(i), Loopback(i));
-      }
-    }
-    EXPECT_EQ(collected.byTag.at(kEchoes).status, IP_BAD_DESTINATION);
-    EXPECT_EQ(echo_helper_test::ChildrenOfThisProcess().size(), 1u);
-  }, {.silentHosts = true});
+  RunAsOrdinaryUser(
+      [&] {
+        AllowOneMoreDescriptor();
+        icmp::OpenFailureInfo failure;
+        const std::unique_ptr<EchoBatch> batch = EchoBatch::Open(failure);
+        ASSERT_NE(batch, nullptr) << icmp::OpenFailureAdvice(failure);
+        EXPECT_EQ(batch->kind(), EchoSocketKind::Helper);
+        constexpr std::size_t kEchoes = 200;
+        for (std::size_t i = 0; i < kEchoes; ++i) Start(*batch, i, i % 50 == 0 ? SilentHost(i) : Loopback(i), 3000);
+        Start(*batch, kEchoes, "240.0.0.1", 3000);  // the helper's own refusal
+        const Collected collected = CollectAll(*batch);
+        ASSERT_EQ(collected.byTag.size(), kEchoes + 1);
+        for (std::size_t i = 0; i < kEchoes; ++i) {
+          if (i % 50 == 0) {
+            ExpectTimedOut(collected.byTag.at(i));
+          } else {
+            ExpectReplyFrom(collected.byTag.at(i), Loopback(i));
+          }
+        }
+        EXPECT_EQ(collected.byTag.at(kEchoes).status, IP_BAD_DESTINATION);
+        EXPECT_EQ(echo_helper_test::ChildrenOfThisProcess().size(), 1u);
+      },
+      {.silentHosts = true});
 }
 
 TEST_F(EchoBatchHelperTest, AHelperThatDiesEndsEveryEchoInFlight) {
-  RunAsOrdinaryUser([&] {
-    icmp::OpenFailureInfo failure;
-    const std::unique_ptr<EchoBatch> batch = EchoBatch::Open(failure);
-    ASSERT_NE(batch, nullptr);
-    for (std::size_t i = 0; i < 20; ++i) Start(*batch, i, SilentHost(i), 10000);
-    EXPECT_TRUE(batch->Wait(100).empty());
-    const std::vector<pid_t> helpers = echo_helper_test::ChildrenOfThisProcess();
-    ASSERT_EQ(helpers.size(), 1u);
-    ASSERT_EQ(::kill(helpers[0], SIGKILL), 0);
-    const Collected collected = CollectAll(*batch);
-    ASSERT_EQ(collected.byTag.size(), 20u);
-    for (const auto& [tag, outcome] : collected.byTag) EXPECT_EQ(outcome.status, IP_GENERAL_FAILURE) << tag;
-    Start(*batch, 99, "127.0.0.1", 1000);
-    EXPECT_EQ(CollectAll(*batch).byTag.at(99).status, IP_GENERAL_FAILURE) << "the batch stays failed";
-  }, {.silentHosts = true});
+  RunAsOrdinaryUser(
+      [&] {
+        icmp::OpenFailureInfo failure;
+        const std::unique_ptr<EchoBatch> batch = EchoBatch::Open(failure);
+        ASSERT_NE(batch, nullptr);
+        for (std::size_t i = 0; i < 20; ++i) Start(*batch, i, SilentHost(i), 10000);
+        EXPECT_TRUE(batch->Wait(100).empty());
+        const std::vector<pid_t> helpers = echo_helper_test::ChildrenOfThisProcess();
+        ASSERT_EQ(helpers.size(), 1u);
+        ASSERT_EQ(::kill(helpers[0], SIGKILL), 0);
+        const Collected collected = CollectAll(*batch);
+        ASSERT_EQ(collected.byTag.size(), 20u);
+        for (const auto& [tag, outcome] : collected.byTag) EXPECT_EQ(outcome.status, IP_GENERAL_FAILURE) << tag;
+        Start(*batch, 99, "127.0.0.1", 1000);
+        EXPECT_EQ(CollectAll(*batch).byTag.at(99).status, IP_GENERAL_FAILURE) << "the batch stays failed";
+      },
+      {.silentHosts = true});
 }
 
 }  // namespace

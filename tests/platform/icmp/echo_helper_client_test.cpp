@@ -160,7 +160,9 @@ class StandInHelpers {
     char folder[] = "/tmp/vq-helper-standins-XXXXXX";
     if (::mkdtemp(folder) != nullptr) m_folder = folder;
     ::chmod(m_folder.c_str(), 0755);
-    Write("not-a-program", "\x7f" "ELF but nothing more");
+    Write("not-a-program",
+          "\x7f"
+          "ELF but nothing more");
     Write("silent-helper", "#!/bin/sh\nexit 0\n");
   }
   ~StandInHelpers() {

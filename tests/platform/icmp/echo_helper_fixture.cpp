@@ -28,7 +28,6 @@
 #include "tests/support/netns_veth.h"
 #include "tests/support/nobody_user.h"
 
-
 extern char** environ;
 
 namespace echo_helper_test {
@@ -100,7 +99,7 @@ HelperCopy::HelperCopy(bool withCapability) {
   ::chmod(folder, 0755);
   ::chmod(m_path.c_str(), 0755);
   if (!withCapability) return;
-  struct statvfs fs{};
+  struct statvfs fs {};
   if (::statvfs(folder, &fs) == 0 && (fs.f_flag & ST_NOSUID) != 0) {
     m_skipReason = "/tmp is mounted nosuid, so file capabilities are ignored there";
   } else if (RunAndWait({"setcap", "cap_net_raw+ep", m_path}) != 0) {

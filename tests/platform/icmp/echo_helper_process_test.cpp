@@ -97,41 +97,43 @@ TEST_F(EchoHelperProcessTest, EchoesLoopbackAndRefusesForbiddenRequests) {
 // Requests written all at once are all in flight together; each reply
 // carries its request's tag, and a silent host does not hold up the others.
 TEST_F(EchoHelperProcessTest, ManyRequestsInFlightAreAnsweredByTagAsTheyEnd) {
-  RunAsOrdinaryUser([&] {
-    HelperLine line(helperPath());
-    ASSERT_TRUE(line.ReadHello());
-    std::vector<std::uint8_t> requests = RequestTo("198.51.100.9", 1500, 0, 1000);  // silent: ends last
-    const std::vector<std::uint8_t> refused = RequestTo("240.0.0.1", 1000, 0, 1001);
-    requests.insert(requests.end(), refused.begin(), refused.end());
-    for (std::uint64_t tag = 1; tag <= 50; ++tag) {
-      const std::vector<std::uint8_t> one = RequestTo(("127.0.0." + std::to_string(tag)).c_str(), 2000, 0, tag);
-      requests.insert(requests.end(), one.begin(), one.end());
-    }
-    ASSERT_TRUE(line.Send(requests));
-    std::vector<std::uint64_t> order;
-    for (int i = 0; i < 52; ++i) {
-      const auto reply = line.ReadReply();
-      ASSERT_TRUE(reply) << "after " << i << " replies";
-      order.push_back(reply->tag);
-      if (reply->tag == 1000) {
-        EXPECT_EQ(reply->lastError, IP_REQ_TIMED_OUT);
-        EXPECT_EQ(reply->roundTripMicroseconds, -1);
-      } else if (reply->tag == 1001) {
-        EXPECT_EQ(reply->lastError, IP_BAD_DESTINATION) << "refused at once, without an echo";
-      } else {
-        ASSERT_EQ(reply->count, 1u) << "tag " << reply->tag << ": last error " << reply->lastError;
-        ICMP_ECHO_REPLY record{};
-        std::memcpy(&record, reply->record.data(), sizeof record);
-        EXPECT_EQ(record.Address, Ipv4(("127.0.0." + std::to_string(reply->tag)).c_str()));
-        EXPECT_GE(reply->roundTripMicroseconds, 0);
-        EXPECT_EQ(record.RoundTripTime, static_cast<ULONG>(reply->roundTripMicroseconds / 1000));
-      }
-    }
-    EXPECT_EQ(order.back(), 1000u) << "the silent host's time-out ends last";
-    std::sort(order.begin(), order.end());
-    EXPECT_EQ(std::adjacent_find(order.begin(), order.end()), order.end()) << "a request answered twice";
-    EXPECT_EQ(line.CloseAndWait(), 0);
-  }, {.silentHosts = true});
+  RunAsOrdinaryUser(
+      [&] {
+        HelperLine line(helperPath());
+        ASSERT_TRUE(line.ReadHello());
+        std::vector<std::uint8_t> requests = RequestTo("198.51.100.9", 1500, 0, 1000);  // silent: ends last
+        const std::vector<std::uint8_t> refused = RequestTo("240.0.0.1", 1000, 0, 1001);
+        requests.insert(requests.end(), refused.begin(), refused.end());
+        for (std::uint64_t tag = 1; tag <= 50; ++tag) {
+          const std::vector<std::uint8_t> one = RequestTo(("127.0.0." + std::to_string(tag)).c_str(), 2000, 0, tag);
+          requests.insert(requests.end(), one.begin(), one.end());
+        }
+        ASSERT_TRUE(line.Send(requests));
+        std::vector<std::uint64_t> order;
+        for (int i = 0; i < 52; ++i) {
+          const auto reply = line.ReadReply();
+          ASSERT_TRUE(reply) << "after " << i << " replies";
+          order.push_back(reply->tag);
+          if (reply->tag == 1000) {
+            EXPECT_EQ(reply->lastError, IP_REQ_TIMED_OUT);
+            EXPECT_EQ(reply->roundTripMicroseconds, -1);
+          } else if (reply->tag == 1001) {
+            EXPECT_EQ(reply->lastError, IP_BAD_DESTINATION) << "refused at once, without an echo";
+          } else {
+            ASSERT_EQ(reply->count, 1u) << "tag " << reply->tag << ": last error " << reply->lastError;
+            ICMP_ECHO_REPLY record{};
+            std::memcpy(&record, reply->record.data(), sizeof record);
+            EXPECT_EQ(record.Address, Ipv4(("127.0.0." + std::to_string(reply->tag)).c_str()));
+            EXPECT_GE(reply->roundTripMicroseconds, 0);
+            EXPECT_EQ(record.RoundTripTime, static_cast<ULONG>(reply->roundTripMicroseconds / 1000));
+          }
+        }
+        EXPECT_EQ(order.back(), 1000u) << "the silent host's time-out ends last";
+        std::sort(order.begin(), order.end());
+        EXPECT_EQ(std::adjacent_find(order.begin(), order.end()), order.end()) << "a request answered twice";
+        EXPECT_EQ(line.CloseAndWait(), 0);
+      },
+      {.silentHosts = true});
 }
 
 TEST_F(EchoHelperProcessTest, SendsAreSpacedHoweverFastTheyAreAsked) {
@@ -153,14 +155,16 @@ TEST_F(EchoHelperProcessTest, SendsAreSpacedHoweverFastTheyAreAsked) {
 }
 
 TEST_F(EchoHelperProcessTest, SilentHostTimesOutThroughTheHelper) {
-  RunAsOrdinaryUser([&] {
-    HelperLine line(helperPath());
-    ASSERT_TRUE(line.ReadHello());
-    const auto reply = line.Ask(RequestTo("127.0.0.1", 300));
-    ASSERT_TRUE(reply);
-    EXPECT_EQ(reply->count, 0u);
-    EXPECT_EQ(reply->lastError, IP_REQ_TIMED_OUT);
-  }, {.echoesIgnored = true});
+  RunAsOrdinaryUser(
+      [&] {
+        HelperLine line(helperPath());
+        ASSERT_TRUE(line.ReadHello());
+        const auto reply = line.Ask(RequestTo("127.0.0.1", 300));
+        ASSERT_TRUE(reply);
+        EXPECT_EQ(reply->count, 0u);
+        EXPECT_EQ(reply->lastError, IP_REQ_TIMED_OUT);
+      },
+      {.echoesIgnored = true});
 }
 
 TEST_F(EchoHelperProcessTest, BrokenFramingIsAnsweredAndEndsTheHelper) {

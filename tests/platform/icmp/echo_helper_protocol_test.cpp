@@ -29,8 +29,9 @@ helper::Request LoopbackRequest() {
 
 TEST(EchoHelperProtocol, RequestTravelsAsLittleEndianHeaderThenData) {
   const std::vector<std::uint8_t> bytes = helper::EncodeRequest(LoopbackRequest());
-  const std::vector<std::uint8_t> expected = {'Q', 'E', 'H', 'Q', 2, 0, 4, 0, 127, 0, 0, 1, 0x88, 0x13, 0, 0,
-                                              64, 0x10, IP_FLAG_DF, 0, 8, 7, 6, 5, 4, 3, 2, 1, 'p', 'i', 'n', 'g'};
+  const std::vector<std::uint8_t> expected = {'Q', 'E',  'H',  'Q', 2, 0,  4,    0,          127, 0,  0,
+                                              1,   0x88, 0x13, 0,   0, 64, 0x10, IP_FLAG_DF, 0,   8,  7,
+                                              6,   5,    4,    3,   2, 1,  'p',  'i',        'n', 'g'};
   EXPECT_EQ(bytes, expected);
 
   const auto header = helper::DecodeRequestHeader(helper::Bytes(bytes.data(), helper::kRequestHeaderSize));
@@ -74,11 +75,10 @@ TEST(EchoHelperProtocol, EncodingRefusesDataOverTheLimit) {
 
 TEST(EchoHelperProtocol, ReplyHeaderMustMatchItsRecord) {
   std::vector<std::uint8_t> record(sizeof(ICMP_ECHO_REPLY) + 4, 0x5A);
-  const std::vector<std::uint8_t> reply =
-      helper::EncodeReply(helper::Reply{1, 0, record, 0xA1B2C3D4E5F60718ull, 1234});
+  const std::vector<std::uint8_t> reply = helper::EncodeReply(helper::Reply{1, 0, record, 0xA1B2C3D4E5F60718ull, 1234});
   ASSERT_EQ(reply.size(), helper::kReplyHeaderSize + record.size());
   const std::vector<std::uint8_t> tagAndRoundTrip = {0x18, 0x07, 0xF6, 0xE5, 0xD4, 0xC3, 0xB2, 0xA1,
-                                                     0xD2, 0x04, 0, 0, 0, 0, 0, 0};
+                                                     0xD2, 0x04, 0,    0,    0,    0,    0,    0};
   EXPECT_EQ(std::vector<std::uint8_t>(reply.begin() + 16, reply.begin() + 32), tagAndRoundTrip);
   const auto header = helper::DecodeReplyHeader(helper::Bytes(reply.data(), helper::kReplyHeaderSize));
   ASSERT_TRUE(header);

@@ -193,8 +193,7 @@ TEST(EchoReplyParser, IcmpErrorsAboutOtherPacketsAreSkipped) {
       {"quote cut short", shortQuote},
   };
   for (const auto& [name, message] : cases) {
-    EXPECT_EQ(icmp::ParseRawPacket(Ip(kRouter, kUs, 64, message), Expected()).verdict, PacketVerdict::NotOurs)
-        << name;
+    EXPECT_EQ(icmp::ParseRawPacket(Ip(kRouter, kUs, 64, message), Expected()).verdict, PacketVerdict::NotOurs) << name;
   }
 }
 

@@ -22,8 +22,8 @@
 
 namespace {
 
-using icmp::EchoSocketKind;
 using echo_helper_test::Ipv4;
+using icmp::EchoSocketKind;
 using Clock = std::chrono::steady_clock;
 
 const std::vector<std::uint8_t> kPayload = [] {

@@ -34,7 +34,8 @@ struct CutControlData : vqtest::ErrorQueueMessage {
 
 TEST(ErrorQueue, ControlDataCutShortIsReadOnlyAsFarAsItWasDelivered) {
   CutControlData entry;
-  const std::optional<icmp::QueuedIcmpError> whole = entry.Decode(CMSG_SPACE(sizeof(sock_extended_err) + sizeof(sockaddr_in)));
+  const std::optional<icmp::QueuedIcmpError> whole =
+      entry.Decode(CMSG_SPACE(sizeof(sock_extended_err) + sizeof(sockaddr_in)));
   ASSERT_TRUE(whole.has_value());
   EXPECT_EQ(whole->offender, Address(kRouter));
 

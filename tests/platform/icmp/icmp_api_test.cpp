@@ -83,8 +83,7 @@ TEST(IcmpApi, BadArgumentsFailBeforeSending) {
     };
     for (const Case& c : cases) {
       SetLastError(0);
-      EXPECT_EQ(IcmpSendEcho(handle, c.destination, c.request, c.requestSize, c.options, c.reply, c.replySize, 200),
-                0u)
+      EXPECT_EQ(IcmpSendEcho(handle, c.destination, c.request, c.requestSize, c.options, c.reply, c.replySize, 200), 0u)
           << c.name;
       EXPECT_EQ(GetLastError(), c.error) << c.name;
     }

@@ -76,7 +76,8 @@ EchoCall Echo(HANDLE handle, const char* destination, DWORD timeoutMs, PIP_OPTIO
   call.lastError = GetLastError();
   call.elapsedMs =
       std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
-  for (std::size_t i = replySize; i < call.buffer.size(); ++i) EXPECT_EQ(call.buffer[i], 0xEE) << "written past the reply buffer";
+  for (std::size_t i = replySize; i < call.buffer.size(); ++i)
+    EXPECT_EQ(call.buffer[i], 0xEE) << "written past the reply buffer";
   return call;
 }
 
@@ -215,14 +216,15 @@ TEST_P(IcmpEchoTest, RouterErrorsBecomeStatusRecords) {
   });
 }
 
-INSTANTIATE_TEST_SUITE_P(SocketKinds, IcmpEchoTest, ::testing::Values(EchoSocketKind::Unprivileged, EchoSocketKind::Raw),
+INSTANTIATE_TEST_SUITE_P(SocketKinds, IcmpEchoTest,
+                         ::testing::Values(EchoSocketKind::Unprivileged, EchoSocketKind::Raw),
                          [](const auto& info) { return std::string(KindName(info.param)); });
 
 TEST(IcmpEchoPermissions, RefusedSocketsAreReportedWithAdvice) {
   if (!netns::HaveRoot()) GTEST_SKIP() << "needs root to make namespaces and drop privileges";
   VQ_RUN_IN_CHILD([] {
     netns::Namespace::Create().EnterPermanently();  // its ping_group_range admits nobody
-    ASSERT_TRUE(vqtest::BecomeNobody());  // no CAP_NET_RAW from here on
+    ASSERT_TRUE(vqtest::BecomeNobody());            // no CAP_NET_RAW from here on
     const icmp::ScopedEchoHelperPath noHelper("");  // an installed helper could step in
     EXPECT_EQ(IcmpCreateFile(), INVALID_HANDLE_VALUE);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
@@ -240,7 +242,8 @@ TEST(IcmpEchoPermissions, AdmittedGroupPingsWithoutPrivileges) {
   if (!netns::HaveRoot()) GTEST_SKIP() << "needs root to make namespaces and drop privileges";
   VQ_RUN_IN_CHILD([] {
     const netns::Namespace ns = netns::Namespace::Create();
-    ns.WriteSysctl("net.ipv4.ping_group_range", std::to_string(vqtest::kNobody) + " " + std::to_string(vqtest::kNobody));
+    ns.WriteSysctl("net.ipv4.ping_group_range",
+                   std::to_string(vqtest::kNobody) + " " + std::to_string(vqtest::kNobody));
     ns.EnterPermanently();
     ASSERT_TRUE(vqtest::BecomeNobody());  // no CAP_NET_RAW from here on
     const HANDLE handle = IcmpCreateFile();

@@ -74,8 +74,8 @@ TEST_F(WindowDialogTest, ControlsArePlacedByDialogUnitsOfTheDialogFont) {
                          framework::MulDivRounded(c.cx, units.x, 4), framework::MulDivRounded(c.cy, units.y, 8));
     EXPECT_EQ(ControlWidget(dialog, c.id)->geometry(), expected);
   }
-  EXPECT_EQ(dialog.client()->size(), QSize(framework::MulDivRounded(200, units.x, 4),
-                                           framework::MulDivRounded(100, units.y, 8)));
+  EXPECT_EQ(dialog.client()->size(),
+            QSize(framework::MulDivRounded(200, units.x, 4), framework::MulDivRounded(100, units.y, 8)));
   EXPECT_EQ(dialog.widget()->minimumSize(), dialog.widget()->maximumSize());  // a fixed frame
   EXPECT_EQ(dialog.widget()->windowTitle(), QStringLiteral("Test Dialog"));
 }
@@ -103,7 +103,7 @@ TEST_F(WindowDialogTest, DialogIsPlacedCentredBeforeItsInitialisation) {
 }
 
 TEST_F(WindowDialogTest, DialogUnitRoundingFollowsMulDiv) {
-  EXPECT_EQ(framework::MulDivRounded(7, 6, 4), 11);   // 10.5 rounds up
+  EXPECT_EQ(framework::MulDivRounded(7, 6, 4), 11);    // 10.5 rounds up
   EXPECT_EQ(framework::MulDivRounded(13, 13, 8), 21);  // 21.125
   EXPECT_EQ(framework::MulDivRounded(-7, 6, 4), -11);
   EXPECT_EQ(framework::MulDivRounded(0, 6, 4), 0);

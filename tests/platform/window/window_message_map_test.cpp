@@ -25,10 +25,13 @@ class OrderedDialog : public TestDialog {
   void Second() { calls.push_back(2); }
   static const framework::MessageMap& GetThisMessageMap() {
     using namespace framework::msgmap;
+    // A message map is a table: one entry a line, as written.
+    // clang-format off
     static const framework::MessageMap map(&TestDialog::GetThisMessageMap(), {
         Command(kButton, &OrderedDialog::First),
         Command(kButton, &OrderedDialog::Second),
     });
+    // clang-format on
     return map;
   }
 

@@ -18,7 +18,8 @@ class WindowSystemMenuTest : public ::testing::Test {
     ASSERT_TRUE(dialog.Create(kDialogId));
   }
   void TearDown() override {
-    for (QMenu* menu : dialog.widget() != nullptr ? dialog.widget()->findChildren<QMenu*>("systemMenu") : QList<QMenu*>{})
+    for (QMenu* menu :
+         dialog.widget() != nullptr ? dialog.widget()->findChildren<QMenu*>("systemMenu") : QList<QMenu*>{})
       delete menu;
   }
 
@@ -60,7 +61,7 @@ TEST_F(WindowSystemMenuTest, RightClickOnTheBackgroundShowsItWithItemsEnabledAsT
   dialog.GetSystemMenu(FALSE)->AppendMenu(MF_STRING, 0x0010, "&About");
   QMenu* shown = OpenByRightClick();
   ASSERT_NE(shown, nullptr);
-  EXPECT_FALSE(ActionFor(shown, SC_RESTORE)->isEnabled());   // neither minimised nor maximised
+  EXPECT_FALSE(ActionFor(shown, SC_RESTORE)->isEnabled());  // neither minimised nor maximised
   EXPECT_TRUE(ActionFor(shown, SC_MOVE)->isEnabled());
   EXPECT_FALSE(ActionFor(shown, SC_SIZE)->isEnabled());      // fixed frame
   EXPECT_FALSE(ActionFor(shown, SC_MINIMIZE)->isEnabled());  // the template has no minimise box

@@ -39,7 +39,8 @@ inline void RegisterResources() {
            {kEdit, ControlKind::Edit, nullptr, 5, 5, 60, 14, ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP},
            {kButton, ControlKind::PushButton, "Go", 5, 25, 40, 14, BS_DEFPUSHBUTTON | WS_TABSTOP},
            {IDC_STATIC, ControlKind::GroupBox, "Group", 68, 2, 128, 90, BS_GROUPBOX},
-           {kList, ControlKind::ListBox, nullptr, 70, 12, 80, 60, LBS_NOTIFY | LBS_SORT | WS_VSCROLL | WS_BORDER | WS_TABSTOP},
+           {kList, ControlKind::ListBox, nullptr, 70, 12, 80, 60,
+            LBS_NOTIFY | LBS_SORT | WS_VSCROLL | WS_BORDER | WS_TABSTOP},
            {kProgress, ControlKind::ProgressBar, nullptr, 5, 45, 60, 8, WS_BORDER},
            {IDC_STATIC, ControlKind::Label, "Label", 5, 60, 40, 8, SS_LEFT},
            {kOtherEdit, ControlKind::Edit, nullptr, 5, 75, 60, 14, ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP},
@@ -106,6 +107,8 @@ class TestDialog : public CDialog {
  public:
   static const framework::MessageMap& GetThisMessageMap() {
     using namespace framework::msgmap;
+    // A message map is a table: one entry a line, as written.
+    // clang-format off
     static const framework::MessageMap map(&CDialog::GetThisMessageMap(), {
         BnClicked(kButton, &TestDialog::OnGo),
         EnChange(kEdit, &TestDialog::OnEditChange),
@@ -115,6 +118,7 @@ class TestDialog : public CDialog {
         WmSysCommand(&TestDialog::OnSysCommand),
         WmPaint(&TestDialog::OnPaint),
     });
+    // clang-format on
     return map;
   }
 

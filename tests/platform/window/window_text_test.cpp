@@ -72,7 +72,9 @@ TEST_F(WindowTextTest, TextTypedByTheUserBecomesUtf8) {
   QApplication::sendEvent(Edit(kEdit), &typed);
   ASSERT_EQ(Edit(kEdit)->text(), QStringLiteral(u"Zürich €5 🏁"));
   dialog.UpdateData(TRUE);
-  EXPECT_EQ(dialog.m_text.str(), "Z\xC3\xBCrich \xE2\x82\xAC" "5 \xF0\x9F\x8F\x81");
+  EXPECT_EQ(dialog.m_text.str(),
+            "Z\xC3\xBCrich \xE2\x82\xAC"
+            "5 \xF0\x9F\x8F\x81");
   // Shown again by the program, it reads the same.
   Show(dialog.m_text.str());
   EXPECT_EQ(Edit(kEdit)->text(), QStringLiteral(u"Zürich €5 🏁"));

@@ -5,12 +5,41 @@
 
 namespace {
 
-const char* const kExports[] = {
-    "accept", "bind", "closesocket", "connect", "ioctlsocket", "getpeername", "getsockname", "getsockopt",
-    "htonl", "htons", "inet_addr", "inet_ntoa", "listen", "ntohl", "ntohs", "recv", "recvfrom", "select",
-    "send", "sendto", "setsockopt", "shutdown", "socket", "gethostbyaddr", "gethostbyname", "gethostname",
-    "getservbyport", "getservbyname", "getprotobynumber", "getprotobyname", "WSAStartup", "WSACleanup",
-    "WSASetLastError", "WSAGetLastError", "__WSAFDIsSet"};
+const char* const kExports[] = {"accept",
+                                "bind",
+                                "closesocket",
+                                "connect",
+                                "ioctlsocket",
+                                "getpeername",
+                                "getsockname",
+                                "getsockopt",
+                                "htonl",
+                                "htons",
+                                "inet_addr",
+                                "inet_ntoa",
+                                "listen",
+                                "ntohl",
+                                "ntohs",
+                                "recv",
+                                "recvfrom",
+                                "select",
+                                "send",
+                                "sendto",
+                                "setsockopt",
+                                "shutdown",
+                                "socket",
+                                "gethostbyaddr",
+                                "gethostbyname",
+                                "gethostname",
+                                "getservbyport",
+                                "getservbyname",
+                                "getprotobynumber",
+                                "getprotobyname",
+                                "WSAStartup",
+                                "WSACleanup",
+                                "WSASetLastError",
+                                "WSAGetLastError",
+                                "__WSAFDIsSet"};
 
 }  // namespace
 
