@@ -30,7 +30,9 @@ void Bind(HMODULE library, const char* exportName, F& entry, F fallback) {
   entry = proc != nullptr ? kernel::FromFarProc<std::remove_pointer_t<F>>(proc) : fallback;
 }
 
-#define VQ_BIND(entry, fallback) Bind(t.m_hLibrary, #entry, t.entry, fallback<decltype(t.entry)>)
+// The entry is a member name and the fallback a template, neither an expression to parenthesise.
+#define VQ_BIND(entry, fallback) \
+  Bind(t.m_hLibrary, #entry, t.entry, fallback<decltype(t.entry)>)  // NOLINT(bugprone-macro-parentheses)
 
 void BindEntries(SOCKET_API_TABLE& t) {
   VQ_BIND(accept, FallbackError);

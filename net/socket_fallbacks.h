@@ -25,6 +25,7 @@ struct FallbackSet<R (*)(A...)> {
   }
   // 0 as a 32-bit value: a null pointer, 0 or "not set".
   static R Zero(A...) {
+    // NOLINTNEXTLINE(bugprone-sizeof-expression): R may be a pointer; its size is what is checked
     static_assert(sizeof(R) == 4 || std::is_pointer_v<R>, "FallbackZero stands in for 32-bit results");
     SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
     return R{};

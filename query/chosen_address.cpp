@@ -20,7 +20,7 @@ bool FollowsConvention(const CString& line, const CString& address) {
 }  // namespace
 
 CString ChosenAddress(const CString& line) {
-  const CString address = AddressFromListLine(line);
+  CString address = AddressFromListLine(line);
   if (FollowsConvention(line, address)) return address;
   return CString(line.view().substr(0, line.view().find_first_of(kBlanks)));
 }

@@ -26,19 +26,24 @@ std::vector<DWORD> Palette() {
 
 class Canvas {
  public:
-  explicit Canvas(int size) : m_size(size), m_pixels(static_cast<std::size_t>(size * size), kClear) {}
+  explicit Canvas(int size)
+      : m_size(size), m_pixels(static_cast<std::size_t>(size) * static_cast<std::size_t>(size), kClear) {}
 
   void Set(int x, int y, Colour colour) {
-    if (x >= 0 && y >= 0 && x < m_size && y < m_size) m_pixels[static_cast<std::size_t>(y * m_size + x)] = colour;
+    if (x >= 0 && y >= 0 && x < m_size && y < m_size) m_pixels[Index(x, y)] = colour;
   }
   Colour At(int x, int y) const {
     if (x < 0 || y < 0 || x >= m_size || y >= m_size) return kClear;
-    return static_cast<Colour>(m_pixels[static_cast<std::size_t>(y * m_size + x)]);
+    return static_cast<Colour>(m_pixels[Index(x, y)]);
   }
   int size() const { return m_size; }
   std::vector<BYTE> pixels() const { return m_pixels; }
 
  private:
+  std::size_t Index(int x, int y) const {
+    return static_cast<std::size_t>(y) * static_cast<std::size_t>(m_size) + static_cast<std::size_t>(x);
+  }
+
   int m_size;
   std::vector<BYTE> m_pixels;
 };

@@ -19,7 +19,8 @@ ClassList& classList() {
 }  // namespace
 
 CRuntimeClass CObject::classCObject = {"CObject", static_cast<int>(sizeof(CObject)), 0xFFFF, nullptr, nullptr, nullptr};
-static const AFX_CLASSINIT _init_CObject(&CObject::classCObject);
+// The framework's own name for the record's registration.
+static const AFX_CLASSINIT _init_CObject(&CObject::classCObject);  // NOLINT(bugprone-reserved-identifier)
 
 AFX_CLASSINIT::AFX_CLASSINIT(CRuntimeClass* pNewClass) {
   ClassList& list = classList();

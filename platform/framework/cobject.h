@@ -75,6 +75,8 @@ class CObject {
 #define IMPLEMENT_DYNAMIC(class_name, base_class_name) \
   VQ_IMPLEMENT_RUNTIMECLASS(class_name, base_class_name, 0xFFFF, nullptr)
 
+// The class name stands as a type after new, where it cannot be parenthesised.
+// NOLINTBEGIN(bugprone-macro-parentheses)
 #define IMPLEMENT_DYNCREATE(class_name, base_class_name)                        \
   CObject* class_name::CreateObject() { return new (std::nothrow) class_name; } \
   VQ_IMPLEMENT_RUNTIMECLASS(class_name, base_class_name, 0xFFFF, class_name::CreateObject)
@@ -82,3 +84,4 @@ class CObject {
 #define IMPLEMENT_SERIAL(class_name, base_class_name, wSchema)                  \
   CObject* class_name::CreateObject() { return new (std::nothrow) class_name; } \
   VQ_IMPLEMENT_RUNTIMECLASS(class_name, base_class_name, wSchema, class_name::CreateObject)
+// NOLINTEND(bugprone-macro-parentheses)

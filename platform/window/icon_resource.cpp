@@ -29,7 +29,8 @@ QImage ToQImage(const IconImage& image) {
   result.setColorTable(colours);
   for (int y = 0; y < image.height; ++y) {
     for (int x = 0; x < image.width; ++x) {
-      const std::size_t at = static_cast<std::size_t>(y * image.width + x);
+      const std::size_t at =
+          static_cast<std::size_t>(y) * static_cast<std::size_t>(image.width) + static_cast<std::size_t>(x);
       result.setPixel(x, y, at < image.pixels.size() ? image.pixels[at] : 0);
     }
   }

@@ -27,7 +27,7 @@ LookupStatus FromAddrInfoError(int error) {
     case EAI_NONAME: return LookupStatus::HostNotFound;
     case EAI_AGAIN: return LookupStatus::TryAgain;
 #ifdef EAI_NODATA
-    case EAI_NODATA: return LookupStatus::NoData;
+    case EAI_NODATA:
 #endif
     case EAI_ADDRFAMILY: return LookupStatus::NoData;
     default: return LookupStatus::NoRecovery;

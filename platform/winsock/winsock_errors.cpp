@@ -21,7 +21,7 @@ int ErrorFromErrno(int err) {
     case EINVAL: return WSAEINVAL;
     case EMFILE:
     case ENFILE: return WSAEMFILE;
-    case EAGAIN: return WSAEWOULDBLOCK;
+    case EAGAIN:
     // A non-blocking connect in progress is "would block" in the library.
     case EINPROGRESS: return WSAEWOULDBLOCK;
     case EALREADY: return WSAEALREADY;

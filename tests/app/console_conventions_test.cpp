@@ -71,10 +71,12 @@ ProcessResult RunQuillmar(const std::vector<std::string>& arguments, const std::
   std::vector<std::string> argvText = {QUILLMAR_EXE};
   argvText.insert(argvText.end(), arguments.begin(), arguments.end());
   std::vector<char*> argv;
+  argv.reserve(argvText.size() + 1);
   for (std::string& text : argvText) argv.push_back(text.data());
   argv.push_back(nullptr);
   std::vector<std::string> envText = environment;
   std::vector<char*> envp;
+  envp.reserve(envText.size() + 1);
   for (std::string& text : envText) envp.push_back(text.data());
   envp.push_back(nullptr);
   pid_t pid = -1;

@@ -97,8 +97,7 @@ TEST(ManyServersTest, QueryListAsksTheAddressesOfTheListInItsOrder) {
     EXPECT_EQ(run.exitStatus, 1) << run.errors;  // 127.0.1.4 stays silent
     const QJsonArray results = QJsonDocument::fromJson(QByteArray::fromStdString(run.output)).array();
     std::vector<std::string> asked;
-    for (const QJsonValue& result : results)
-      asked.push_back(result.toObject().value("address").toString().toStdString());
+    for (const auto& result : results) asked.push_back(result.toObject().value("address").toString().toStdString());
     // The list's order is the sorted list box's: "127.0.0.10 ..." before "127.0.0.9 ...". Each
     // address is the one a double-click takes: the whole address field before " =", else the
     // text before the first blank.

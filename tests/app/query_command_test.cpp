@@ -69,8 +69,7 @@ TEST(QueryCommandTest, JsonFormCarriesEveryFieldAndTheMessages) {
   EXPECT_EQ(result.value("time_left").toString(), QStringLiteral("1 Mins"));
   EXPECT_EQ(result.value("detected"), QJsonValue(true));
   std::vector<std::string> messages;
-  for (const QJsonValue& message : result.value("messages").toArray())
-    messages.push_back(message.toString().toStdString());
+  for (const auto& message : result.value("messages").toArray()) messages.push_back(message.toString().toStdString());
   EXPECT_EQ(messages, Lines(run.errors));  // the same texts, in the same order
 
   const vqtest::ProgramRun text = RunProgram(QUILLMAR_EXE, {"--query", server.AddressText()});

@@ -34,6 +34,7 @@ inline QueryRun RunQuery(const std::string& address) {
 
 inline std::vector<std::string> Texts(const std::vector<CString>& messages) {
   std::vector<std::string> texts;
+  texts.reserve(messages.size());
   for (const CString& message : messages) texts.emplace_back(static_cast<LPCSTR>(message));
   return texts;
 }

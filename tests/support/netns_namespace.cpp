@@ -99,6 +99,7 @@ void Namespace::Run(const std::vector<std::string>& argv) const {
   std::string commandLine;
   for (const std::string& arg : argv) commandLine += (commandLine.empty() ? "" : " ") + arg;
   std::vector<char*> args;
+  args.reserve(argv.size() + 1);
   for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
   args.push_back(nullptr);
   ScopedEnter inside(*this);  // the child starts in the calling thread's namespace

@@ -62,7 +62,9 @@ QImage ImageOf(const framework::IconImage& icon) {
   QImage image(icon.width, icon.height, QImage::Format_ARGB32);
   for (int y = 0; y < icon.height; ++y) {
     for (int x = 0; x < icon.width; ++x) {
-      image.setPixel(x, y, icon.palette[icon.pixels[static_cast<std::size_t>(y * icon.width + x)]]);
+      image.setPixel(x, y,
+                     icon.palette[icon.pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(icon.width) +
+                                              static_cast<std::size_t>(x)]]);
     }
   }
   return image;

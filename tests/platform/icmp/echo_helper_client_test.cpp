@@ -134,7 +134,7 @@ TEST(EchoHelperClient, HelperWithoutTheCapabilityLeavesTheRefusalAndItsAdvice) {
   if (!netns::HaveRoot()) GTEST_SKIP() << "needs root to make namespaces and drop privileges";
   const HelperCopy plain(false);
   ASSERT_TRUE(plain.skipReason().empty()) << plain.skipReason();
-  const std::string path = plain.path();
+  const std::string& path = plain.path();
   VQ_RUN_IN_CHILD([&] {
     const netns::Namespace ns = echo_helper_test::OrdinaryUserWithoutPingGroup();
     const icmp::ScopedEchoHelperPath useCopy(path);

@@ -65,6 +65,7 @@ constexpr int kWaitMs = 5000;
 
 int RunAndWait(const std::vector<std::string>& argv) {
   std::vector<char*> args;
+  args.reserve(argv.size() + 1);
   for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
   args.push_back(nullptr);
   pid_t pid = -1;

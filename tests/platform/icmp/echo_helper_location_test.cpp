@@ -35,7 +35,7 @@ class HelperFolders : public ::testing::Test {
   void TearDown() override { fs::remove_all(m_root); }
 
   std::string Make(const std::string& relative) {
-    const std::string path = m_root + "/" + relative;
+    std::string path = m_root + "/" + relative;
     std::ofstream(path) << "#!/bin/sh\n";
     ::chmod(path.c_str(), 0755);
     return path;

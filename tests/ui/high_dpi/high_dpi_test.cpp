@@ -92,7 +92,7 @@ TEST_F(HighDpiTest, AboutBoxIconIsDrawnAtTwiceItsSize) {
   int differing = 0;
   for (int y = 0; y < 64; ++y) {
     for (int x = 0; x < 64; ++x) {
-      const QRgb wanted = drawn.palette[drawn.pixels[static_cast<std::size_t>(y * 64 + x)]];
+      const QRgb wanted = drawn.palette[drawn.pixels[static_cast<std::size_t>(y) * 64 + static_cast<std::size_t>(x)]];
       if (qAlpha(wanted) == 0xFF && shown.pixel(x, y) != wanted) ++differing;
     }
   }
