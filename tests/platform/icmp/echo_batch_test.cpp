@@ -71,16 +71,32 @@ void ExpectTimedOut(const EchoOutcome& outcome) {
 std::string Loopback(std::size_t i) { return "127.0.0." + std::to_string(1 + i % 250); }
 std::string SilentHost(std::size_t i) { return "198.51.100." + std::to_string(10 + i % 200); }
 
-// No descriptor is to be had beyond those open now and one more.
-void AllowOneMoreDescriptor() {
-  int highest = 0;
-  if (DIR* fds = ::opendir("/proc/self/fd")) {
-    while (const dirent* entry = ::readdir(fds)) highest = std::max(highest, std::atoi(entry->d_name));
-    ::closedir(fds);
+// No descriptor is to be had beyond those open now and one more, until the
+// guard ends. Only the soft limit moves, so the guard can put it back as an
+// ordinary user too.
+class OneMoreDescriptorOnly {
+ public:
+  OneMoreDescriptorOnly() {
+    int highest = 0;
+    if (DIR* fds = ::opendir("/proc/self/fd")) {
+      while (const dirent* entry = ::readdir(fds)) highest = std::max(highest, std::atoi(entry->d_name));
+      ::closedir(fds);
+    }
+    EXPECT_EQ(::getrlimit(RLIMIT_NOFILE, &m_before), 0);
+    rlimit limit = m_before;
+    limit.rlim_cur = static_cast<rlim_t>(highest) + 2;
+    EXPECT_EQ(::setrlimit(RLIMIT_NOFILE, &limit), 0);
   }
-  const rlimit limit{static_cast<rlim_t>(highest) + 2, static_cast<rlim_t>(highest) + 2};
-  ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &limit), 0);
-}
+  ~OneMoreDescriptorOnly() { Release(); }
+  OneMoreDescriptorOnly(const OneMoreDescriptorOnly&) = delete;
+  OneMoreDescriptorOnly& operator=(const OneMoreDescriptorOnly&) = delete;
+
+  // Looking at /proc takes descriptors of its own.
+  void Release() { EXPECT_EQ(::setrlimit(RLIMIT_NOFILE, &m_before), 0); }
+
+ private:
+  rlimit m_before{};
+};
 
 class EchoBatchTest : public ::testing::TestWithParam<EchoSocketKind> {
  protected:
@@ -97,7 +113,7 @@ TEST_P(EchoBatchTest, AThousandEchoesShareOneDescriptorAndEachEndsOnce) {
     const netns::Namespace ns = icmp_test::PingNamespace(GetParam());
     const netns::Namespace neighbour = echo_helper_test::AddSilentNetwork(ns);
     const netns::ScopedEnter inside(ns);
-    AllowOneMoreDescriptor();
+    const OneMoreDescriptorOnly descriptors;
     icmp::OpenFailureInfo failure;
     const std::unique_ptr<EchoBatch> batch = EchoBatch::Open(failure);
     ASSERT_NE(batch, nullptr) << icmp::OpenFailureAdvice(failure);
@@ -205,7 +221,7 @@ using EchoBatchHelperTest = echo_helper_test::CapableHelperTest;
 TEST_F(EchoBatchHelperTest, AnOrdinaryUsersBatchGoesThroughOneHelper) {
   RunAsOrdinaryUser(
       [&] {
-        AllowOneMoreDescriptor();
+        OneMoreDescriptorOnly descriptors;
         icmp::OpenFailureInfo failure;
         const std::unique_ptr<EchoBatch> batch = EchoBatch::Open(failure);
         ASSERT_NE(batch, nullptr) << icmp::OpenFailureAdvice(failure);
@@ -223,6 +239,7 @@ TEST_F(EchoBatchHelperTest, AnOrdinaryUsersBatchGoesThroughOneHelper) {
           }
         }
         EXPECT_EQ(collected.byTag.at(kEchoes).status, IP_BAD_DESTINATION);
+        descriptors.Release();
         EXPECT_EQ(echo_helper_test::ChildrenOfThisProcess().size(), 1u);
       },
       {.silentHosts = true});
