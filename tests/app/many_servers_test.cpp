@@ -5,6 +5,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 #include <string>
 #include <vector>
@@ -102,6 +103,43 @@ TEST(ManyServersTest, QueryListAsksTheAddressesOfTheListInItsOrder) {
     // address is the one a double-click takes: the whole address field before " =", else the
     // text before the first blank.
     EXPECT_EQ(asked, (std::vector<std::string>{"127.0.0.10", "127.0.0.11 x", "127.0.0.9", "127.0.1.4"}));
+  });
+}
+
+// A thousand servers, half of them silent, under a descriptor limit far below
+// one per server: every result comes back, in order, from a handful of sockets.
+TEST(ManyServersTest, AThousandServersFitInAFewDescriptors) {
+  if (!netns::HaveRoot()) GTEST_SKIP() << "needs root for a private network namespace";
+  VQ_RUN_IN_CHILD([] {
+    netns::Namespace::Create().EnterPermanently();
+    vqtest::StatusServerProcess server = ServerForTheRange();
+    std::vector<std::string> arguments = {"--json", "--query"};
+    for (int i = 0; i < 1000; ++i) {
+      const bool silent = i % 2 == 1;  // 127.0.1.0/24 is the server's silent range
+      const int subnet = silent ? 1 : 2 + i / 500;
+      arguments.push_back("127.0." + std::to_string(subnet) + "." + std::to_string(1 + (i / 2) % 250));
+    }
+    constexpr rlim_t kDescriptors = 64;
+    const rlimit limit{kDescriptors, kDescriptors};
+    ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &limit), 0);
+    const vqtest::ProgramRun run = RunProgram(QUILLMAR_EXE, arguments);
+    EXPECT_EQ(run.exitStatus, 1);
+    const QJsonArray results = QJsonDocument::fromJson(QByteArray::fromStdString(run.output)).array();
+    ASSERT_EQ(results.size(), 1000) << run.errors;
+    int answered = 0;
+    for (qsizetype i = 0; i < results.size(); ++i) {
+      const QJsonObject result = results[i].toObject();
+      const std::string address = arguments[static_cast<std::size_t>(i) + 2];
+      ASSERT_EQ(result.value("address").toString().toStdString(), address) << i;
+      const bool detected = result.value("detected").toBool();
+      EXPECT_EQ(detected, i % 2 == 0) << address;
+      if (detected) {
+        EXPECT_EQ(result.value("host").toString().toStdString(), address);
+      }
+      answered += detected ? 1 : 0;
+    }
+    EXPECT_EQ(answered, 500);
+    EXPECT_EQ(Lines(run.errors).size(), 500u) << "one \"not detected\" per silent server";
   });
 }
 
