@@ -66,9 +66,18 @@ class Round {
   }
 
  private:
+  // Enough sockets for the exchanges allowed at once, and one for each copy
+  // of an address given several times, since a socket asks a destination
+  // once at a time.
   std::size_t SocketCount() const {
     const std::size_t atOnce = std::min(m_parallel, m_waiting.size());
-    return std::clamp<std::size_t>((atOnce + kExchangesPerSocket - 1) / kExchangesPerSocket, 1, kMaxSockets);
+    std::unordered_map<std::uint64_t, std::size_t> copies;
+    std::size_t mostCopies = 0;
+    for (const std::size_t exchange : m_waiting) {
+      mostCopies = std::max(mostCopies, ++copies[KeyOf(*m_destinations[exchange])]);
+    }
+    const std::size_t needed = std::max((atOnce + kExchangesPerSocket - 1) / kExchangesPerSocket, mostCopies);
+    return std::clamp<std::size_t>(std::min(needed, atOnce), 1, kMaxSockets);
   }
 
   bool OpenSockets() {
@@ -96,19 +105,26 @@ class Round {
     if (m_sent == 0) m_firstSend = now;
     if (now < m_retryAt) return;
     const auto due = static_cast<std::size_t>((now - m_firstSend) / kSpacing) + 1;
+    std::size_t later = 0;
     for (std::size_t tries = m_waiting.size(); tries > 0 && m_sent < due && m_inFlight < m_parallel; --tries) {
       const std::size_t exchange = m_waiting.front();
       m_waiting.pop_front();
       switch (TrySend(exchange, now)) {
         case SendResult::Sent: ++m_sent; break;
         case SendResult::Failed: break;
-        case SendResult::Later: m_waiting.push_back(exchange); break;  // the others may go meanwhile
+        case SendResult::Later:  // the others may go meanwhile
+          m_waiting.push_back(exchange);
+          ++later;
+          break;
         case SendResult::Blocked:
           m_waiting.push_front(exchange);
           m_retryAt = now + kSpacing;
+          m_onlyLaterLeft = false;
           return;
       }
     }
+    // Nothing can go before an exchange in flight ends: no wake-up for sending.
+    m_onlyLaterLeft = !m_waiting.empty() && later == m_waiting.size();
   }
 
   Clock::time_point NextSend() const {
@@ -155,7 +171,7 @@ class Round {
     const Clock::time_point now = Clock::now();
     Clock::time_point until = now + kReplyWait;
     if (!m_deadlines.empty()) until = std::min(until, m_deadlines.top().when);
-    if (!m_waiting.empty() && m_inFlight < m_parallel) until = std::min(until, NextSend());
+    if (!m_waiting.empty() && m_inFlight < m_parallel && !m_onlyLaterLeft) until = std::min(until, NextSend());
     const auto wait = std::chrono::ceil<std::chrono::microseconds>(std::max(until - now, Clock::duration::zero()));
     fd_set readable{};
     for (const RoundSocket& socket : m_sockets) FD_SET(socket.handle, &readable);
@@ -219,6 +235,7 @@ class Round {
   std::size_t m_nextSocket = 0;
   std::size_t m_inFlight = 0;
   std::size_t m_sent = 0;
+  bool m_onlyLaterLeft = false;  // every exchange waiting has its destination in flight on every socket
   Clock::time_point m_firstSend{};
   Clock::time_point m_retryAt{};
 };

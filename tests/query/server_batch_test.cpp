@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
 #include <thread>
 #include <vector>
@@ -80,6 +81,28 @@ TEST_F(ServerBatchTest, OnlyTheReplyFromTheServerAskedCounts) {
   ASSERT_EQ(report.outcomes.size(), 2u);
   EXPECT_TRUE(report.outcomes[0].detected);
   EXPECT_STREQ(report.outcomes[0].strHost, "Genuine");
+}
+
+// The same server given three times is asked three times side by side: this
+// one answers only once all three requests are in, within one reply wait.
+TEST_F(ServerBatchTest, CopiesOfOneAddressAreAskedSideBySide) {
+  const std::string address = vqtest::DistinctLoopbackAddress();
+  vqtest::UdpPeer server(address.c_str(), 6971);
+  std::thread serverSide([&] {
+    std::vector<std::uint16_t> askers;
+    while (askers.size() < 3 && server.Receive()) askers.push_back(server.LastSenderPort());
+    for (const std::uint16_t port : askers) {
+      server.SendTo(server.LastSenderAddress(), port, std::string("a\x01") + "b\x01" + "Copy\x01");
+    }
+  });
+  const CString copy(address.c_str());
+  const BatchReport report = RunServerBatch({copy, copy, copy}, 64);
+  serverSide.join();
+  ASSERT_EQ(report.outcomes.size(), 3u);
+  for (const QueryOutcome& outcome : report.outcomes) {
+    EXPECT_TRUE(outcome.detected);
+    EXPECT_STREQ(outcome.strHost, "Copy");
+  }
 }
 
 }  // namespace
