@@ -12,6 +12,7 @@ namespace {
 
 std::string g_programName = "quillmar";
 int g_outputErrno = 0;  // the first failure of standard output
+bool g_closedAtStart[3] = {false, false, false};
 
 bool IsOpen(int fd) { return ::fcntl(fd, F_GETFD) != -1 || errno != EBADF; }
 
@@ -36,12 +37,19 @@ bool WriteAll(int fd, std::string_view text) {
 void ProtectStandardDescriptors() {
   for (int fd = 0; fd <= 2; ++fd) {
     if (IsOpen(fd)) continue;
+    g_closedAtStart[fd] = true;
     if (fd == 1) g_outputErrno = EBADF;
     const int null = ::open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY);
     if (null >= 0 && null != fd) {
       ::dup2(null, fd);
       ::close(null);
     }
+  }
+}
+
+void CloseWhatWasClosed() {
+  for (int fd = 0; fd <= 2; ++fd) {
+    if (g_closedAtStart[fd]) ::close(fd);
   }
 }
 

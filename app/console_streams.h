@@ -13,6 +13,10 @@ namespace console {
 // standard output still counts as one that cannot be written.
 void ProtectStandardDescriptors();
 
+// Before another program takes over the process: the descriptors that were
+// closed at the start are closed again, so that it sees them as they were.
+void CloseWhatWasClosed();
+
 void SetProgramName(std::string_view argv0);
 const std::string& ProgramName();
 

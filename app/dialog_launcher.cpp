@@ -44,10 +44,12 @@ std::vector<std::string> DialogProgramCandidates() {
 int RunDialogProgram(char** argv) {
   const std::vector<std::string> candidates = DialogProgramCandidates();
   int lastErrno = ENOENT;
+  if (!candidates.empty()) console::CloseWhatWasClosed();
   for (const std::string& candidate : candidates) {
     ::execv(candidate.c_str(), argv);  // the same arguments, the same name in argv[0]
     lastErrno = errno;
   }
+  console::ProtectStandardDescriptors();  // none of them could take over
   console::WriteErr(console::ProgramName() + ": cannot start the dialog (" + kDialogProgram +
                     "): " + std::strerror(lastErrno) + "\n");
   return 1;

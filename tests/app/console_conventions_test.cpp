@@ -131,9 +131,13 @@ TEST(ConsoleConventionsTest, NoConsoleModeLoadsAnyQtLibrary) {
 TEST(ConsoleConventionsTest, OutputThatCannotBeWrittenIsReportedAndExitsOne) {
   const vqtest::ScopedEmptyAddressBook addressBook;
   for (const Output output : {Output::DevFull, Output::Closed}) {
+    // The last one hands over to the dialog program, which writes the query's output.
     for (const std::vector<std::string>& mode :
-         std::vector<std::vector<std::string>>{{"--help"}, {"--version"}, {"--query", ""}}) {
-      SCOPED_TRACE(mode[0] + (output == Output::DevFull ? " >/dev/full" : " >&-"));
+         std::vector<std::vector<std::string>>{{"--help"},
+                                               {"--version"},
+                                               {"--query", ""},
+                                               {"--query", "", "--screenshot", "shot.png"}}) {
+      SCOPED_TRACE(mode.back() + (output == Output::DevFull ? " >/dev/full" : " >&-"));
       const ProcessResult run = RunQuillmar(mode, WithoutDisplay(), output);
       EXPECT_EQ(run.exitStatus, 1);
       EXPECT_NE(run.errors.find("write error"), std::string::npos) << run.errors;
