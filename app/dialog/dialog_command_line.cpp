@@ -6,6 +6,7 @@
 #include <cstring>
 #include <optional>
 #include <span>
+#include <string>
 
 #include "app/console_streams.h"
 #include "app/dialog/screenshot.h"
@@ -15,7 +16,28 @@ namespace {
 
 constexpr char kNoDisplayHint[] =
     "without a display, quillmar --query asks servers on the command line, and --screenshot makes a picture "
-    "offscreen";
+    "with QT_QPA_PLATFORM=offscreen";
+
+// This program is the window of quillmar, which hands it the window modes
+// only; the console modes are quillmar's own.
+std::string DialogHelpText(const std::string& name) {
+  return "Usage: " + name + " [--screenshot <file>]\n" + "       " + name +
+         " --query <address> [--json] --screenshot <file>\n"
+         "The dialog of quillmar, which starts it for its window modes; see quillmar --help.\n"
+         "Without options it opens the dialog.\n\n"
+         "Options:\n"
+         "  -h, --help               Show this help and exit.\n"
+         "  -v, --version            Show the version and exit.\n"
+         "  --screenshot <file>      Save a picture of the dialog (with --query and one address: after\n"
+         "                           the query) to <file> (PNG) and exit.\n"
+         "  --query <address>        With --screenshot: query the server first, as \"Ping Server\" does,\n"
+         "                           and print the fields (--json: as JSON).\n";
+}
+
+bool IsWindowMode(const CommandLine& line) {
+  if (line.mode == RunMode::Window) return true;
+  return line.mode == RunMode::Query && line.screenshot && line.addresses.size() == 1;
+}
 
 // What the windowing platform said first: why no display could be reached.
 QString& FirstPlatformNote() {
@@ -71,10 +93,14 @@ std::optional<int> RunWithoutWindow(const ParsedCommandLine& parsed) {
     return 2;
   }
   switch (parsed.commandLine->mode) {
-    case RunMode::Help: console::WriteOut(HelpText(console::ProgramName())); return console::FinalStatus(0);
+    case RunMode::Help: console::WriteOut(DialogHelpText(console::ProgramName())); return console::FinalStatus(0);
     case RunMode::Version: console::WriteOut("Veloxa Quillmar " VQ_VERSION "\n"); return console::FinalStatus(0);
-    default: return std::nullopt;
+    default: break;
   }
+  if (IsWindowMode(*parsed.commandLine)) return std::nullopt;
+  console::WriteErr(console::ProgramName() +
+                    ": only the window modes are this program's; run quillmar for the others\n");
+  return 2;
 }
 
 int RunDialogCommandLine(const ParsedCommandLine& parsed) {

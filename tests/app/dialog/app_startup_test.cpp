@@ -165,4 +165,27 @@ TEST(AppProgramTest, VersionAndHelp) {
   EXPECT_TRUE(program.readAllStandardOutput().contains("--screenshot"));
 }
 
+// The window program does the window modes only: its help lists those, and
+// the console's modes are refused as usage errors instead of opening a window.
+TEST(AppProgramTest, TheDialogProgramRefusesTheConsolesModes) {
+  QProcess program;
+  program.setProcessEnvironment(Offscreen());
+  program.start(QStringLiteral(QUILLMAR_DIALOG_EXE), {QStringLiteral("--help")});
+  ASSERT_TRUE(program.waitForFinished(60000));
+  EXPECT_EQ(program.exitCode(), 0);
+  const QByteArray help = program.readAllStandardOutput();
+  EXPECT_TRUE(help.contains("--screenshot")) << help.toStdString();
+  EXPECT_FALSE(help.contains("--query-list")) << help.toStdString();
+
+  const QStringList consoleModes[] = {{QStringLiteral("--query"), QStringLiteral("127.0.0.1")},
+                                      {QStringLiteral("--query-list")},
+                                      {QStringLiteral("--list")}};
+  for (const QStringList& arguments : consoleModes) {
+    program.start(QStringLiteral(QUILLMAR_DIALOG_EXE), arguments);
+    ASSERT_TRUE(program.waitForFinished(60000)) << arguments.join(' ').toStdString();
+    EXPECT_EQ(program.exitCode(), 2) << arguments.join(' ').toStdString();
+    EXPECT_TRUE(program.readAllStandardError().contains("run quillmar")) << arguments.join(' ').toStdString();
+  }
+}
+
 }  // namespace
