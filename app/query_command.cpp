@@ -12,23 +12,6 @@
 
 namespace {
 
-// Message boxes of the run (a socket failure's report) become messages of
-// the query, answered with OK at once.
-class MessagesToSink {
- public:
-  explicit MessagesToSink(CQuerySink& sink)
-      : m_previous(framework::SetMessageBoxHandler([&sink](const framework::MessageBoxRequest& box) {
-          sink.OnMessage(box.text);
-          return IDOK;
-        })) {}
-  ~MessagesToSink() { framework::SetMessageBoxHandler(std::move(m_previous)); }
-  MessagesToSink(const MessagesToSink&) = delete;
-  MessagesToSink& operator=(const MessagesToSink&) = delete;
-
- private:
-  framework::MessageBoxHandler m_previous;
-};
-
 // Keeps what the query reports and writes each message to standard error
 // as it comes, as the dialog would show it.
 class CConsoleSink : public CQueryRecorder {
@@ -42,6 +25,12 @@ class CConsoleSink : public CQueryRecorder {
 
 constexpr char kSocketsFailed[] = "Windows sockets initialization failed.";
 
+// False, said on standard error, when the sockets library did not start.
+bool Started(const winsock::ScopedStartup& sockets) {
+  if (!sockets.started()) console::WriteErr(std::string(kSocketsFailed) + "\n");
+  return sockets.started();
+}
+
 int PrintMany(const std::vector<QueryOutcome>& outcomes, bool json) {
   bool allDetected = true;
   for (const QueryOutcome& outcome : outcomes) allDetected = allDetected && outcome.detected;
@@ -53,12 +42,14 @@ int PrintMany(const std::vector<QueryOutcome>& outcomes, bool json) {
 
 int RunQueryCommand(const std::string& address, bool json) {
   const winsock::ScopedStartup sockets;
-  if (!sockets.started()) {
-    console::WriteErr(std::string(kSocketsFailed) + "\n");
-    return 1;
-  }
+  if (!Started(sockets)) return 1;
   CConsoleSink sink{CString(address.c_str())};
-  const MessagesToSink messages(sink);
+  // Message boxes of the run (a socket failure's report) become messages of
+  // the query, answered with OK at once.
+  const framework::ScopedMessageBoxHandler messages([&sink](const framework::MessageBoxRequest& box) {
+    sink.OnMessage(box.text);
+    return IDOK;
+  });
   CServerQuery query(sink);
   try {
     query.Run(sink.outcome().strAddress);
@@ -74,10 +65,7 @@ int RunQueryCommand(const std::string& address, bool json) {
 
 int RunManyQueriesCommand(const std::vector<std::string>& addresses, bool json, std::size_t parallel) {
   const winsock::ScopedStartup sockets;
-  if (!sockets.started()) {
-    console::WriteErr(std::string(kSocketsFailed) + "\n");
-    return 1;
-  }
+  if (!Started(sockets)) return 1;
   std::vector<CString> texts;
   texts.reserve(addresses.size());
   for (const std::string& address : addresses) texts.emplace_back(address.c_str());

@@ -7,23 +7,15 @@
 
 namespace {
 
-// Answers every message box with OK and passes its text on, for as long as
-// it lives; the handler before it comes back afterwards.
-class MessageCollector {
- public:
-  MessageCollector(std::vector<CString>& messages, const std::function<void(const CString&)>& onMessage)
-      : m_previous(framework::SetMessageBoxHandler([&messages, onMessage](const framework::MessageBoxRequest& box) {
-          messages.push_back(box.text);
-          if (onMessage) onMessage(box.text);
-          return IDOK;
-        })) {}
-  ~MessageCollector() { framework::SetMessageBoxHandler(m_previous); }
-  MessageCollector(const MessageCollector&) = delete;
-  MessageCollector& operator=(const MessageCollector&) = delete;
-
- private:
-  framework::MessageBoxHandler m_previous;
-};
+// Answers every message box with OK and passes its text on.
+framework::MessageBoxHandler CollectingMessages(std::vector<CString>& messages,
+                                                const std::function<void(const CString&)>& onMessage) {
+  return [&messages, onMessage](const framework::MessageBoxRequest& box) {
+    messages.push_back(box.text);
+    if (onMessage) onMessage(box.text);
+    return IDOK;
+  };
+}
 
 void PressPingServer(CQuillmarDlg& dialog) {
   dialog.SendMessage(WM_COMMAND, MAKEWPARAM(IDC_PING_SERVER, BN_CLICKED), 0);
@@ -49,7 +41,7 @@ QueryOutcome RunServerQuery(const CString& strAddress, const ServerQueryHooks& h
   outcome.strAddress = strAddress;
   const winsock::ScopedStartup sockets;
   if (!sockets.started()) {
-    const MessageCollector collector(outcome.messages, hooks.onMessage);
+    const framework::ScopedMessageBoxHandler collector(CollectingMessages(outcome.messages, hooks.onMessage));
     AfxMessageBox(IDP_SOCKETS_INIT_FAILED, MB_OK);
     return outcome;
   }
@@ -65,7 +57,7 @@ QueryOutcome RunServerQuery(const CString& strAddress, const ServerQueryHooks& h
   dialog.m_strAddress = strAddress;
   dialog.UpdateData(FALSE);
   {
-    const MessageCollector collector(outcome.messages, hooks.onMessage);
+    const framework::ScopedMessageBoxHandler collector(CollectingMessages(outcome.messages, hooks.onMessage));
     PressPingServer(dialog);
   }
   CollectFields(dialog, outcome);

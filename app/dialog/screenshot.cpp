@@ -26,25 +26,15 @@ int FirstButtonOf(UINT type) {
 
 // Nobody is there to answer a message box: each is written to standard
 // error and answered with its first button.
-class ScopedConsoleMessageBoxes {
- public:
-  ScopedConsoleMessageBoxes()
-      : m_previous(framework::SetMessageBoxHandler([](const framework::MessageBoxRequest& box) {
-          console::WriteErr(ConsoleLine(box.caption + ": " + box.text));
-          return FirstButtonOf(box.type);
-        })) {}
-  ~ScopedConsoleMessageBoxes() { framework::SetMessageBoxHandler(std::move(m_previous)); }
-  ScopedConsoleMessageBoxes(const ScopedConsoleMessageBoxes&) = delete;
-  ScopedConsoleMessageBoxes& operator=(const ScopedConsoleMessageBoxes&) = delete;
-
- private:
-  framework::MessageBoxHandler m_previous;
-};
+int AnswerOnTheConsole(const framework::MessageBoxRequest& box) {
+  console::WriteErr(ConsoleLine(box.caption + ": " + box.text));
+  return FirstButtonOf(box.type);
+}
 
 }  // namespace
 
 int SaveMainDialogPicture(const QString& file) {
-  const ScopedConsoleMessageBoxes consoleBoxes;
+  const framework::ScopedMessageBoxHandler consoleBoxes(&AnswerOnTheConsole);
   bool saved = false;
   framework::ScopedModalDialogHook hook([&](CDialog& dialog) {
     if (dialog.templateId() == IDD_QUILLMAR_DIALOG && dialog.widget() != nullptr) {
@@ -57,7 +47,8 @@ int SaveMainDialogPicture(const QString& file) {
 }
 
 int SaveQueryPicture(const std::string& address, bool json, const std::string& file) {
-  const ScopedConsoleMessageBoxes consoleBoxes;  // the address book's message, as --screenshot shows it
+  // The address book's message, as --screenshot shows it.
+  const framework::ScopedMessageBoxHandler consoleBoxes(&AnswerOnTheConsole);
   ServerQueryHooks hooks;
   hooks.onMessage = [](const CString& message) { console::WriteErr(ConsoleLine(message)); };
   bool saved = false;

@@ -44,14 +44,11 @@ MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler newHandler) {
   return previous;
 }
 
-ScopedMessageBoxRecorder::ScopedMessageBoxRecorder(int answer) {
-  m_previous = SetMessageBoxHandler([this, answer](const MessageBoxRequest& request) {
-    m_boxes.push_back(request);
-    return answer;
-  });
-}
-
-ScopedMessageBoxRecorder::~ScopedMessageBoxRecorder() { SetMessageBoxHandler(std::move(m_previous)); }
+ScopedMessageBoxRecorder::ScopedMessageBoxRecorder(int answer)
+    : m_handler([this, answer](const MessageBoxRequest& request) {
+        m_boxes.push_back(request);
+        return answer;
+      }) {}
 
 void SetToolkitMessageBox(const ToolkitMessageBox& presenter) { toolkit() = presenter; }
 

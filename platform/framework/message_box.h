@@ -1,5 +1,6 @@
 #pragma once
 #include <functional>
+#include <utility>
 #include <vector>
 
 #include "platform/framework/cstring.h"
@@ -50,11 +51,23 @@ using MessageBoxHandler = std::function<int(const MessageBoxRequest&)>;
 int ShowMessageBox(const MessageBoxRequest& request);
 MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler handler);
 
+// Puts `handler` behind every message box while alive; the handler before
+// it comes back afterwards.
+class ScopedMessageBoxHandler {
+ public:
+  explicit ScopedMessageBoxHandler(MessageBoxHandler handler) : m_previous(SetMessageBoxHandler(std::move(handler))) {}
+  ~ScopedMessageBoxHandler() { SetMessageBoxHandler(std::move(m_previous)); }
+  ScopedMessageBoxHandler(const ScopedMessageBoxHandler&) = delete;
+  ScopedMessageBoxHandler& operator=(const ScopedMessageBoxHandler&) = delete;
+
+ private:
+  MessageBoxHandler m_previous;
+};
+
 // Records every message box while alive and answers each with `answer`.
 class ScopedMessageBoxRecorder {
  public:
   explicit ScopedMessageBoxRecorder(int answer = IDOK);
-  ~ScopedMessageBoxRecorder();
   ScopedMessageBoxRecorder(const ScopedMessageBoxRecorder&) = delete;
   ScopedMessageBoxRecorder& operator=(const ScopedMessageBoxRecorder&) = delete;
 
@@ -63,7 +76,7 @@ class ScopedMessageBoxRecorder {
 
  private:
   std::vector<MessageBoxRequest> m_boxes;
-  MessageBoxHandler m_previous;
+  ScopedMessageBoxHandler m_handler;
 };
 
 // What the window services put behind the message boxes: the toolkit's

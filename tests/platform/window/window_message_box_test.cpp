@@ -124,10 +124,7 @@ TEST(WindowMessageBoxTest, FrameworkShowsTheBoxModallyAndReturnsTheUsersAnswer) 
   RegisterResources();
   TestDialog dialog;
   ASSERT_TRUE(dialog.Create(kDialogId));
-  struct NoHandler {  // the framework's own default: the toolkit's box
-    framework::MessageBoxHandler previous = framework::SetMessageBoxHandler({});
-    ~NoHandler() { framework::SetMessageBoxHandler(std::move(previous)); }
-  } noHandler;
+  const framework::ScopedMessageBoxHandler noHandler({});  // the framework's own default: the toolkit's box
   const struct {
     Qt::Key key;
     int answer;
