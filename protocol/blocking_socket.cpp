@@ -55,14 +55,14 @@ BOOL CBlockingSocket::WaitReady(BOOL bWrite, int nSecs) const {
 }
 
 int CBlockingSocket::SendDatagram(const char* pch, int nSize, const sockaddr_in* psa, int nSecs) {
-  if (!WaitReady(TRUE, nSecs)) RaiseTimeout("Send timeout");
+  if (!WaitReady(TRUE, nSecs)) RaiseTimeout(kSendTimeoutText);
   const int nBytesSent = sendto(m_hSocket, pch, nSize, 0, reinterpret_cast<const sockaddr*>(psa), sizeof(sockaddr_in));
   if (nBytesSent == SOCKET_ERROR) Raise("SendDatagram");
   return nBytesSent;
 }
 
 int CBlockingSocket::ReceiveDatagram(char* pch, int nSize, sockaddr_in* psa, int nSecs) {
-  if (!WaitReady(FALSE, nSecs)) RaiseTimeout("Veloxa server not detected");
+  if (!WaitReady(FALSE, nSecs)) RaiseTimeout(kReceiveTimeoutText);
   int nLengthAddr = sizeof(sockaddr_in);
   const int nBytesReceived = recvfrom(m_hSocket, pch, nSize, 0, reinterpret_cast<sockaddr*>(psa), &nLengthAddr);
   if (nBytesReceived == SOCKET_ERROR) Raise("ReceiveDatagram");

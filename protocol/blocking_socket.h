@@ -20,6 +20,11 @@ class CBlockingSocketException : public CException {
   CString m_strMessage;
 };
 
+// What a wait that ran out says: the send's, and the receive's (the game
+// server did not answer).
+inline constexpr char kSendTimeoutText[] = "Send timeout";
+inline constexpr char kReceiveTimeoutText[] = "Veloxa server not detected";
+
 // One socket whose transfers first wait, up to a limit in seconds, until
 // the socket is ready. Every failure, a time-out included, is thrown as a
 // CBlockingSocketException*. The destructor does not close the socket:

@@ -8,6 +8,7 @@
 #include "icmp/echo_call_resources.h"
 #include "platform/icmp/echo_batch.h"
 #include "platform/icmp/icmp_diagnostics.h"
+#include "query/query_messages.h"
 
 namespace {
 
@@ -19,7 +20,7 @@ constexpr auto kSpacing = std::chrono::microseconds(500);
 
 // What the dialog says when no echo handle could be had: no echo was sent.
 CString RefusalText(const icmp::OpenFailureInfo& failure) {
-  return CString("Ping not sent. ") + icmp::OpenFailureAdvice(failure).c_str();
+  return EchoNotSentText(icmp::OpenFailureAdvice(failure).c_str());
 }
 
 class Round {

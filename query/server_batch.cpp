@@ -8,13 +8,11 @@
 #include "query/name_lookups.h"
 #include "protocol/status_reply.h"
 #include "query/echo_round.h"
+#include "query/query_messages.h"
 #include "query/status_destination.h"
 #include "query/status_round.h"
 
 namespace {
-
-constexpr char kInvalidAddress[] = "Invalid server address";
-constexpr char kPingTimedOut[] = "Ping Timed Out";
 
 // Where each server's request goes; empty for text that gives no IPv4
 // address. Dotted quads are taken as they stand; the other texts are host
@@ -49,7 +47,7 @@ std::vector<std::optional<IPAddr>> EchoTargets(const std::vector<std::optional<s
 }
 
 void ShowEcho(const EchoResult& echo, const CString& strRefusal, QueryOutcome& outcome) {
-  if (!echo.replied) outcome.messages.push_back(strRefusal.IsEmpty() ? CString(kPingTimedOut) : strRefusal);
+  if (!echo.replied) outcome.messages.push_back(strRefusal.IsEmpty() ? CString(kPingTimedOutText) : strRefusal);
   outcome.strPing.Format("%d", echo.replied ? static_cast<int>(echo.roundTripMs) : 0);
   outcome.rttMicroseconds = echo.replied ? echo.roundTripMicroseconds : -1;
 }
@@ -91,7 +89,7 @@ BatchReport RunServerBatch(const std::vector<CString>& addresses, std::size_t nP
     QueryOutcome& outcome = report.outcomes.emplace_back();
     outcome.strAddress = addresses[i];
     if (!destinations[i]) {
-      outcome.messages.emplace_back(kInvalidAddress);
+      outcome.messages.emplace_back(kInvalidAddressText);
       continue;
     }
     ShowEcho(echoes.results[i], echoes.strRefusal, outcome);

@@ -10,6 +10,7 @@
 #include "protocol/blocking_socket.h"
 #include "protocol/status_reply.h"
 #include "protocol/status_request.h"
+#include "query/query_messages.h"
 #include "query/query_outcome.h"
 #include "query/socket_close_guard.h"
 #include "query/status_destination.h"
@@ -39,7 +40,7 @@ void CServerQuery::Run(const CString& strAddress) {
   CPinger pinger;
   sockaddr_in destination;
   if (!FindStatusDestination(strAddress, pinger, destination)) {
-    m_sink.OnMessage("Invalid server address");
+    m_sink.OnMessage(kInvalidAddressText);
     return;
   }
   Echo(DottedText(destination), pinger);
@@ -84,9 +85,9 @@ void CServerQuery::Echo(const CString& strAddress, CPinger& pinger) {
 // why, and how to allow it where that helps.
 void CServerQuery::ReportEchoFailure(const CPinger& pinger) {
   if (pinger.EchoNotPermitted()) {
-    m_sink.OnMessage("Ping not sent. " + pinger.EchoPermissionAdvice());
+    m_sink.OnMessage(EchoNotSentText(pinger.EchoPermissionAdvice()));
   } else {
-    m_sink.OnMessage("Ping Timed Out");
+    m_sink.OnMessage(kPingTimedOutText);
   }
 }
 

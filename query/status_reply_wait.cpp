@@ -8,7 +8,7 @@ using Clock = std::chrono::steady_clock;
 
 [[noreturn]] void RaiseTimeout() {
   WSASetLastError(0);  // silence is no socket error, whatever failed before
-  throw new CBlockingSocketException("Veloxa server not detected");
+  throw new CBlockingSocketException(kReceiveTimeoutText);
 }
 
 [[noreturn]] void RaiseReceiveFailure(int nError) {

@@ -7,6 +7,7 @@
 #include <queue>
 #include <unordered_map>
 
+#include "protocol/blocking_socket.h"
 #include "protocol/status_request.h"
 #include "query/socket_failure_text.h"
 
@@ -22,8 +23,6 @@ constexpr std::size_t kExchangesPerSocket = 128;
 constexpr std::size_t kMaxSockets = 16;
 constexpr int kReceiveBufferBytes = 1 << 20;  // asked for; the system may give less
 constexpr int kReadsPerWake = 256;
-
-constexpr char kNotDetected[] = "Veloxa server not detected";
 
 std::uint64_t KeyOf(const sockaddr_in& address) {
   return (static_cast<std::uint64_t>(address.sin_addr.s_addr) << 16) | address.sin_port;
@@ -138,7 +137,7 @@ class Round {
     RoundSocket* socket = FreeSocketFor(KeyOf(destination));
     if (socket == nullptr) return SendResult::Later;  // the same destination is being asked on every socket
     const auto [first, inserted] = m_firstTry.try_emplace(exchange, now);
-    if (now - first->second >= kSendWait) return Fail(exchange, SocketFailureText("Send timeout", 0));
+    if (now - first->second >= kSendWait) return Fail(exchange, SocketFailureText(kSendTimeoutText, 0));
     const int sent = sendto(socket->handle, kStatusRequestText.data(), static_cast<int>(kStatusRequestLength), 0,
                             reinterpret_cast<const sockaddr*>(&destination), sizeof destination);
     if (sent == SOCKET_ERROR && WSAGetLastError() == WSAEWOULDBLOCK) return SendResult::Blocked;
@@ -219,7 +218,7 @@ class Round {
       const int socketIndex = m_socketOf[exchange];
       if (socketIndex < 0) continue;  // answered meanwhile
       RoundSocket& socket = m_sockets[static_cast<std::size_t>(socketIndex)];
-      m_results[exchange].strFailure = SocketFailureText(kNotDetected, 0);
+      m_results[exchange].strFailure = SocketFailureText(kReceiveTimeoutText, 0);
       Finish(socket, socket.inFlight.find(KeyOf(*m_destinations[exchange])));
     }
   }

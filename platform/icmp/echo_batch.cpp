@@ -7,9 +7,6 @@
 namespace icmp {
 namespace {
 
-constexpr IPAddr kAnyAddress = 0;
-constexpr IPAddr kBroadcastAddress = 0xFFFFFFFFu;
-
 EchoOutcome ToOutcome(const EchoResult& result) {
   EchoOutcome outcome;
   outcome.tag = static_cast<std::size_t>(result.tag);
@@ -43,8 +40,8 @@ void EchoBatch::Start(std::size_t tag, IPAddr destination, const void* data, WOR
   refused.tag = tag;
   if (data == nullptr && size != 0) {
     refused.status = ERROR_INVALID_PARAMETER;
-  } else if (destination == kAnyAddress || destination == kBroadcastAddress) {
-    refused.status = IP_BAD_DESTINATION;  // never sent onto a network
+  } else if (IsNeverSentDestination(destination)) {
+    refused.status = IP_BAD_DESTINATION;
   } else {
     const auto* bytes = static_cast<const std::uint8_t*>(data);
     EchoStart start;

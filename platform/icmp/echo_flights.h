@@ -50,6 +50,11 @@ struct EchoResult {
   std::int64_t roundTripMicroseconds = -1;
 };
 
+// "No address" and the limited broadcast: never sent onto a network.
+constexpr bool IsNeverSentDestination(std::uint32_t destination) {
+  return destination == 0 || destination == 0xFFFFFFFFu;
+}
+
 // Whole milliseconds of a round trip, as the reply record carries them.
 constexpr std::uint32_t WholeMilliseconds(std::int64_t microseconds) {
   return microseconds < 0 ? 0 : static_cast<std::uint32_t>(microseconds / 1000);

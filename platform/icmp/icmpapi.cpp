@@ -5,6 +5,7 @@
 #include <new>
 
 #include "platform/icmp/echo_exchange.h"
+#include "platform/icmp/echo_flights.h"
 #include "platform/icmp/echo_handles.h"
 #include "platform/icmp/echo_helper_process.h"
 #include "platform/icmp/echo_reply_record.h"
@@ -14,9 +15,6 @@
 #include "platform/kernel/modules.h"
 
 namespace {
-
-constexpr IPAddr kAnyAddress = 0;
-constexpr IPAddr kBroadcastAddress = 0xFFFFFFFFu;
 
 // Checks what can be checked before anything is sent; returns the last
 // error to report, or ERROR_SUCCESS.
@@ -28,8 +26,7 @@ DWORD ValidateEcho(IPAddr destination, LPVOID requestData, WORD requestSize, PIP
     return ERROR_INVALID_PARAMETER;
   }
   if (replySize < icmp::ReplyBufferNeeded(requestSize)) return IP_BUFF_TOO_SMALL;
-  // "No address" and the limited broadcast: never send those onto a network.
-  if (destination == kAnyAddress || destination == kBroadcastAddress) return IP_BAD_DESTINATION;
+  if (icmp::IsNeverSentDestination(destination)) return IP_BAD_DESTINATION;
   return ERROR_SUCCESS;
 }
 
