@@ -148,6 +148,14 @@ class ArgumentReader {
 
 ParsedCommandLine ParseCommandLine(std::span<const char* const> arguments) { return ArgumentReader(arguments).Parse(); }
 
+ParsedCommandLine ParseCommandLine(int argc, char** argv) {
+  if (argc < 1) return ParseCommandLine(std::span<const char* const>());
+  return ParseCommandLine(
+      std::span<const char* const>(const_cast<const char* const*>(argv) + 1, static_cast<std::size_t>(argc - 1)));
+}
+
+std::string VersionText() { return "Veloxa Quillmar " VQ_VERSION "\n"; }
+
 std::string HelpText(const std::string& program) {
   return "Usage: " + program + " [options]\n" + "       " + program +
          " --query <address>... [--json] [--parallel <n>]\n" + "       " + program +

@@ -28,6 +28,9 @@ struct ParsedCommandLine {
 
 // Parses the arguments after the program's name.
 ParsedCommandLine ParseCommandLine(std::span<const char* const> arguments);
+// The same, from main's arguments.
+ParsedCommandLine ParseCommandLine(int argc, char** argv);
 
-// The text of --help.
+// The texts of --help and --version.
 std::string HelpText(const std::string& program);
+std::string VersionText();

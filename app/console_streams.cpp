@@ -53,6 +53,11 @@ void CloseWhatWasClosed() {
   }
 }
 
+void Start(int argc, char** argv) {
+  ProtectStandardDescriptors();
+  SetProgramName(argc > 0 && argv[0] != nullptr ? argv[0] : "quillmar");
+}
+
 void SetProgramName(std::string_view argv0) {
   const std::size_t slash = argv0.rfind('/');
   g_programName = std::string(slash == std::string_view::npos ? argv0 : argv0.substr(slash + 1));

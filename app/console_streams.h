@@ -13,6 +13,10 @@ namespace console {
 // standard output still counts as one that cannot be written.
 void ProtectStandardDescriptors();
 
+// What a program's main does first: protects the descriptors and takes
+// the program's name from argv[0] for its messages.
+void Start(int argc, char** argv);
+
 // Before another program takes over the process: the descriptors that were
 // closed at the start are closed again, so that it sees them as they were.
 void CloseWhatWasClosed();

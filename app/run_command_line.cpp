@@ -1,12 +1,10 @@
 #include "app/run_command_line.h"
 
-#include <cstdlib>
-#include <span>
-
 #include "app/address_book_listing.h"
 #include "app/command_line.h"
 #include "app/console_streams.h"
 #include "app/dialog_launcher.h"
+#include "app/display_environment.h"
 #include "app/query_command.h"
 
 namespace {
@@ -17,14 +15,6 @@ int UsageError(const std::string& text) {
   const std::string& program = console::ProgramName();
   console::WriteErr(program + ": " + text + "\nTry '" + program + " --help'.\n");
   return kUsageError;
-}
-
-bool HaveDisplay() {
-  for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
-    const char* value = std::getenv(name);
-    if (value != nullptr && *value != '\0') return true;
-  }
-  return false;
 }
 
 int NoDisplay() {
@@ -38,7 +28,7 @@ int RunConsoleMode(const CommandLine& line) {
   const std::size_t parallel = line.parallel.value_or(kDefaultParallel);
   switch (line.mode) {
     case RunMode::Help: console::WriteOut(HelpText(console::ProgramName())); return 0;
-    case RunMode::Version: console::WriteOut("Veloxa Quillmar " VQ_VERSION "\n"); return 0;
+    case RunMode::Version: console::WriteOut(VersionText()); return 0;
     case RunMode::List: return PrintAddressBookList();
     case RunMode::QueryList: return RunAddressListQueryCommand(line.json, parallel);
     case RunMode::Query:
@@ -52,11 +42,8 @@ int RunConsoleMode(const CommandLine& line) {
 }  // namespace
 
 int RunCommandLine(int argc, char** argv) {
-  console::ProtectStandardDescriptors();
-  console::SetProgramName(argc > 0 && argv[0] != nullptr ? argv[0] : "quillmar");
-  const std::span<const char* const> arguments(const_cast<const char* const*>(argv) + (argc > 0 ? 1 : 0),
-                                               argc > 0 ? static_cast<std::size_t>(argc - 1) : 0);
-  const ParsedCommandLine parsed = ParseCommandLine(arguments);
+  console::Start(argc, argv);
+  const ParsedCommandLine parsed = ParseCommandLine(argc, argv);
   if (!parsed.commandLine) return UsageError(parsed.error);
   const CommandLine& line = *parsed.commandLine;
   // The dialog, and pictures of it, need the widget toolkit; a picture needs no display.

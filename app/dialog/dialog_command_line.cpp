@@ -5,10 +5,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <optional>
-#include <span>
 #include <string>
 
 #include "app/console_streams.h"
+#include "app/display_environment.h"
 #include "app/dialog/screenshot.h"
 #include "platform/window/cwinapp.h"
 
@@ -65,18 +65,11 @@ void ToolkitErrorsOnly(QtMsgType type, const QMessageLogContext& context, const 
   }
 }
 
-bool HaveDisplay() {
-  return !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") || !qEnvironmentVariableIsEmpty("DISPLAY") ||
-         !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
-}
-
 }  // namespace
 
 ParsedCommandLine ParseDialogCommandLine(int argc, char** argv) {
-  console::ProtectStandardDescriptors();
-  console::SetProgramName(argc > 0 && argv[0] != nullptr ? argv[0] : "quillmar");
-  return ParseCommandLine(std::span<const char* const>(const_cast<const char* const*>(argv) + (argc > 0 ? 1 : 0),
-                                                       argc > 0 ? static_cast<std::size_t>(argc - 1) : 0));
+  console::Start(argc, argv);
+  return ParseCommandLine(argc, argv);
 }
 
 void PrepareToolkit(const ParsedCommandLine& parsed) {
@@ -94,7 +87,7 @@ std::optional<int> RunWithoutWindow(const ParsedCommandLine& parsed) {
   }
   switch (parsed.commandLine->mode) {
     case RunMode::Help: console::WriteOut(DialogHelpText(console::ProgramName())); return console::FinalStatus(0);
-    case RunMode::Version: console::WriteOut("Veloxa Quillmar " VQ_VERSION "\n"); return console::FinalStatus(0);
+    case RunMode::Version: console::WriteOut(VersionText()); return console::FinalStatus(0);
     default: break;
   }
   if (IsWindowMode(*parsed.commandLine)) return std::nullopt;
