@@ -1,8 +1,11 @@
 #include "platform/icmp/echo_batch.h"
 
+#include <utility>
+
 #include "platform/icmp/echo_helper_process.h"
 #include "platform/icmp/echo_socket_flights.h"
 #include "platform/icmp/echo_transport.h"
+#include "platform/kernel/handle_table.h"
 
 namespace icmp {
 namespace {
@@ -65,6 +68,25 @@ std::vector<EchoOutcome> EchoBatch::Wait(int timeoutMs) {
                                                        : now + std::chrono::milliseconds(timeoutMs);
   // A failing poll leaves the echoes in flight to the next call.
   (void)WaitForEnded(*m_flights, until);
+  TakeEnded();
+  return std::exchange(m_ready, {});
+}
+
+std::vector<EchoOutcome> EchoBatch::WaitWithSockets(int timeoutMs, std::vector<std::uint32_t>& sockets) {
+  if (sockets.empty()) return Wait(timeoutMs);
+  std::vector<pollfd> others;
+  others.reserve(sockets.size());
+  for (const std::uint32_t socket : sockets) others.push_back({kernel::DescriptorOf(socket), POLLIN, 0});
+  const EchoClock::time_point now = EchoClock::now();
+  const EchoClock::time_point until = !m_ready.empty() ? now
+                                      : timeoutMs < 0  ? EchoClock::time_point::max()
+                                                       : now + std::chrono::milliseconds(timeoutMs);
+  const bool waited = WaitForEnded(*m_flights, until, others);
+  std::size_t kept = 0;
+  for (std::size_t i = 0; i < sockets.size(); ++i) {
+    if (waited && others[i].revents != 0) sockets[kept++] = sockets[i];
+  }
+  sockets.resize(kept);
   TakeEnded();
   return std::exchange(m_ready, {});
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <vector>
 
 #include "platform/kernel/blocking_hook.h"
 
@@ -20,25 +21,37 @@ int MillisecondsUntil(EchoClock::time_point when, EchoClock::time_point now) {
 
 }  // namespace
 
-bool WaitForEnded(EchoFlights& flights, EchoClock::time_point until) {
-  if (flights.HasEnded()) return true;
+bool WaitForEnded(EchoFlights& flights, EchoClock::time_point until, std::span<pollfd> others) {
+  if (flights.HasEnded() && others.empty()) return true;
+  std::vector<pollfd> fds(1 + others.size());
   EchoClock::time_point nextHook = EchoClock::now() + kHookSpacing;
   for (;;) {
     EchoClock::time_point now = EchoClock::now();
-    const EchoClock::time_point wakeAt = std::min({until, flights.NextDeadline(), nextHook});
-    pollfd request = flights.PollRequest();
-    const int ready = ::poll(&request, 1, MillisecondsUntil(wakeAt, now));
+    const EchoClock::time_point wakeAt =
+        flights.HasEnded() ? now : std::min({until, flights.NextDeadline(), nextHook});
+    fds[0] = flights.PollRequest();
+    std::copy(others.begin(), others.end(), fds.begin() + 1);
+    const int ready = ::poll(fds.data(), fds.size(), MillisecondsUntil(wakeAt, now));
     if (ready < 0 && errno != EINTR) return false;
     // What arrived is read before deadlines are judged: a reply already
     // waiting when a deadline passes still counts.
-    if (ready > 0) flights.Service(request.revents);
+    if (ready > 0 && fds[0].revents != 0) flights.Service(fds[0].revents);
+    bool othersReady = false;
+    for (std::size_t i = 0; i < others.size(); ++i) {
+      others[i].revents = ready > 0 ? fds[i + 1].revents : 0;
+      othersReady = othersReady || others[i].revents != 0;
+    }
     now = EchoClock::now();
     flights.ExpireDue(now);
-    if (flights.HasEnded() || now >= until) return true;
+    if (flights.HasEnded() || othersReady || now >= until) return true;
     // The hook is called by the clock, not by quiet slices, so a stream of
     // packets cannot starve it.
     if (now >= nextHook) {
       kernel::CallBlockingHook();
+      if (kernel::TakeBlockingCallCancel()) {
+        errno = EINTR;
+        return false;
+      }
       nextHook = EchoClock::now() + kHookSpacing;
     }
   }

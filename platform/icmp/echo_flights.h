@@ -8,6 +8,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <span>
 #include <utility>
 #include <vector>
 
@@ -96,9 +97,11 @@ class EchoFlights {
   std::vector<EchoResult> m_ended;
 };
 
-// Services the flights until at least one echo has ended or `until` has
+// Services the flights until at least one echo has ended, one of `others`
+// is ready (its revents are set; every one's is rewritten) or `until` has
 // come. The blocking hook runs every kernel::kBlockingSliceMs of the wait
-// however busy the descriptor is. False when poll failed (errno tells why).
-bool WaitForEnded(EchoFlights& flights, EchoClock::time_point until);
+// however busy the descriptors are. False when poll failed, or the wait was
+// cancelled (errno tells why: EINTR for a cancel).
+bool WaitForEnded(EchoFlights& flights, EchoClock::time_point until, std::span<pollfd> others = {});
 
 }  // namespace icmp

@@ -1,8 +1,13 @@
 #include "platform/kernel/blocking_hook.h"
 
+#include <utility>
+
+#include "platform/kernel/stop_signals.h"
+
 namespace {
 thread_local BLOCKINGHOOKPROC t_hook = nullptr;
 thread_local bool t_inHook = false;
+thread_local bool t_cancelled = false;
 }  // namespace
 
 namespace kernel {
@@ -22,5 +27,9 @@ void CallBlockingHook() {
   t_hook();
   t_inHook = false;
 }
+
+void CancelBlockingCall() { t_cancelled = true; }
+
+bool TakeBlockingCallCancel() { return std::exchange(t_cancelled, false) || CaughtStopSignal() != 0; }
 
 }  // namespace kernel

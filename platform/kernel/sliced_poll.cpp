@@ -22,6 +22,10 @@ int SlicedPoll(pollfd* fds, nfds_t count, int timeoutMs) {
     if (ready < 0 && errno != EINTR) return ready;
     if (timeoutMs >= 0 && Clock::now() >= deadline) return 0;
     CallBlockingHook();
+    if (TakeBlockingCallCancel()) {
+      errno = EINTR;
+      return -1;
+    }
   }
 }
 
