@@ -1,10 +1,15 @@
 #include "app/query_command.h"
 
+#include <optional>
+#include <string>
+#include <utility>
+
 #include "app/address_book_listing.h"
 #include "app/console_streams.h"
 #include "app/query_output.h"
 #include "platform/framework/cexception.h"
 #include "platform/framework/message_box.h"
+#include "platform/kernel/stop_signals.h"
 #include "platform/winsock/scoped_startup.h"
 #include "query/query_outcome.h"
 #include "query/server_batch.h"
@@ -31,11 +36,47 @@ bool Started(const winsock::ScopedStartup& sockets) {
   return sockets.started();
 }
 
+// Keeps each server's outcome as it is done. A stop signal (Ctrl-C) ends
+// the run with what was gathered so far.
+class CConsoleBatch : public CBatchSink {
+ public:
+  explicit CConsoleBatch(std::size_t count) : m_outcomes(count) {}
+  void OnNote(const CString& strText) override { m_report.notes.push_back(strText); }
+  void OnServerDone(std::size_t index, const QueryOutcome& outcome) override { m_outcomes[index] = outcome; }
+  bool StopRequested() override { return kernel::CaughtStopSignal() != 0; }
+
+  // The servers done, in the order given; the others are left out.
+  BatchReport Finished() && {
+    for (std::optional<QueryOutcome>& outcome : m_outcomes) {
+      if (outcome) m_report.outcomes.push_back(std::move(*outcome));
+    }
+    return std::move(m_report);
+  }
+
+ private:
+  std::vector<std::optional<QueryOutcome>> m_outcomes;
+  BatchReport m_report;
+};
+
+void PrintMessages(const BatchReport& report) {
+  for (const CString& note : report.notes) console::WriteErr(ConsoleLine(note));
+  for (const QueryOutcome& outcome : report.outcomes) {
+    for (const CString& message : outcome.messages) {
+      if (!report.IsNote(message)) console::WriteErr(ConsoleLine(outcome.strAddress + ": " + message));
+    }
+  }
+}
+
 int PrintMany(const std::vector<QueryOutcome>& outcomes, bool json) {
   bool allDetected = true;
   for (const QueryOutcome& outcome : outcomes) allDetected = allDetected && outcome.detected;
   console::WriteOut(json ? QueryResultJsonArray(outcomes) : QueryResultTable(outcomes));
   return allDetected ? 0 : 1;
+}
+
+void SayLeftOut(std::size_t left, std::size_t all) {
+  console::WriteErr(console::ProgramName() + ": interrupted: " + std::to_string(left) + " of " + std::to_string(all) +
+                    " servers not done, left out\n");
 }
 
 }  // namespace
@@ -69,14 +110,17 @@ int RunManyQueriesCommand(const std::vector<std::string>& addresses, bool json, 
   std::vector<CString> texts;
   texts.reserve(addresses.size());
   for (const std::string& address : addresses) texts.emplace_back(address.c_str());
-  const BatchReport report = RunServerBatch(texts, parallel);
-  for (const CString& note : report.notes) console::WriteErr(ConsoleLine(note));
-  for (const QueryOutcome& outcome : report.outcomes) {
-    for (const CString& message : outcome.messages) {
-      if (!report.IsNote(message)) console::WriteErr(ConsoleLine(outcome.strAddress + ": " + message));
-    }
-  }
-  return PrintMany(report.outcomes, json);
+  kernel::CatchStopSignals();
+  CConsoleBatch batch(texts.size());
+  RunServerBatch(texts, parallel, batch);
+  const BatchReport report = std::move(batch).Finished();
+  PrintMessages(report);
+  const int status = PrintMany(report.outcomes, json);
+  if (kernel::CaughtStopSignal() == 0) return status;
+  SayLeftOut(texts.size() - report.outcomes.size(), texts.size());
+  console::FinalStatus(status);  // a failed write is still reported
+  kernel::EndByCaughtSignal();
+  return status;
 }
 
 int RunAddressListQueryCommand(bool json, std::size_t parallel) {

@@ -1,26 +1,57 @@
 #pragma once
+#include <chrono>
 #include <cstddef>
-#include <optional>
+#include <functional>
+#include <memory>
 #include <vector>
 
+#include "icmp/echo_call_resources.h"
 #include "platform/framework/cstring.h"
-#include "platform/icmp/icmpapi.h"
+#include "platform/icmp/echo_batch.h"
 
 // The echoes of many servers at once, each with the 5000 ms limit, over one
-// ICMP socket (or the echo helper). One thread runs them.
+// ICMP socket (or the echo helper). The round is driven step by step by the
+// thread that runs the status exchanges too.
 struct EchoResult {
   bool replied = false;
   long long roundTripMicroseconds = -1;
   ULONG roundTripMs = 0;
 };
 
-struct EchoRoundReport {
-  std::vector<EchoResult> results;  // one per destination, in order
-  // When no echo could be sent at all: the message the dialog would show
-  // for each server ("Ping not sent. " and why), said once for the run;
-  // empty otherwise.
-  CString strRefusal;
-};
+class CEchoRound {
+ public:
+  using Clock = std::chrono::steady_clock;
+  // Called once per destination when its echo is over.
+  using DoneCallback = std::function<void(std::size_t, const EchoResult&)>;
 
-// A destination that is empty gets no echo.
-EchoRoundReport RunEchoRound(const std::vector<std::optional<IPAddr>>& destinations, std::size_t nParallel);
+  CEchoRound(std::vector<IPAddr> destinations, std::size_t nParallel, DoneCallback onDone);
+
+  // Opens the echo transport. When none can be had, no echo is sent: every
+  // echo ends at once unanswered, and Refusal() says why.
+  void Open();
+  // When no echo could be sent at all: the message the dialog would show
+  // for each server ("Ping not sent. " and why); empty otherwise.
+  const CString& Refusal() const { return m_strRefusal; }
+
+  // Starts what is due by now.
+  void StartDue(Clock::time_point now);
+  // When the next echo is due to start; time_point::max() when none can
+  // start before an echo in flight ends.
+  Clock::time_point NextStart() const;
+  // The open transport, to wait on (null when there is none).
+  icmp::EchoBatch* Batch() const { return m_batch.get(); }
+  // Takes in the outcomes a wait on the transport returned.
+  void Take(const std::vector<icmp::EchoOutcome>& outcomes);
+  bool Done() const { return m_next == m_destinations.size() && (!m_batch || m_batch->InFlight() == 0); }
+
+ private:
+  std::vector<IPAddr> m_destinations;
+  std::size_t m_parallel;
+  DoneCallback m_onDone;
+  std::unique_ptr<icmp::EchoBatch> m_batch;
+  CString m_strRefusal;
+  icmp_detail::EchoRequest m_request;  // the same 59 bytes as the dialog's echo
+  std::size_t m_next = 0;
+  std::size_t m_started = 0;
+  Clock::time_point m_firstStart{};
+};

@@ -1,48 +1,76 @@
 #include "query/server_batch.h"
 
 #include <algorithm>
+#include <map>
 #include <optional>
 #include <string_view>
 #include <thread>
 
-#include "query/name_lookups.h"
 #include "protocol/status_reply.h"
 #include "query/echo_round.h"
+#include "query/name_lookups.h"
 #include "query/query_messages.h"
 #include "query/status_destination.h"
 #include "query/status_round.h"
 
 namespace {
 
+using Clock = std::chrono::steady_clock;
+
 // Where each server's request goes; empty for text that gives no IPv4
 // address. Dotted quads are taken as they stand; the other texts are host
-// names, looked up side by side.
+// names, each looked up once, side by side.
 std::vector<std::optional<sockaddr_in>> Destinations(const std::vector<CString>& addresses) {
   std::vector<std::optional<sockaddr_in>> destinations(addresses.size());
   std::vector<CString> names;
-  std::vector<std::size_t> named;  // which address each name is
+  std::map<CString, std::size_t> nameOf;
+  std::vector<std::pair<std::size_t, std::size_t>> named;  // (address, name)
   for (std::size_t i = 0; i < addresses.size(); ++i) {
     const CString text = TrimmedAddressText(addresses[i]);
     const u_long address = inet_addr(text);
     if (IsStatusDestination(address)) {
       destinations[i] = StatusDestinationOf(address);
     } else if (address == INADDR_NONE && !text.IsEmpty()) {
-      names.push_back(text);
-      named.push_back(i);
+      const auto [entry, added] = nameOf.try_emplace(text, names.size());
+      if (added) names.push_back(text);
+      named.emplace_back(i, entry->second);
     }
   }
   const std::vector<std::optional<u_long>> found = LookUpNames(names);
-  for (std::size_t k = 0; k < names.size(); ++k) {
-    if (found[k] && IsStatusDestination(*found[k])) destinations[named[k]] = StatusDestinationOf(*found[k]);
+  for (const auto& [index, name] : named) {
+    if (found[name] && IsStatusDestination(*found[name])) destinations[index] = StatusDestinationOf(*found[name]);
   }
   return destinations;
 }
 
-std::vector<std::optional<IPAddr>> EchoTargets(const std::vector<std::optional<sockaddr_in>>& destinations) {
-  std::vector<std::optional<IPAddr>> targets(destinations.size());
+// The servers to ask, each once, and which of them each address is.
+struct DistinctServers {
+  std::vector<sockaddr_in> destinations;
+  std::vector<std::optional<std::size_t>> serverOf;  // per address; empty: not asked
+  std::vector<std::vector<std::size_t>> addressesOf;  // per server
+};
+
+DistinctServers Distinct(const std::vector<std::optional<sockaddr_in>>& destinations) {
+  DistinctServers servers;
+  servers.serverOf.resize(destinations.size());
+  std::map<u_long, std::size_t> seen;  // the port is always the same
   for (std::size_t i = 0; i < destinations.size(); ++i) {
-    if (destinations[i]) targets[i] = static_cast<IPAddr>(destinations[i]->sin_addr.s_addr);
+    if (!destinations[i]) continue;
+    const auto [entry, added] = seen.try_emplace(destinations[i]->sin_addr.s_addr, servers.destinations.size());
+    if (added) {
+      servers.destinations.push_back(*destinations[i]);
+      servers.addressesOf.emplace_back();
+    }
+    servers.serverOf[i] = entry->second;
+    servers.addressesOf[entry->second].push_back(i);
   }
+  return servers;
+}
+
+std::vector<IPAddr> EchoTargets(const std::vector<sockaddr_in>& destinations) {
+  std::vector<IPAddr> targets;
+  targets.reserve(destinations.size());
+  for (const sockaddr_in& destination : destinations) targets.push_back(destination.sin_addr.s_addr);
   return targets;
 }
 
@@ -64,36 +92,140 @@ void ShowStatus(const StatusExchange& exchange, QueryOutcome& outcome) {
   outcome.detected = true;
 }
 
+// Each distinct server's echo and status exchange, side by side on this
+// thread; a server is reported (for each address that names it) once both
+// are over.
+class BatchRun {
+ public:
+  BatchRun(const std::vector<CString>& addresses, std::size_t parallel, CBatchSink& sink)
+      : m_addresses(addresses),
+        m_servers(Distinct(Destinations(addresses))),
+        m_sink(sink),
+        m_echoes(m_servers.destinations.size()),
+        m_statuses(m_servers.destinations.size()),
+        m_parts(m_servers.destinations.size(), 0),
+        m_echoRound(EchoTargets(m_servers.destinations), parallel,
+                    [this](std::size_t server, const EchoResult& echo) {
+                      m_echoes[server] = echo;
+                      PartDone(server);
+                    }),
+        m_statusRound(m_servers.destinations, parallel, [this](std::size_t server, StatusExchange&& exchange) {
+          m_statuses[server] = std::move(exchange);
+          PartDone(server);
+        }) {}
+
+  void Run() {
+    ReportInvalid();
+    m_echoRound.Open();
+    if (!m_echoRound.Refusal().IsEmpty()) m_sink.OnNote(m_echoRound.Refusal());
+    m_statusRound.Open();
+    while (!m_echoRound.Done() || !m_statusRound.Done()) {
+      const Clock::time_point now = Clock::now();
+      m_echoRound.StartDue(now);
+      m_statusRound.SendDue(now);
+      Wait(std::min(m_echoRound.NextStart(), m_statusRound.NextWake()));
+      if (m_sink.StopRequested()) return;
+      m_statusRound.Expire(Clock::now());
+    }
+  }
+
+ private:
+  // Text that gives no address is done before anything is sent.
+  void ReportInvalid() {
+    for (std::size_t i = 0; i < m_addresses.size(); ++i) {
+      if (m_servers.serverOf[i]) continue;
+      QueryOutcome outcome;
+      outcome.strAddress = m_addresses[i];
+      outcome.messages.emplace_back(kInvalidAddressText);
+      m_sink.OnServerDone(i, outcome);
+    }
+  }
+
+  void PartDone(std::size_t server) {
+    if (++m_parts[server] < 2) return;
+    for (const std::size_t index : m_servers.addressesOf[server]) {
+      QueryOutcome outcome;
+      outcome.strAddress = m_addresses[index];
+      ShowEcho(m_echoes[server], m_echoRound.Refusal(), outcome);
+      ShowStatus(m_statuses[server], outcome);
+      m_sink.OnServerDone(index, outcome);
+    }
+    m_statuses[server] = {};  // the reply's bytes are no longer needed
+  }
+
+  // Until an echo or a reply arrives, or `until`.
+  void Wait(Clock::time_point until) {
+    std::vector<SOCKET> sockets = m_statusRound.WaitingSockets();
+    icmp::EchoBatch* batch = m_echoRound.Batch();
+    const bool echoesInFlight = batch != nullptr && batch->InFlight() > 0;
+    if (!echoesInFlight && sockets.empty()) {
+      if (until != Clock::time_point::max()) std::this_thread::sleep_until(until);
+      return;
+    }
+    const int timeoutMs = MillisecondsUntil(until);
+    if (echoesInFlight) {
+      m_echoRound.Take(batch->WaitWithSockets(timeoutMs, sockets));
+    } else {
+      sockets = Readable(sockets, timeoutMs);
+    }
+    for (const SOCKET socket : sockets) m_statusRound.Read(socket);
+  }
+
+  static int MillisecondsUntil(Clock::time_point until) {
+    if (until == Clock::time_point::max()) return -1;
+    const auto ms = std::chrono::ceil<std::chrono::milliseconds>(until - Clock::now()).count();
+    return static_cast<int>(std::clamp<long long>(ms, 0, 60'000));
+  }
+
+  // The sockets of the list that have something to read within the time.
+  static std::vector<SOCKET> Readable(const std::vector<SOCKET>& sockets, int timeoutMs) {
+    fd_set readable{};
+    for (const SOCKET socket : sockets) FD_SET(socket, &readable);
+    const timeval timeout{timeoutMs / 1000, (timeoutMs % 1000) * 1000};
+    std::vector<SOCKET> ready;
+    if (select(0, &readable, nullptr, nullptr, timeoutMs < 0 ? nullptr : &timeout) <= 0) return ready;
+    for (const SOCKET socket : sockets) {
+      if (FD_ISSET(socket, &readable)) ready.push_back(socket);
+    }
+    return ready;
+  }
+
+  const std::vector<CString>& m_addresses;
+  DistinctServers m_servers;
+  CBatchSink& m_sink;
+  std::vector<EchoResult> m_echoes;
+  std::vector<StatusExchange> m_statuses;
+  std::vector<int> m_parts;  // of each server's echo and status exchange, those over
+  CEchoRound m_echoRound;
+  CStatusRound m_statusRound;
+};
+
+// Keeps every outcome in order.
+class CBatchCollector : public CBatchSink {
+ public:
+  explicit CBatchCollector(BatchReport& report, std::size_t count) : m_report(report) {
+    m_report.outcomes.resize(count);
+  }
+  void OnNote(const CString& strText) override { m_report.notes.push_back(strText); }
+  void OnServerDone(std::size_t index, const QueryOutcome& outcome) override { m_report.outcomes[index] = outcome; }
+
+ private:
+  BatchReport& m_report;
+};
+
 }  // namespace
 
 bool BatchReport::IsNote(const CString& message) const {
   return std::find(notes.begin(), notes.end(), message) != notes.end();
 }
 
-BatchReport RunServerBatch(const std::vector<CString>& addresses, std::size_t nParallel) {
-  const std::vector<std::optional<sockaddr_in>> destinations = Destinations(addresses);
-  EchoRoundReport echoes;
-  std::thread echoThread([&] {
-    try {
-      echoes = RunEchoRound(EchoTargets(destinations), nParallel);
-    } catch (const std::exception&) {  // out of memory: every echo counts as failed
-    }
-    echoes.results.resize(destinations.size());
-  });
-  const std::vector<StatusExchange> exchanges = CStatusRound(nParallel).Run(destinations);
-  echoThread.join();
+void RunServerBatch(const std::vector<CString>& addresses, std::size_t nParallel, CBatchSink& sink) {
+  BatchRun(addresses, nParallel, sink).Run();
+}
 
+BatchReport RunServerBatch(const std::vector<CString>& addresses, std::size_t nParallel) {
   BatchReport report;
-  if (!echoes.strRefusal.IsEmpty()) report.notes.push_back(echoes.strRefusal);
-  for (std::size_t i = 0; i < addresses.size(); ++i) {
-    QueryOutcome& outcome = report.outcomes.emplace_back();
-    outcome.strAddress = addresses[i];
-    if (!destinations[i]) {
-      outcome.messages.emplace_back(kInvalidAddressText);
-      continue;
-    }
-    ShowEcho(echoes.results[i], echoes.strRefusal, outcome);
-    ShowStatus(exchanges[i], outcome);
-  }
+  CBatchCollector collector(report, addresses.size());
+  RunServerBatch(addresses, nParallel, collector);
   return report;
 }

@@ -10,11 +10,32 @@
 // request with the 2- and 5-second waits), but no server's waits delay
 // another's, and a server's echo and its status request run side by side,
 // so that a dead host costs 5 seconds, not 10. At most `nParallel` echoes
-// and `nParallel` status exchanges are in flight at a time.
+// and `nParallel` status exchanges are in flight at a time. An address
+// given several times is asked once, and each copy gets that answer.
+//
+// One thread runs the whole batch (the name lookups aside), so its waits
+// run the blocking hook and end early when it cancels them.
+
+// Where a batch reports, on the thread that runs it.
+class CBatchSink {
+ public:
+  virtual ~CBatchSink() = default;
+  // A message that concerns the whole run rather than one server (ICMP
+  // sockets refused): said once, before any server is done; the outcomes
+  // carry it as well.
+  virtual void OnNote(const CString& /*strText*/) {}
+  // One server is done; `index` is its place in the addresses given.
+  virtual void OnServerDone(std::size_t index, const QueryOutcome& outcome) = 0;
+  // Asked after every wait: true ends the batch at once, and the servers
+  // not yet done are not reported.
+  virtual bool StopRequested() { return false; }
+};
+
+void RunServerBatch(const std::vector<CString>& addresses, std::size_t nParallel, CBatchSink& sink);
+
+// Every server's outcome, in the order of the addresses.
 struct BatchReport {
-  std::vector<QueryOutcome> outcomes;  // in the order of the addresses
-  // Messages that concern the whole run rather than one server (ICMP
-  // sockets refused): said once; the outcomes carry them as well.
+  std::vector<QueryOutcome> outcomes;
   std::vector<CString> notes;
 
   bool IsNote(const CString& message) const;

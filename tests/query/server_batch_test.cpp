@@ -61,7 +61,7 @@ TEST_F(ServerBatchTest, EachServerGetsItsOwnResultInTheOrderGiven) {
   EXPECT_EQ(StatusMessages(report.outcomes[3], report), std::vector<std::string>{"ReceiveDatagram error #10040"});
   EXPECT_TRUE(report.outcomes[3].strHost.IsEmpty());
   EXPECT_STREQ(report.outcomes[4].strHost, "Beta");
-  EXPECT_TRUE(report.outcomes[5].detected);  // the same server twice: two exchanges, two replies
+  EXPECT_TRUE(report.outcomes[5].detected);  // the same server twice: its answer shown for both
   EXPECT_STREQ(report.outcomes[5].strHost, "Alpha");
 }
 
@@ -83,26 +83,45 @@ TEST_F(ServerBatchTest, OnlyTheReplyFromTheServerAskedCounts) {
   EXPECT_STREQ(report.outcomes[0].strHost, "Genuine");
 }
 
-// The same server given three times is asked three times side by side: this
-// one answers only once all three requests are in, within one reply wait.
-TEST_F(ServerBatchTest, CopiesOfOneAddressAreAskedSideBySide) {
+// Copies of one address, however they are written, cost one exchange: the
+// server hears one request, and every copy shows its one answer.
+TEST_F(ServerBatchTest, CopiesOfOneAddressAreAnsweredFromOneExchange) {
   const std::string address = vqtest::DistinctLoopbackAddress();
   vqtest::UdpPeer server(address.c_str(), 6971);
   std::thread serverSide([&] {
-    std::vector<std::uint16_t> askers;
-    while (askers.size() < 3 && server.Receive()) askers.push_back(server.LastSenderPort());
-    for (const std::uint16_t port : askers) {
-      server.SendTo(server.LastSenderAddress(), port, std::string("a\x01") + "b\x01" + "Copy\x01");
-    }
+    if (server.Receive()) server.Reply(std::string("a\x01") + "b\x01" + "Copy\x01");
   });
   const CString copy(address.c_str());
-  const BatchReport report = RunServerBatch({copy, copy, copy}, 64);
+  const BatchReport report = RunServerBatch({copy, CString(" ") + copy + " ", copy, CString("nowhere.invalid")}, 64);
   serverSide.join();
-  ASSERT_EQ(report.outcomes.size(), 3u);
-  for (const QueryOutcome& outcome : report.outcomes) {
-    EXPECT_TRUE(outcome.detected);
-    EXPECT_STREQ(outcome.strHost, "Copy");
+  ASSERT_EQ(report.outcomes.size(), 4u);
+  for (std::size_t i = 0; i < 3; ++i) {
+    EXPECT_TRUE(report.outcomes[i].detected) << i;
+    EXPECT_STREQ(report.outcomes[i].strHost, "Copy") << i;
   }
+  EXPECT_EQ(report.outcomes[1].strAddress, CString(" ") + copy + " ");  // each copy keeps its own text
+  EXPECT_FALSE(server.Receive(0)) << "a copy was asked again";
+}
+
+// Each server is reported once, as soon as it is done: an answering server
+// long before a silent one's 5-second wait is over, and a stop ends the run
+// with the silent one unreported.
+TEST_F(ServerBatchTest, ServersAreReportedAsTheyAreDoneAndAStopEndsTheRun) {
+  vqtest::StatusServerProcess answering(VQ_STATUS_SERVER, {"--bind", vqtest::DistinctLoopbackAddress()});
+  const std::string silent = vqtest::DistinctLoopbackAddress();
+  class StopAfterFirst : public CBatchSink {
+   public:
+    void OnServerDone(std::size_t index, const QueryOutcome& outcome) override {
+      done.push_back(index);
+      detected = outcome.detected;
+    }
+    bool StopRequested() override { return !done.empty(); }
+    std::vector<std::size_t> done;
+    bool detected = false;
+  } sink;
+  RunServerBatch({CString(silent.c_str()), CString(answering.AddressText().c_str())}, 8, sink);
+  EXPECT_EQ(sink.done, std::vector<std::size_t>{1});
+  EXPECT_TRUE(sink.detected);
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "tests/support/status_server_process.h"
 
+#include <functional>
+
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <poll.h>
@@ -12,6 +14,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <functional>
 #include <stdexcept>
 
 extern char** environ;
@@ -111,6 +114,11 @@ void DrainBoth(int outputFd, int errorFd, std::string& output, std::string& erro
 }  // namespace
 
 ProgramRun RunProgram(const std::string& program, const std::vector<std::string>& arguments) {
+  return RunProgram(program, arguments, [](int) {});
+}
+
+ProgramRun RunProgram(const std::string& program, const std::vector<std::string>& arguments,
+                      const std::function<void(int)>& whileRunning) {
   Pipe output = MakePipe();
   Pipe errors = MakePipe();
   int pid = -1;
@@ -122,6 +130,7 @@ ProgramRun RunProgram(const std::string& program, const std::vector<std::string>
   }
   close(output.write);
   close(errors.write);
+  whileRunning(pid);
   ProgramRun run;
   DrainBoth(output.read, errors.read, run.output, run.errors);
   close(output.read);

@@ -11,6 +11,7 @@
 //   peer.SendTo(server.Address(), server.Port(), "anyt");
 // The destructor stops the server with SIGTERM and reaps it.
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -30,6 +31,11 @@ struct ProgramRun {
 // Runs a program to its end with standard input from /dev/null and returns
 // what it printed. Throws std::runtime_error when it cannot be started.
 ProgramRun RunProgram(const std::string& program, const std::vector<std::string>& arguments);
+// The same, calling `whileRunning` with the program's pid once it has
+// started (to answer it, or signal it); what it prints is read afterwards,
+// so it may print at most a pipe's worth (64 KiB) meanwhile.
+ProgramRun RunProgram(const std::string& program, const std::vector<std::string>& arguments,
+                      const std::function<void(int)>& whileRunning);
 
 // A loopback address 127.A.B.C for this process, made from its pid and a
 // per-process counter: never 127.0.0.1, and different for every call while
