@@ -13,7 +13,8 @@
 //   0 u32 magic "QEH2"   4 u32 errno of the socket open, 0 when it opened
 // Request, from the library (28 bytes, then the data):
 //   0 u32 magic "QEHQ"   4 u16 version 2   6 u16 data length (<= 1024)
-//   8 4 bytes destination   12 u32 timeout ms (<= 60000)
+//   8 4 bytes destination   12 u32 timeout ms (<= 60000), counted from when
+//      the helper reads the request: its wait for its turn is part of it
 //   16 u8 time to live (0: default)   17 u8 type of service
 //   18 u8 flags (only IP_FLAG_DF)     19 u8 reserved, 0
 //   20 u64 tag

@@ -8,7 +8,6 @@
 #include <cerrno>
 #include <chrono>
 #include <climits>
-#include <deque>
 #include <optional>
 #include <vector>
 
@@ -17,6 +16,7 @@
 #include "platform/icmp/echo_socket_flights.h"
 #include "platform/icmp/icmpapi.h"
 #include "tools/echo_helper/request_stream.h"
+#include "tools/echo_helper/send_schedule.h"
 #include "tools/echo_helper/stream_io.h"
 
 namespace echo_helper {
@@ -25,9 +25,6 @@ namespace {
 namespace helper = icmp::helper;
 using Clock = icmp::EchoClock;
 
-// However fast the parent asks, the helper sends at most this often: it is
-// no flood tool for users who may not open ICMP sockets themselves.
-constexpr auto kMinSendSpacing = std::chrono::milliseconds(helper::kMinSendSpacingMs);
 // Requests waiting or in flight; beyond this the helper reads no more until
 // some have ended, which bounds its memory.
 constexpr std::size_t kMaxPending = 4096;
@@ -89,12 +86,9 @@ class Server {
   }
 
  private:
-  bool WantsInput() const { return !m_badFraming && m_waiting.size() + m_flights.InFlight() < kMaxPending; }
+  bool WantsInput() const { return !m_badFraming && m_schedule.size() + m_flights.InFlight() < kMaxPending; }
 
-  Clock::time_point NextWake() const {
-    const Clock::time_point send = m_waiting.empty() ? Clock::time_point::max() : m_nextSend;
-    return std::min(send, m_flights.NextDeadline());
-  }
+  Clock::time_point NextWake() const { return std::min(m_schedule.NextWake(), m_flights.NextDeadline()); }
 
   // An end of the service, or nothing while it goes on.
   std::optional<ServeEnd> ReadRequests() {
@@ -104,6 +98,7 @@ class Server {
     // The parent has gone: echoes still in flight have nobody to answer.
     if (n == 0) return m_input.InsideMessage() ? ServeEnd::PipeBroken : ServeEnd::PipeClosed;
     m_input.Append(chunk.data(), static_cast<std::size_t>(n));
+    const Clock::time_point now = Clock::now();
     while (std::optional<StreamItem> item = m_input.Next()) {
       if (item->badFraming) {
         m_output.Append(helper::EncodeReply(Refusal(ERROR_INVALID_PARAMETER, 0)));
@@ -114,27 +109,28 @@ class Server {
       if (refused != ERROR_SUCCESS) {
         m_output.Append(helper::EncodeReply(Refusal(refused, item->request.tag)));
       } else {
-        m_waiting.push_back(std::move(item->request));
+        m_schedule.Add(std::move(item->request), now);
       }
     }
     return std::nullopt;
   }
 
+  // Ends the echoes whose time-out passed while they waited, then sends the
+  // one whose turn has come.
   void SendDue() {
-    if (m_badFraming || m_waiting.empty()) return;
+    if (m_badFraming) return;
     const Clock::time_point now = Clock::now();
-    if (now < m_nextSend) return;
-    m_flights.Start(ToEchoStart(std::move(m_waiting.front())));
-    m_waiting.pop_front();
-    m_nextSend = now + kMinSendSpacing;
+    for (const std::uint64_t tag : m_schedule.TakeExpired(now)) {
+      m_output.Append(helper::EncodeReply(Refusal(IP_REQ_TIMED_OUT, tag)));
+    }
+    if (std::optional<helper::Request> due = m_schedule.TakeDue(now)) m_flights.Start(ToEchoStart(std::move(*due)));
   }
 
   icmp::SocketEchoFlights m_flights;
   int m_inFd;
   int m_outFd;
   RequestStream m_input;
-  std::deque<helper::Request> m_waiting;  // checked, waiting for their turn to be sent
-  Clock::time_point m_nextSend{};
+  SendSchedule m_schedule;  // checked requests waiting for their turn to be sent
   OutputQueue m_output;
   bool m_badFraming = false;
 };
