@@ -1,6 +1,7 @@
 #include "app/query_command.h"
 
 #include "app/address_book_listing.h"
+#include "app/console_message.h"
 #include "app/console_streams.h"
 #include "app/query_output.h"
 #include "platform/framework/cexception.h"
@@ -19,7 +20,7 @@ class CConsoleSink : public CQueryRecorder {
   using CQueryRecorder::CQueryRecorder;
   void OnMessage(const CString& strText) override {
     CQueryRecorder::OnMessage(strText);
-    console::WriteErr(ConsoleLine(strText));
+    console::WriteErr(ConsoleMessageLine(strText));
   }
 };
 
@@ -73,7 +74,7 @@ int RunManyQueriesCommand(const std::vector<std::string>& addresses, bool json, 
   for (const CString& note : report.notes) console::WriteErr(ConsoleLine(note));
   for (const QueryOutcome& outcome : report.outcomes) {
     for (const CString& message : outcome.messages) {
-      if (!report.IsNote(message)) console::WriteErr(ConsoleLine(outcome.strAddress + ": " + message));
+      if (!report.IsNote(message)) console::WriteErr(ConsoleMessageLine(outcome.strAddress, message));
     }
   }
   return PrintMany(report.outcomes, json);

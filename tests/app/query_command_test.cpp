@@ -108,7 +108,7 @@ TEST(QueryCommandTest, FailuresGoToStandardErrorInOrderAndExitWithOne) {
   EXPECT_EQ(run.exitStatus, 1);
   std::vector<std::string> messages = QueryMessages(run.errors);
   ASSERT_FALSE(messages.empty()) << run.errors;
-  EXPECT_EQ(messages.back(), "ReceiveDatagram error #10040");
+  EXPECT_EQ(messages.back(), "ReceiveDatagram error #10040: message too long");
   const QJsonObject result = QJsonDocument::fromJson(QByteArray::fromStdString(run.output)).object();
   EXPECT_EQ(result.value("detected"), QJsonValue(false));
   EXPECT_EQ(result.value("host").toString(), QString());
