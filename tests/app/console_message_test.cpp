@@ -31,6 +31,9 @@ TEST(ConsoleMessageTest, TheAddressComesFirstAndAnEmptyOneIsQuoted) {
   EXPECT_EQ(ConsoleMessageLine("", "Invalid server address"), "'': Invalid server address\n");
   EXPECT_EQ(ConsoleMessageLine("nowhere.invalid", "Invalid server address"),
             "nowhere.invalid: Invalid server address\n");
+  // Where the address could run into the message, its ends show.
+  EXPECT_EQ(ConsoleMessageLine("host:6971", "Invalid server address"), "'host:6971': Invalid server address\n");
+  EXPECT_EQ(ConsoleMessageLine("two words", "Invalid server address"), "'two words': Invalid server address\n");
   EXPECT_EQ(ConsoleMessageLine("127.0.0.9", "SendDatagram error #10051"),
             "127.0.0.9: SendDatagram error #10051: network is unreachable\n");
   // A server's name cannot turn the line around.

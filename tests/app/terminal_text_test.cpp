@@ -109,16 +109,4 @@ TEST(TerminalTextTest, LongCellsAreCutInTheTableAndKeptWholeInJson) {
   EXPECT_NE(json.find('"' + std::string(200, 'x') + "\xE6\x9D\xB1\""), std::string::npos);
 }
 
-// An empty address reads as one in every console form, and in messages.
-TEST(TerminalTextTest, AnEmptyAddressShowsAsTwoQuotes) {
-  QueryOutcome empty;
-  EXPECT_EQ(QueryResultText(empty).substr(0, QueryResultText(empty).find('\n')), "ADDRESS\t''");
-  const std::string table = QueryResultTable({empty});
-  EXPECT_EQ(table.substr(table.find('\n') + 1, 2), "''") << table;
-  EXPECT_NE(QueryResultJson(empty).find("\"address\": \"\""), std::string::npos);
-  EXPECT_EQ(ConsoleAddress("203.0.113.7"), "203.0.113.7");
-  EXPECT_EQ(ConsoleAddress("host:6971"), "'host:6971'");
-  EXPECT_EQ(ConsoleAddress("two words"), "'two words'");
-}
-
 }  // namespace

@@ -69,19 +69,6 @@ TEST(ShownTextDialogTest, ServerTextShowsSafelyAndTheFieldKeepsItsBytes) {
   EXPECT_EQ(query.dialog.m_strHost.str(), kSpoofedHost);
 }
 
-// Text the user types over a field is the field's new text, replacement
-// characters included: it is what the user sees and chose to keep.
-TEST(ShownTextDialogTest, AnEditedFieldTakesWhatItShows) {
-  query_test::QueryDialog query;
-  ASSERT_TRUE(query.ready());
-  query.dialog.m_strHost = CString(std::string_view(kSpoofedHost));
-  query.dialog.UpdateData(FALSE);
-  QTest::keyClick(query.Edit(IDC_HOST), Qt::Key_End);
-  QTest::keyClicks(query.Edit(IDC_HOST), "!");
-  query.dialog.UpdateData(TRUE);
-  EXPECT_EQ(QString::fromUtf8(query.dialog.m_strHost.str()), kShownHost + "!");
-}
-
 TEST(ShownTextDialogTest, AnAddressBookLineShowsSafelyAndKeepsItsBytes) {
   using address_book_test::Record;
   address_book_test::ScopedWorkingDirectory dir;
