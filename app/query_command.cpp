@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "app/address_book_listing.h"
+#include "app/console_message.h"
 #include "app/console_streams.h"
 #include "app/query_output.h"
 #include "platform/framework/cexception.h"
@@ -24,7 +25,7 @@ class CConsoleSink : public CQueryRecorder {
   using CQueryRecorder::CQueryRecorder;
   void OnMessage(const CString& strText) override {
     CQueryRecorder::OnMessage(strText);
-    console::WriteErr(ConsoleLine(strText));
+    console::WriteErr(ConsoleMessageLine(strText));
   }
 };
 
@@ -62,7 +63,7 @@ void PrintMessages(const BatchReport& report) {
   for (const CString& note : report.notes) console::WriteErr(ConsoleLine(note));
   for (const QueryOutcome& outcome : report.outcomes) {
     for (const CString& message : outcome.messages) {
-      if (!report.IsNote(message)) console::WriteErr(ConsoleLine(outcome.strAddress + ": " + message));
+      if (!report.IsNote(message)) console::WriteErr(ConsoleMessageLine(outcome.strAddress, message));
     }
   }
 }

@@ -7,13 +7,17 @@
 #include <utility>
 
 #include "app/terminal_text.h"
+#include "platform/framework/safe_text.h"
 #include "platform/framework/text_encoding.h"
 
 namespace {
 
-std::string Utf8Of(const CString& text) { return framework::DisplayTextToUtf8(text.str()); }
+std::string Shown(const CString& text) { return framework::SafeDisplayText(text.str()); }
 
-std::string JsonString(const CString& text) { return '"' + JsonEscaped(Utf8Of(text)) + '"'; }
+// JSON keeps every character the bytes show as, escaped where it would not show.
+std::string JsonString(const CString& text) {
+  return '"' + JsonEscaped(framework::DisplayTextToUtf8(text.str())) + '"';
+}
 
 // The PING field holds a decimal number of milliseconds; 0 when it does not.
 long long PingMilliseconds(const CString& strPing) {
@@ -65,14 +69,29 @@ std::string JsonObject(const QueryOutcome& outcome, int depth) {
 constexpr std::size_t kColumns = 8;
 using Row = std::array<std::string, kColumns>;
 
-std::string Cell(const CString& value) { return value.IsEmpty() ? "-" : OnOneLine(Utf8Of(value)); }
+// The widest a cell of the table gets, in columns. A dotted quad takes 15
+// and a host name rarely more than 40; a server's texts are cut where they
+// would push the columns after them off a terminal's line. TYPE, TIME_LEFT
+// and PING are the program's own short texts.
+constexpr std::size_t kAddressColumns = 40;
+constexpr std::size_t kNameColumns = 32;   // HOST and TRACK
+constexpr std::size_t kShortColumns = 16;  // PLAYERS and SESSION
+constexpr std::size_t kUncut = static_cast<std::size_t>(-1);
+
+std::string Cell(const CString& value, std::size_t columns = kUncut) {
+  return value.IsEmpty() ? "-" : CutToWidth(Shown(value), columns);
+}
 
 Row RowOf(const QueryOutcome& o) {
   const std::string ping = o.rttMicroseconds < 0 ? "-" : Cell(o.strPing);
-  return {Cell(o.strAddress), ping,
-          Cell(o.strPlayers), Cell(o.strType),
-          Cell(o.strSession), Cell(o.strTimeLeft),
-          Cell(o.strHost),    Cell(o.strTrack)};
+  return {CutToWidth(ConsoleAddress(o.strAddress), kAddressColumns),
+          ping,
+          Cell(o.strPlayers, kShortColumns),
+          Cell(o.strType),
+          Cell(o.strSession, kShortColumns),
+          Cell(o.strTimeLeft),
+          Cell(o.strHost, kNameColumns),
+          Cell(o.strTrack, kNameColumns)};
 }
 
 std::string FormatRow(const Row& row, const std::array<std::size_t, kColumns>& widths) {
@@ -87,18 +106,18 @@ std::string FormatRow(const Row& row, const std::array<std::size_t, kColumns>& w
 }  // namespace
 
 std::string QueryResultText(const QueryOutcome& outcome) {
-  const std::array<std::pair<const char*, const CString*>, 8> fields = {{
-      {"ADDRESS", &outcome.strAddress},
-      {"PING", &outcome.strPing},
-      {"HOST", &outcome.strHost},
-      {"TRACK", &outcome.strTrack},
-      {"PLAYERS", &outcome.strPlayers},
-      {"TYPE", &outcome.strType},
-      {"SESSION", &outcome.strSession},
-      {"TIME_LEFT", &outcome.strTimeLeft},
+  const std::array<std::pair<const char*, std::string>, 8> fields = {{
+      {"ADDRESS", ConsoleAddress(outcome.strAddress)},
+      {"PING", Shown(outcome.strPing)},
+      {"HOST", Shown(outcome.strHost)},
+      {"TRACK", Shown(outcome.strTrack)},
+      {"PLAYERS", Shown(outcome.strPlayers)},
+      {"TYPE", Shown(outcome.strType)},
+      {"SESSION", Shown(outcome.strSession)},
+      {"TIME_LEFT", Shown(outcome.strTimeLeft)},
   }};
   std::string text;
-  for (const auto& [name, value] : fields) text += std::string(name) + '\t' + OnOneLine(Utf8Of(*value)) + '\n';
+  for (const auto& [name, value] : fields) text += std::string(name) + '\t' + value + '\n';
   return text;
 }
 
@@ -124,4 +143,10 @@ std::string QueryResultJsonArray(const std::vector<QueryOutcome>& outcomes) {
   return json + "]\n";
 }
 
-std::string ConsoleLine(const CString& text) { return OnOneLine(Utf8Of(text)) + '\n'; }
+std::string ConsoleLine(const CString& text) { return Shown(text) + '\n'; }
+
+std::string ConsoleAddress(const CString& address) {
+  const std::string shown = Shown(address);
+  const bool misreadable = shown.empty() || shown.find_first_of(" :'") != std::string::npos;
+  return misreadable ? "'" + shown + "'" : shown;
+}

@@ -7,9 +7,10 @@
 
 // The results of queries as the command line prints them, in UTF-8. The
 // program's texts are 8-bit: valid UTF-8 shows as such, other bytes as
-// Windows-1252. Control characters in a value (a server's text could carry
-// line breaks or terminal escapes) print as '?' in the text forms and as
-// escapes in JSON.
+// Windows-1252. Control, bidirectional and invisible characters in a value
+// (a server's text could carry line breaks, terminal escapes or a
+// right-to-left override) print as U+FFFD in the text forms, as the dialog
+// shows them (framework::SafeDisplayText), and as escapes in JSON.
 
 // One server: one line per field, the name, a tab, the value.
 std::string QueryResultText(const QueryOutcome& outcome);
@@ -21,7 +22,8 @@ std::string QueryResultJson(const QueryOutcome& outcome);
 
 // Several servers: a header and one line per server in aligned columns
 // (ADDRESS, PING, PLAYERS, TYPE, SESSION, TIME_LEFT, HOST, TRACK); an empty
-// value, and PING without an echo, shows as "-".
+// value, and PING without an echo, shows as "-". Long addresses and server
+// texts are cut with "…", so that one long cell cannot widen every row.
 std::string QueryResultTable(const std::vector<QueryOutcome>& outcomes);
 
 // Several servers: a JSON array of the objects above, in order.
@@ -29,3 +31,7 @@ std::string QueryResultJsonArray(const std::vector<QueryOutcome>& outcomes);
 
 // A text of the program as one line for the terminal, with its line end.
 std::string ConsoleLine(const CString& text);
+
+// An address as the console names it: in single quotes when it is empty or
+// holds a space, a colon or a quote, so that its ends show ("''").
+std::string ConsoleAddress(const CString& address);

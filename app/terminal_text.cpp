@@ -2,25 +2,12 @@
 
 #include <cstdio>
 
+#include "platform/framework/safe_text.h"
+#include "platform/framework/text_encoding.h"
+
 namespace {
 
-struct CodePoint {
-  char32_t code = 0;
-  std::size_t length = 1;
-};
-
-// The character at the start of well-formed UTF-8.
-CodePoint Decode(std::string_view utf8) {
-  const auto byte = [&](std::size_t i) { return static_cast<char32_t>(static_cast<unsigned char>(utf8[i])); };
-  const char32_t lead = byte(0);
-  if (lead < 0x80 || utf8.size() < 2) return {lead, 1};
-  if (lead < 0xE0) return {((lead & 0x1F) << 6) | (byte(1) & 0x3F), 2};
-  if (lead < 0xF0 || utf8.size() < 4) {
-    if (utf8.size() < 3) return {lead, 1};
-    return {((lead & 0x0F) << 12) | ((byte(1) & 0x3F) << 6) | (byte(2) & 0x3F), 3};
-  }
-  return {((lead & 0x07) << 18) | ((byte(1) & 0x3F) << 12) | ((byte(2) & 0x3F) << 6) | (byte(3) & 0x3F), 4};
-}
+using framework::ForEachUtf8Character;
 
 bool InRange(char32_t code, char32_t first, char32_t last) { return code >= first && code <= last; }
 
@@ -37,44 +24,38 @@ bool IsCombining(char32_t c) {
          InRange(c, 0x20D0, 0x20FF) || InRange(c, 0xFE20, 0xFE2F);
 }
 
-template <typename Visit>
-void ForEachCharacter(std::string_view utf8, Visit visit) {
-  for (std::size_t i = 0; i < utf8.size();) {
-    const CodePoint point = Decode(utf8.substr(i));
-    visit(point.code, utf8.substr(i, point.length));
-    i += point.length;
-  }
-}
+std::size_t ColumnsOf(char32_t code) { return IsCombining(code) ? 0 : IsWide(code) ? 2 : 1; }
+
+constexpr std::string_view kEllipsis = "\xE2\x80\xA6";  // "…", one column
 
 }  // namespace
 
-bool IsUnsafeOnTerminal(char32_t c) {
-  return c < 0x20 || InRange(c, 0x7F, 0x9F) || c == 0x061C || InRange(c, 0x200B, 0x200F) ||
-         InRange(c, 0x2028, 0x202E) || InRange(c, 0x2060, 0x206F) || c == 0xFEFF || InRange(c, 0xFFF9, 0xFFFB);
-}
-
-std::string OnOneLine(std::string_view utf8) {
-  std::string line;
-  line.reserve(utf8.size());
-  ForEachCharacter(utf8, [&](char32_t code, std::string_view bytes) {
-    if (IsUnsafeOnTerminal(code)) line += '?';
-    else line += bytes;
-  });
-  return line;
-}
-
 std::size_t DisplayWidth(std::string_view utf8) {
   std::size_t width = 0;
-  ForEachCharacter(utf8, [&](char32_t code, std::string_view) {
-    width += IsCombining(code) ? 0 : IsWide(code) ? 2 : 1;
-  });
+  ForEachUtf8Character(utf8, [&](char32_t code, std::string_view) { width += ColumnsOf(code); });
   return width;
+}
+
+std::string CutToWidth(std::string_view utf8, std::size_t columns) {
+  if (DisplayWidth(utf8) <= columns) return std::string(utf8);
+  if (columns == 0) return {};
+  std::string cut;
+  std::size_t width = 0;
+  bool full = false;
+  ForEachUtf8Character(utf8, [&](char32_t code, std::string_view character) {
+    // A combining mark stays with the character it marks.
+    full = full || width + ColumnsOf(code) > columns - 1;
+    if (full) return;
+    width += ColumnsOf(code);
+    cut += character;
+  });
+  return cut + std::string(kEllipsis);
 }
 
 std::string JsonEscaped(std::string_view utf8) {
   std::string json;
   json.reserve(utf8.size());
-  ForEachCharacter(utf8, [&](char32_t code, std::string_view bytes) {
+  ForEachUtf8Character(utf8, [&](char32_t code, std::string_view bytes) {
     switch (code) {
       case '"': json += "\\\""; return;
       case '\\': json += "\\\\"; return;
@@ -85,12 +66,17 @@ std::string JsonEscaped(std::string_view utf8) {
       case '\t': json += "\\t"; return;
       default: break;
     }
-    if (!IsUnsafeOnTerminal(code)) {
+    if (!framework::IsHiddenOrControl(code)) {
       json += bytes;
       return;
     }
-    char escape[8];
-    std::snprintf(escape, sizeof escape, "\\u%04x", static_cast<unsigned>(code));
+    char escape[16];
+    if (code < 0x10000) {
+      std::snprintf(escape, sizeof escape, "\\u%04x", static_cast<unsigned>(code));
+    } else {  // beyond the first plane JSON escapes a surrogate pair
+      const unsigned offset = static_cast<unsigned>(code) - 0x10000;
+      std::snprintf(escape, sizeof escape, "\\u%04x\\u%04x", 0xD800 + (offset >> 10), 0xDC00 + (offset & 0x3FF));
+    }
     json += escape;
   });
   return json;

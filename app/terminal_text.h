@@ -4,21 +4,18 @@
 #include <string_view>
 
 // Text of servers and files on a terminal, and in JSON that may reach one.
-// The input is UTF-8 (as DisplayTextToUtf8 makes it).
-
-// Characters that must not reach a terminal as they are: C0 and C1
-// controls, DEL, line and paragraph separators, and the invisible format
-// characters that hide or reorder text (bidirectional overrides, zero-width
-// characters, the byte order mark).
-bool IsUnsafeOnTerminal(char32_t code);
-
-// The text with each unsafe character as '?': one line, shown as it is.
-std::string OnOneLine(std::string_view utf8);
+// The input is UTF-8 as framework::SafeDisplayText or DisplayTextToUtf8
+// makes it (platform/framework/safe_text.h, text_encoding.h).
 
 // The columns the text takes on a terminal: two for wide (East Asian)
 // characters, none for combining marks, one for the others.
 std::size_t DisplayWidth(std::string_view utf8);
 
+// The text cut to at most `columns` columns: when it is wider, as many of
+// its first characters as fit before "…", then "…".
+std::string CutToWidth(std::string_view utf8, std::size_t columns);
+
 // The text as the inside of a JSON string: quotes and backslashes escaped,
-// unsafe characters as \uXXXX escapes.
+// the characters that are not shown as they are (framework::IsHiddenOrControl)
+// as \uXXXX escapes, so that the JSON still says which they were.
 std::string JsonEscaped(std::string_view utf8);

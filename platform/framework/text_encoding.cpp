@@ -78,4 +78,16 @@ std::string DisplayTextToUtf8(std::string_view bytes) {
   return out;
 }
 
+Utf8Character FirstUtf8Character(std::string_view utf8) {
+  const auto byte = [&](std::size_t i) { return static_cast<char32_t>(static_cast<std::uint8_t>(utf8[i])); };
+  const char32_t lead = byte(0);
+  if (lead < 0x80) return {lead, 1};
+  const std::size_t length = lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+  if (utf8.size() < length) return {lead, 1};
+  const char32_t leadBits = lead & (0x7F >> length);
+  char32_t code = leadBits;
+  for (std::size_t i = 1; i < length; ++i) code = (code << 6) | (byte(i) & 0x3F);
+  return {code, length};
+}
+
 }  // namespace framework

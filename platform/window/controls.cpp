@@ -21,19 +21,10 @@ CString LineBytes(const QListWidgetItem& item) {
   return CString(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
 }
 
-// A line is drawn on one line: line ends and other control characters carried
-// into it from a file show as blanks.
-QString ShownLine(const CString& line) {
-  QString shown = ToQString(line);
-  for (QChar& ch : shown) {
-    const QChar::Category category = ch.category();
-    if (category == QChar::Other_Control || category == QChar::Separator_Line ||
-        category == QChar::Separator_Paragraph) {
-      ch = QLatin1Char(' ');
-    }
-  }
-  return shown;
-}
+// A line is drawn on one line: its tab, line ends and paragraph ends (a
+// description carries the file's line end into it) show as blanks, other
+// controls, bidirectional and invisible characters as U+FFFD.
+QString ShownLine(const CString& line) { return ToSafeQString(line, WhiteSpaceControls::kAsSpaces); }
 
 QProgressBar* ProgressOf(const CWnd& wnd) { return dynamic_cast<QProgressBar*>(wnd.widget()); }
 

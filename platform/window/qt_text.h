@@ -7,15 +7,24 @@
 #include <QString>
 
 #include "platform/framework/cstring.h"
+#include "platform/framework/safe_text.h"
 #include "platform/framework/text_encoding.h"
 
 namespace framework {
 
-inline QString ToQString(const CString& text) {
-  const std::string shown = DisplayTextToUtf8(text.str());
-  return QString::fromUtf8(shown.data(), static_cast<qsizetype>(shown.size()));
+inline QString FromUtf8(const std::string& utf8) {
+  return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
 }
+
+// The program's own texts: captions, labels, menus, message boxes.
+inline QString ToQString(const CString& text) { return FromUtf8(DisplayTextToUtf8(text.str())); }
 inline QString ToQString(LPCSTR text) { return ToQString(CString(text)); }
+
+// Texts that may come from outside (edits, list lines): controls,
+// bidirectional and invisible characters show as U+FFFD (safe_text.h).
+inline QString ToSafeQString(const CString& text, WhiteSpaceControls whiteSpace = WhiteSpaceControls::kReplaced) {
+  return FromUtf8(SafeDisplayText(text.str(), whiteSpace));
+}
 
 inline CString FromQString(const QString& text) {
   const QByteArray bytes = text.toUtf8();

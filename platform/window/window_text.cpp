@@ -40,11 +40,17 @@ void Show(QWidget& widget, const QString& value) {
   }
 }
 
+// An edit shows what a server or the address book sent, so it shows it
+// safely; the other widgets show the program's own texts.
+QString ShownFor(const QWidget& widget, const CString& text) {
+  return dynamic_cast<const QLineEdit*>(&widget) != nullptr ? ToSafeQString(text) : ToQString(text);
+}
+
 }  // namespace
 
 void SetWidgetText(QWidget* widget, const CString& text) {
   if (widget == nullptr || WidgetText(widget) == text) return;
-  const QString value = ToQString(text);
+  const QString value = ShownFor(*widget, text);
   Show(*widget, value);
   widget->setProperty(kBytesProperty, QByteArray(text.str().data(), static_cast<qsizetype>(text.GetLength())));
   widget->setProperty(kShownProperty, value);

@@ -85,6 +85,27 @@ TEST(ManyServersTest, TextFormIsOneAlignedLinePerServerAndEveryAnswerExitsZero) 
   });
 }
 
+// An empty address is named '' on standard error and in the table; a
+// 5,000-character one is cut in the table instead of widening every row.
+TEST(ManyServersTest, EmptyAndOverlongAddressesReadWell) {
+  if (!netns::HaveRoot()) GTEST_SKIP() << "needs root for a private network namespace";
+  VQ_RUN_IN_CHILD([] {
+    netns::Namespace::Create().EnterPermanently();
+    vqtest::StatusServerProcess server = ServerForTheRange();
+    const std::string overlong(5000, '7');
+    const vqtest::ProgramRun run = RunProgram(QUILLMAR_EXE, {"--query", "", overlong, "127.0.0.4"});
+    EXPECT_EQ(run.exitStatus, 1) << run.errors;
+    EXPECT_EQ(Lines(run.errors),
+              (std::vector<std::string>{"'': Invalid server address", overlong + ": Invalid server address"}));
+    const std::vector<std::string> lines = Lines(run.output);
+    ASSERT_EQ(lines.size(), 4u) << run.output;
+    EXPECT_EQ(lines[1].substr(0, 3), "'' ");
+    EXPECT_EQ(lines[2].substr(0, 42), std::string(39, '7') + "\u2026");
+    for (const std::string& line : lines) EXPECT_LT(line.size(), 200u) << line;
+    EXPECT_EQ(lines[0].find("PING"), 42u);  // the cut address's 40 columns and two blanks
+  });
+}
+
 TEST(ManyServersTest, QueryListAsksTheAddressesOfTheListInItsOrder) {
   if (!netns::HaveRoot()) GTEST_SKIP() << "needs root for a private network namespace";
   VQ_RUN_IN_CHILD([] {

@@ -12,6 +12,7 @@
 #include "tests/support/netns_namespace.h"
 #include "tests/support/nobody_user.h"
 #include "tests/support/hex_text.h"
+#include "tests/support/status_reply_text.h"
 #include "tests/support/status_server_process.h"
 #include "tests/support/text_lines.h"
 
@@ -76,7 +77,29 @@ TEST(QueryCommandTest, JsonFormCarriesEveryFieldAndTheMessages) {
   const std::vector<std::string> lines = Lines(text.output);
   ASSERT_EQ(lines.size(), 8u) << text.output;
   EXPECT_EQ(lines[2], "HOST\tCaf\xC3\xA9 \"T\"");
-  EXPECT_EQ(lines[3], "TRACK\tLine?Two");
+  EXPECT_EQ(lines[3], "TRACK\tLine\uFFFDTwo");
+}
+
+// A host name that would read backwards, hide characters or carry controls:
+// JSON says exactly which characters the bytes are, the text form shows
+// each of them as U+FFFD, as the dialog does.
+TEST(QueryCommandTest, SpoofingCharactersAreEscapedInJsonAndReplacedInText) {
+  const std::string host =
+      "\xE2\x80\xAE"      // right-to-left override
+      "live\xE2\x80\x8B"  // zero-width space
+      "x\xC2\x9B\x1B"     // C1 and C0 controls
+      "y\x81";            // a Windows-1252 byte without a character
+  const std::string reply = vqtest::StatusReply({"a", "b", host, "T", "x", "4", "y", "1", "z", "S", "w", "x60"});
+  vqtest::StatusServerProcess server(VQ_STATUS_SERVER, {"--bind", vqtest::DistinctLoopbackAddress(), "--reply-hex",
+                                                        vqtest::HexOf(reply)});
+  const vqtest::ProgramRun json = RunProgram(QUILLMAR_EXE, {"--query", server.AddressText(), "--json"});
+  EXPECT_EQ(json.exitStatus, 0) << json.errors;
+  EXPECT_NE(json.output.find(R"("host": "\u202elive\u200bx\u009b\u001by\u0081",)"), std::string::npos) << json.output;
+
+  const vqtest::ProgramRun text = RunProgram(QUILLMAR_EXE, {"--query", server.AddressText()});
+  const std::vector<std::string> lines = Lines(text.output);
+  ASSERT_EQ(lines.size(), 8u) << text.output;
+  EXPECT_EQ(lines[2], "HOST\t\uFFFDlive\uFFFDx\uFFFD\uFFFDy\uFFFD");
 }
 
 TEST(QueryCommandTest, FailuresGoToStandardErrorInOrderAndExitWithOne) {
@@ -85,7 +108,7 @@ TEST(QueryCommandTest, FailuresGoToStandardErrorInOrderAndExitWithOne) {
   EXPECT_EQ(run.exitStatus, 1);
   std::vector<std::string> messages = QueryMessages(run.errors);
   ASSERT_FALSE(messages.empty()) << run.errors;
-  EXPECT_EQ(messages.back(), "ReceiveDatagram error #10040");
+  EXPECT_EQ(messages.back(), "ReceiveDatagram error #10040: message too long");
   const QJsonObject result = QJsonDocument::fromJson(QByteArray::fromStdString(run.output)).object();
   EXPECT_EQ(result.value("detected"), QJsonValue(false));
   EXPECT_EQ(result.value("host").toString(), QString());
@@ -94,7 +117,7 @@ TEST(QueryCommandTest, FailuresGoToStandardErrorInOrderAndExitWithOne) {
   run = RunProgram(QUILLMAR_EXE, {"--query", ""});
   EXPECT_EQ(run.exitStatus, 1);
   EXPECT_EQ(Lines(run.errors), std::vector<std::string>{"Invalid server address"});
-  EXPECT_EQ(run.output, "ADDRESS\t\nPING\t\nHOST\t\nTRACK\t\nPLAYERS\t\nTYPE\t\nSESSION\t\nTIME_LEFT\t\n");
+  EXPECT_EQ(run.output, "ADDRESS\t''\nPING\t\nHOST\t\nTRACK\t\nPLAYERS\t\nTYPE\t\nSESSION\t\nTIME_LEFT\t\n");
 }
 
 TEST(QueryCommandTest, UsageErrorsExitWithTwo) {

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -11,19 +12,23 @@
 
 namespace {
 
-TEST(TerminalTextTest, ControlAndInvisibleFormatCharactersShowAsQuestionMarks) {
+// The console shows a server's text by the dialog's rule: U+FFFD for what
+// could hide, reorder or move text.
+TEST(TerminalTextTest, ControlAndInvisibleFormatCharactersShowAsTheReplacementCharacter) {
   // ESC, DEL, a C1 control (U+009B), a right-to-left override (U+202E), a
-  // zero-width space (U+200B), a byte order mark (U+FEFF) and a line separator (U+2028).
-  EXPECT_EQ(OnOneLine("a\x1B[2Jb\x7F"
-                      "c\xC2\x9B"
-                      "d\xE2\x80\xAE"
-                      "e\xE2\x80\x8B"
-                      "f\xEF\xBB\xBF"
-                      "g\xE2\x80\xA8"),
-            "a?[2Jb?c?d?e?f?g?");
+  // zero-width space (U+200B), a byte order mark (U+FEFF), a line separator
+  // (U+2028) and a Windows-1252 byte without a character (0x81).
+  EXPECT_EQ(ConsoleLine("a\x1B[2Jb\x7F"
+                        "c\xC2\x9B"
+                        "d\xE2\x80\xAE"
+                        "e\xE2\x80\x8B"
+                        "f\xEF\xBB\xBF"
+                        "g\xE2\x80\xA8"
+                        "h\x81"),
+            "a\uFFFD[2Jb\uFFFDc\uFFFDd\uFFFDe\uFFFDf\uFFFDg\uFFFDh\uFFFD\n");
   // Letters of any script stay.
-  EXPECT_EQ(OnOneLine("Caf\xC3\xA9 \xE6\x9D\xB1\xE4\xBA\xAC \xF0\x9F\x8F\x81"),
-            "Caf\xC3\xA9 \xE6\x9D\xB1\xE4\xBA\xAC \xF0\x9F\x8F\x81");
+  EXPECT_EQ(ConsoleLine("Caf\xC3\xA9 \xE6\x9D\xB1\xE4\xBA\xAC \xF0\x9F\x8F\x81"),
+            "Caf\xC3\xA9 \xE6\x9D\xB1\xE4\xBA\xAC \xF0\x9F\x8F\x81\n");
 }
 
 TEST(TerminalTextTest, WideCharactersTakeTwoColumnsAndCombiningMarksNone) {
@@ -36,6 +41,29 @@ TEST(TerminalTextTest, WideCharactersTakeTwoColumnsAndCombiningMarksNone) {
 TEST(TerminalTextTest, JsonEscapesEverythingUnsafeAndKeepsTheRest) {
   EXPECT_EQ(JsonEscaped("q\"b\\n\nt\t\x01\x7F\xC2\x9B\xE2\x80\xAE\xC3\xA9"),
             "q\\\"b\\\\n\\nt\\t\\u0001\\u007f\\u009b\\u202e\xC3\xA9");
+  // A hidden character beyond the first plane (a tag letter) is a surrogate pair.
+  EXPECT_EQ(JsonEscaped("x\xF3\xA0\x81\x81y"), "x\\udb40\\udc41y");
+}
+
+TEST(TerminalTextTest, LongTextsAreCutToTheirColumnsWithAnEllipsis) {
+  EXPECT_EQ(CutToWidth("abcdef", 6), "abcdef");
+  EXPECT_EQ(CutToWidth("abcdefg", 6), "abcde\u2026");
+  // Ideographs take two columns: two and the ellipsis fit five, not three.
+  EXPECT_EQ(CutToWidth("\xE6\x9D\xB1\xE4\xBA\xAC\xE6\x9D\xB1", 5), "\xE6\x9D\xB1\xE4\xBA\xAC\u2026");
+  EXPECT_EQ(CutToWidth("\xE6\x9D\xB1\xE4\xBA\xAC\xE6\x9D\xB1", 4), "\xE6\x9D\xB1\u2026");
+  // A combining accent stays with its letter.
+  EXPECT_EQ(CutToWidth("e\xCC\x81"
+                       "e\xCC\x81"
+                       "e\xCC\x81",
+                       3),
+            "e\xCC\x81"
+            "e\xCC\x81"
+            "e\xCC\x81");
+  EXPECT_EQ(CutToWidth("e\xCC\x81"
+                       "e\xCC\x81"
+                       "e\xCC\x81",
+                       2),
+            "e\xCC\x81\u2026");
 }
 
 // Columns stay aligned when a host name is written in a wide script.
@@ -54,6 +82,31 @@ TEST(TerminalTextTest, TableColumnsAlignOverWideCharacters) {
   const std::string wideLine = table.substr(firstEnd + 1, secondEnd - firstEnd - 1);
   const std::string plainLine = table.substr(secondEnd + 1, table.find('\n', secondEnd + 1) - secondEnd - 1);
   EXPECT_EQ(DisplayWidth(wideLine), DisplayWidth(plainLine)) << table;
+}
+
+// One 5,000-character address or server text must not widen every row of
+// the table; JSON keeps every byte.
+TEST(TerminalTextTest, LongCellsAreCutInTheTableAndKeptWholeInJson) {
+  QueryOutcome huge;
+  huge.strAddress = CString(std::string(5000, '7'));
+  huge.strHost = CString(std::string(300, 'h'));
+  huge.strTrack = CString(std::string(200, 'x') + "\xE6\x9D\xB1");
+  huge.strPlayers = CString(std::string(100, 'p'));
+  huge.strSession = CString(std::string(100, 's'));
+  QueryOutcome plain;
+  plain.strAddress = "127.0.0.1";
+  plain.strHost = "Host";
+  const std::string table = QueryResultTable({huge, plain});
+  std::istringstream lines(table);
+  std::string line;
+  while (std::getline(lines, line)) EXPECT_LT(DisplayWidth(line), 200u) << line;
+  EXPECT_EQ(table.find(std::string(40, '7')), std::string::npos);
+  EXPECT_NE(table.find(std::string(39, '7') + "\u2026"), std::string::npos) << table;
+  EXPECT_NE(table.find(std::string(31, 'h') + "\u2026"), std::string::npos) << table;
+
+  const std::string json = QueryResultJsonArray({huge, plain});
+  EXPECT_NE(json.find('"' + std::string(5000, '7') + '"'), std::string::npos);
+  EXPECT_NE(json.find('"' + std::string(200, 'x') + "\xE6\x9D\xB1\""), std::string::npos);
 }
 
 }  // namespace
