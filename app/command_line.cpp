@@ -172,8 +172,7 @@ std::string HelpText(const std::string& program) {
          "                           fields; the texts of any messages go to standard error.\n"
          "  --query-list             Ask every server of the address list, as --query does.\n"
          "  --json                   With --query or --query-list: print the result as JSON.\n"
-         "  --parallel <n>           Ask at most <n> servers at once (default " +
-         std::to_string(kDefaultParallel) + ").\n" +
+         "  --parallel <n>           Ask at most <n> servers at once (default: all of them).\n"
          "  --list                   Print the lines of the address list (address.ini), one per line.\n"
          "  --screenshot <file>      Save a picture of the dialog (with --query and one address: after\n"
          "                           the query) to <file> (PNG) and exit.\n"

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <span>
 #include <string>
@@ -17,8 +18,9 @@ struct CommandLine {
   std::optional<std::size_t> parallel;
 };
 
-// Servers asked at once when --parallel does not say.
-constexpr std::size_t kDefaultParallel = 1024;
+// When --parallel does not say: every server at once (the run needs a few
+// sockets whatever the number).
+constexpr std::size_t kDefaultParallel = SIZE_MAX;
 constexpr std::size_t kMaxParallel = 65536;
 
 struct ParsedCommandLine {

@@ -7,11 +7,7 @@
 
 namespace {
 
-using Clock = CEchoRound::Clock;
-
 constexpr DWORD kEchoTimeoutMs = 5000;
-// Echoes leave at most this often, as the status requests do.
-constexpr auto kSpacing = std::chrono::microseconds(500);
 
 // What the dialog says when no echo handle could be had: no echo was sent.
 CString RefusalText(const icmp::OpenFailureInfo& failure) {
@@ -33,24 +29,13 @@ void CEchoRound::Open() {
   for (; m_next < m_destinations.size(); ++m_next) m_onDone(m_next, EchoResult{});
 }
 
-// Starts as many echoes as spacings have passed since the first (so that a
-// late wake-up catches up), while fewer than the allowed number are in flight.
-void CEchoRound::StartDue(Clock::time_point now) {
-  if (!m_batch) return;
-  if (m_started == 0) m_firstStart = now;
-  const auto due = static_cast<std::size_t>((now - m_firstStart) / kSpacing) + 1;
-  while (m_next < m_destinations.size() && m_started < due && m_batch->InFlight() < m_parallel) {
-    const std::size_t index = m_next++;
-    m_batch->Start(index, m_destinations[index], m_request.Data(), icmp_detail::EchoRequest::kSize, kEchoTimeoutMs);
-    ++m_started;
-  }
+bool CEchoRound::CanStart() const {
+  return m_batch && m_next < m_destinations.size() && m_batch->InFlight() < m_parallel;
 }
 
-Clock::time_point CEchoRound::NextStart() const {
-  if (!m_batch || m_next == m_destinations.size() || m_batch->InFlight() >= m_parallel) {
-    return Clock::time_point::max();
-  }
-  return m_firstStart + static_cast<long>(m_started) * kSpacing;
+void CEchoRound::StartNext() {
+  const std::size_t index = m_next++;
+  m_batch->Start(index, m_destinations[index], m_request.Data(), icmp_detail::EchoRequest::kSize, kEchoTimeoutMs);
 }
 
 void CEchoRound::Take(const std::vector<icmp::EchoOutcome>& outcomes) {

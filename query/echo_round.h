@@ -1,5 +1,4 @@
 #pragma once
-#include <chrono>
 #include <cstddef>
 #include <functional>
 #include <memory>
@@ -11,7 +10,8 @@
 
 // The echoes of many servers at once, each with the 5000 ms limit, over one
 // ICMP socket (or the echo helper). The round is driven step by step by the
-// thread that runs the status exchanges too.
+// thread that runs the status exchanges too, which also says when each echo
+// may start.
 struct EchoResult {
   bool replied = false;
   long long roundTripMicroseconds = -1;
@@ -20,7 +20,6 @@ struct EchoResult {
 
 class CEchoRound {
  public:
-  using Clock = std::chrono::steady_clock;
   // Called once per destination when its echo is over.
   using DoneCallback = std::function<void(std::size_t, const EchoResult&)>;
 
@@ -33,11 +32,10 @@ class CEchoRound {
   // for each server ("Ping not sent. " and why); empty otherwise.
   const CString& Refusal() const { return m_strRefusal; }
 
-  // Starts what is due by now.
-  void StartDue(Clock::time_point now);
-  // When the next echo is due to start; time_point::max() when none can
-  // start before an echo in flight ends.
-  Clock::time_point NextStart() const;
+  // True when an echo is waiting to start and the allowed number in flight
+  // leaves room for it.
+  bool CanStart() const;
+  void StartNext();
   // The open transport, to wait on (null when there is none).
   icmp::EchoBatch* Batch() const { return m_batch.get(); }
   // Takes in the outcomes a wait on the transport returned.
@@ -52,6 +50,4 @@ class CEchoRound {
   CString m_strRefusal;
   icmp_detail::EchoRequest m_request;  // the same 59 bytes as the dialog's echo
   std::size_t m_next = 0;
-  std::size_t m_started = 0;
-  Clock::time_point m_firstStart{};
 };

@@ -10,6 +10,7 @@
 #include "query/echo_round.h"
 #include "query/name_lookups.h"
 #include "query/query_messages.h"
+#include "query/send_pacer.h"
 #include "query/status_destination.h"
 #include "query/status_round.h"
 
@@ -120,10 +121,8 @@ class BatchRun {
     if (!m_echoRound.Refusal().IsEmpty()) m_sink.OnNote(m_echoRound.Refusal());
     m_statusRound.Open();
     while (!m_echoRound.Done() || !m_statusRound.Done()) {
-      const Clock::time_point now = Clock::now();
-      m_echoRound.StartDue(now);
-      m_statusRound.SendDue(now);
-      Wait(std::min(m_echoRound.NextStart(), m_statusRound.NextWake()));
+      SendDue(Clock::now());
+      Wait(NextWake());
       if (m_sink.StopRequested()) return;
       m_statusRound.Expire(Clock::now());
     }
@@ -153,6 +152,26 @@ class BatchRun {
     m_statuses[server] = {};  // the reply's bytes are no longer needed
   }
 
+  // A server's echo and its status request leave together, as the pacer allows.
+  void SendDue(Clock::time_point now) {
+    while (m_pacer.Due(now)) {
+      const bool echo = m_echoRound.CanStart();
+      const bool status = m_statusRound.CanSend(now);
+      if (!echo && !status) return;
+      if (echo) m_echoRound.StartNext();
+      if (status) m_statusRound.SendNext(now);
+      m_pacer.Sent(now);
+    }
+  }
+
+  Clock::time_point NextWake() const {
+    Clock::time_point send = Clock::time_point::max();
+    if (m_echoRound.CanStart()) send = m_pacer.NextAt();
+    const Clock::time_point statusAt = m_statusRound.NextSendAt();
+    if (statusAt != Clock::time_point::max()) send = std::min(send, std::max(m_pacer.NextAt(), statusAt));
+    return std::min(send, m_statusRound.NextDeadline());
+  }
+
   // Until an echo or a reply arrives, or `until`.
   void Wait(Clock::time_point until) {
     std::vector<SOCKET> sockets = m_statusRound.WaitingSockets();
@@ -168,7 +187,7 @@ class BatchRun {
     } else {
       sockets = Readable(sockets, timeoutMs);
     }
-    for (const SOCKET socket : sockets) m_statusRound.Read(socket);
+    for (const SOCKET socket : sockets) m_pacer.RepliesWaiting(m_statusRound.Read(socket));
   }
 
   static int MillisecondsUntil(Clock::time_point until) {
@@ -198,6 +217,7 @@ class BatchRun {
   std::vector<int> m_parts;  // of each server's echo and status exchange, those over
   CEchoRound m_echoRound;
   CStatusRound m_statusRound;
+  CSendPacer m_pacer;
 };
 
 // Keeps every outcome in order.

@@ -12,12 +12,12 @@ using Clock = CStatusRound::Clock;
 
 constexpr auto kSendWait = std::chrono::seconds(2);
 constexpr auto kReplyWait = std::chrono::seconds(5);
-// Between two requests, and before a request whose send would block is tried again.
-constexpr auto kSpacing = std::chrono::microseconds(500);
+// Before a request whose send would block is tried again.
+constexpr auto kBlockedPause = std::chrono::microseconds(500);
 constexpr std::size_t kExchangesPerSocket = 128;
 constexpr std::size_t kMaxSockets = 16;
 constexpr int kReceiveBufferBytes = 1 << 20;  // asked for; the system may give less
-constexpr int kReadsPerWake = 256;
+constexpr std::size_t kReadsPerWake = 256;
 
 std::uint64_t KeyOf(const sockaddr_in& address) {
   return (static_cast<std::uint64_t>(address.sin_addr.s_addr) << 16) | address.sin_port;
@@ -64,33 +64,26 @@ void CStatusRound::Open() {
   }
 }
 
-// Sends as many requests as spacings have passed since the first (so that a
-// late wake-up catches up), while fewer than the allowed number are in flight.
-void CStatusRound::SendDue(Clock::time_point now) {
-  if (m_sockets.empty() || now < m_retryAt) return;
-  if (m_sent == 0) m_firstSend = now;
-  const auto due = static_cast<std::size_t>((now - m_firstSend) / kSpacing) + 1;
-  while (!m_waiting.empty() && m_sent < due && m_inFlight < m_parallel) {
-    const std::size_t exchange = m_waiting.front();
-    m_waiting.pop_front();
-    switch (TrySend(exchange, now)) {
-      case SendResult::Sent: ++m_sent; break;
-      case SendResult::Failed: break;
-      case SendResult::Blocked:
-        m_waiting.push_front(exchange);
-        m_retryAt = now + kSpacing;
-        return;
-    }
+bool CStatusRound::CanSend(Clock::time_point now) const {
+  return !m_sockets.empty() && !m_waiting.empty() && m_inFlight < m_parallel && now >= m_retryAt;
+}
+
+void CStatusRound::SendNext(Clock::time_point now) {
+  const std::size_t exchange = m_waiting.front();
+  m_waiting.pop_front();
+  if (TrySend(exchange, now) == SendResult::Blocked) {
+    m_waiting.push_front(exchange);
+    m_retryAt = now + kBlockedPause;
   }
 }
 
-Clock::time_point CStatusRound::NextWake() const {
-  Clock::time_point wake = Clock::time_point::max();
-  if (!m_deadlines.empty()) wake = m_deadlines.top().when;
-  if (!m_waiting.empty() && m_inFlight < m_parallel && !m_sockets.empty()) {
-    wake = std::min(wake, std::max<Clock::time_point>(m_retryAt, m_firstSend + static_cast<long>(m_sent) * kSpacing));
-  }
-  return wake;
+Clock::time_point CStatusRound::NextSendAt() const {
+  if (m_sockets.empty() || m_waiting.empty() || m_inFlight >= m_parallel) return Clock::time_point::max();
+  return m_retryAt;
+}
+
+Clock::time_point CStatusRound::NextDeadline() const {
+  return m_deadlines.empty() ? Clock::time_point::max() : m_deadlines.top().when;
 }
 
 CStatusRound::SendResult CStatusRound::TrySend(std::size_t exchange, Clock::time_point now) {
@@ -131,19 +124,20 @@ std::vector<SOCKET> CStatusRound::WaitingSockets() const {
   return sockets;
 }
 
-void CStatusRound::Read(SOCKET handle) {
+std::size_t CStatusRound::Read(SOCKET handle) {
   const auto found =
       std::find_if(m_sockets.begin(), m_sockets.end(), [handle](const RoundSocket& s) { return s.handle == handle; });
-  if (found == m_sockets.end()) return;
+  if (found == m_sockets.end()) return 0;
   RoundSocket& socket = *found;
   char buffer[kStatusReplyBufferSize];
-  for (int i = 0; i < kReadsPerWake && !socket.inFlight.empty(); ++i) {
+  std::size_t read = 0;
+  for (; read < kReadsPerWake && !socket.inFlight.empty(); ++read) {
     sockaddr_in sender{};
     int senderLength = sizeof sender;
     const int received = recvfrom(socket.handle, buffer, static_cast<int>(sizeof buffer), 0,
                                   reinterpret_cast<sockaddr*>(&sender), &senderLength);
     const int error = received == SOCKET_ERROR ? WSAGetLastError() : 0;
-    if (error == WSAEWOULDBLOCK) return;
+    if (error == WSAEWOULDBLOCK) break;
     if (error != 0 && error != WSAEMSGSIZE) continue;  // nothing to tell whose it was
     const auto match = socket.inFlight.find(KeyOf(sender));
     if (match == socket.inFlight.end()) continue;  // not from a server asked on this socket
@@ -156,6 +150,7 @@ void CStatusRound::Read(SOCKET handle) {
     }
     Finish(socket, match->second, std::move(result));
   }
+  return read;
 }
 
 void CStatusRound::Finish(RoundSocket& socket, std::size_t exchange, StatusExchange&& result) {

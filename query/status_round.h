@@ -14,11 +14,10 @@
 // The status exchanges of many servers at once: each server gets its one
 // request and its own 2-second send wait and 5-second reply wait, and no
 // server's wait delays another's. The round is driven step by step by one
-// thread (the one that runs the echoes too) over a few datagram sockets. A
-// reply counts only when it comes from the address and port its request
-// went to, on the socket that request left from. Requests leave a little
-// apart, so that neither side's receive buffer overflows when a thousand
-// servers answer at once.
+// thread (the one that runs the echoes too, and says when each request may
+// go) over a few datagram sockets. A reply counts only when it comes from
+// the address and port its request went to, on the socket that request
+// left from.
 struct StatusExchange {
   std::vector<char> reply;  // the reply's bytes when one came
   bool replied = false;
@@ -40,15 +39,22 @@ class CStatusRound {
 
   // Opens the sockets; when none can be had, every exchange ends at once.
   void Open();
-  // Sends what is due by now.
-  void SendDue(Clock::time_point now);
-  // When the round must act again without a reply: the next request due or
-  // the end of a reply wait; time_point::max() when neither.
-  Clock::time_point NextWake() const;
+  // True when a request is waiting to go, the allowed number in flight
+  // leaves room for it, and no send would block now.
+  bool CanSend(Clock::time_point now) const;
+  // Sends the next request (or takes it back to try again a little later,
+  // when the send would block).
+  void SendNext(Clock::time_point now);
+  // When a waiting request could go: now or after a blocked send's pause;
+  // time_point::max() when none can before an exchange ends.
+  Clock::time_point NextSendAt() const;
+  // The end of the earliest reply wait; time_point::max() when none.
+  Clock::time_point NextDeadline() const;
   // The sockets that replies are awaited on (none while nothing is in flight).
   std::vector<SOCKET> WaitingSockets() const;
-  // Takes in what has arrived on one of them.
-  void Read(SOCKET socket);
+  // Takes in what has arrived on one of them; returns the number of
+  // datagrams that were waiting.
+  std::size_t Read(SOCKET socket);
   // Ends the exchanges whose reply wait is over.
   void Expire(Clock::time_point now);
   bool Done() const { return m_waiting.empty() && m_inFlight == 0; }
@@ -81,7 +87,5 @@ class CStatusRound {
   std::vector<RoundSocket> m_sockets;
   std::size_t m_nextSocket = 0;
   std::size_t m_inFlight = 0;
-  std::size_t m_sent = 0;
-  Clock::time_point m_firstSend{};
   Clock::time_point m_retryAt{};
 };
