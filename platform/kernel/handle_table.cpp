@@ -70,6 +70,13 @@ void SetHandleFlags(std::uint32_t handle, std::uint32_t flags) {
   if (it != t.entries.end()) it->second.flags |= flags;
 }
 
+void ClearHandleFlags(std::uint32_t handle, std::uint32_t flags) {
+  Table& t = table();
+  std::lock_guard lock(t.mutex);
+  auto it = t.entries.find(handle);
+  if (it != t.entries.end()) it->second.flags &= ~flags;
+}
+
 std::uint32_t HandleFlags(std::uint32_t handle) {
   Table& t = table();
   std::lock_guard lock(t.mutex);

@@ -21,6 +21,7 @@ int RemoveHandle(std::uint32_t handle);
 // shut sending side); they go when the handle is removed. Setting ORs the
 // flags in; unknown handles have none.
 void SetHandleFlags(std::uint32_t handle, std::uint32_t flags);
+void ClearHandleFlags(std::uint32_t handle, std::uint32_t flags);
 std::uint32_t HandleFlags(std::uint32_t handle);
 // Number of live handles (for leak checks in tests and soak runs).
 int LiveHandleCount();

@@ -16,8 +16,15 @@ int ErrorFromErrno(int err);
 // Fail() with the translation of the current errno.
 int FailFromErrno();
 
-// Handle flag: the sending side was shut down with shutdown().
+// Handle flags, so that a transfer needs no system call to learn them:
+// the sending side was shut down with shutdown();
 constexpr std::uint32_t kSendShutDown = 0x1;
+// a stream socket (the others are datagram sockets);
+constexpr std::uint32_t kStream = 0x2;
+// in non-blocking mode (ioctlsocket FIONBIO);
+constexpr std::uint32_t kNonBlocking = 0x4;
+// seen bound to a local port once (a socket never becomes unbound).
+constexpr std::uint32_t kBound = 0x8;
 
 // The descriptor behind a socket handle, or -1 with the last error set
 // (WSANOTINITIALISED before start-up, WSAENOTSOCK for anything not a socket).
@@ -35,10 +42,10 @@ class BlockingCall {
 // Runs a non-blocking transfer; on a socket in blocking mode, waits while
 // it would block (in slices with the blocking hook) and tries again.
 template <typename Operation>
-long RetryWhileBlocked(int fd, bool forWrite, Operation operation) {
+long RetryWhileBlocked(int fd, bool forWrite, bool nonBlocking, Operation operation) {
   for (;;) {
     const long result = operation();
-    if (result >= 0 || errno != EAGAIN || bridge::IsNonBlocking(fd)) return result;
+    if (result >= 0 || errno != EAGAIN || nonBlocking) return result;
     BlockingCall blocking;
     if (bridge::WaitReady(fd, forWrite, -1) < 0) return -1;
   }

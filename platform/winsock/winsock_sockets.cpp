@@ -55,7 +55,9 @@ SOCKET socket(int af, int type, int protocol) {
   if (type < SOCK_STREAM || type > SOCK_SEQPACKET) return FailSocket(WSAESOCKTNOSUPPORT);
   const int fd = bridge::OpenSocket(af, type, protocol);
   if (fd < 0) return FailSocket(detail::ErrorFromErrno(errno));
-  return kernel::InsertHandle(fd, kernel::HandleKind::Socket);
+  const SOCKET handle = kernel::InsertHandle(fd, kernel::HandleKind::Socket);
+  if (type == SOCK_STREAM) kernel::SetHandleFlags(handle, detail::kStream);
+  return handle;
 }
 
 int closesocket(SOCKET s) {
@@ -99,10 +101,15 @@ SOCKET accept(SOCKET s, sockaddr* addr, int* addrlen) {
     return FailSocket(WSAEFAULT);
   }
   bridge::Endpoint peer;
-  const long accepted = detail::RetryWhileBlocked(fd, false, [&] { return bridge::Accept(fd, &peer); });
+  const std::uint32_t flags = kernel::HandleFlags(s);
+  const long accepted = detail::RetryWhileBlocked(fd, false, (flags & detail::kNonBlocking) != 0,
+                                                  [&] { return bridge::Accept(fd, &peer); });
   if (accepted < 0) return FailSocket(detail::ErrorFromErrno(errno));
   if (addr != nullptr) detail::AddressFromEndpoint(peer, addr, addrlen);
-  return kernel::InsertHandle(static_cast<int>(accepted), kernel::HandleKind::Socket);
+  // The new socket is a stream socket in the listening socket's mode.
+  const SOCKET handle = kernel::InsertHandle(static_cast<int>(accepted), kernel::HandleKind::Socket);
+  kernel::SetHandleFlags(handle, detail::kStream | detail::kBound | (flags & detail::kNonBlocking));
+  return handle;
 }
 
 int getsockname(SOCKET s, sockaddr* name, int* namelen) {
@@ -136,7 +143,15 @@ int ioctlsocket(SOCKET s, LONG cmd, u_long* argp) {
   const int fd = detail::DescriptorFor(s);
   if (fd < 0) return SOCKET_ERROR;
   if (argp == nullptr) return detail::Fail(WSAEFAULT);
-  if (cmd == FIONBIO) return bridge::SetNonBlocking(fd, *argp != 0) == 0 ? 0 : detail::FailFromErrno();
+  if (cmd == FIONBIO) {
+    if (bridge::SetNonBlocking(fd, *argp != 0) != 0) return detail::FailFromErrno();
+    if (*argp != 0) {
+      kernel::SetHandleFlags(s, detail::kNonBlocking);
+    } else {
+      kernel::ClearHandleFlags(s, detail::kNonBlocking);
+    }
+    return 0;
+  }
   if (cmd == FIONREAD) {
     int pending = 0;
     if (bridge::PendingBytes(fd, &pending) < 0) return detail::FailFromErrno();
