@@ -152,7 +152,7 @@ void EchoHelperProcess::Start(EchoStart start) {
   const std::vector<std::uint8_t> bytes = helper::EncodeRequest(ToHelperRequest(start, wireTag));
   m_output.insert(m_output.end(), bytes.begin(), bytes.end());
   // The helper spaces its sends, so the echoes ahead of this one delay it.
-  const auto queued = std::chrono::milliseconds(helper::kMinSendSpacingMs) * (m_flights.size() + 1);
+  const auto queued = std::chrono::microseconds(helper::kMinSendSpacingMicroseconds) * (m_flights.size() + 1);
   const EchoClock::time_point deadline =
       EchoClock::now() + std::chrono::milliseconds(start.timeoutMs) + kReplyGrace + queued;
   m_flights.emplace(wireTag, Flight{start.tag, deadline});

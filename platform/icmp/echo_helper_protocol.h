@@ -50,8 +50,10 @@ constexpr std::size_t kMaxDataSize = 1024;
 constexpr std::uint32_t kMaxTimeoutMs = 60000;
 // Record and echoed data: the largest reply record a request can cause.
 constexpr std::size_t kMaxRecordSize = 28 + kMaxDataSize;
-// The helper sends one echo at most this often, however many are asked.
-constexpr int kMinSendSpacingMs = 1;
+// The helper sends echoes at most this often on average, however many are
+// asked; after a pause it may send a short burst of at most kSendBurst.
+constexpr int kMinSendSpacingMicroseconds = 100;
+constexpr int kSendBurst = 16;
 
 struct Hello {
   int openErrno = 0;

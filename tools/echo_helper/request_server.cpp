@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
-#include <climits>
 #include <optional>
 #include <vector>
 
@@ -49,10 +48,13 @@ icmp::EchoStart ToEchoStart(helper::Request request) {
   return start;
 }
 
-int MillisecondsUntil(Clock::time_point when) {
-  if (when == Clock::time_point::max()) return -1;
-  const auto ms = std::chrono::ceil<std::chrono::milliseconds>(when - Clock::now()).count();
-  return static_cast<int>(std::clamp<long long>(ms, 0, INT_MAX));
+// The wait until `when`, to the microsecond: sends are spaced finer than
+// poll's milliseconds. Null: no limit.
+const timespec* WaitUntil(Clock::time_point when, timespec& wait) {
+  if (when == Clock::time_point::max()) return nullptr;
+  const auto ns = std::max<long long>((when - Clock::now()).count(), 0);
+  wait = timespec{static_cast<time_t>(ns / 1'000'000'000), static_cast<long>(ns % 1'000'000'000)};
+  return &wait;
 }
 
 bool MakeNonBlocking(int fd) {
@@ -69,7 +71,8 @@ class Server {
       pollfd fds[3] = {{m_inFd, static_cast<short>(WantsInput() ? POLLIN : 0), 0},
                        m_flights.PollRequest(),
                        {m_outFd, static_cast<short>(m_output.empty() ? 0 : POLLOUT), 0}};
-      const int ready = ::poll(fds, 3, MillisecondsUntil(NextWake()));
+      timespec wait{};
+      const int ready = ::ppoll(fds, 3, WaitUntil(NextWake(), wait), nullptr);
       if (ready < 0 && errno != EINTR) return ServeEnd::PipeBroken;
       if (ready > 0 && fds[0].revents != 0) {
         if (std::optional<ServeEnd> end = ReadRequests()) return *end;
@@ -115,15 +118,15 @@ class Server {
     return std::nullopt;
   }
 
-  // Ends the echoes whose time-out passed while they waited, then sends the
-  // one whose turn has come.
+  // Ends the echoes whose time-out passed while they waited, then sends
+  // every one whose turn has come.
   void SendDue() {
     if (m_badFraming) return;
     const Clock::time_point now = Clock::now();
     for (const std::uint64_t tag : m_schedule.TakeExpired(now)) {
       m_output.Append(helper::EncodeReply(Refusal(IP_REQ_TIMED_OUT, tag)));
     }
-    if (std::optional<helper::Request> due = m_schedule.TakeDue(now)) m_flights.Start(ToEchoStart(std::move(*due)));
+    while (std::optional<helper::Request> due = m_schedule.TakeDue(now)) m_flights.Start(ToEchoStart(std::move(*due)));
   }
 
   icmp::SocketEchoFlights m_flights;

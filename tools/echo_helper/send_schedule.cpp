@@ -42,7 +42,9 @@ std::optional<helper::Request> SendSchedule::TakeDue(Clock::time_point now) {
   Destination& entry = m_destinations.at(destination);
   Waiting waiting = TakeOut(destination, entry, 0, now);
   entry.nextTurn = now + kMinDestinationSpacing;
-  m_nextSend = now + kMinSendSpacing;
+  // After a pause, a short burst may make up for it; never more.
+  const auto burst = helper::kSendBurst * kMinSendSpacing;
+  m_nextSend = std::max(m_nextSend, now - burst) + kMinSendSpacing;
   if (!entry.queue.empty()) m_turns.insert(TurnOf(destination, entry));
   const long long waited = std::chrono::floor<std::chrono::milliseconds>(now - waiting.read).count();
   waiting.request.timeoutMs -= static_cast<std::uint32_t>(std::min<long long>(waited, waiting.request.timeoutMs));

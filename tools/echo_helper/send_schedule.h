@@ -1,8 +1,8 @@
 #pragma once
 // When each echo the parent asks for is sent. The helper is no flood tool
-// for users who may not open ICMP sockets: it sends one echo per
-// millisecond at most, and to any one destination one per 200 ms, as
-// ping(8) holds ordinary users to. A request over the limit waits for its
+// for users who may not open ICMP sockets: it sends ten echoes per
+// millisecond at most (in bursts of a few after a pause), and to any one
+// destination one per 200 ms, as ping(8) holds ordinary users to. A request over the limit waits for its
 // turn instead of being refused; other destinations go past it.
 //
 // A request's time-out runs from when the helper read it, as its caller's
@@ -26,7 +26,7 @@
 
 namespace echo_helper {
 
-constexpr std::chrono::milliseconds kMinSendSpacing{icmp::helper::kMinSendSpacingMs};
+constexpr std::chrono::microseconds kMinSendSpacing{icmp::helper::kMinSendSpacingMicroseconds};
 constexpr std::chrono::milliseconds kMinDestinationSpacing{200};
 
 class SendSchedule {
