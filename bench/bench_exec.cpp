@@ -20,7 +20,9 @@
 // ends the measurement with exit status 1: a time of a failed run is not a
 // figure.
 #include <fcntl.h>
+#include <signal.h>
 #include <spawn.h>
+#include <sys/ptrace.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -30,6 +32,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <optional>
 #include <string>
 #include <vector>
@@ -58,7 +61,6 @@ struct Options {
 
 struct ProcessResult {
   bool succeeded = false;
-  long peakRssKiB = 0;
   double cpuMs = 0;
   std::optional<std::int64_t> firstPaintNs;
   std::int64_t launchNs = 0;
@@ -67,7 +69,7 @@ struct ProcessResult {
 struct RunResult {
   double wallMs = 0;
   double cpuMs = 0;
-  long peakRssKiB = 0;
+  long peakRssKiB = 0;  // of the program's own image, from a run of its own
   std::optional<double> firstPaintMs;
 };
 
@@ -146,8 +148,47 @@ double Milliseconds(const timeval& time) {
   return static_cast<double>(time.tv_sec) * 1e3 + static_cast<double>(time.tv_usec) / 1e3;
 }
 
-// posix_spawn shares the parent's memory until the exec, so the child's peak
-// resident size is its own, not a copy of this program's. The CPU time
+// The peak resident size of the program's own image: the kernel's
+// ru_maxrss of a child also holds the peak of the memory it started from
+// (this program's, shared until the exec), so it is read instead from the
+// child's /proc status at its exit, where the child is held by ptrace. A
+// run of its own, before the timed ones, so that the stops do not touch
+// the times. 0 when it cannot be had.
+long PeakRssOfImage(const Command& command) {
+  std::vector<char*> argv;
+  for (const std::string& word : command) argv.push_back(const_cast<char*>(word.c_str()));
+  argv.push_back(nullptr);
+  const pid_t pid = ::fork();
+  if (pid < 0) return 0;
+  if (pid == 0) {
+    const int null = ::open("/dev/null", O_RDWR);
+    ::dup2(null, STDIN_FILENO);
+    ::dup2(null, STDOUT_FILENO);
+    ::ptrace(PTRACE_TRACEME, 0, nullptr, nullptr);
+    ::execvp(argv[0], argv.data());
+    ::_exit(127);
+  }
+  long peakKiB = 0;
+  int status = 0;
+  while (::waitpid(pid, &status, 0) == pid && WIFSTOPPED(status)) {
+    const int event = status >> 16;
+    int deliver = 0;
+    if (WSTOPSIG(status) == SIGTRAP && event == 0) {
+      ::ptrace(PTRACE_SETOPTIONS, pid, nullptr, reinterpret_cast<void*>(PTRACE_O_TRACEEXIT));  // the exec's stop
+    } else if (event == PTRACE_EVENT_EXIT) {
+      std::ifstream statusFile("/proc/" + std::to_string(pid) + "/status");
+      for (std::string line; std::getline(statusFile, line);) {
+        if (line.rfind("VmHWM:", 0) == 0) peakKiB = std::strtol(line.c_str() + 6, nullptr, 10);
+      }
+    } else {
+      deliver = WSTOPSIG(status);  // the program's own signal
+    }
+    ::ptrace(PTRACE_CONT, pid, nullptr, reinterpret_cast<void*>(static_cast<long>(deliver)));
+  }
+  return peakKiB;
+}
+
+// posix_spawn shares the parent's memory until the exec. The CPU time
 // counts the child and every child it waited for.
 ProcessResult RunOnce(const Command& command, int expectStatus) {
   int outputPipe[2];
@@ -178,7 +219,6 @@ ProcessResult RunOnce(const Command& command, int expectStatus) {
   }
   result.succeeded = WIFEXITED(status) && WEXITSTATUS(status) == expectStatus;
   if (!result.succeeded) std::fprintf(stderr, "bench_exec: %s failed (status %d)\n", argv[0], status);
-  result.peakRssKiB = usage.ru_maxrss;
   result.cpuMs = Milliseconds(usage.ru_utime) + Milliseconds(usage.ru_stime);
   result.firstPaintNs = FirstPaintIn(output);
   return result;
@@ -190,7 +230,6 @@ std::optional<RunResult> RunProgram(const Program& program, bool firstPaint, int
   for (const Command& command : program.commands) {
     const ProcessResult process = RunOnce(command, expectStatus);
     if (!process.succeeded) return std::nullopt;
-    run.peakRssKiB = std::max(run.peakRssKiB, process.peakRssKiB);
     run.cpuMs += process.cpuMs;
     if (firstPaint) {
       if (!process.firstPaintNs) {
@@ -233,6 +272,12 @@ void PrintRun(const std::string& label, int round, const RunResult& run) {
 int main(int argc, char** argv) {
   const Options options = ParseOptions(argc, argv);
   const std::size_t count = options.programs.size();
+  std::vector<long> imagePeakKiB(count);
+  for (std::size_t p = 0; p < count; ++p) {
+    for (const Command& command : options.programs[p].commands) {
+      imagePeakKiB[p] = std::max(imagePeakKiB[p], PeakRssOfImage(command));
+    }
+  }
   for (int i = 0; i < options.warmup; ++i) {
     if (!RunRound(options, i)) return 1;
   }
@@ -243,7 +288,8 @@ int main(int argc, char** argv) {
     if (!results) return 1;
     const RunResult& first = (*results)[0];
     for (std::size_t p = 0; p < count; ++p) {
-      const RunResult& run = (*results)[p];
+      RunResult run = (*results)[p];
+      run.peakRssKiB = imagePeakKiB[p];
       PrintRun(options.programs[p].label, round, run);
       series[p].wall.push_back(run.wallMs);
       series[p].cpu.push_back(run.cpuMs);
