@@ -29,9 +29,11 @@ constexpr Qt::WindowFlags kFlags =
     Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
 
 // Title-bar buttons are about a line of the caption's face high, square,
-// with some padding; icon, close button and margins take four of them.
+// with some padding. Beside the caption: the window icon, the close button
+// and, drawn by some window managers whatever a window asks for (openbox),
+// minimise and maximise; the margins take one more.
 constexpr int kTitleBarButtonPadding = 8;
-constexpr int kTitleBarReservedButtons = 4;
+constexpr int kTitleBarReservedButtons = 5;
 
 }  // namespace
 
