@@ -91,6 +91,16 @@ void HeldInput::Release() {
   }
 }
 
+// Of a run of pointer moves only where the pointer ended up matters.
+void HeldInput::Hold(QObject* receiver, const QEvent& event) {
+  const bool move = event.type() == QEvent::MouseMove;
+  if (move && !m_held.empty() && m_held.back().first == receiver && m_held.back().second->type() == QEvent::MouseMove) {
+    m_held.back().second.reset(event.clone());
+    return;
+  }
+  m_held.emplace_back(QPointer<QObject>(receiver), std::unique_ptr<QEvent>(event.clone()));
+}
+
 bool HeldInput::eventFilter(QObject* receiver, QEvent* event) {
   if (IsDrag(event->type())) {
     event->ignore();  // refused: the pointer shows that nothing can be dropped
@@ -101,7 +111,7 @@ bool HeldInput::eventFilter(QObject* receiver, QEvent* event) {
     dialog->reject();
     return true;
   }
-  m_held.emplace_back(QPointer<QObject>(receiver), std::unique_ptr<QEvent>(event->clone()));
+  Hold(receiver, *event);
   return true;
 }
 

@@ -30,6 +30,7 @@ class HeldInput : public QObject {
 
  private:
   HeldInput() = default;
+  void Hold(QObject* receiver, const QEvent& event);
 
   bool m_catching = false;
   std::vector<std::pair<QPointer<QObject>, std::unique_ptr<QEvent>>> m_held;
