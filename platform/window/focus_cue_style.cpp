@@ -29,9 +29,8 @@ void FocusCueStyle::drawPrimitive(PrimitiveElement element, const QStyleOption* 
   }
   painter->save();
   painter->setRenderHint(QPainter::Antialiasing, false);
-  QPen pen(CueColour(option), 1, Qt::DotLine);
-  pen.setCosmetic(true);
-  painter->setPen(pen);
+  // One pixel of the dialog's units: on a scaled screen the dots grow with it.
+  painter->setPen(QPen(CueColour(option), 1, Qt::DotLine));
   painter->setBrush(Qt::NoBrush);
   painter->drawRect(option->rect.adjusted(0, 0, -1, -1));
   painter->restore();
