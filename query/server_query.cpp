@@ -82,7 +82,7 @@ void CServerQuery::ExchangeStatus(const sockaddr_in& destination) {
 // must not leave the time left of the server asked before.
 void CServerQuery::EmptyResultFields() { m_sink.OnFieldsEmptied(); }
 
-// FALSE when the query is to stop: an echo that a stop interrupted failed,
+// false when the query is to stop: an echo that a stop interrupted failed,
 // and nothing of it is shown.
 bool CServerQuery::Echo(const CString& strAddress, CPinger& pinger) {
   CPingResults results;
