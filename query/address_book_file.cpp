@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <climits>
 #include <cstdlib>
 #include <string>
 
@@ -31,16 +32,32 @@ std::string ConfigHome() {
   return IsAbsolute(home) ? std::string(home) + "/.config" : std::string();
 }
 
+// Empty when not even a home folder is known.
+std::string UsersAddressBook() {
+  const std::string configHome = ConfigHome();
+  return configHome.empty() ? std::string() : configHome + "/quillmar/" + kAddressBookFileName;
+}
+
+std::string WorkingDirectoryAddressBook() {
+  char folder[PATH_MAX];
+  if (::getcwd(folder, sizeof folder) == nullptr) return std::string("./") + kAddressBookFileName;
+  return std::string(folder) + "/" + kAddressBookFileName;
+}
+
 }  // namespace
 
 CString AddressBookFilePath() {
   if (Exists(kAddressBookFileName)) return kAddressBookFileName;
-  const std::string configHome = ConfigHome();
-  if (!configHome.empty()) {
-    const std::string users = configHome + "/quillmar/" + kAddressBookFileName;
-    if (Exists(users)) return CString(std::string_view(users));
-  }
+  const std::string users = UsersAddressBook();
+  if (!users.empty() && Exists(users)) return CString(std::string_view(users));
   return kAddressBookFileName;
+}
+
+std::vector<CString> AddressBookPlaces() {
+  std::vector<CString> places{CString(std::string_view(WorkingDirectoryAddressBook()))};
+  const std::string users = UsersAddressBook();
+  if (!users.empty()) places.emplace_back(std::string_view(users));
+  return places;
 }
 
 BOOL ReadAddressBookFile(CString& text) {

@@ -1,4 +1,6 @@
 #pragma once
+#include <vector>
+
 #include "platform/framework/cstring.h"
 
 // Where the address book is read from: "address.ini" in the working
@@ -7,6 +9,11 @@
 // when XDG_CONFIG_HOME is unset or not an absolute path). When neither
 // exists, the working directory's name, which then fails to open.
 CString AddressBookFilePath();
+
+// The places AddressBookFilePath looks in, in its order, as full paths: the
+// working directory's address.ini, then the user's own (left out when not
+// even a home folder is known).
+std::vector<CString> AddressBookPlaces();
 
 // Reads the address book from AddressBookFilePath(): one read of at most
 // 2048 bytes, cut before the first NUL. The file is opened for reading only,

@@ -22,4 +22,8 @@ class CQuerySink {
   // The echo's round trip to the microsecond, from the kernel's receive
   // timestamp; reported before the PING field, only when an echo came back.
   virtual void OnRoundTrip(long long /*nMicroseconds*/) {}
+  // True once whoever shows the query wants it to end (its window is
+  // closing): the query then stops after the wait or step in progress,
+  // without another report.
+  virtual bool StopRequested() const { return false; }
 };

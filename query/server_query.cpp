@@ -37,24 +37,38 @@ void CServerQuery::Run(const CString& strAddress) {
   m_sink.OnProgress(0);
 
   // Text that gives no IPv4 address is said so at once: no echo, no datagram.
+  // A host name is looked up first, which can take a while.
   CPinger pinger;
   sockaddr_in destination;
-  if (!FindStatusDestination(strAddress, pinger, destination)) {
+  const BOOL bFound = FindStatusDestination(strAddress, pinger, destination);
+  if (m_sink.StopRequested()) return;
+  if (!bFound) {
     m_sink.OnMessage(kInvalidAddressText);
     return;
   }
-  Echo(DottedText(destination), pinger);
+  if (!Echo(DottedText(destination), pinger)) return;
+  try {
+    ExchangeStatus(destination);
+  } catch (CBlockingSocketException* e) {
+    // The wait that the stop interrupted failed: that is no failure to report.
+    if (!m_sink.StopRequested()) throw;
+    e->Delete();
+  }
+}
 
+void CServerQuery::ExchangeStatus(const sockaddr_in& destination) {
   CBlockingSocket socket;
   socket.Create(SOCK_DGRAM);
   CSocketCloseGuard closer(socket);
   socket.SendDatagram(kStatusRequestText.data(), static_cast<int>(kStatusRequestLength), &destination,
                       kSendWaitSeconds);
+  if (m_sink.StopRequested()) return;
   m_sink.OnProgress(50);
 
   char reply[kStatusReplyBufferSize];
   const int nReceived =
       ReceiveStatusReply(socket, destination, reply, static_cast<int>(sizeof reply), kReceiveWaitSeconds);
+  if (m_sink.StopRequested()) return;
   m_sink.OnProgress(75);
   ShowStatusReply(reply, nReceived);
   m_bStatusReplyDecoded = TRUE;
@@ -68,15 +82,19 @@ void CServerQuery::Run(const CString& strAddress) {
 // must not leave the time left of the server asked before.
 void CServerQuery::EmptyResultFields() { m_sink.OnFieldsEmptied(); }
 
-void CServerQuery::Echo(const CString& strAddress, CPinger& pinger) {
+// false when the query is to stop: an echo that a stop interrupted failed,
+// and nothing of it is shown.
+bool CServerQuery::Echo(const CString& strAddress, CPinger& pinger) {
   CPingResults results;
   const bool replied = pinger.Ping(strAddress, &results, kEchoTimeToLive) != 0;
+  if (m_sink.StopRequested()) return false;
   if (!replied) ReportEchoFailure(pinger);
   m_sink.OnProgress(25);
   if (replied) m_sink.OnRoundTrip(pinger.LastRoundTripMicroseconds());
   CString strPing;
   strPing.Format("%d", static_cast<int>(results.m_dwRoundTripTime));  // 0 when the echo failed
   m_sink.OnField(QueryField::Ping, strPing);
+  return true;
 }
 
 // A time-out, an unreachable host and the like all read "Ping Timed Out".

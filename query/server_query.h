@@ -1,5 +1,6 @@
 #pragma once
 #include "platform/framework/cstring.h"
+#include "platform/winsock/winsock.h"
 #include "query/query_sink.h"
 
 class CPinger;
@@ -14,6 +15,11 @@ class CPinger;
 // the socket is closed on the way out, and the exception reaches the
 // caller (the dialog's window-procedure guard shows it), with the progress
 // where the query stopped.
+//
+// The query stops early, without another report, once its sink asks it to
+// (StopRequested): after each step, and when a wait that the stop
+// interrupted fails (the socket's exception is then dropped, and no echo
+// failure is shown).
 class CServerQuery {
  public:
   explicit CServerQuery(CQuerySink& sink) : m_sink(sink) {}
@@ -27,7 +33,8 @@ class CServerQuery {
 
  private:
   void EmptyResultFields();
-  void Echo(const CString& strAddress, CPinger& pinger);
+  bool Echo(const CString& strAddress, CPinger& pinger);
+  void ExchangeStatus(const sockaddr_in& destination);
   void ReportEchoFailure(const CPinger& pinger);
   void ShowStatusReply(const char* pReply, int nLength);
 

@@ -2,7 +2,7 @@
 #include "platform/window/cdialog.h"
 #include "ui/resource.h"
 
-// The About box: the program icon, its name and an OK button. Made on the
+// The About box: the program icon, its name, its version and an OK button. Made on the
 // stack, run modally and destroyed each time it is opened.
 class CAboutDlg : public CDialog {
  public:

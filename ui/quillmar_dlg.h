@@ -59,6 +59,7 @@ class CQuillmarDlg : public CDialog, private CQuerySink {
   void OnProgress(int nPos) override;
   void OnMessage(const CString& strText) override;
   void OnRoundTrip(long long nMicroseconds) override;
+  bool StopRequested() const override;
   CString& FieldString(QueryField field);
   // The address book (quillmar_dlg_address_book.cpp): reading "address.ini"
   // into the list while the dialog initialises, and taking the chosen line.

@@ -3,6 +3,7 @@
 #include "query/address_book.h"
 #include "query/address_book_file.h"
 #include "query/chosen_address.h"
+#include "ui/address_book_message.h"
 #include "ui/quillmar_dlg.h"
 
 // Fills the list once while the dialog initialises. A read error after the
@@ -11,7 +12,7 @@
 void CQuillmarDlg::LoadAddressBook() {
   CString text;
   if (!ReadAddressBookFile(text)) {
-    MessageBox(kAddressBookOpenError, kAddressBookErrorCaption, MB_OK | MB_ICONEXCLAMATION);
+    MessageBox(AddressBookOpenErrorText(), kAddressBookErrorCaption, MB_OK | MB_ICONEXCLAMATION);
     return;
   }
   if (text.IsEmpty()) return;

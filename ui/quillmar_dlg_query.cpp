@@ -2,6 +2,8 @@
 // failure leaves the query as a CBlockingSocketException*, which the command
 // does not catch: the framework's window-procedure guard shows its message
 // and the dialog goes on, with the progress bar where the query stopped.
+// A close request while the query waits ends the query at once, without a
+// word; the window closes when the command has returned.
 #include "query/server_query.h"
 #include "ui/quillmar_dlg.h"
 
@@ -41,6 +43,8 @@ void CQuillmarDlg::OnProgress(int nPos) {
 void CQuillmarDlg::OnMessage(const CString& strText) { MessageBox(strText); }
 
 void CQuillmarDlg::OnRoundTrip(long long nMicroseconds) { m_nRoundTripMicroseconds = nMicroseconds; }
+
+bool CQuillmarDlg::StopRequested() const { return closeRequested(); }
 
 CString& CQuillmarDlg::FieldString(QueryField field) {
   switch (field) {

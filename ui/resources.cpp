@@ -63,6 +63,8 @@ framework::DialogTemplate AboutDialog() {
               {IDC_STATIC, ControlKind::Icon, nullptr, 13, 17, 20, 20, SS_ICON, IDR_MAINFRAME},
               {IDC_STATIC, ControlKind::Label, "Veloxa Quillmar", 40, 10, 119, 8, kLabel},
               {IDOK, ControlKind::PushButton, "OK", 178, 7, 32, 14, BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP},
+              // The version that quillmar --version prints, under the name.
+              {IDC_STATIC, ControlKind::Label, "Version " VQ_VERSION, 40, 22, 119, 8, kLabel},
           }};
 }
 

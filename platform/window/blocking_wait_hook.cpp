@@ -1,75 +1,56 @@
 #include "platform/window/blocking_wait_hook.h"
 
 #include <QCoreApplication>
-#include <QEvent>
-#include <QPointer>
-#include <memory>
 #include <utility>
 #include <vector>
 
 #include "platform/kernel/blocking_hook.h"
+#include "platform/window/held_input.h"
 
 namespace framework {
 namespace {
 
 int g_waitDepth = 0;
+int g_procedureDepth = 0;
+bool g_handlerWaits = false;
+bool g_runningDeferred = false;
 
-bool IsUserInput(QEvent::Type type) {
-  switch (type) {
-    case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonRelease:
-    case QEvent::MouseButtonDblClick:
-    case QEvent::MouseMove:
-    case QEvent::Wheel:
-    case QEvent::KeyPress:
-    case QEvent::KeyRelease:
-    case QEvent::ShortcutOverride:
-    case QEvent::Shortcut:
-    case QEvent::ContextMenu:
-    case QEvent::TouchBegin:
-    case QEvent::TouchUpdate:
-    case QEvent::TouchEnd:
-    case QEvent::TabletPress:
-    case QEvent::TabletMove:
-    case QEvent::TabletRelease: return true;
-    default: return false;
-  }
+std::vector<std::function<void()>>& Deferred() {
+  static auto* actions = new std::vector<std::function<void()>>;
+  return *actions;
 }
 
-// Input from the window system stays queued under ExcludeUserInputEvents;
-// input posted by other code would still be delivered, so it is held back
-// here and posted again after the wait slice.
-class InputDeferral : public QObject {
- public:
-  InputDeferral() { QCoreApplication::instance()->installEventFilter(this); }
-  ~InputDeferral() override {
-    QCoreApplication::instance()->removeEventFilter(this);
-    for (auto& [receiver, event] : m_held) {
-      if (receiver) QCoreApplication::postEvent(receiver.data(), event.release());
-    }
-  }
-  InputDeferral(const InputDeferral&) = delete;
-  InputDeferral& operator=(const InputDeferral&) = delete;
+// Every window procedure has returned and nothing waits: what was deferred
+// runs, then the held input goes to its windows (a window that closed gets
+// none). A cancel that no wait took was made for what just ran.
+void RunDeferred() {
+  if (g_runningDeferred) return;
+  g_runningDeferred = true;
+  std::vector<std::function<void()>> actions;
+  actions.swap(Deferred());
+  if (!actions.empty()) kernel::TakeBlockingCallCancel();
+  for (const std::function<void()>& action : actions) action();
+  HeldInput::Instance().Release();
+  g_runningDeferred = false;
+}
 
- protected:
-  bool eventFilter(QObject* receiver, QEvent* event) override {
-    if (!IsUserInput(event->type())) return false;
-    m_held.emplace_back(QPointer<QObject>(receiver), std::unique_ptr<QEvent>(event->clone()));
-    return true;
-  }
-
- private:
-  std::vector<std::pair<QPointer<QObject>, std::unique_ptr<QEvent>>> m_held;
-};
-
-BOOL ProcessEventsExceptInput() {
+// All events are processed, the window system's input too, so that a close
+// request is seen at once; the input itself is held (HeldInput).
+BOOL ProcessEventsHoldingInput() {
   if (QCoreApplication::instance() == nullptr) return FALSE;
+  const bool outerHandlerWaits = std::exchange(g_handlerWaits, g_procedureDepth > 0);
   ++g_waitDepth;
   {
-    InputDeferral deferral;
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    const InputCatch catching;
+    QCoreApplication::processEvents();
   }
   --g_waitDepth;
+  g_handlerWaits = outerHandlerWaits;
+  // No wait may outlast a request that a handler must make way for, also
+  // one that follows a wait that ended for it.
+  if (!Deferred().empty()) kernel::CancelBlockingCall();
+  // Waiting outside any handler: the input can go once this slice is over.
+  if (g_procedureDepth == 0) HeldInput::Instance().Release();
   return TRUE;
 }
 
@@ -77,9 +58,22 @@ BOOL ProcessEventsExceptInput() {
 
 void InstallBlockingHook(bool onlyIfNone) {
   if (onlyIfNone && kernel::GetBlockingHook() != nullptr) return;
-  kernel::SetBlockingHook(&ProcessEventsExceptInput);
+  kernel::SetBlockingHook(&ProcessEventsHoldingInput);
 }
 
 bool InBlockingWait() { return g_waitDepth > 0; }
+
+bool HandlerWaits() { return g_waitDepth > 0 && g_handlerWaits; }
+
+void DeferUntilHandlersReturn(std::function<void()> action) {
+  Deferred().push_back(std::move(action));
+  kernel::CancelBlockingCall();
+}
+
+WindowProcedureScope::WindowProcedureScope() { ++g_procedureDepth; }
+
+WindowProcedureScope::~WindowProcedureScope() {
+  if (--g_procedureDepth == 0 && g_waitDepth == 0) RunDeferred();
+}
 
 }  // namespace framework

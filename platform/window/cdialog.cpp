@@ -110,6 +110,8 @@ BOOL CDialog::DestroyWindow() {
   return CWnd::DestroyWindow();
 }
 
+bool CDialog::closeRequested() const { return m_window != nullptr && m_window->closePending(); }
+
 BOOL CDialog::OnInitDialog() {
   UpdateData(FALSE);
   return TRUE;

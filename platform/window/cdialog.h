@@ -23,6 +23,9 @@ class CDialog : public CWnd {
 
   UINT templateId() const { return m_nIDTemplate; }
   bool ended() const { return m_bEnded; }
+  // A close request (close box, Escape) waits for a handler of the dialog to
+  // return; the handler should end its work soon.
+  bool closeRequested() const;
 
   DECLARE_MESSAGE_MAP()
 

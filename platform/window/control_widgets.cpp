@@ -1,6 +1,8 @@
 #include "platform/window/control_widgets.h"
 
+#include <QKeyEvent>
 #include <QPainter>
+#include <QStyleOptionFocusRect>
 #include <qdrawutil.h>
 #include <QStylePainter>
 #include <algorithm>
@@ -19,6 +21,33 @@ ListBoxWidget::ListBoxWidget(DWORD style, QWidget* parent) : QListWidget(parent)
 void ListBoxWidget::mouseDoubleClickEvent(QMouseEvent* event) {
   QListWidget::mouseDoubleClickEvent(event);
   if ((m_style & LBS_NOTIFY) != 0 && m_onDoubleClick) m_onDoubleClick();
+}
+
+bool ListBoxWidget::choosesLine(const QKeyEvent* event) const {
+  const bool key = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter || event->key() == Qt::Key_Space;
+  const bool plain = (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+  return key && plain && currentItem() != nullptr && (m_style & LBS_NOTIFY) != 0 && m_onDoubleClick;
+}
+
+void ListBoxWidget::keyPressEvent(QKeyEvent* event) {
+  if (!choosesLine(event)) {
+    QListWidget::keyPressEvent(event);
+    return;
+  }
+  currentItem()->setSelected(true);
+  event->accept();
+  m_onDoubleClick();
+}
+
+void ListBoxWidget::paintEvent(QPaintEvent* event) {
+  QListWidget::paintEvent(event);
+  if (!hasFocus() || currentItem() != nullptr) return;
+  QStyleOptionFocusRect focus;
+  focus.initFrom(this);
+  focus.rect = QRect(0, 0, viewport()->width(), fontMetrics().height() + 2);
+  focus.backgroundColor = palette().color(QPalette::Base);
+  QPainter painter(viewport());
+  style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &painter, this);
 }
 
 GroupBoxWidget::GroupBoxWidget(const QString& title, QWidget* parent) : QGroupBox(title, parent) {}

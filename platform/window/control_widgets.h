@@ -11,6 +11,10 @@
 namespace framework {
 
 // List box: remembers its style and reports double-clicks anywhere in it.
+// With the keyboard, Enter or Space on the line with the caret chooses it as
+// a double-click does; Enter without such a line goes to the dialog (its
+// default button). With the focus and no line to carry the caret, the first
+// line's place shows the focus.
 class ListBoxWidget : public QListWidget {
  public:
   ListBoxWidget(DWORD style, QWidget* parent);
@@ -20,8 +24,12 @@ class ListBoxWidget : public QListWidget {
 
  protected:
   void mouseDoubleClickEvent(QMouseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void paintEvent(QPaintEvent* event) override;
 
  private:
+  bool choosesLine(const QKeyEvent* event) const;
+
   DWORD m_style;
   std::function<void()> m_onDoubleClick;
 };

@@ -15,6 +15,7 @@
 #include "platform/window/cmenu.h"
 #include "platform/window/control_widgets.h"
 #include "platform/window/dialog_units.h"
+#include "platform/window/focus_cue_style.h"
 #include "platform/window/paint.h"
 #include "platform/window/qt_text.h"
 #include "platform/window/system_menu.h"
@@ -68,6 +69,7 @@ Qt::WindowFlags FlagsOf(const DialogTemplate& dialog) {
 
 DialogWindow::DialogWindow(CDialog* owner, const DialogTemplate& dialog, QWidget* parent)
     : QDialog(parent, FlagsOf(dialog)), m_owner(owner), m_client(new ClientArea(this)) {
+  UseFocusCueStyle();
   setWindowTitle(ToQString(dialog.caption));
   setFont(DialogFont(dialog));
   auto* layout = new QVBoxLayout(this);
@@ -140,14 +142,33 @@ void DialogWindow::buildMenuBar(UINT menuId) {
   }
 }
 
+void DialogWindow::requestClose(UINT message, WPARAM wParam) {
+  if (!HandlerWaits()) {
+    dispatch(message, wParam, 0);
+    return;
+  }
+  if (m_pendingClose) return;  // one is on its way
+  m_pendingClose = Message{message, wParam, 0};
+  QPointer<DialogWindow> self(this);
+  DeferUntilHandlersReturn([self] {
+    if (self) self->sendPendingClose();
+  });
+}
+
+void DialogWindow::sendPendingClose() {
+  if (!m_pendingClose) return;
+  const Message request = *m_pendingClose;
+  m_pendingClose.reset();
+  dispatch(request.message, request.wParam, request.lParam);
+}
+
 void DialogWindow::closeEvent(QCloseEvent* event) {
   // The close box is the system menu's Close; the dialog ends itself, if at all.
   event->ignore();
-  if (InBlockingWait()) return;  // a handler is running: the request is dropped
-  dispatch(WM_SYSCOMMAND, SC_CLOSE, 0);
+  requestClose(WM_SYSCOMMAND, SC_CLOSE);
 }
 
-void DialogWindow::reject() { dispatch(WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0); }
+void DialogWindow::reject() { requestClose(WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED)); }
 
 void DialogWindow::accept() { dispatch(WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0); }
 

@@ -3,8 +3,10 @@
 // bar above a client area that holds the controls. Toolkit events become the
 // dialog's messages here.
 #include <QDialog>
+#include <optional>
 
 #include "platform/window/dialog_template.h"
+#include "platform/window/message_map.h"
 
 class CDialog;
 class QMenuBar;
@@ -29,6 +31,13 @@ class DialogWindow : public QDialog {
   // appear.
   void placeCentred();
 
+  // A request to close the dialog (the close box, the window manager's
+  // Close, Escape), as the message that makes it. Sent at once, unless one
+  // of the dialog's handlers waits: then the wait ends as interrupted, the
+  // request is pending, and it is sent once the handler has returned.
+  void requestClose(UINT message, WPARAM wParam);
+  bool closePending() const { return m_pendingClose.has_value(); }
+
  protected:
   void closeEvent(QCloseEvent* event) override;
 
@@ -38,10 +47,12 @@ class DialogWindow : public QDialog {
 
  private:
   void buildMenuBar(UINT menuId);
+  void sendPendingClose();
 
   CDialog* m_owner;
   ClientArea* m_client;
   QMenuBar* m_menuBar = nullptr;
+  std::optional<Message> m_pendingClose;
 };
 
 }  // namespace framework

@@ -6,6 +6,7 @@
 #include <QShowEvent>
 #include <QSpacerItem>
 
+#include "platform/window/focus_cue_style.h"
 #include "platform/window/message_box_icon.h"
 #include "platform/window/paint.h"
 #include "platform/window/qt_text.h"
@@ -28,9 +29,11 @@ constexpr Qt::WindowFlags kFlags =
     Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
 
 // Title-bar buttons are about a line of the caption's face high, square,
-// with some padding; icon, close button and margins take four of them.
+// with some padding. Beside the caption: the window icon, the close button
+// and, drawn by some window managers whatever a window asks for (openbox),
+// minimise and maximise; the margins take one more.
 constexpr int kTitleBarButtonPadding = 8;
-constexpr int kTitleBarReservedButtons = 4;
+constexpr int kTitleBarReservedButtons = 5;
 
 }  // namespace
 
@@ -47,6 +50,7 @@ MessageBoxWindow::MessageBoxWindow(const MessageBoxRequest& request)
                   kFlags),
       m_owner(request.owner),
       m_iconKind(IconOf(request.type)) {
+  UseFocusCueStyle();
   setTextFormat(Qt::PlainText);  // the program's texts are never markup
   switch (request.type & MB_TYPEMASK) {
     case MB_OKCANCEL: m_buttons = {{Ok, IDOK}, {Cancel, IDCANCEL}}; break;

@@ -44,8 +44,10 @@ class MessageBoxWindow : public QMessageBox {
 };
 
 // The narrowest box whose title bar shows `caption` whole. Window managers
-// draw captions in a bold face between the window icon and the close button;
-// the reserve holds those two with room to spare.
+// draw captions in a bold face between the window icon and the title-bar
+// buttons; the reserve holds the icon and three buttons (some window
+// managers draw minimise and maximise even when a window asks for none),
+// with room for the margins.
 int CaptionWidth(const QString& caption, const QFont& font);
 
 }  // namespace framework

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/framework/cexception.h"
+#include "platform/window/blocking_wait_hook.h"
 #include "platform/window/cwnd.h"
 #include "platform/window/paint.h"
 
@@ -32,6 +33,7 @@ void ReportWhenSafe(Report report) {
 
 LRESULT AfxCallWndProc(CWnd* pWnd, UINT message, WPARAM wParam, LPARAM lParam) {
   if (pWnd == nullptr) return 0;
+  const framework::WindowProcedureScope running;
   const framework::Message saved = pWnd->m_currentMsg;
   pWnd->m_currentMsg = {message, wParam, lParam};
   LRESULT result = 0;

@@ -1,3 +1,7 @@
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
 #include <QLineEdit>
 #include <QListWidget>
 #include <QTest>
@@ -11,6 +15,7 @@
 #include "platform/framework/message_box.h"
 #include "tests/support/address_book_records.h"
 #include "tests/ui/ui_test_support.h"
+#include "ui/address_book_message.h"
 #include "ui/quillmar_dlg.h"
 #include "ui/resources.h"
 
@@ -75,11 +80,22 @@ const std::string kBook = Record(0, "203.0.113.7", " = Sample hill climb") + Rec
                           Record(2, "host.example", " = Host names are not") + Record(4, "198.51.100.25", " = Road") +
                           Record(5, "127.0.0.1", " = Local demo");
 
+// The message as it stands, then the two places looked in, and the example
+// to start from: where the package installs it, or, run from a build tree
+// where it is not installed, where it is in the source.
 TEST_F(AddressBookDialogTest, WithoutTheFileOneMessageThenAnEmptyListInAWorkingDialog) {
   Open();
   ASSERT_EQ(boxes.boxes().size(), 1u);
   const framework::MessageBoxRequest& box = boxes.boxes()[0];
-  EXPECT_EQ(box.text, "There was an error opening the file: address.ini.");
+  const std::string example = ExampleAddressBookPath();
+  const std::string exampleSentence =
+      std::filesystem::exists(example)
+          ? "To start a list, copy the example " + example + " to one of these places and edit it."
+          : "The example that the package installs as " + example +
+                " is not installed here; in the program's source it is docs/address.ini.";
+  EXPECT_EQ(box.text.str(), "There was an error opening the file: address.ini.\n\nIt was looked for in:\n" +
+                                (std::filesystem::current_path() / "address.ini").string() + "\n" +
+                                (dir.configHome() / "quillmar" / "address.ini").string() + "\n\n" + exampleSentence);
   EXPECT_EQ(box.caption, "ERROR!");
   EXPECT_EQ(box.type, static_cast<UINT>(MB_OK | MB_ICONEXCLAMATION));
   EXPECT_EQ(box.owner, dialog.widget());
@@ -108,6 +124,22 @@ TEST_F(AddressBookDialogTest, ListedRecordsShowInSortedOrderWithDuplicates) {
   EXPECT_EQ(List()->count(), 4);
   EXPECT_EQ(dialog.m_ctlAddressList.GetCurSel(), LB_ERR);  // nothing chosen at the start
   EXPECT_EQ(EditText(IDC_ADDRESS), "");
+}
+
+// Another program holds the file open: the message names the file that is
+// there instead of the places looked in.
+TEST_F(AddressBookDialogTest, FileThatWillNotOpenIsNamedAfterTheMessage) {
+  dir.Write(kBook);
+  const std::filesystem::path book = std::filesystem::current_path() / "address.ini";
+  const int holder = ::open(book.c_str(), O_RDONLY | O_CLOEXEC);
+  ASSERT_GE(holder, 0);
+  ASSERT_EQ(::flock(holder, LOCK_EX), 0);
+  Open();
+  ::close(holder);
+  ASSERT_EQ(boxes.boxes().size(), 1u);
+  EXPECT_EQ(boxes.boxes()[0].text.str(), "There was an error opening the file: address.ini.\n\n" + book.string() +
+                                             " is there, but it could not be opened.");
+  EXPECT_EQ(dialog.m_ctlAddressList.GetCount(), 0);
 }
 
 // The process's own memory file opens but cannot be read at offset 0.

@@ -60,6 +60,18 @@ TEST_F(MainDialogTest, InitialisationAddsAboutToTheSystemMenuAndSetsTheIcons) {
   EXPECT_EQ(reinterpret_cast<HICON>(dialog.SendMessage(WM_QUERYDRAGICON)), icon);
 }
 
+// The template asks for a caption and a system menu, nothing more: the title
+// bar has a close button only, and the frame keeps its size, so a window
+// manager that honours the size offers no maximise. The window shows in the
+// task bar.
+TEST_F(MainDialogTest, TitleBarHasACloseButtonOnlyAndTheFrameIsFixed) {
+  const Qt::WindowFlags flags = dialog.widget()->windowFlags();
+  EXPECT_EQ(flags & Qt::WindowType_Mask, Qt::Window);
+  EXPECT_EQ(flags & ~Qt::WindowType_Mask,
+            Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+  EXPECT_EQ(dialog.widget()->minimumSize(), dialog.widget()->maximumSize());
+}
+
 TEST_F(MainDialogTest, DataExchangeBindsEachStringToItsEdit) {
   dialog.m_strAddress = "a";
   dialog.m_strHost = "h";

@@ -160,7 +160,7 @@ TEST_F(UiResourcesTest, AboutBoxMenuAndStrings) {
   EXPECT_STREQ(about->caption, "About Veloxa Quillmar");
   EXPECT_EQ(about->cx, 217);
   EXPECT_EQ(about->cy, 67);
-  ASSERT_EQ(about->controls.size(), 3u);
+  ASSERT_EQ(about->controls.size(), 4u);
   EXPECT_EQ(about->controls[0].kind, ControlKind::Icon);
   EXPECT_EQ(about->controls[0].imageId, static_cast<UINT>(IDR_MAINFRAME));
   EXPECT_EQ(std::make_pair(about->controls[0].x, about->controls[0].y), std::make_pair(13, 17));
@@ -171,6 +171,8 @@ TEST_F(UiResourcesTest, AboutBoxMenuAndStrings) {
   EXPECT_STREQ(ok.text, "OK");
   EXPECT_EQ((std::vector<int>{ok.x, ok.y, ok.cx, ok.cy}), (std::vector<int>{178, 7, 32, 14}));
   EXPECT_NE(ok.style & BS_DEFPUSHBUTTON, 0u);
+  EXPECT_EQ(about->controls[3].kind, ControlKind::Label);  // the version, under the name
+  EXPECT_EQ(std::make_pair(about->controls[3].x, about->controls[3].y), std::make_pair(40, 22));
 
   const framework::MenuTemplate* menu = framework::FindMenuTemplate(IDR_MENU);
   ASSERT_NE(menu, nullptr);

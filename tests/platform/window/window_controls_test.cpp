@@ -1,9 +1,12 @@
 #include <QEvent>
+#include <QImage>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QProgressBar>
 #include <QTest>
 #include <gtest/gtest.h>
+
+#include <cstdlib>
 
 #include "tests/platform/window/window_test_dialog.h"
 
@@ -90,6 +93,73 @@ TEST_F(WindowControlsTest, UserClicksNotifySelectionAndDoubleClick) {
   QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, second);
   EXPECT_EQ(dialog.doubleClicks, 1);
   EXPECT_EQ(dialog.m_list.GetCurSel(), 1);
+}
+
+// Enter or Space on the caret's line chooses it as a double-click does;
+// Enter in a list without lines is the dialog's (its default button).
+TEST_F(WindowControlsTest, EnterOrSpaceOnTheCaretsLineIsADoubleClick) {
+  auto* list = static_cast<QListWidget*>(dialog.m_list.widget());
+  QTest::keyClick(list, Qt::Key_Return);
+  EXPECT_EQ(dialog.doubleClicks, 0);
+  EXPECT_EQ(dialog.goCount, 1);
+
+  dialog.m_list.AddString("first");
+  dialog.m_list.AddString("second");
+  dialog.m_list.AddString("third");
+  list->setCurrentRow(0);
+  int expectedDoubleClicks = 0;
+  for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Space}) {
+    SCOPED_TRACE(key);
+    QTest::keyClick(list, Qt::Key_Down);
+    const int row = list->currentRow();
+    QTest::keyClick(list, key, key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier);
+    EXPECT_EQ(dialog.doubleClicks, ++expectedDoubleClicks);
+    EXPECT_EQ(dialog.m_list.GetCurSel(), row);
+    QTest::keyClick(list, Qt::Key_Up);
+  }
+  EXPECT_EQ(dialog.goCount, 1);  // the default button was not pressed again
+}
+
+// How many pixels change clearly (by a quarter of the grey scale or more)
+// between two pictures of the same widget.
+int ClearlyChangedPixels(const QImage& before, const QImage& after) {
+  if (before.size() != after.size()) return -1;
+  int changed = 0;
+  for (int y = 0; y < before.height(); ++y) {
+    for (int x = 0; x < before.width(); ++x) {
+      if (std::abs(qGray(before.pixel(x, y)) - qGray(after.pixel(x, y))) >= 64) ++changed;
+    }
+  }
+  return changed;
+}
+
+QImage Picture(QWidget* widget) { return widget->grab().toImage(); }
+
+// Tabbing to a push button (the default button too) and to a list, with
+// lines or without, shows the focus clearly: at least a dotted line along
+// the control's width changes.
+TEST_F(WindowControlsTest, KeyboardFocusOnAButtonOrAListShowsClearly) {
+  QWidget* window = dialog.widget();
+  window->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+  auto* list = static_cast<QListWidget*>(dialog.m_list.widget());
+  QWidget* button = ControlWidget(dialog, kButton);
+  for (const bool withLines : {false, true}) {
+    SCOPED_TRACE(withLines ? "list with lines" : "empty list");
+    if (withLines) {
+      dialog.m_list.AddString("first");
+      dialog.m_list.AddString("second");
+    }
+    ControlWidget(dialog, kEdit)->setFocus(Qt::OtherFocusReason);
+    const QImage buttonBefore = Picture(button);
+    const QImage listBefore = Picture(list);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    ASSERT_EQ(QApplication::focusWidget(), button);
+    EXPECT_GE(ClearlyChangedPixels(buttonBefore, Picture(button)), button->width() / 2);
+    QTest::keyClick(button, Qt::Key_Tab);
+    ASSERT_EQ(QApplication::focusWidget(), list);
+    EXPECT_GE(ClearlyChangedPixels(listBefore, Picture(list)), list->viewport()->width() / 2);
+  }
 }
 
 TEST_F(WindowControlsTest, ProgressBarRangePositionAndClamping) {

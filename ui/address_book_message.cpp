@@ -1,0 +1,42 @@
+#include "ui/address_book_message.h"
+
+#include <sys/stat.h>
+
+#include <vector>
+
+#include "query/address_book.h"
+#include "query/address_book_file.h"
+
+namespace {
+
+bool Exists(const CString& path) {
+  struct stat info {};
+  return ::stat(path, &info) == 0;
+}
+
+CString PlacesLookedIn(const std::vector<CString>& places) {
+  CString text("It was looked for in:");
+  for (const CString& place : places) text += "\n" + place;
+  return text;
+}
+
+// Run from a build tree, the example is not where the package puts it.
+CString ExampleToStartFrom() {
+  const CString example(ExampleAddressBookPath());
+  if (Exists(example)) return "To start a list, copy the example " + example + " to one of these places and edit it.";
+  return "The example that the package installs as " + example +
+         " is not installed here; in the program's source it is docs/address.ini.";
+}
+
+}  // namespace
+
+const char* ExampleAddressBookPath() { return VQ_EXAMPLE_ADDRESS_BOOK; }
+
+CString AddressBookOpenErrorText() {
+  const std::vector<CString> places = AddressBookPlaces();
+  for (const CString& place : places) {
+    if (Exists(place))
+      return CString(kAddressBookOpenError) + "\n\n" + place + " is there, but it could not be opened.";
+  }
+  return CString(kAddressBookOpenError) + "\n\n" + PlacesLookedIn(places) + "\n\n" + ExampleToStartFrom();
+}
