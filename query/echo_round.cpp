@@ -17,7 +17,8 @@ CString RefusalText(const icmp::OpenFailureInfo& failure) {
 }  // namespace
 
 CEchoRound::CEchoRound(std::vector<IPAddr> destinations, std::size_t nParallel, DoneCallback onDone)
-    : m_destinations(std::move(destinations)), m_parallel(std::max<std::size_t>(nParallel, 1)),
+    : m_destinations(std::move(destinations)),
+      m_parallel(std::max<std::size_t>(nParallel, 1)),
       m_onDone(std::move(onDone)) {}
 
 void CEchoRound::Open() {

@@ -47,7 +47,7 @@ std::vector<std::optional<sockaddr_in>> Destinations(const std::vector<CString>&
 // The servers to ask, each once, and which of them each address is.
 struct DistinctServers {
   std::vector<sockaddr_in> destinations;
-  std::vector<std::optional<std::size_t>> serverOf;  // per address; empty: not asked
+  std::vector<std::optional<std::size_t>> serverOf;   // per address; empty: not asked
   std::vector<std::vector<std::size_t>> addressesOf;  // per server
 };
 

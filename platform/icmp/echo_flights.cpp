@@ -27,8 +27,7 @@ bool WaitForEnded(EchoFlights& flights, EchoClock::time_point until, std::span<p
   EchoClock::time_point nextHook = EchoClock::now() + kHookSpacing;
   for (;;) {
     EchoClock::time_point now = EchoClock::now();
-    const EchoClock::time_point wakeAt =
-        flights.HasEnded() ? now : std::min({until, flights.NextDeadline(), nextHook});
+    const EchoClock::time_point wakeAt = flights.HasEnded() ? now : std::min({until, flights.NextDeadline(), nextHook});
     fds[0] = flights.PollRequest();
     std::copy(others.begin(), others.end(), fds.begin() + 1);
     const int ready = ::poll(fds.data(), fds.size(), MillisecondsUntil(wakeAt, now));

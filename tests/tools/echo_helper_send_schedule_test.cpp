@@ -84,7 +84,8 @@ TEST(EchoHelperSendSchedule, OtherDestinationsGoPastEchoesWaitingForTheirTurn) {
   for (std::uint32_t n = 1; n <= 20; ++n) {
     const std::vector<Ended> other = SentTo(ended, Other(n));
     ASSERT_EQ(other.size(), 1u) << n;
-    EXPECT_EQ(other.front().at, kStart + milliseconds(3) + echo_helper::kMinSendSpacing * (n <= burst ? 0 : n - burst)) << n;
+    EXPECT_EQ(other.front().at, kStart + milliseconds(3) + echo_helper::kMinSendSpacing * (n <= burst ? 0 : n - burst))
+        << n;
     EXPECT_EQ(other.front().timeoutMs, 5000u) << "held back for less than a millisecond";
   }
   const std::vector<Ended> first = SentTo(ended, kFirst);

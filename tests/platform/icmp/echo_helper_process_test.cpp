@@ -154,7 +154,8 @@ TEST_F(EchoHelperProcessTest, SendsAreSpacedHoweverFastTheyAreAsked) {
     for (int i = 0; i < kRequests; ++i) ASSERT_TRUE(line.ReadReply());
     const auto spent = std::chrono::steady_clock::now() - start;
     // Beyond the first burst, one send per spacing at most.
-    EXPECT_GE(spent, std::chrono::microseconds((kRequests - 1 - helper::kSendBurst) * helper::kMinSendSpacingMicroseconds));
+    EXPECT_GE(spent,
+              std::chrono::microseconds((kRequests - 1 - helper::kSendBurst) * helper::kMinSendSpacingMicroseconds));
   });
 }
 
