@@ -17,7 +17,7 @@
 
 #include "bench/monotonic_clock.h"
 #include "bench/stats.h"
-#include "icmp/pinger.h"
+#include "probe/pinger.h"
 
 namespace {
 

@@ -22,9 +22,9 @@
 #include <vector>
 
 #include "fuzz/fuzz_check.h"
-#include "platform/icmp/echo_reply_parser.h"
-#include "platform/icmp/echo_reply_record.h"
-#include "platform/icmp/error_queue.h"
+#include "platform/icmpapi/echo_reply_parser.h"
+#include "platform/icmpapi/echo_reply_record.h"
+#include "platform/icmpapi/error_queue.h"
 
 namespace {
 
@@ -43,7 +43,7 @@ std::uint32_t Address(const std::uint8_t (&bytes)[4]) {
   return value;
 }
 
-icmp::Bytes PayloadBytes() { return {reinterpret_cast<const std::uint8_t*>(kPayload.data()), kPayload.size()}; }
+icmpapi::Bytes PayloadBytes() { return {reinterpret_cast<const std::uint8_t*>(kPayload.data()), kPayload.size()}; }
 
 // Our request as the error queue gives it back: the ICMP header and payload
 // (its checksum does not matter here).
@@ -56,7 +56,7 @@ std::vector<std::uint8_t> OurRequest() {
 
 // The control data is the packet, which lies in a heap block of exactly its
 // size (aligned for any cmsghdr by operator new), so reading past it is caught.
-icmp::PacketOutcome ParseErrorQueueEntry(icmp::Bytes control, const icmp::EchoExpectation& expected) {
+icmpapi::PacketOutcome ParseErrorQueueEntry(icmpapi::Bytes control, const icmpapi::EchoExpectation& expected) {
   sockaddr_in destination{};
   destination.sin_family = AF_INET;
   destination.sin_addr.s_addr = expected.destination;
@@ -66,37 +66,37 @@ icmp::PacketOutcome ParseErrorQueueEntry(icmp::Bytes control, const icmp::EchoEx
   message.msg_control = control.empty() ? nullptr : const_cast<std::uint8_t*>(control.data());
   message.msg_controllen = control.size();
   const std::vector<std::uint8_t> request = OurRequest();
-  const std::optional<icmp::QueuedIcmpError> error = icmp::QueuedErrorFromMessage(message, request);
+  const std::optional<icmpapi::QueuedIcmpError> error = icmpapi::QueuedErrorFromMessage(message, request);
   if (!error) return {};
   FUZZ_CHECK(error->quoted.data() == request.data() && error->quoted.size() == request.size());
-  return icmp::ParseQueuedError(*error, expected);
+  return icmpapi::ParseQueuedError(*error, expected);
 }
 
-icmp::PacketOutcome Parse(std::uint8_t selector, icmp::Bytes packet) {
-  const icmp::EchoExpectation expected{kIdentifier, kSequence, Address(kTarget), PayloadBytes()};
+icmpapi::PacketOutcome Parse(std::uint8_t selector, icmpapi::Bytes packet) {
+  const icmpapi::EchoExpectation expected{kIdentifier, kSequence, Address(kTarget), PayloadBytes()};
   const std::uint32_t sender = (selector & 4) != 0 ? Address(kTarget) : Address(kRouter);
   switch (selector & 3) {
-    case 0: return icmp::ParseRawPacket(packet, expected);
-    case 1: return icmp::ParseDgramPacket(packet, sender, 64, 0x10, expected);
+    case 0: return icmpapi::ParseRawPacket(packet, expected);
+    case 1: return icmpapi::ParseDgramPacket(packet, sender, 64, 0x10, expected);
     case 3: return ParseErrorQueueEntry(packet, expected);
     default: {
       if (packet.size() < 3) return {};
-      icmp::QueuedIcmpError error;
+      icmpapi::QueuedIcmpError error;
       error.type = packet[0];
       error.code = packet[1];
       error.ttl = packet[2];
       error.offender = sender;
       error.originalDestination = Address(kTarget);
       error.quoted = packet.subspan(3);
-      return icmp::ParseQueuedError(error, expected);
+      return icmpapi::ParseQueuedError(error, expected);
     }
   }
 }
 
-void CheckOutcome(const icmp::PacketOutcome& outcome, icmp::Bytes packet) {
+void CheckOutcome(const icmpapi::PacketOutcome& outcome, icmpapi::Bytes packet) {
   switch (outcome.verdict) {
-    case icmp::PacketVerdict::NotOurs: FUZZ_CHECK(outcome.data.empty()); break;
-    case icmp::PacketVerdict::EchoReply:
+    case icmpapi::PacketVerdict::NotOurs: FUZZ_CHECK(outcome.data.empty()); break;
+    case icmpapi::PacketVerdict::EchoReply:
       FUZZ_CHECK(outcome.status == IP_SUCCESS);
       FUZZ_CHECK(outcome.address == Address(kTarget));
       // The echoed data views the packet and is our payload.
@@ -104,7 +104,7 @@ void CheckOutcome(const icmp::PacketOutcome& outcome, icmp::Bytes packet) {
       FUZZ_CHECK(outcome.data.data() + outcome.data.size() <= packet.data() + packet.size());
       FUZZ_CHECK(std::ranges::equal(outcome.data, PayloadBytes()));
       break;
-    case icmp::PacketVerdict::IcmpError:
+    case icmpapi::PacketVerdict::IcmpError:
       FUZZ_CHECK(outcome.status != IP_SUCCESS);
       FUZZ_CHECK(outcome.data.empty());
       break;
@@ -113,11 +113,11 @@ void CheckOutcome(const icmp::PacketOutcome& outcome, icmp::Bytes packet) {
 
 // The record goes into a heap block of exactly the given size, so any write
 // past it is caught by the address sanitizer.
-void CheckStoredRecord(const icmp::PacketOutcome& outcome, std::size_t bufferSize) {
+void CheckStoredRecord(const icmpapi::PacketOutcome& outcome, std::size_t bufferSize) {
   std::vector<std::uint8_t> buffer(bufferSize, kFill);
-  const bool stored = icmp::StoreEchoReply(outcome, 42, buffer.data(), buffer.size());
-  const std::size_t needed = icmp::kReplyRecordSize + outcome.data.size();
-  FUZZ_CHECK(icmp::kReplyRecordSize == 28);
+  const bool stored = icmpapi::StoreEchoReply(outcome, 42, buffer.data(), buffer.size());
+  const std::size_t needed = icmpapi::kReplyRecordSize + outcome.data.size();
+  FUZZ_CHECK(icmpapi::kReplyRecordSize == 28);
   FUZZ_CHECK(stored == (bufferSize >= needed));
   if (!stored) {
     FUZZ_CHECK(std::ranges::all_of(buffer, [](std::uint8_t b) { return b == kFill; }));
@@ -145,9 +145,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::size_t bufferSize = static_cast<std::size_t>(data[1] | (data[2] << 8));
   // The packet in a block of its own: a read past its end is caught too.
   const std::vector<std::uint8_t> packetCopy(data + kHeaderSize, data + size);
-  const icmp::Bytes packet(packetCopy);
+  const icmpapi::Bytes packet(packetCopy);
 
-  const icmp::PacketOutcome outcome = Parse(selector, packet);
+  const icmpapi::PacketOutcome outcome = Parse(selector, packet);
   CheckOutcome(outcome, packet);
   CheckStoredRecord(outcome, bufferSize);
   return 0;

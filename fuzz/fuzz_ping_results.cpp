@@ -12,7 +12,7 @@
 #include <string>
 
 #include "fuzz/fuzz_check.h"
-#include "icmp/ping_results.h"
+#include "probe/ping_results.h"
 #include "platform/framework/archive_exception.h"
 #include "platform/framework/memfile.h"
 

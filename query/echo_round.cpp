@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "platform/icmp/icmp_diagnostics.h"
+#include "platform/icmpapi/icmp_diagnostics.h"
 #include "query/query_messages.h"
 
 namespace {
@@ -10,8 +10,8 @@ namespace {
 constexpr DWORD kEchoTimeoutMs = 5000;
 
 // What the dialog says when no echo handle could be had: no echo was sent.
-CString RefusalText(const icmp::OpenFailureInfo& failure) {
-  return EchoNotSentText(icmp::OpenFailureAdvice(failure).c_str());
+CString RefusalText(const icmpapi::OpenFailureInfo& failure) {
+  return EchoNotSentText(icmpapi::OpenFailureAdvice(failure).c_str());
 }
 
 }  // namespace
@@ -23,11 +23,11 @@ CEchoRound::CEchoRound(std::vector<IPAddr> destinations, std::size_t nParallel, 
 
 void CEchoRound::Open() {
   if (m_destinations.empty()) return;
-  icmp::OpenFailureInfo failure;
-  m_batch = icmp::EchoBatch::Open(failure);
+  icmpapi::OpenFailureInfo failure;
+  m_batch = icmpapi::EchoBatch::Open(failure);
   if (m_batch) return;
   m_strRefusal = RefusalText(failure);
-  for (; m_next < m_destinations.size(); ++m_next) m_onDone(m_next, EchoResult{});
+  for (; m_next < m_destinations.size(); ++m_next) m_onDone(m_next, ServerEcho{});
 }
 
 bool CEchoRound::CanStart() const {
@@ -36,13 +36,13 @@ bool CEchoRound::CanStart() const {
 
 void CEchoRound::StartNext() {
   const std::size_t index = m_next++;
-  m_batch->Start(index, m_destinations[index], m_request.Data(), icmp_detail::EchoRequest::kSize, kEchoTimeoutMs);
+  m_batch->Start(index, m_destinations[index], m_request.Data(), probe::EchoRequestData::kSize, kEchoTimeoutMs);
 }
 
-void CEchoRound::Take(const std::vector<icmp::EchoOutcome>& outcomes) {
-  for (const icmp::EchoOutcome& outcome : outcomes) {
+void CEchoRound::Take(const std::vector<icmpapi::EchoOutcome>& outcomes) {
+  for (const icmpapi::EchoOutcome& outcome : outcomes) {
     if (outcome.tag >= m_destinations.size()) continue;
-    EchoResult result;
+    ServerEcho result;
     if (outcome.status == IP_SUCCESS) {
       result.replied = true;
       result.roundTripMs = outcome.roundTripMs;

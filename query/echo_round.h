@@ -4,15 +4,15 @@
 #include <memory>
 #include <vector>
 
-#include "icmp/echo_call_resources.h"
+#include "probe/echo_call_resources.h"
 #include "platform/framework/cstring.h"
-#include "platform/icmp/echo_batch.h"
+#include "platform/icmpapi/echo_batch.h"
 
 // The echoes of many servers at once, each with the 5000 ms limit, over one
 // ICMP socket (or the echo helper). The round is driven step by step by the
 // thread that runs the status exchanges too, which also says when each echo
 // may start.
-struct EchoResult {
+struct ServerEcho {
   bool replied = false;
   long long roundTripMicroseconds = -1;
   ULONG roundTripMs = 0;
@@ -21,7 +21,7 @@ struct EchoResult {
 class CEchoRound {
  public:
   // Called once per destination when its echo is over.
-  using DoneCallback = std::function<void(std::size_t, const EchoResult&)>;
+  using DoneCallback = std::function<void(std::size_t, const ServerEcho&)>;
 
   CEchoRound(std::vector<IPAddr> destinations, std::size_t nParallel, DoneCallback onDone);
 
@@ -37,17 +37,17 @@ class CEchoRound {
   bool CanStart() const;
   void StartNext();
   // The open transport, to wait on (null when there is none).
-  icmp::EchoBatch* Batch() const { return m_batch.get(); }
+  icmpapi::EchoBatch* Batch() const { return m_batch.get(); }
   // Takes in the outcomes a wait on the transport returned.
-  void Take(const std::vector<icmp::EchoOutcome>& outcomes);
+  void Take(const std::vector<icmpapi::EchoOutcome>& outcomes);
   bool Done() const { return m_next == m_destinations.size() && (!m_batch || m_batch->InFlight() == 0); }
 
  private:
   std::vector<IPAddr> m_destinations;
   std::size_t m_parallel;
   DoneCallback m_onDone;
-  std::unique_ptr<icmp::EchoBatch> m_batch;
+  std::unique_ptr<icmpapi::EchoBatch> m_batch;
   CString m_strRefusal;
-  icmp_detail::EchoRequest m_request;  // the same 59 bytes as the dialog's echo
+  probe::EchoRequestData m_request;  // the same 59 bytes as the dialog's echo
   std::size_t m_next = 0;
 };

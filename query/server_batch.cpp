@@ -75,7 +75,7 @@ std::vector<IPAddr> EchoTargets(const std::vector<sockaddr_in>& destinations) {
   return targets;
 }
 
-void ShowEcho(const EchoResult& echo, const CString& strRefusal, QueryOutcome& outcome) {
+void ShowEcho(const ServerEcho& echo, const CString& strRefusal, QueryOutcome& outcome) {
   if (!echo.replied) outcome.messages.push_back(strRefusal.IsEmpty() ? CString(kPingTimedOutText) : strRefusal);
   outcome.strPing.Format("%d", echo.replied ? static_cast<int>(echo.roundTripMs) : 0);
   outcome.rttMicroseconds = echo.replied ? echo.roundTripMicroseconds : -1;
@@ -106,7 +106,7 @@ class BatchRun {
         m_statuses(m_servers.destinations.size()),
         m_parts(m_servers.destinations.size(), 0),
         m_echoRound(EchoTargets(m_servers.destinations), parallel,
-                    [this](std::size_t server, const EchoResult& echo) {
+                    [this](std::size_t server, const ServerEcho& echo) {
                       m_echoes[server] = echo;
                       PartDone(server);
                     }),
@@ -175,7 +175,7 @@ class BatchRun {
   // Until an echo or a reply arrives, or `until`.
   void Wait(Clock::time_point until) {
     std::vector<SOCKET> sockets = m_statusRound.WaitingSockets();
-    icmp::EchoBatch* batch = m_echoRound.Batch();
+    icmpapi::EchoBatch* batch = m_echoRound.Batch();
     const bool echoesInFlight = batch != nullptr && batch->InFlight() > 0;
     if (!echoesInFlight && sockets.empty()) {
       if (until != Clock::time_point::max()) std::this_thread::sleep_until(until);
@@ -200,7 +200,7 @@ class BatchRun {
   static std::vector<SOCKET> Readable(const std::vector<SOCKET>& sockets, int timeoutMs) {
     fd_set readable{};
     for (const SOCKET socket : sockets) FD_SET(socket, &readable);
-    const timeval timeout{timeoutMs / 1000, (timeoutMs % 1000) * 1000};
+    const timeval timeout{timeoutMs / 1000, static_cast<long>(timeoutMs % 1000) * 1000};
     std::vector<SOCKET> ready;
     if (select(0, &readable, nullptr, nullptr, timeoutMs < 0 ? nullptr : &timeout) <= 0) return ready;
     for (const SOCKET socket : sockets) {
@@ -212,7 +212,7 @@ class BatchRun {
   const std::vector<CString>& m_addresses;
   DistinctServers m_servers;
   CBatchSink& m_sink;
-  std::vector<EchoResult> m_echoes;
+  std::vector<ServerEcho> m_echoes;
   std::vector<StatusExchange> m_statuses;
   std::vector<int> m_parts;  // of each server's echo and status exchange, those over
   CEchoRound m_echoRound;

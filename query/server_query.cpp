@@ -5,8 +5,8 @@
 
 #include <string_view>
 
-#include "icmp/ping_results.h"
-#include "icmp/pinger.h"
+#include "probe/ping_results.h"
+#include "probe/pinger.h"
 #include "protocol/blocking_socket.h"
 #include "protocol/status_reply.h"
 #include "protocol/status_request.h"

@@ -12,21 +12,21 @@ struct Entry {
   std::uint32_t flags = 0;
 };
 
-struct Table {
+struct HandleEntries {
   std::mutex mutex;
   std::unordered_map<std::uint32_t, Entry> entries;
   std::uint32_t next = 0x104;  // handles step by 4, like the original's
 };
 
-Table& table() {
-  static Table* t = new Table;  // never destroyed: handles may outlive statics
+HandleEntries& table() {
+  static HandleEntries* t = new HandleEntries;  // never destroyed: handles may outlive statics
   return *t;
 }
 
 }  // namespace
 
 std::uint32_t InsertHandle(int fd, HandleKind kind) {
-  Table& t = table();
+  HandleEntries& t = table();
   std::lock_guard lock(t.mutex);
   for (;;) {
     const std::uint32_t value = t.next;
@@ -40,21 +40,21 @@ std::uint32_t InsertHandle(int fd, HandleKind kind) {
 }
 
 int DescriptorOf(std::uint32_t handle) {
-  Table& t = table();
+  HandleEntries& t = table();
   std::lock_guard lock(t.mutex);
   auto it = t.entries.find(handle);
   return it == t.entries.end() ? -1 : it->second.fd;
 }
 
 bool IsHandleKind(std::uint32_t handle, HandleKind kind) {
-  Table& t = table();
+  HandleEntries& t = table();
   std::lock_guard lock(t.mutex);
   auto it = t.entries.find(handle);
   return it != t.entries.end() && it->second.kind == kind;
 }
 
 int RemoveHandle(std::uint32_t handle) {
-  Table& t = table();
+  HandleEntries& t = table();
   std::lock_guard lock(t.mutex);
   auto it = t.entries.find(handle);
   if (it == t.entries.end()) return -1;
@@ -64,28 +64,28 @@ int RemoveHandle(std::uint32_t handle) {
 }
 
 void SetHandleFlags(std::uint32_t handle, std::uint32_t flags) {
-  Table& t = table();
+  HandleEntries& t = table();
   std::lock_guard lock(t.mutex);
   auto it = t.entries.find(handle);
   if (it != t.entries.end()) it->second.flags |= flags;
 }
 
 void ClearHandleFlags(std::uint32_t handle, std::uint32_t flags) {
-  Table& t = table();
+  HandleEntries& t = table();
   std::lock_guard lock(t.mutex);
   auto it = t.entries.find(handle);
   if (it != t.entries.end()) it->second.flags &= ~flags;
 }
 
 std::uint32_t HandleFlags(std::uint32_t handle) {
-  Table& t = table();
+  HandleEntries& t = table();
   std::lock_guard lock(t.mutex);
   auto it = t.entries.find(handle);
   return it == t.entries.end() ? 0 : it->second.flags;
 }
 
 int LiveHandleCount() {
-  Table& t = table();
+  HandleEntries& t = table();
   std::lock_guard lock(t.mutex);
   return static_cast<int>(t.entries.size());
 }

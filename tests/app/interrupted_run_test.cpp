@@ -68,7 +68,7 @@ TEST(InterruptedRunTest, JsonHoldsTheServersDoneAndTheNoteCountsTheRest) {
   ASSERT_EQ(error.error, QJsonParseError::NoError) << run.output;
   ASSERT_TRUE(document.isArray());
   const std::set<std::string> answering(servers.answering.begin(), servers.answering.end());
-  for (const QJsonValue& server : document.array()) {
+  for (const auto& server : document.array()) {
     EXPECT_TRUE(answering.contains(server.toObject()["address"].toString().toStdString()));
     EXPECT_TRUE(server.toObject()["detected"].toBool());
   }

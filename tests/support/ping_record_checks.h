@@ -5,8 +5,8 @@
 
 #include <cstring>
 
-#include "icmp/ping_results.h"
-#include "platform/icmp/icmpapi.h"
+#include "probe/ping_results.h"
+#include "platform/icmpapi/icmpapi.h"
 
 namespace vqtest {
 

@@ -12,7 +12,7 @@
 
 namespace {
 
-namespace helper = icmp::helper;
+namespace helper = icmpapi::helper;
 using echo_helper::SendSchedule;
 using Clock = SendSchedule::Clock;
 using std::chrono::milliseconds;
@@ -80,7 +80,7 @@ TEST(EchoHelperSendSchedule, OtherDestinationsGoPastEchoesWaitingForTheirTurn) {
   ASSERT_EQ(ended.size(), 25u);
   // The others go as they come, long before the second echo's turn to
   // 127.0.0.1: a burst at once, then one per spacing of the overall pace.
-  const auto burst = static_cast<std::uint32_t>(icmp::helper::kSendBurst) + 1;
+  const auto burst = static_cast<std::uint32_t>(icmpapi::helper::kSendBurst) + 1;
   for (std::uint32_t n = 1; n <= 20; ++n) {
     const std::vector<Ended> other = SentTo(ended, Other(n));
     ASSERT_EQ(other.size(), 1u) << n;

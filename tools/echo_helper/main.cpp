@@ -2,7 +2,7 @@
 // library where the user may open no ICMP socket. It is installed with the
 // cap_net_raw file capability, opens one raw ICMP socket, drops every
 // capability, and then answers requests on its standard input and output
-// (see platform/icmp/echo_helper_protocol.h) until they close. It runs no
+// (see platform/icmpapi/echo_helper_protocol.h) until they close. It runs no
 // other program and reads no file or environment.
 #include <signal.h>
 #include <sys/syscall.h>
@@ -12,8 +12,8 @@
 #include <cstdio>
 #include <memory>
 
-#include "platform/icmp/echo_helper_protocol.h"
-#include "platform/icmp/echo_socket.h"
+#include "platform/icmpapi/echo_helper_protocol.h"
+#include "platform/icmpapi/echo_socket.h"
 #include "tools/echo_helper/capabilities.h"
 #include "tools/echo_helper/request_server.h"
 #include "tools/echo_helper/stream_io.h"
@@ -33,7 +33,7 @@ void CloseInheritedDescriptors() {
 }
 
 bool SayHello(int openErrno) {
-  const auto bytes = icmp::helper::EncodeHello(icmp::helper::Hello{openErrno});
+  const auto bytes = icmpapi::helper::EncodeHello(icmpapi::helper::Hello{openErrno});
   return echo_helper::WriteAll(STDOUT_FILENO, bytes.data(), bytes.size());
 }
 
@@ -42,8 +42,8 @@ bool SayHello(int openErrno) {
 int main() {
   ::signal(SIGPIPE, SIG_IGN);  // a closed pipe shows as a failed write
   CloseInheritedDescriptors();
-  icmp::OpenFailureInfo failure;
-  const std::shared_ptr<icmp::EchoSocket> socket = icmp::EchoSocket::Open(failure);
+  icmpapi::OpenFailureInfo failure;
+  const std::shared_ptr<icmpapi::EchoSocket> socket = icmpapi::EchoSocket::Open(failure);
   const int openErrno = socket ? 0 : (errno != 0 ? errno : EPERM);
   if (!echo_helper::DropAllCapabilities()) {
     std::fputs("quillmar-echo-helper: cannot drop capabilities\n", stderr);

@@ -10,10 +10,10 @@
 #include <optional>
 #include <vector>
 
-#include "platform/icmp/echo_helper_protocol.h"
-#include "platform/icmp/echo_reply_record.h"
-#include "platform/icmp/echo_socket_flights.h"
-#include "platform/icmp/icmpapi.h"
+#include "platform/icmpapi/echo_helper_protocol.h"
+#include "platform/icmpapi/echo_reply_record.h"
+#include "platform/icmpapi/echo_socket_flights.h"
+#include "platform/icmpapi/icmpapi.h"
 #include "tools/echo_helper/request_stream.h"
 #include "tools/echo_helper/send_schedule.h"
 #include "tools/echo_helper/stream_io.h"
@@ -21,8 +21,8 @@
 namespace echo_helper {
 namespace {
 
-namespace helper = icmp::helper;
-using Clock = icmp::EchoClock;
+namespace helper = icmpapi::helper;
+using Clock = icmpapi::EchoClock;
 
 // Requests waiting or in flight; beyond this the helper reads no more until
 // some have ended, which bounds its memory.
@@ -31,13 +31,13 @@ constexpr std::size_t kReadChunk = 65536;
 
 helper::Reply Refusal(std::uint32_t lastError, std::uint64_t tag) { return helper::Reply{0, lastError, {}, tag, -1}; }
 
-helper::Reply ReplyOf(const icmp::EchoResult& result) {
+helper::Reply ReplyOf(const icmpapi::EchoResult& result) {
   if (!result.answered) return Refusal(result.status, result.tag);
-  return helper::Reply{1, ERROR_SUCCESS, icmp::EchoRecordBytes(result), result.tag, result.roundTripMicroseconds};
+  return helper::Reply{1, ERROR_SUCCESS, icmpapi::EchoRecordBytes(result), result.tag, result.roundTripMicroseconds};
 }
 
-icmp::EchoStart ToEchoStart(helper::Request request) {
-  icmp::EchoStart start;
+icmpapi::EchoStart ToEchoStart(helper::Request request) {
+  icmpapi::EchoStart start;
   start.tag = request.tag;
   start.destination = request.destination;
   start.payload = std::move(request.data);
@@ -64,7 +64,7 @@ bool MakeNonBlocking(int fd) {
 
 class Server {
  public:
-  Server(icmp::EchoSocket& socket, int inFd, int outFd) : m_flights(socket), m_inFd(inFd), m_outFd(outFd) {}
+  Server(icmpapi::EchoSocket& socket, int inFd, int outFd) : m_flights(socket), m_inFd(inFd), m_outFd(outFd) {}
 
   ServeEnd Run() {
     for (;;) {
@@ -80,7 +80,7 @@ class Server {
       SendDue();
       if (ready > 0 && fds[1].revents != 0) m_flights.Service(fds[1].revents);
       m_flights.ExpireDue(Clock::now());
-      for (const icmp::EchoResult& result : m_flights.TakeEnded()) {
+      for (const icmpapi::EchoResult& result : m_flights.TakeEnded()) {
         m_output.Append(helper::EncodeReply(ReplyOf(result)));
       }
       if (!m_output.Flush(m_outFd)) return ServeEnd::PipeBroken;
@@ -129,7 +129,7 @@ class Server {
     while (std::optional<helper::Request> due = m_schedule.TakeDue(now)) m_flights.Start(ToEchoStart(std::move(*due)));
   }
 
-  icmp::SocketEchoFlights m_flights;
+  icmpapi::SocketEchoFlights m_flights;
   int m_inFd;
   int m_outFd;
   RequestStream m_input;
@@ -140,7 +140,7 @@ class Server {
 
 }  // namespace
 
-ServeEnd ServeRequests(icmp::EchoSocket& socket, int inFd, int outFd) {
+ServeEnd ServeRequests(icmpapi::EchoSocket& socket, int inFd, int outFd) {
   if (!MakeNonBlocking(inFd) || !MakeNonBlocking(outFd)) return ServeEnd::PipeBroken;
   return Server(socket, inFd, outFd).Run();
 }

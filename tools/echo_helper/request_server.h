@@ -2,7 +2,7 @@
 // The helper's one job: keep echoes in flight for its parent until the pipe
 // closes. One poll loop serves the pipe and the raw socket; replies go back
 // in the order the echoes end, each with its request's tag.
-#include "platform/icmp/echo_socket.h"
+#include "platform/icmpapi/echo_socket.h"
 
 namespace echo_helper {
 
@@ -14,6 +14,6 @@ enum class ServeEnd {
 
 // Reads requests from inFd and writes one reply for each to outFd; both are
 // made non-blocking.
-ServeEnd ServeRequests(icmp::EchoSocket& socket, int inFd, int outFd);
+ServeEnd ServeRequests(icmpapi::EchoSocket& socket, int inFd, int outFd);
 
 }  // namespace echo_helper

@@ -2,7 +2,7 @@
 
 namespace echo_helper {
 
-namespace helper = icmp::helper;
+namespace helper = icmpapi::helper;
 
 void RequestStream::Append(const std::uint8_t* bytes, std::size_t size) {
   // Bytes already taken are dropped before the buffer grows.

@@ -5,13 +5,13 @@
 #include <optional>
 #include <vector>
 
-#include "platform/icmp/echo_helper_protocol.h"
+#include "platform/icmpapi/echo_helper_protocol.h"
 
 namespace echo_helper {
 
 struct StreamItem {
   bool badFraming = false;  // the bytes are no request: nothing after them can be trusted
-  icmp::helper::Request request;
+  icmpapi::helper::Request request;
 };
 
 class RequestStream {

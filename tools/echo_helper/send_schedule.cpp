@@ -4,7 +4,7 @@
 
 namespace echo_helper {
 
-namespace helper = icmp::helper;
+namespace helper = icmpapi::helper;
 
 void SendSchedule::Add(helper::Request request, Clock::time_point now) {
   ForgetIdle(now);

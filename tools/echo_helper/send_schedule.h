@@ -21,26 +21,26 @@
 #include <utility>
 #include <vector>
 
-#include "platform/icmp/echo_flights.h"
-#include "platform/icmp/echo_helper_protocol.h"
+#include "platform/icmpapi/echo_flights.h"
+#include "platform/icmpapi/echo_helper_protocol.h"
 
 namespace echo_helper {
 
-constexpr std::chrono::microseconds kMinSendSpacing{icmp::helper::kMinSendSpacingMicroseconds};
+constexpr std::chrono::microseconds kMinSendSpacing{icmpapi::helper::kMinSendSpacingMicroseconds};
 constexpr std::chrono::milliseconds kMinDestinationSpacing{200};
 
 class SendSchedule {
  public:
-  using Clock = icmp::EchoClock;
+  using Clock = icmpapi::EchoClock;
 
   // Queues a checked request that was read at `now`.
-  void Add(icmp::helper::Request request, Clock::time_point now);
+  void Add(icmpapi::helper::Request request, Clock::time_point now);
   // Ends the wait of the requests whose time-out has passed by `now`: their
   // tags, in the order their time-outs passed. Call before TakeDue.
   std::vector<std::uint64_t> TakeExpired(Clock::time_point now);
   // The request whose turn has come by `now`, with its time-out cut by the
   // whole milliseconds it waited; nullopt when no turn has come.
-  std::optional<icmp::helper::Request> TakeDue(Clock::time_point now);
+  std::optional<icmpapi::helper::Request> TakeDue(Clock::time_point now);
   // When TakeDue or TakeExpired next has something; time_point::max() when
   // nothing waits.
   Clock::time_point NextWake() const;
@@ -48,7 +48,7 @@ class SendSchedule {
 
  private:
   struct Waiting {
-    icmp::helper::Request request;
+    icmpapi::helper::Request request;
     Clock::time_point read;
     Clock::time_point giveUp;  // its time-out has passed
     std::uint64_t order = 0;   // place in the order requests came

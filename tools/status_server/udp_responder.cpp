@@ -60,7 +60,7 @@ int BindSocket(const ServerOptions& options, sockaddr_in& bound) {
 }
 
 // One request: who sent it, and to which of our addresses.
-struct Request {
+struct ReceivedRequest {
   sockaddr_in sender{};
   in_addr localAddress{};
   ssize_t size = 0;
@@ -68,8 +68,8 @@ struct Request {
 
 // Reads one datagram with the address it was sent to (IP_PKTINFO). Size
 // -1 when nothing is waiting.
-Request ReceiveRequest(int fd, std::vector<char>& buffer) {
-  Request request;
+ReceivedRequest ReceiveRequest(int fd, std::vector<char>& buffer) {
+  ReceivedRequest request;
   iovec io{buffer.data(), buffer.size()};
   alignas(cmsghdr) char control[CMSG_SPACE(sizeof(in_pktinfo))];
   msghdr message{};
@@ -92,7 +92,7 @@ Request ReceiveRequest(int fd, std::vector<char>& buffer) {
 
 // Sends from the address the request went to, so that a server bound to
 // 0.0.0.0 answers as the host that was asked.
-bool SendAnswer(int fd, const Request& request, const std::string& reply) {
+bool SendAnswer(int fd, const ReceivedRequest& request, const std::string& reply) {
   iovec io{const_cast<char*>(reply.data()), reply.size()};
   alignas(cmsghdr) char control[CMSG_SPACE(sizeof(in_pktinfo))] = {};
   msghdr message{};
@@ -121,7 +121,7 @@ bool SilentFor(const ServerOptions& options, in_addr localAddress) {
   return false;
 }
 
-std::string AnswerTo(const ServerOptions& options, const Request& request, const std::string& reply) {
+std::string AnswerTo(const ServerOptions& options, const ReceivedRequest& request, const std::string& reply) {
   if (!options.hostIsAddress) return reply;
   ServerOptions named = options;
   char text[INET_ADDRSTRLEN] = {};
@@ -133,7 +133,7 @@ std::string AnswerTo(const ServerOptions& options, const Request& request, const
 // Answers what has arrived, unless a datagram is empty or we are silent
 // (for its address). Returns false when nothing was waiting.
 bool AnswerOneDatagram(int fd, const ServerOptions& options, const std::string& reply, std::vector<char>& buffer) {
-  const Request request = ReceiveRequest(fd, buffer);
+  const ReceivedRequest request = ReceiveRequest(fd, buffer);
   if (request.size < 0) return false;
   if (request.size == 0) return true;  // an empty datagram
   if (options.logRequests) {
