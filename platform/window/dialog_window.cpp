@@ -15,7 +15,7 @@
 #include "platform/window/cmenu.h"
 #include "platform/window/control_widgets.h"
 #include "platform/window/dialog_units.h"
-#include "platform/window/focus_cue_style.h"
+#include "platform/window/window_style.h"
 #include "platform/window/paint.h"
 #include "platform/window/qt_text.h"
 #include "platform/window/system_menu.h"
@@ -69,7 +69,7 @@ Qt::WindowFlags FlagsOf(const DialogTemplate& dialog) {
 
 DialogWindow::DialogWindow(CDialog* owner, const DialogTemplate& dialog, QWidget* parent)
     : QDialog(parent, FlagsOf(dialog)), m_owner(owner), m_client(new ClientArea(this)) {
-  UseFocusCueStyle();
+  UseWindowStyle();
   setWindowTitle(ToQString(dialog.caption));
   setFont(DialogFont(dialog));
   auto* layout = new QVBoxLayout(this);

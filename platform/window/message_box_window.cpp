@@ -6,7 +6,7 @@
 #include <QShowEvent>
 #include <QSpacerItem>
 
-#include "platform/window/focus_cue_style.h"
+#include "platform/window/window_style.h"
 #include "platform/window/message_box_icon.h"
 #include "platform/window/paint.h"
 #include "platform/window/qt_text.h"
@@ -50,7 +50,7 @@ MessageBoxWindow::MessageBoxWindow(const MessageBoxRequest& request)
                   kFlags),
       m_owner(request.owner),
       m_iconKind(IconOf(request.type)) {
-  UseFocusCueStyle();
+  UseWindowStyle();
   setTextFormat(Qt::PlainText);  // the program's texts are never markup
   switch (request.type & MB_TYPEMASK) {
     case MB_OKCANCEL: m_buttons = {{Ok, IDOK}, {Cancel, IDCANCEL}}; break;

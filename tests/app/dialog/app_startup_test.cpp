@@ -189,3 +189,35 @@ TEST(AppProgramTest, TheDialogProgramRefusesTheConsolesModes) {
 }
 
 }  // namespace
+
+namespace {
+
+// The dialog draws its icons in code and reads no picture: up to its first
+// paint it maps no image format plugin of the toolkit (the loader's log says).
+TEST(AppProgramTest, TheDialogLoadsNoImageFormatPlugin) {
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  ASSERT_TRUE(
+      QFile::copy(QStringLiteral(VQ_SOURCE_DIR "/docs/address.ini"), dir.filePath(QStringLiteral("address.ini"))));
+  QProcess program;
+  program.setWorkingDirectory(dir.path());
+  QProcessEnvironment env = Offscreen();
+  env.insert(QStringLiteral("VQ_FIRST_PAINT_PROBE"), QStringLiteral("1"));
+  env.insert(QStringLiteral("LD_DEBUG"), QStringLiteral("files"));
+  env.insert(QStringLiteral("LD_DEBUG_OUTPUT"), dir.filePath(QStringLiteral("loaded")));
+  program.setProcessEnvironment(env);
+  program.start(QStringLiteral(QUILLMAR_DIALOG_EXE), {});
+  ASSERT_TRUE(program.waitForFinished(60000));
+  EXPECT_EQ(program.exitCode(), 0);
+  EXPECT_TRUE(program.readAllStandardOutput().contains("first-paint-ns"));
+  QByteArray loaded;
+  for (const QString& name : QDir(dir.path()).entryList({QStringLiteral("loaded*")}, QDir::Files)) {
+    QFile log(dir.filePath(name));
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    loaded += log.readAll();
+  }
+  EXPECT_TRUE(loaded.contains("libQt6Widgets")) << "the loader's log is missing";
+  EXPECT_FALSE(loaded.contains("imageformats")) << "an image format plugin was loaded";
+}
+
+}  // namespace
