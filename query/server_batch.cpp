@@ -77,7 +77,7 @@ std::vector<IPAddr> EchoTargets(const std::vector<sockaddr_in>& destinations) {
 
 void ShowEcho(const ServerEcho& echo, const CString& strRefusal, QueryOutcome& outcome) {
   if (!echo.replied) outcome.messages.push_back(strRefusal.IsEmpty() ? CString(kPingTimedOutText) : strRefusal);
-  outcome.strPing.Format("%d", echo.replied ? static_cast<int>(echo.roundTripMs) : 0);
+  outcome.m_strPing.Format("%d", echo.replied ? static_cast<int>(echo.roundTripMs) : 0);
   outcome.rttMicroseconds = echo.replied ? echo.roundTripMicroseconds : -1;
 }
 
@@ -88,7 +88,7 @@ void ShowStatus(const StatusExchange& exchange, QueryOutcome& outcome) {
   }
   const auto* data = reinterpret_cast<const unsigned char*>(exchange.reply.data());
   for (const StatusFieldUpdate& update : DecodeStatusReply(data, exchange.reply.size())) {
-    outcome.Field(FieldOf(update.field)) = CString(std::string_view(update.text));
+    ResultText(outcome, FieldOf(update.field)) = CString(std::string_view(update.text));
   }
   outcome.detected = true;
 }

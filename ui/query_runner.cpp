@@ -22,14 +22,8 @@ void PressPingServer(CQuillmarDlg& dialog) {
 }
 
 void CollectFields(const CQuillmarDlg& dialog, QueryOutcome& outcome) {
+  static_cast<ResultStrings&>(outcome) = dialog;
   outcome.strAddress = dialog.m_strAddress;
-  outcome.strPing = dialog.m_strPing;
-  outcome.strHost = dialog.m_strHost;
-  outcome.strTrack = dialog.m_strTrack;
-  outcome.strPlayers = dialog.m_strPlayers;
-  outcome.strType = dialog.m_strType;
-  outcome.strSession = dialog.m_strSession;
-  outcome.strTimeLeft = dialog.m_strTimeLeft;
   outcome.detected = dialog.StatusReplyDecoded() != FALSE;
   outcome.rttMicroseconds = dialog.RoundTripMicroseconds();
 }

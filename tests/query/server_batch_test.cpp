@@ -50,19 +50,19 @@ TEST_F(ServerBatchTest, EachServerGetsItsOwnResultInTheOrderGiven) {
 
   const QueryOutcome& first = report.outcomes[0];
   EXPECT_TRUE(first.detected);
-  EXPECT_STREQ(first.strHost, "Alpha");
-  EXPECT_STREQ(first.strType, "Grand Prix");
-  EXPECT_STREQ(first.strTimeLeft, "10 Mins");
+  EXPECT_STREQ(first.m_strHost, "Alpha");
+  EXPECT_STREQ(first.m_strType, "Grand Prix");
+  EXPECT_STREQ(first.m_strTimeLeft, "10 Mins");
   EXPECT_TRUE(StatusMessages(first, report).empty());
   EXPECT_FALSE(report.outcomes[1].detected);
   EXPECT_EQ(StatusMessages(report.outcomes[1], report), std::vector<std::string>{"Veloxa server not detected"});
   EXPECT_EQ(Texts(report.outcomes[2].messages), std::vector<std::string>{"Invalid server address"});
   EXPECT_EQ(report.outcomes[2].rttMicroseconds, -1);
   EXPECT_EQ(StatusMessages(report.outcomes[3], report), std::vector<std::string>{"ReceiveDatagram error #10040"});
-  EXPECT_TRUE(report.outcomes[3].strHost.IsEmpty());
-  EXPECT_STREQ(report.outcomes[4].strHost, "Beta");
+  EXPECT_TRUE(report.outcomes[3].m_strHost.IsEmpty());
+  EXPECT_STREQ(report.outcomes[4].m_strHost, "Beta");
   EXPECT_TRUE(report.outcomes[5].detected);  // the same server twice: its answer shown for both
-  EXPECT_STREQ(report.outcomes[5].strHost, "Alpha");
+  EXPECT_STREQ(report.outcomes[5].m_strHost, "Alpha");
 }
 
 // A datagram from anywhere but the server asked never becomes its reply.
@@ -80,7 +80,7 @@ TEST_F(ServerBatchTest, OnlyTheReplyFromTheServerAskedCounts) {
   serverSide.join();
   ASSERT_EQ(report.outcomes.size(), 2u);
   EXPECT_TRUE(report.outcomes[0].detected);
-  EXPECT_STREQ(report.outcomes[0].strHost, "Genuine");
+  EXPECT_STREQ(report.outcomes[0].m_strHost, "Genuine");
 }
 
 // Copies of one address, however they are written, cost one exchange: the
@@ -97,7 +97,7 @@ TEST_F(ServerBatchTest, CopiesOfOneAddressAreAnsweredFromOneExchange) {
   ASSERT_EQ(report.outcomes.size(), 4u);
   for (std::size_t i = 0; i < 3; ++i) {
     EXPECT_TRUE(report.outcomes[i].detected) << i;
-    EXPECT_STREQ(report.outcomes[i].strHost, "Copy") << i;
+    EXPECT_STREQ(report.outcomes[i].m_strHost, "Copy") << i;
   }
   EXPECT_EQ(report.outcomes[1].strAddress, CString(" ") + copy + " ");  // each copy keeps its own text
   EXPECT_FALSE(server.Receive(0)) << "a copy was asked again";

@@ -40,8 +40,8 @@ TEST_F(ServerQueryTest, AnsweringServerReportsEveryStepInOrder) {
   EXPECT_TRUE(AfterEcho(run.outcome.messages).empty())
       << ::testing::PrintToString(query_test::Texts(run.outcome.messages));
   EXPECT_EQ(run.positions, (std::vector<int>{0, 25, 50, 75, 100, 0}));
-  EXPECT_STREQ(run.outcome.strHost, "Alpha");
-  EXPECT_STREQ(run.outcome.strTimeLeft, "90 Mins");
+  EXPECT_STREQ(run.outcome.m_strHost, "Alpha");
+  EXPECT_STREQ(run.outcome.m_strTimeLeft, "90 Mins");
 }
 
 // Datagrams that reach the query's socket from anywhere but the address and
@@ -62,7 +62,7 @@ TEST_F(ServerQueryTest, OnlyTheReplyFromTheServerAskedCounts) {
   const query_test::QueryRun run = RunQuery(address);
   serverSide.join();
   EXPECT_TRUE(run.outcome.detected);
-  EXPECT_STREQ(run.outcome.strHost, "Genuine");
+  EXPECT_STREQ(run.outcome.m_strHost, "Genuine");
   EXPECT_TRUE(AfterEcho(run.outcome.messages).empty())
       << ::testing::PrintToString(query_test::Texts(run.outcome.messages));
 }
@@ -81,7 +81,7 @@ TEST_F(ServerQueryTest, ForgeriesAloneEndInServerNotDetected) {
   const query_test::QueryRun run = RunQuery(address);
   serverSide.join();
   EXPECT_FALSE(run.outcome.detected);
-  EXPECT_TRUE(run.outcome.strHost.IsEmpty());
+  EXPECT_TRUE(run.outcome.m_strHost.IsEmpty());
   EXPECT_EQ(AfterEcho(run.outcome.messages), std::vector<std::string>{"Veloxa server not detected"});
   EXPECT_EQ(run.positions, (std::vector<int>{0, 25, 50}));
 }
@@ -93,7 +93,7 @@ TEST_F(ServerQueryTest, TextWithoutAnAddressSendsNothing) {
     const query_test::QueryRun run = RunQuery(text);
     EXPECT_EQ(query_test::Texts(run.outcome.messages), std::vector<std::string>{"Invalid server address"});
     EXPECT_EQ(run.positions, std::vector<int>{0});
-    EXPECT_TRUE(run.outcome.strPing.IsEmpty());
+    EXPECT_TRUE(run.outcome.m_strPing.IsEmpty());
     EXPECT_EQ(run.outcome.rttMicroseconds, -1);
   }
 }

@@ -54,9 +54,9 @@ Shown FromRecorder(const std::string& address) {
   }
   WSACleanup();
   const QueryOutcome& o = recorder.outcome();
-  Shown shown{{PingClass(o.strPing), static_cast<LPCSTR>(o.strHost), static_cast<LPCSTR>(o.strTrack),
-               static_cast<LPCSTR>(o.strPlayers), static_cast<LPCSTR>(o.strType), static_cast<LPCSTR>(o.strSession),
-               static_cast<LPCSTR>(o.strTimeLeft)},
+  Shown shown{{PingClass(o.m_strPing), static_cast<LPCSTR>(o.m_strHost), static_cast<LPCSTR>(o.m_strTrack),
+               static_cast<LPCSTR>(o.m_strPlayers), static_cast<LPCSTR>(o.m_strType),
+               static_cast<LPCSTR>(o.m_strSession), static_cast<LPCSTR>(o.m_strTimeLeft)},
               {},
               recorder.positions(),
               query.StatusReplyDecoded() != FALSE};
