@@ -10,13 +10,16 @@
 #include <vector>
 
 #include "platform/winsock/scoped_startup.h"
-#include "tests/query/query_test_support.h"
+#include "tests/query/windowless_query.h"
+#include "tests/support/batch_collector.h"
 #include "tests/support/status_server_process.h"
 #include "tests/support/udp_peer.h"
 
 namespace {
 
-using query_test::Texts;
+using vqtest::BatchReport;
+using vqtest::CollectServerBatch;
+using windowless_query::Texts;
 
 // The messages of the status exchange: those after the echo's.
 std::vector<std::string> StatusMessages(const QueryOutcome& outcome, const BatchReport& report) {
@@ -44,7 +47,7 @@ TEST_F(ServerBatchTest, EachServerGetsItsOwnResultInTheOrderGiven) {
   const std::vector<CString> addresses = {alpha.AddressText().c_str(), silent.c_str(),
                                           "nowhere.invalid",           oversize.AddressText().c_str(),
                                           beta.AddressText().c_str(),  alpha.AddressText().c_str()};
-  const BatchReport report = RunServerBatch(addresses, 4);
+  const BatchReport report = CollectServerBatch(addresses, 4);
   ASSERT_EQ(report.outcomes.size(), addresses.size());
   for (std::size_t i = 0; i < addresses.size(); ++i) EXPECT_EQ(report.outcomes[i].strAddress, addresses[i]);
 
@@ -76,7 +79,7 @@ TEST_F(ServerBatchTest, OnlyTheReplyFromTheServerAskedCounts) {
     forger.SendTo(server.LastSenderAddress(), server.LastSenderPort(), forged);
     server.Reply(std::string("a\x01") + "b\x01" + "Genuine\x01");
   });
-  const BatchReport report = RunServerBatch({CString(address.c_str()), CString("nowhere.invalid")}, 8);
+  const BatchReport report = CollectServerBatch({CString(address.c_str()), CString("nowhere.invalid")}, 8);
   serverSide.join();
   ASSERT_EQ(report.outcomes.size(), 2u);
   EXPECT_TRUE(report.outcomes[0].detected);
@@ -92,7 +95,8 @@ TEST_F(ServerBatchTest, CopiesOfOneAddressAreAnsweredFromOneExchange) {
     if (server.Receive()) server.Reply(std::string("a\x01") + "b\x01" + "Copy\x01");
   });
   const CString copy(address.c_str());
-  const BatchReport report = RunServerBatch({copy, CString(" ") + copy + " ", copy, CString("nowhere.invalid")}, 64);
+  const BatchReport report =
+      CollectServerBatch({copy, CString(" ") + copy + " ", copy, CString("nowhere.invalid")}, 64);
   serverSide.join();
   ASSERT_EQ(report.outcomes.size(), 4u);
   for (std::size_t i = 0; i < 3; ++i) {

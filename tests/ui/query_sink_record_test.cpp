@@ -6,9 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/framework/cexception.h"
 #include "query/query_outcome.h"
-#include "query/server_query.h"
+#include "query/recorded_query.h"
 #include "tests/support/status_server_process.h"
 #include "tests/ui/query_test_support.h"
 
@@ -44,25 +43,15 @@ Shown FromRecorder(const std::string& address) {
   WSADATA data{};
   EXPECT_EQ(WSAStartup(MAKEWORD(1, 1), &data), 0);
   CQueryRecorder recorder{CString(address.c_str())};
-  framework::ScopedMessageBoxRecorder boxes;
-  CServerQuery query(recorder);
-  try {
-    query.Run(CString(address.c_str()));
-  } catch (CException* e) {  // as the window-procedure guard reports it
-    e->ReportError();
-    e->Delete();
-  }
+  const QueryOutcome& o = RunRecordedQuery(recorder);
   WSACleanup();
-  const QueryOutcome& o = recorder.outcome();
   Shown shown{{PingClass(o.m_strPing), static_cast<LPCSTR>(o.m_strHost), static_cast<LPCSTR>(o.m_strTrack),
                static_cast<LPCSTR>(o.m_strPlayers), static_cast<LPCSTR>(o.m_strType),
                static_cast<LPCSTR>(o.m_strSession), static_cast<LPCSTR>(o.m_strTimeLeft)},
               {},
               recorder.positions(),
-              query.StatusReplyDecoded() != FALSE};
+              o.detected};
   for (const CString& message : o.messages) shown.messages.emplace_back(static_cast<LPCSTR>(message));
-  for (const framework::MessageBoxRequest& box : boxes.boxes())
-    shown.messages.emplace_back(static_cast<LPCSTR>(box.text));
   return shown;
 }
 
