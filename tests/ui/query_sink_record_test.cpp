@@ -9,7 +9,7 @@
 #include "query/query_outcome.h"
 #include "query/recorded_query.h"
 #include "tests/support/status_server_process.h"
-#include "tests/ui/query_test_support.h"
+#include "tests/ui/dialog_query.h"
 
 namespace {
 
@@ -21,11 +21,11 @@ struct Shown {
 };
 
 std::string PingClass(const CString& ping) {
-  return query_test::IsDecimal(ping) ? "decimal" : std::string(static_cast<LPCSTR>(ping));
+  return dialog_query::IsDecimal(ping) ? "decimal" : std::string(static_cast<LPCSTR>(ping));
 }
 
 Shown FromDialog(const std::string& address) {
-  query_test::QueryDialog query;
+  dialog_query::QueryDialog query;
   EXPECT_TRUE(query.ready());
   query.SetAddress(address);
   query.SetBar(60);  // so that the first position, 0, shows as a change
