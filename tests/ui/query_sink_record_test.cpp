@@ -14,7 +14,7 @@
 namespace {
 
 struct Shown {
-  std::vector<std::string> fields;  // host, track, players, type, session, time left; PING as "decimal"
+  std::vector<std::string> fields;  // every result field; PING as "decimal"
   std::vector<std::string> messages;
   std::vector<int> positions;
   bool detected = false;
@@ -24,6 +24,16 @@ std::string PingClass(const CString& ping) {
   return dialog_query::IsDecimal(ping) ? "decimal" : std::string(static_cast<LPCSTR>(ping));
 }
 
+// The dialog and a recorded outcome hold the same strings.
+std::vector<std::string> Fields(const ResultStrings& strings) {
+  std::vector<std::string> fields;
+  for (const ResultField& row : kResultFields) {
+    const CString& text = strings.*row.text;
+    fields.push_back(row.field == QueryField::Ping ? PingClass(text) : std::string(static_cast<LPCSTR>(text)));
+  }
+  return fields;
+}
+
 Shown FromDialog(const std::string& address) {
   dialog_query::QueryDialog query;
   EXPECT_TRUE(query.ready());
@@ -31,12 +41,7 @@ Shown FromDialog(const std::string& address) {
   query.SetBar(60);  // so that the first position, 0, shows as a change
   query.PressPingServer();
   const CQuillmarDlg& d = query.dialog;
-  return {{PingClass(d.m_strPing), static_cast<LPCSTR>(d.m_strHost), static_cast<LPCSTR>(d.m_strTrack),
-           static_cast<LPCSTR>(d.m_strPlayers), static_cast<LPCSTR>(d.m_strType), static_cast<LPCSTR>(d.m_strSession),
-           static_cast<LPCSTR>(d.m_strTimeLeft)},
-          query.Messages(),
-          query.positions,
-          d.StatusReplyDecoded() != FALSE};
+  return {Fields(d), query.Messages(), query.positions, d.StatusReplyDecoded() != FALSE};
 }
 
 Shown FromRecorder(const std::string& address) {
@@ -45,12 +50,7 @@ Shown FromRecorder(const std::string& address) {
   CQueryRecorder recorder{CString(address.c_str())};
   const QueryOutcome& o = RunRecordedQuery(recorder);
   WSACleanup();
-  Shown shown{{PingClass(o.m_strPing), static_cast<LPCSTR>(o.m_strHost), static_cast<LPCSTR>(o.m_strTrack),
-               static_cast<LPCSTR>(o.m_strPlayers), static_cast<LPCSTR>(o.m_strType),
-               static_cast<LPCSTR>(o.m_strSession), static_cast<LPCSTR>(o.m_strTimeLeft)},
-              {},
-              recorder.positions(),
-              o.detected};
+  Shown shown{Fields(o), {}, recorder.positions(), o.detected};
   for (const CString& message : o.messages) shown.messages.emplace_back(static_cast<LPCSTR>(message));
   return shown;
 }
