@@ -1,8 +1,10 @@
 #pragma once
 // The seven result fields of a query, in one table that everything showing
-// them reads: the main dialog (its controls, labels and data exchange), the
-// recorder, and the command line's text, table and JSON forms. A field is
-// added, renamed or moved here and nowhere else.
+// them reads: the main dialog (its control ids, labels, data exchange and
+// field updates), the recorder, the many-server batch, and the command
+// line's text, table and JSON forms. What is known of a field is kept here
+// alone; only where the dialog draws its edit and label is the dialog
+// template's (ui/resources.cpp).
 #include <array>
 #include <cstddef>
 #include <optional>
@@ -40,9 +42,10 @@ struct ResultField {
   std::size_t consoleWidth;   // the widest its cell gets there, in columns
 };
 
-// In the order of QueryField, which is the console text form's. A server's texts are cut in the
-// console table where they would push the columns after them off a
-// terminal's line; a host name or track rarely needs more than 32 columns.
+// In the order of QueryField, which is the console text form's. A server's
+// texts are cut in the console table where they would push the columns after
+// them off a terminal's line; a host name or track rarely needs more than 32
+// columns.
 // clang-format off
 inline constexpr std::array<ResultField, 7> kResultFields = {{
     // field              text                          decoded from           label        id    JSON key     DDX  column width
