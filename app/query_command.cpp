@@ -1,5 +1,6 @@
 #include "app/query_command.h"
 
+#include <algorithm>
 #include <optional>
 #include <string>
 #include <utility>
@@ -8,13 +9,11 @@
 #include "app/console_message.h"
 #include "app/console_streams.h"
 #include "app/query_output.h"
-#include "platform/framework/cexception.h"
-#include "platform/framework/message_box.h"
 #include "platform/kernel/stop_signals.h"
 #include "platform/winsock/scoped_startup.h"
 #include "query/query_outcome.h"
+#include "query/recorded_query.h"
 #include "query/server_batch.h"
-#include "query/server_query.h"
 
 namespace {
 
@@ -37,36 +36,45 @@ bool Started(const winsock::ScopedStartup& sockets) {
   return sockets.started();
 }
 
-// Keeps each server's outcome as it is done. A stop signal (Ctrl-C) ends
-// the run with what was gathered so far.
+// Keeps each server's outcome as it is done, and the notes said for the
+// whole run. A stop signal (Ctrl-C) ends the run with what was gathered so
+// far.
 class CConsoleBatch : public CBatchSink {
  public:
   explicit CConsoleBatch(std::size_t count) : m_outcomes(count) {}
-  void OnNote(const CString& strText) override { m_report.notes.push_back(strText); }
+  void OnNote(const CString& strText) override { m_notes.push_back(strText); }
   void OnServerDone(std::size_t index, const QueryOutcome& outcome) override { m_outcomes[index] = outcome; }
   bool StopRequested() override { return kernel::CaughtStopSignal() != 0; }
 
-  // The servers done, in the order given; the others are left out.
-  BatchReport Finished() && {
+  // The servers done, in the order given; the others are left out. Once,
+  // when the run is over.
+  std::vector<QueryOutcome> TakeDone() {
+    std::vector<QueryOutcome> done;
     for (std::optional<QueryOutcome>& outcome : m_outcomes) {
-      if (outcome) m_report.outcomes.push_back(std::move(*outcome));
+      if (outcome) done.push_back(std::move(*outcome));
     }
-    return std::move(m_report);
+    return done;
+  }
+
+  // The notes, then each server's messages that are not one of them, after
+  // the address they concern.
+  void PrintMessages(const std::vector<QueryOutcome>& outcomes) const {
+    for (const CString& note : m_notes) console::WriteErr(ConsoleLine(note));
+    for (const QueryOutcome& outcome : outcomes) {
+      for (const CString& message : outcome.messages) {
+        if (!IsNote(message)) console::WriteErr(ConsoleMessageLine(outcome.strAddress, message));
+      }
+    }
   }
 
  private:
-  std::vector<std::optional<QueryOutcome>> m_outcomes;
-  BatchReport m_report;
-};
-
-void PrintMessages(const BatchReport& report) {
-  for (const CString& note : report.notes) console::WriteErr(ConsoleLine(note));
-  for (const QueryOutcome& outcome : report.outcomes) {
-    for (const CString& message : outcome.messages) {
-      if (!report.IsNote(message)) console::WriteErr(ConsoleMessageLine(outcome.strAddress, message));
-    }
+  bool IsNote(const CString& message) const {
+    return std::find(m_notes.begin(), m_notes.end(), message) != m_notes.end();
   }
-}
+
+  std::vector<std::optional<QueryOutcome>> m_outcomes;
+  std::vector<CString> m_notes;
+};
 
 int PrintMany(const std::vector<QueryOutcome>& outcomes, bool json) {
   bool allDetected = true;
@@ -86,21 +94,7 @@ int RunQueryCommand(const std::string& address, bool json) {
   const winsock::ScopedStartup sockets;
   if (!Started(sockets)) return 1;
   CConsoleSink sink{CString(address.c_str())};
-  // Message boxes of the run (a socket failure's report) become messages of
-  // the query, answered with OK at once.
-  const framework::ScopedMessageBoxHandler messages([&sink](const framework::MessageBoxRequest& box) {
-    sink.OnMessage(box.text);
-    return IDOK;
-  });
-  CServerQuery query(sink);
-  try {
-    query.Run(sink.outcome().strAddress);
-  } catch (CException* e) {  // what the dialog's window-procedure guard would show
-    e->ReportError();
-    e->Delete();
-  }
-  QueryOutcome& outcome = sink.outcome();
-  outcome.detected = query.StatusReplyDecoded() != FALSE;
+  const QueryOutcome& outcome = RunRecordedQuery(sink);
   console::WriteOut(json ? QueryResultJson(outcome) : QueryResultText(outcome));
   return outcome.detected ? 0 : 1;
 }
@@ -114,11 +108,11 @@ int RunManyQueriesCommand(const std::vector<std::string>& addresses, bool json, 
   kernel::CatchStopSignals();
   CConsoleBatch batch(texts.size());
   RunServerBatch(texts, parallel, batch);
-  const BatchReport report = std::move(batch).Finished();
-  PrintMessages(report);
-  const int status = PrintMany(report.outcomes, json);
+  const std::vector<QueryOutcome> outcomes = batch.TakeDone();
+  batch.PrintMessages(outcomes);
+  const int status = PrintMany(outcomes, json);
   if (kernel::CaughtStopSignal() == 0) return status;
-  SayLeftOut(texts.size() - report.outcomes.size(), texts.size());
+  SayLeftOut(texts.size() - outcomes.size(), texts.size());
   console::FinalStatus(status);  // a failed write is still reported
   kernel::EndByCaughtSignal();
   return status;

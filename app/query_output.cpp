@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "app/terminal_text.h"
 #include "platform/framework/safe_text.h"
@@ -36,6 +37,12 @@ std::string RoundTripJson(long long microseconds) {
   return text;
 }
 
+// The value of a field in JSON: PING as its number of milliseconds.
+std::string JsonValue(const QueryOutcome& outcome, const ResultField& row) {
+  const CString& text = outcome.*row.text;
+  return row.field == QueryField::Ping ? std::to_string(PingMilliseconds(text)) : JsonString(text);
+}
+
 // The members in the order of their names, indented as a member of a
 // document indented `depth` times by four spaces.
 std::string JsonObject(const QueryOutcome& outcome, int depth) {
@@ -46,52 +53,48 @@ std::string JsonObject(const QueryOutcome& outcome, int depth) {
     messages += inner + "    " + JsonString(outcome.messages[i]) + (i + 1 < outcome.messages.size() ? ",\n" : "\n");
   }
   messages += inner + "]";
-  const std::array<std::pair<const char*, std::string>, 11> members = {{
+  std::vector<std::pair<std::string_view, std::string>> members = {
       {"address", JsonString(outcome.strAddress)},
       {"detected", outcome.detected ? "true" : "false"},
-      {"host", JsonString(outcome.strHost)},
       {"messages", messages},
-      {"ping_ms", std::to_string(PingMilliseconds(outcome.strPing))},
-      {"players", JsonString(outcome.strPlayers)},
       {"rtt_ms", RoundTripJson(outcome.rttMicroseconds)},
-      {"session", JsonString(outcome.strSession)},
-      {"time_left", JsonString(outcome.strTimeLeft)},
-      {"track", JsonString(outcome.strTrack)},
-      {"type", JsonString(outcome.strType)},
-  }};
+  };
+  for (const ResultField& row : kResultFields) members.emplace_back(row.jsonKey, JsonValue(outcome, row));
+  std::sort(members.begin(), members.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
   std::string json = "{\n";
   for (std::size_t i = 0; i < members.size(); ++i) {
-    json += inner + '"' + members[i].first + "\": " + members[i].second + (i + 1 < members.size() ? ",\n" : "\n");
+    json += inner + '"' + std::string(members[i].first) + "\": " + members[i].second +
+            (i + 1 < members.size() ? ",\n" : "\n");
   }
   return json + outer + "}";
 }
 
-constexpr std::size_t kColumns = 8;
+constexpr ResultFieldOrder kColumnsOfFields = ResultFieldsBy(&ResultField::consoleColumn);
+constexpr std::size_t kColumns = 1 + kColumnsOfFields.size();  // ADDRESS first
 using Row = std::array<std::string, kColumns>;
 
-// The widest a cell of the table gets, in columns. A dotted quad takes 15
-// and a host name rarely more than 40; a server's texts are cut where they
-// would push the columns after them off a terminal's line. TYPE, TIME_LEFT
-// and PING are the program's own short texts.
+// A dotted quad takes 15 columns, and a host name rarely more than 40.
 constexpr std::size_t kAddressColumns = 40;
-constexpr std::size_t kNameColumns = 32;   // HOST and TRACK
-constexpr std::size_t kShortColumns = 16;  // PLAYERS and SESSION
-constexpr std::size_t kUncut = static_cast<std::size_t>(-1);
 
-std::string Cell(const CString& value, std::size_t columns = kUncut) {
+std::string Cell(const CString& value, std::size_t columns) {
   return value.IsEmpty() ? "-" : CutToWidth(Shown(value), columns);
 }
 
-Row RowOf(const QueryOutcome& o) {
-  const std::string ping = o.rttMicroseconds < 0 ? "-" : Cell(o.strPing);
-  return {CutToWidth(ConsoleAddress(o.strAddress), kAddressColumns),
-          ping,
-          Cell(o.strPlayers, kShortColumns),
-          Cell(o.strType),
-          Cell(o.strSession, kShortColumns),
-          Cell(o.strTimeLeft),
-          Cell(o.strHost, kNameColumns),
-          Cell(o.strTrack, kNameColumns)};
+std::string FieldCell(const QueryOutcome& outcome, const ResultField& row) {
+  if (row.field == QueryField::Ping && outcome.rttMicroseconds < 0) return "-";  // no echo came back
+  return Cell(outcome.*row.text, row.consoleWidth);
+}
+
+Row Heading() {
+  Row row{"ADDRESS"};
+  for (std::size_t c = 0; c < kColumnsOfFields.size(); ++c) row[c + 1] = kColumnsOfFields[c]->label;
+  return row;
+}
+
+Row RowOf(const QueryOutcome& outcome) {
+  Row row{CutToWidth(ConsoleAddress(outcome.strAddress), kAddressColumns)};
+  for (std::size_t c = 0; c < kColumnsOfFields.size(); ++c) row[c + 1] = FieldCell(outcome, *kColumnsOfFields[c]);
+  return row;
 }
 
 std::string FormatRow(const Row& row, const std::array<std::size_t, kColumns>& widths) {
@@ -106,25 +109,15 @@ std::string FormatRow(const Row& row, const std::array<std::size_t, kColumns>& w
 }  // namespace
 
 std::string QueryResultText(const QueryOutcome& outcome) {
-  const std::array<std::pair<const char*, std::string>, 8> fields = {{
-      {"ADDRESS", ConsoleAddress(outcome.strAddress)},
-      {"PING", Shown(outcome.strPing)},
-      {"HOST", Shown(outcome.strHost)},
-      {"TRACK", Shown(outcome.strTrack)},
-      {"PLAYERS", Shown(outcome.strPlayers)},
-      {"TYPE", Shown(outcome.strType)},
-      {"SESSION", Shown(outcome.strSession)},
-      {"TIME_LEFT", Shown(outcome.strTimeLeft)},
-  }};
-  std::string text;
-  for (const auto& [name, value] : fields) text += std::string(name) + '\t' + value + '\n';
+  std::string text = "ADDRESS\t" + ConsoleAddress(outcome.strAddress) + '\n';
+  for (const ResultField& row : kResultFields) text += std::string(row.label) + '\t' + Shown(outcome.*row.text) + '\n';
   return text;
 }
 
 std::string QueryResultJson(const QueryOutcome& outcome) { return JsonObject(outcome, 0) + '\n'; }
 
 std::string QueryResultTable(const std::vector<QueryOutcome>& outcomes) {
-  std::vector<Row> rows = {{"ADDRESS", "PING", "PLAYERS", "TYPE", "SESSION", "TIME_LEFT", "HOST", "TRACK"}};
+  std::vector<Row> rows = {Heading()};
   for (const QueryOutcome& outcome : outcomes) rows.push_back(RowOf(outcome));
   std::array<std::size_t, kColumns> widths{};
   for (const Row& row : rows) {

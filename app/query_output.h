@@ -12,18 +12,22 @@
 // right-to-left override) print as U+FFFD in the text forms, as the dialog
 // shows them (framework::SafeDisplayText), and as escapes in JSON.
 
-// One server: one line per field, the name, a tab, the value.
+// The result fields' names, JSON keys and console columns are those of
+// their table (query/result_fields.h).
+
+// One server: one line per field, the name, a tab, the value; ADDRESS first.
 std::string QueryResultText(const QueryOutcome& outcome);
 
-// One server: one JSON object with address, ping_ms (a number), rtt_ms
-// (microsecond resolution, null without an echo), host, track, players,
-// type, session, time_left, messages (in the order shown) and detected.
+// One server: one JSON object with address, each result field under its key
+// (ping_ms a number), rtt_ms (microsecond resolution, null without an echo),
+// messages (in the order shown) and detected, members in the order of their
+// names.
 std::string QueryResultJson(const QueryOutcome& outcome);
 
-// Several servers: a header and one line per server in aligned columns
-// (ADDRESS, PING, PLAYERS, TYPE, SESSION, TIME_LEFT, HOST, TRACK); an empty
-// value, and PING without an echo, shows as "-". Long addresses and server
-// texts are cut with "…", so that one long cell cannot widen every row.
+// Several servers: a header and one line per server in aligned columns,
+// ADDRESS first; an empty value, and PING without an echo, shows as "-".
+// Long addresses and server texts are cut with "…", so that one long cell
+// cannot widen every row.
 std::string QueryResultTable(const std::vector<QueryOutcome>& outcomes);
 
 // Several servers: a JSON array of the objects above, in order.

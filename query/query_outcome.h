@@ -2,29 +2,17 @@
 #include <vector>
 
 #include "platform/framework/cstring.h"
-#include "protocol/status_reply.h"
 #include "query/query_sink.h"
-
-// The field a decoded part of a status reply goes to.
-QueryField FieldOf(StatusField field);
+#include "query/result_fields.h"
 
 // What one query of one server showed: the fields as they ended, the texts
 // of its messages in the order shown, whether a status reply was decoded,
 // and the echo's round trip to the microsecond (-1 when no echo came back).
-struct QueryOutcome {
+struct QueryOutcome : ResultStrings {
   CString strAddress;
-  CString strPing;
-  CString strHost;
-  CString strTrack;
-  CString strPlayers;
-  CString strType;
-  CString strSession;
-  CString strTimeLeft;
   std::vector<CString> messages;
   bool detected = false;
   long long rttMicroseconds = -1;
-
-  CString& Field(QueryField field);
 };
 
 // A sink that keeps what a query reports: the fields and messages in a

@@ -1,8 +1,6 @@
 #pragma once
 #include "platform/framework/cstring.h"
-
-// The fields a query fills, besides the address it was given.
-enum class QueryField { Ping, Host, Track, Players, Type, Session, TimeLeft };
+#include "query/result_fields.h"
 
 // Where a query reports as it goes: the main dialog shows each report at
 // once; the command line collects them. Reports come in the order the steps

@@ -77,7 +77,7 @@ std::vector<IPAddr> EchoTargets(const std::vector<sockaddr_in>& destinations) {
 
 void ShowEcho(const ServerEcho& echo, const CString& strRefusal, QueryOutcome& outcome) {
   if (!echo.replied) outcome.messages.push_back(strRefusal.IsEmpty() ? CString(kPingTimedOutText) : strRefusal);
-  outcome.strPing.Format("%d", echo.replied ? static_cast<int>(echo.roundTripMs) : 0);
+  outcome.m_strPing.Format("%d", echo.replied ? static_cast<int>(echo.roundTripMs) : 0);
   outcome.rttMicroseconds = echo.replied ? echo.roundTripMicroseconds : -1;
 }
 
@@ -88,7 +88,7 @@ void ShowStatus(const StatusExchange& exchange, QueryOutcome& outcome) {
   }
   const auto* data = reinterpret_cast<const unsigned char*>(exchange.reply.data());
   for (const StatusFieldUpdate& update : DecodeStatusReply(data, exchange.reply.size())) {
-    outcome.Field(FieldOf(update.field)) = CString(std::string_view(update.text));
+    ResultText(outcome, FieldOf(update.field)) = CString(std::string_view(update.text));
   }
   outcome.detected = true;
 }
@@ -220,32 +220,8 @@ class BatchRun {
   CSendPacer m_pacer;
 };
 
-// Keeps every outcome in order.
-class CBatchCollector : public CBatchSink {
- public:
-  explicit CBatchCollector(BatchReport& report, std::size_t count) : m_report(report) {
-    m_report.outcomes.resize(count);
-  }
-  void OnNote(const CString& strText) override { m_report.notes.push_back(strText); }
-  void OnServerDone(std::size_t index, const QueryOutcome& outcome) override { m_report.outcomes[index] = outcome; }
-
- private:
-  BatchReport& m_report;
-};
-
 }  // namespace
-
-bool BatchReport::IsNote(const CString& message) const {
-  return std::find(notes.begin(), notes.end(), message) != notes.end();
-}
 
 void RunServerBatch(const std::vector<CString>& addresses, std::size_t nParallel, CBatchSink& sink) {
   BatchRun(addresses, nParallel, sink).Run();
-}
-
-BatchReport RunServerBatch(const std::vector<CString>& addresses, std::size_t nParallel) {
-  BatchReport report;
-  CBatchCollector collector(report, addresses.size());
-  RunServerBatch(addresses, nParallel, collector);
-  return report;
 }

@@ -32,13 +32,3 @@ class CBatchSink {
 };
 
 void RunServerBatch(const std::vector<CString>& addresses, std::size_t nParallel, CBatchSink& sink);
-
-// Every server's outcome, in the order of the addresses.
-struct BatchReport {
-  std::vector<QueryOutcome> outcomes;
-  std::vector<CString> notes;
-
-  bool IsNote(const CString& message) const;
-};
-
-BatchReport RunServerBatch(const std::vector<CString>& addresses, std::size_t nParallel);

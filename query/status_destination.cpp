@@ -7,11 +7,11 @@
 
 namespace {
 
-// The address the probe holds for the text. The probe resolves before it
-// sends; when the echo stopped earlier (ICMP sockets not permitted, no ICMP
-// library) it holds nothing yet, and its resolver is asked here instead.
-u_long AddressResolvedByProbe(const CString& strAddress, CFileSocket& resolver) {
-  if (resolver.m_strDottedAddress.IsEmpty()) resolver.SetAddress(strAddress);
+// The address the resolver finds for a host name; INADDR_NONE when it finds
+// none. The destination is found before the echo, so the echo then goes to
+// the same address, given as a dotted quad.
+u_long ResolvedAddress(const CString& strName, CFileSocket& resolver) {
+  resolver.SetAddress(strName);
   if (resolver.m_strDottedAddress.IsEmpty()) return INADDR_NONE;
   return inet_addr(resolver.m_strDottedAddress);
 }
@@ -40,7 +40,7 @@ BOOL FindStatusDestination(const CString& strAddress, CFileSocket& resolver, soc
   const CString text = TrimmedAddressText(strAddress);
   if (text.IsEmpty()) return FALSE;
   u_long address = inet_addr(text);  // all ones for text that is not a dotted quad
-  if (address == INADDR_NONE) address = AddressResolvedByProbe(text, resolver);
+  if (address == INADDR_NONE) address = ResolvedAddress(text, resolver);
   if (!IsStatusDestination(address)) return FALSE;
   destination = StatusDestinationOf(address);
   return TRUE;

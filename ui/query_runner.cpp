@@ -1,9 +1,9 @@
 #include "ui/query_runner.h"
 
+#include <utility>
+
 #include "platform/framework/message_box.h"
 #include "platform/kernel/blocking_hook.h"
-#include "platform/winsock/scoped_startup.h"
-#include "ui/quillmar_dlg.h"
 
 namespace {
 
@@ -17,51 +17,57 @@ framework::MessageBoxHandler CollectingMessages(std::vector<CString>& messages,
   };
 }
 
-void PressPingServer(CQuillmarDlg& dialog) {
-  dialog.SendMessage(WM_COMMAND, MAKEWPARAM(IDC_PING_SERVER, BN_CLICKED), 0);
-}
-
-void CollectFields(const CQuillmarDlg& dialog, QueryOutcome& outcome) {
-  outcome.strAddress = dialog.m_strAddress;
-  outcome.strPing = dialog.m_strPing;
-  outcome.strHost = dialog.m_strHost;
-  outcome.strTrack = dialog.m_strTrack;
-  outcome.strPlayers = dialog.m_strPlayers;
-  outcome.strType = dialog.m_strType;
-  outcome.strSession = dialog.m_strSession;
-  outcome.strTimeLeft = dialog.m_strTimeLeft;
-  outcome.detected = dialog.StatusReplyDecoded() != FALSE;
-  outcome.rttMicroseconds = dialog.RoundTripMicroseconds();
-}
-
 }  // namespace
 
-QueryOutcome RunServerQuery(const CString& strAddress, const ServerQueryHooks& hooks) {
+CUnattendedDialog::CUnattendedDialog() {
+  if (!m_sockets.started()) return;
+  m_created = m_dialog.Create(IDD_QUILLMAR_DIALOG) != FALSE;
+  // The first paint happens before an address is put in, as for a user;
+  // painting leaves the address alone (only a double-click on the list
+  // takes the chosen line's address).
+  if (m_created) kernel::CallBlockingHook();
+}
+
+CUnattendedDialog::~CUnattendedDialog() {
+  if (m_created) m_dialog.DestroyWindow();
+}
+
+void CUnattendedDialog::SetAddress(const CString& strAddress) {
+  m_dialog.m_strAddress = strAddress;
+  m_dialog.UpdateData(FALSE);
+}
+
+std::vector<CString> CUnattendedDialog::PressPingServer(const std::function<void(const CString&)>& onMessage) {
+  std::vector<CString> messages;
+  const framework::ScopedMessageBoxHandler collector(CollectingMessages(messages, onMessage));
+  m_dialog.SendMessage(WM_COMMAND, MAKEWPARAM(IDC_PING_SERVER, BN_CLICKED), 0);
+  return messages;
+}
+
+QueryOutcome CUnattendedDialog::Shown() const {
   QueryOutcome outcome;
-  outcome.strAddress = strAddress;
-  const winsock::ScopedStartup sockets;
-  if (!sockets.started()) {
-    const framework::ScopedMessageBoxHandler collector(CollectingMessages(outcome.messages, hooks.onMessage));
-    AfxMessageBox(IDP_SOCKETS_INIT_FAILED, MB_OK);
+  static_cast<ResultStrings&>(outcome) = m_dialog;
+  outcome.strAddress = m_dialog.m_strAddress;
+  outcome.detected = m_dialog.StatusReplyDecoded() != FALSE;
+  outcome.rttMicroseconds = m_dialog.RoundTripMicroseconds();
+  return outcome;
+}
+
+QueryOutcome RunServerQuery(const CString& strAddress, const ServerQueryHooks& hooks) {
+  CUnattendedDialog unattended;
+  if (!unattended.Ready()) {
+    QueryOutcome outcome;
+    outcome.strAddress = strAddress;
+    if (!unattended.SocketsStarted()) {
+      const framework::ScopedMessageBoxHandler collector(CollectingMessages(outcome.messages, hooks.onMessage));
+      AfxMessageBox(IDP_SOCKETS_INIT_FAILED, MB_OK);
+    }
     return outcome;
   }
-
-  // What the dialog says while it initialises (the address book's message)
-  // is no message of the query: it goes wherever message boxes go now.
-  CQuillmarDlg dialog;
-  if (!dialog.Create(IDD_QUILLMAR_DIALOG)) return outcome;
-  // The dialog's first paint happens before the address is typed in, as for
-  // a user; painting leaves the address alone (only a double-click on the
-  // list takes the chosen line's address).
-  kernel::CallBlockingHook();
-  dialog.m_strAddress = strAddress;
-  dialog.UpdateData(FALSE);
-  {
-    const framework::ScopedMessageBoxHandler collector(CollectingMessages(outcome.messages, hooks.onMessage));
-    PressPingServer(dialog);
-  }
-  CollectFields(dialog, outcome);
-  if (hooks.onFinished) hooks.onFinished(dialog);
-  dialog.DestroyWindow();
+  unattended.SetAddress(strAddress);
+  std::vector<CString> messages = unattended.PressPingServer(hooks.onMessage);
+  QueryOutcome outcome = unattended.Shown();
+  outcome.messages = std::move(messages);
+  if (hooks.onFinished) hooks.onFinished(unattended.dialog());
   return outcome;
 }

@@ -35,13 +35,8 @@ void CQuillmarDlg::DoDataExchange(CDataExchange* pDX) {
   CDialog::DoDataExchange(pDX);
   DDX_Control(pDX, IDC_ADDRESS_LIST, m_ctlAddressList);
   DDX_Text(pDX, IDC_ADDRESS, m_strAddress);
-  DDX_Text(pDX, IDC_HOST, m_strHost);
-  DDX_Text(pDX, IDC_TYPE, m_strType);
-  DDX_Text(pDX, IDC_SESSION, m_strSession);
-  DDX_Text(pDX, IDC_PLAYERS, m_strPlayers);
-  DDX_Text(pDX, IDC_TRACK, m_strTrack);
-  DDX_Text(pDX, IDC_TIME_LEFT, m_strTimeLeft);
-  DDX_Text(pDX, IDC_PING, m_strPing);
+  static constexpr ResultFieldOrder kExchanged = ResultFieldsBy(&ResultField::exchangePlace);
+  for (const ResultField* field : kExchanged) DDX_Text(pDX, field->controlId, this->*field->text);
 }
 
 BOOL CQuillmarDlg::OnInitDialog() {

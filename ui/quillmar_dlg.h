@@ -3,14 +3,16 @@
 #include "platform/window/controls.h"
 #include "platform/framework/cstring.h"
 #include "query/query_sink.h"
+#include "query/result_fields.h"
 #include "ui/resource.h"
 
 // The main dialog: the server address, the list of saved addresses, the
-// result fields and the progress bar. Every writer of a field follows its
-// assignment with UpdateData(FALSE), so the field reaches the screen at once.
-// The dialog is the sink of its server query: each report of the query
-// reaches the screen as it comes.
-class CQuillmarDlg : public CDialog, private CQuerySink {
+// result fields (m_strPing, m_strHost and the others, ResultStrings) and the
+// progress bar. Every writer of a field follows its assignment with
+// UpdateData(FALSE), so the field reaches the screen at once. The dialog is
+// the sink of its server query: each report of the query reaches the screen
+// as it comes.
+class CQuillmarDlg : public CDialog, public ResultStrings, private CQuerySink {
  public:
   explicit CQuillmarDlg(CWnd* pParent = nullptr);
   ~CQuillmarDlg() override;
@@ -19,13 +21,6 @@ class CQuillmarDlg : public CDialog, private CQuerySink {
 
   CListBox m_ctlAddressList;
   CString m_strAddress;
-  CString m_strHost;
-  CString m_strType;
-  CString m_strSession;
-  CString m_strPlayers;
-  CString m_strTrack;
-  CString m_strTimeLeft;
-  CString m_strPing;
 
   // TRUE when the last "Ping Server" decoded a status reply from the server.
   BOOL StatusReplyDecoded() const { return m_bStatusReplyDecoded; }
@@ -60,7 +55,6 @@ class CQuillmarDlg : public CDialog, private CQuerySink {
   void OnMessage(const CString& strText) override;
   void OnRoundTrip(long long nMicroseconds) override;
   bool StopRequested() const override;
-  CString& FieldString(QueryField field);
   // The address book (quillmar_dlg_address_book.cpp): reading "address.ini"
   // into the list while the dialog initialises, and taking the chosen line.
   void LoadAddressBook();

@@ -16,18 +16,12 @@ void CQuillmarDlg::QueryServer() {
 }
 
 void CQuillmarDlg::OnFieldsEmptied() {
-  m_strHost.Empty();
-  m_strPlayers.Empty();
-  m_strTrack.Empty();
-  m_strSession.Empty();
-  m_strType.Empty();
-  m_strPing.Empty();
-  m_strTimeLeft.Empty();
+  EmptyResults(*this);
   UpdateData(FALSE);
 }
 
 void CQuillmarDlg::OnField(QueryField field, const CString& strText) {
-  FieldString(field) = strText;
+  ResultText(*this, field) = strText;
   UpdateData(FALSE);
 }
 
@@ -45,16 +39,3 @@ void CQuillmarDlg::OnMessage(const CString& strText) { MessageBox(strText); }
 void CQuillmarDlg::OnRoundTrip(long long nMicroseconds) { m_nRoundTripMicroseconds = nMicroseconds; }
 
 bool CQuillmarDlg::StopRequested() const { return closeRequested(); }
-
-CString& CQuillmarDlg::FieldString(QueryField field) {
-  switch (field) {
-    case QueryField::Ping: return m_strPing;
-    case QueryField::Host: return m_strHost;
-    case QueryField::Track: return m_strTrack;
-    case QueryField::Players: return m_strPlayers;
-    case QueryField::Type: return m_strType;
-    case QueryField::Session: return m_strSession;
-    case QueryField::TimeLeft: return m_strTimeLeft;
-  }
-  return m_strHost;  // not reached: every field is listed
-}

@@ -75,7 +75,7 @@ constexpr IP_STATUS IP_GENERAL_FAILURE = 11050;
 constexpr IP_STATUS IP_PENDING = 11255;
 
 // Opens an echo handle; INVALID_HANDLE_VALUE on failure, with the last error
-// set and the reason kept for icmpapi::LastOpenFailure() (icmp_open_failure.h).
+// set and the reason kept for icmpapi::LastOpenFailure() (icmp_diagnostics.h).
 HANDLE IcmpCreateFile();
 
 BOOL IcmpCloseHandle(HANDLE IcmpHandle);

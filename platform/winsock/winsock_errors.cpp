@@ -48,7 +48,8 @@ int ErrorFromErrno(int err) {
     case ENOTCONN: return WSAENOTCONN;
     case ESHUTDOWN: return WSAESHUTDOWN;
     // A send to a peer that has closed; a send after this side's own
-    // shutdown is told apart where the socket is known (see SendError).
+    // shutdown is told apart where the socket is known (FailSend in
+    // winsock_transfer.cpp).
     case EPIPE: return WSAECONNRESET;
     case ETOOMANYREFS: return WSAETOOMANYREFS;
     case ETIMEDOUT: return WSAETIMEDOUT;

@@ -70,12 +70,12 @@ TEST(TerminalTextTest, LongTextsAreCutToTheirColumnsWithAnEllipsis) {
 TEST(TerminalTextTest, TableColumnsAlignOverWideCharacters) {
   QueryOutcome wide;
   wide.strAddress = "127.0.0.1";
-  wide.strHost = "\xE6\x9D\xB1\xE4\xBA\xAC";  // two ideographs, four columns
-  wide.strTrack = "T";
+  wide.m_strHost = "\xE6\x9D\xB1\xE4\xBA\xAC";  // two ideographs, four columns
+  wide.m_strTrack = "T";
   wide.rttMicroseconds = 1000;
-  wide.strPing = "1";
+  wide.m_strPing = "1";
   QueryOutcome plain = wide;
-  plain.strHost = "abcd";
+  plain.m_strHost = "abcd";
   const std::string table = QueryResultTable({wide, plain});
   const std::size_t firstEnd = table.find('\n');
   const std::size_t secondEnd = table.find('\n', firstEnd + 1);
@@ -89,13 +89,13 @@ TEST(TerminalTextTest, TableColumnsAlignOverWideCharacters) {
 TEST(TerminalTextTest, LongCellsAreCutInTheTableAndKeptWholeInJson) {
   QueryOutcome huge;
   huge.strAddress = CString(std::string(5000, '7'));
-  huge.strHost = CString(std::string(300, 'h'));
-  huge.strTrack = CString(std::string(200, 'x') + "\xE6\x9D\xB1");
-  huge.strPlayers = CString(std::string(100, 'p'));
-  huge.strSession = CString(std::string(100, 's'));
+  huge.m_strHost = CString(std::string(300, 'h'));
+  huge.m_strTrack = CString(std::string(200, 'x') + "\xE6\x9D\xB1");
+  huge.m_strPlayers = CString(std::string(100, 'p'));
+  huge.m_strSession = CString(std::string(100, 's'));
   QueryOutcome plain;
   plain.strAddress = "127.0.0.1";
-  plain.strHost = "Host";
+  plain.m_strHost = "Host";
   const std::string table = QueryResultTable({huge, plain});
   std::istringstream lines(table);
   std::string line;

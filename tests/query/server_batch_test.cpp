@@ -10,13 +10,16 @@
 #include <vector>
 
 #include "platform/winsock/scoped_startup.h"
-#include "tests/query/query_test_support.h"
+#include "tests/query/windowless_query.h"
+#include "tests/support/batch_collector.h"
 #include "tests/support/status_server_process.h"
 #include "tests/support/udp_peer.h"
 
 namespace {
 
-using query_test::Texts;
+using vqtest::BatchReport;
+using vqtest::CollectServerBatch;
+using windowless_query::Texts;
 
 // The messages of the status exchange: those after the echo's.
 std::vector<std::string> StatusMessages(const QueryOutcome& outcome, const BatchReport& report) {
@@ -44,25 +47,25 @@ TEST_F(ServerBatchTest, EachServerGetsItsOwnResultInTheOrderGiven) {
   const std::vector<CString> addresses = {alpha.AddressText().c_str(), silent.c_str(),
                                           "nowhere.invalid",           oversize.AddressText().c_str(),
                                           beta.AddressText().c_str(),  alpha.AddressText().c_str()};
-  const BatchReport report = RunServerBatch(addresses, 4);
+  const BatchReport report = CollectServerBatch(addresses, 4);
   ASSERT_EQ(report.outcomes.size(), addresses.size());
   for (std::size_t i = 0; i < addresses.size(); ++i) EXPECT_EQ(report.outcomes[i].strAddress, addresses[i]);
 
   const QueryOutcome& first = report.outcomes[0];
   EXPECT_TRUE(first.detected);
-  EXPECT_STREQ(first.strHost, "Alpha");
-  EXPECT_STREQ(first.strType, "Grand Prix");
-  EXPECT_STREQ(first.strTimeLeft, "10 Mins");
+  EXPECT_STREQ(first.m_strHost, "Alpha");
+  EXPECT_STREQ(first.m_strType, "Grand Prix");
+  EXPECT_STREQ(first.m_strTimeLeft, "10 Mins");
   EXPECT_TRUE(StatusMessages(first, report).empty());
   EXPECT_FALSE(report.outcomes[1].detected);
   EXPECT_EQ(StatusMessages(report.outcomes[1], report), std::vector<std::string>{"Veloxa server not detected"});
   EXPECT_EQ(Texts(report.outcomes[2].messages), std::vector<std::string>{"Invalid server address"});
   EXPECT_EQ(report.outcomes[2].rttMicroseconds, -1);
   EXPECT_EQ(StatusMessages(report.outcomes[3], report), std::vector<std::string>{"ReceiveDatagram error #10040"});
-  EXPECT_TRUE(report.outcomes[3].strHost.IsEmpty());
-  EXPECT_STREQ(report.outcomes[4].strHost, "Beta");
+  EXPECT_TRUE(report.outcomes[3].m_strHost.IsEmpty());
+  EXPECT_STREQ(report.outcomes[4].m_strHost, "Beta");
   EXPECT_TRUE(report.outcomes[5].detected);  // the same server twice: its answer shown for both
-  EXPECT_STREQ(report.outcomes[5].strHost, "Alpha");
+  EXPECT_STREQ(report.outcomes[5].m_strHost, "Alpha");
 }
 
 // A datagram from anywhere but the server asked never becomes its reply.
@@ -76,11 +79,11 @@ TEST_F(ServerBatchTest, OnlyTheReplyFromTheServerAskedCounts) {
     forger.SendTo(server.LastSenderAddress(), server.LastSenderPort(), forged);
     server.Reply(std::string("a\x01") + "b\x01" + "Genuine\x01");
   });
-  const BatchReport report = RunServerBatch({CString(address.c_str()), CString("nowhere.invalid")}, 8);
+  const BatchReport report = CollectServerBatch({CString(address.c_str()), CString("nowhere.invalid")}, 8);
   serverSide.join();
   ASSERT_EQ(report.outcomes.size(), 2u);
   EXPECT_TRUE(report.outcomes[0].detected);
-  EXPECT_STREQ(report.outcomes[0].strHost, "Genuine");
+  EXPECT_STREQ(report.outcomes[0].m_strHost, "Genuine");
 }
 
 // Copies of one address, however they are written, cost one exchange: the
@@ -92,12 +95,13 @@ TEST_F(ServerBatchTest, CopiesOfOneAddressAreAnsweredFromOneExchange) {
     if (server.Receive()) server.Reply(std::string("a\x01") + "b\x01" + "Copy\x01");
   });
   const CString copy(address.c_str());
-  const BatchReport report = RunServerBatch({copy, CString(" ") + copy + " ", copy, CString("nowhere.invalid")}, 64);
+  const BatchReport report =
+      CollectServerBatch({copy, CString(" ") + copy + " ", copy, CString("nowhere.invalid")}, 64);
   serverSide.join();
   ASSERT_EQ(report.outcomes.size(), 4u);
   for (std::size_t i = 0; i < 3; ++i) {
     EXPECT_TRUE(report.outcomes[i].detected) << i;
-    EXPECT_STREQ(report.outcomes[i].strHost, "Copy") << i;
+    EXPECT_STREQ(report.outcomes[i].m_strHost, "Copy") << i;
   }
   EXPECT_EQ(report.outcomes[1].strAddress, CString(" ") + copy + " ");  // each copy keeps its own text
   EXPECT_FALSE(server.Receive(0)) << "a copy was asked again";

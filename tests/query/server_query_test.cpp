@@ -9,15 +9,15 @@
 #include <vector>
 
 #include "platform/winsock/scoped_startup.h"
-#include "tests/query/query_test_support.h"
+#include "tests/query/windowless_query.h"
 #include "tests/support/status_reply_text.h"
 #include "tests/support/status_server_process.h"
 #include "tests/support/udp_peer.h"
 
 namespace {
 
-using query_test::AfterEcho;
-using query_test::RunQuery;
+using windowless_query::AfterEcho;
+using windowless_query::RunQuery;
 
 constexpr std::uint16_t kStatusPort = 6971;
 
@@ -35,13 +35,13 @@ TEST_F(ServerQueryTest, AnsweringServerReportsEveryStepInOrder) {
   vqtest::StatusServerProcess server(VQ_STATUS_SERVER, {"--bind", vqtest::DistinctLoopbackAddress(), "--host", "Alpha",
                                                         "--seconds-left", "5400"});
   // White space around the address, as it comes with a pasted one, is ignored.
-  const query_test::QueryRun run = RunQuery(" " + server.AddressText() + "\t ");
+  const windowless_query::QueryRun run = RunQuery(" " + server.AddressText() + "\t ");
   EXPECT_TRUE(run.outcome.detected);
   EXPECT_TRUE(AfterEcho(run.outcome.messages).empty())
-      << ::testing::PrintToString(query_test::Texts(run.outcome.messages));
+      << ::testing::PrintToString(windowless_query::Texts(run.outcome.messages));
   EXPECT_EQ(run.positions, (std::vector<int>{0, 25, 50, 75, 100, 0}));
-  EXPECT_STREQ(run.outcome.strHost, "Alpha");
-  EXPECT_STREQ(run.outcome.strTimeLeft, "90 Mins");
+  EXPECT_STREQ(run.outcome.m_strHost, "Alpha");
+  EXPECT_STREQ(run.outcome.m_strTimeLeft, "90 Mins");
 }
 
 // Datagrams that reach the query's socket from anywhere but the address and
@@ -59,12 +59,12 @@ TEST_F(ServerQueryTest, OnlyTheReplyFromTheServerAskedCounts) {
     forgerElsewhere.SendTo(server.LastSenderAddress(), server.LastSenderPort(), std::string(2000, 'x'));
     server.Reply(Reply("Genuine"));
   });
-  const query_test::QueryRun run = RunQuery(address);
+  const windowless_query::QueryRun run = RunQuery(address);
   serverSide.join();
   EXPECT_TRUE(run.outcome.detected);
-  EXPECT_STREQ(run.outcome.strHost, "Genuine");
+  EXPECT_STREQ(run.outcome.m_strHost, "Genuine");
   EXPECT_TRUE(AfterEcho(run.outcome.messages).empty())
-      << ::testing::PrintToString(query_test::Texts(run.outcome.messages));
+      << ::testing::PrintToString(windowless_query::Texts(run.outcome.messages));
 }
 
 // Only forgeries: the wait runs to its end and says the server is silent,
@@ -78,10 +78,10 @@ TEST_F(ServerQueryTest, ForgeriesAloneEndInServerNotDetected) {
     forger.SendTo(server.LastSenderAddress(), server.LastSenderPort(), Reply("Forged"));
   });
   WSASetLastError(5);
-  const query_test::QueryRun run = RunQuery(address);
+  const windowless_query::QueryRun run = RunQuery(address);
   serverSide.join();
   EXPECT_FALSE(run.outcome.detected);
-  EXPECT_TRUE(run.outcome.strHost.IsEmpty());
+  EXPECT_TRUE(run.outcome.m_strHost.IsEmpty());
   EXPECT_EQ(AfterEcho(run.outcome.messages), std::vector<std::string>{"Veloxa server not detected"});
   EXPECT_EQ(run.positions, (std::vector<int>{0, 25, 50}));
 }
@@ -90,10 +90,10 @@ TEST_F(ServerQueryTest, ForgeriesAloneEndInServerNotDetected) {
 TEST_F(ServerQueryTest, TextWithoutAnAddressSendsNothing) {
   for (const char* text : {"", "  ", "nowhere.invalid", "1.2.3.4.5", "255.255.255.255", "0.0.0.0"}) {
     SCOPED_TRACE(text);
-    const query_test::QueryRun run = RunQuery(text);
-    EXPECT_EQ(query_test::Texts(run.outcome.messages), std::vector<std::string>{"Invalid server address"});
+    const windowless_query::QueryRun run = RunQuery(text);
+    EXPECT_EQ(windowless_query::Texts(run.outcome.messages), std::vector<std::string>{"Invalid server address"});
     EXPECT_EQ(run.positions, std::vector<int>{0});
-    EXPECT_TRUE(run.outcome.strPing.IsEmpty());
+    EXPECT_TRUE(run.outcome.m_strPing.IsEmpty());
     EXPECT_EQ(run.outcome.rttMicroseconds, -1);
   }
 }

@@ -9,12 +9,12 @@
 #include "tests/support/hex_text.h"
 #include "tests/support/status_reply_text.h"
 #include "tests/support/status_server_process.h"
-#include "tests/ui/query_test_support.h"
+#include "tests/ui/dialog_query.h"
 
 namespace {
 
-using query_test::EchoMessagesFit;
-using query_test::QueryDialog;
+using dialog_query::EchoMessagesFit;
+using dialog_query::QueryDialog;
 
 std::vector<std::string> Before(std::vector<std::string> messages, std::size_t count) {
   messages.resize(messages.size() >= count ? messages.size() - count : 0);
@@ -63,7 +63,7 @@ TEST_F(QueryDialogTest, AnsweringServerFillsEveryFieldAndTheBarRunsThroughToZero
   EXPECT_STREQ(d.m_strType, "Grand Prix");
   EXPECT_STREQ(d.m_strSession, "Qualify");
   EXPECT_STREQ(d.m_strTimeLeft, "90 Mins");
-  EXPECT_TRUE(query_test::IsDecimal(d.m_strPing)) << static_cast<LPCSTR>(d.m_strPing);
+  EXPECT_TRUE(dialog_query::IsDecimal(d.m_strPing)) << static_cast<LPCSTR>(d.m_strPing);
   EXPECT_TRUE(d.StatusReplyDecoded());
   EXPECT_EQ(query.positions, (std::vector<int>{0, 25, 50, 75, 100, 0}));
   // What the controls show, not only the strings.
@@ -131,7 +131,7 @@ TEST_F(QueryDialogTest, OversizedReplyIsAReceiveErrorAndTheSocketIsClosed) {
   EXPECT_TRUE(EchoMessagesFit(Before(messages, 1))) << ::testing::PrintToString(messages);
   EXPECT_EQ(query.Bar()->value(), 50);
   ExpectEmptyResults();
-  EXPECT_TRUE(query_test::IsDecimal(query.dialog.m_strPing));
+  EXPECT_TRUE(dialog_query::IsDecimal(query.dialog.m_strPing));
   EXPECT_EQ(kernel::LiveHandleCount(), handlesBefore);
   EXPECT_FALSE(query.dialog.StatusReplyDecoded());
 

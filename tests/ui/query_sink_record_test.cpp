@@ -6,63 +6,52 @@
 #include <string>
 #include <vector>
 
-#include "platform/framework/cexception.h"
 #include "query/query_outcome.h"
-#include "query/server_query.h"
+#include "query/recorded_query.h"
 #include "tests/support/status_server_process.h"
-#include "tests/ui/query_test_support.h"
+#include "tests/ui/dialog_query.h"
 
 namespace {
 
 struct Shown {
-  std::vector<std::string> fields;  // host, track, players, type, session, time left; PING as "decimal"
+  std::vector<std::string> fields;  // every result field; PING as "decimal"
   std::vector<std::string> messages;
   std::vector<int> positions;
   bool detected = false;
 };
 
 std::string PingClass(const CString& ping) {
-  return query_test::IsDecimal(ping) ? "decimal" : std::string(static_cast<LPCSTR>(ping));
+  return dialog_query::IsDecimal(ping) ? "decimal" : std::string(static_cast<LPCSTR>(ping));
+}
+
+// The dialog and a recorded outcome hold the same strings.
+std::vector<std::string> Fields(const ResultStrings& strings) {
+  std::vector<std::string> fields;
+  for (const ResultField& row : kResultFields) {
+    const CString& text = strings.*row.text;
+    fields.push_back(row.field == QueryField::Ping ? PingClass(text) : std::string(static_cast<LPCSTR>(text)));
+  }
+  return fields;
 }
 
 Shown FromDialog(const std::string& address) {
-  query_test::QueryDialog query;
+  dialog_query::QueryDialog query;
   EXPECT_TRUE(query.ready());
   query.SetAddress(address);
   query.SetBar(60);  // so that the first position, 0, shows as a change
   query.PressPingServer();
   const CQuillmarDlg& d = query.dialog;
-  return {{PingClass(d.m_strPing), static_cast<LPCSTR>(d.m_strHost), static_cast<LPCSTR>(d.m_strTrack),
-           static_cast<LPCSTR>(d.m_strPlayers), static_cast<LPCSTR>(d.m_strType), static_cast<LPCSTR>(d.m_strSession),
-           static_cast<LPCSTR>(d.m_strTimeLeft)},
-          query.Messages(),
-          query.positions,
-          d.StatusReplyDecoded() != FALSE};
+  return {Fields(d), query.Messages(), query.positions, d.StatusReplyDecoded() != FALSE};
 }
 
 Shown FromRecorder(const std::string& address) {
   WSADATA data{};
   EXPECT_EQ(WSAStartup(MAKEWORD(1, 1), &data), 0);
   CQueryRecorder recorder{CString(address.c_str())};
-  framework::ScopedMessageBoxRecorder boxes;
-  CServerQuery query(recorder);
-  try {
-    query.Run(CString(address.c_str()));
-  } catch (CException* e) {  // as the window-procedure guard reports it
-    e->ReportError();
-    e->Delete();
-  }
+  const QueryOutcome& o = RunRecordedQuery(recorder);
   WSACleanup();
-  const QueryOutcome& o = recorder.outcome();
-  Shown shown{{PingClass(o.strPing), static_cast<LPCSTR>(o.strHost), static_cast<LPCSTR>(o.strTrack),
-               static_cast<LPCSTR>(o.strPlayers), static_cast<LPCSTR>(o.strType), static_cast<LPCSTR>(o.strSession),
-               static_cast<LPCSTR>(o.strTimeLeft)},
-              {},
-              recorder.positions(),
-              query.StatusReplyDecoded() != FALSE};
+  Shown shown{Fields(o), {}, recorder.positions(), o.detected};
   for (const CString& message : o.messages) shown.messages.emplace_back(static_cast<LPCSTR>(message));
-  for (const framework::MessageBoxRequest& box : boxes.boxes())
-    shown.messages.emplace_back(static_cast<LPCSTR>(box.text));
   return shown;
 }
 

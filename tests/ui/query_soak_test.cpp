@@ -7,7 +7,7 @@
 
 #include "platform/kernel/handle_table.h"
 #include "tests/support/status_server_process.h"
-#include "tests/ui/query_test_support.h"
+#include "tests/ui/dialog_query.h"
 
 namespace {
 
@@ -29,7 +29,7 @@ long ResidentKilobytes() {
 }
 
 TEST(QuerySoakTest, RepeatedQueriesLeaveNoDescriptorsHandlesOrMemoryBehind) {
-  query_test::QueryDialog query;
+  dialog_query::QueryDialog query;
   ASSERT_TRUE(query.ready());
   vqtest::StatusServerProcess server(VQ_STATUS_SERVER, {"--bind", vqtest::DistinctLoopbackAddress()});
   query.SetAddress(server.AddressText());

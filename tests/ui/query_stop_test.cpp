@@ -62,7 +62,7 @@ TEST(QueryStopTest, StopDuringTheEchoEndsTheQueryWithoutItsMessageOrAnotherStep)
     EXPECT_TRUE(boxes.boxes().empty());
     EXPECT_TRUE(sink.outcome().messages.empty());
     EXPECT_EQ(sink.positions(), std::vector<int>{0});
-    EXPECT_TRUE(sink.outcome().strPing.IsEmpty());
+    EXPECT_TRUE(sink.outcome().m_strPing.IsEmpty());
     EXPECT_FALSE(query.StatusReplyDecoded());
   });
 }

@@ -3,6 +3,7 @@
 // the wait and the dialog at once.
 #include <QElapsedTimer>
 #include <QKeyEvent>
+#include <QTest>
 #include <QTimer>
 #include <QWindow>
 #include <gtest/gtest.h>
@@ -10,13 +11,15 @@
 #include <chrono>
 #include <functional>
 
+#include "platform/framework/message_box.h"
 #include "platform/window/blocking_wait_hook.h"
+#include "platform/winsock/scoped_startup.h"
 #include "tests/support/status_server_process.h"
-#include "tests/ui/query_test_support.h"
+#include "tests/ui/dialog_query.h"
 
 namespace {
 
-using query_test::QueryDialog;
+using dialog_query::QueryDialog;
 using Clock = std::chrono::steady_clock;
 
 // Counts the paints of a widget that happen while the program waits.
@@ -59,11 +62,11 @@ TEST(QueryWaitTest, SilentServerIsNotDetectedAfterFiveSecondsWhileTheWindowRepai
   ASSERT_FALSE(messages.empty());
   EXPECT_EQ(messages.back(), "Veloxa server not detected");
   // "Ping Timed Out" only when the echo failed; the loopback answers it.
-  EXPECT_TRUE(query_test::EchoMessagesFit({messages.begin(), messages.end() - 1}))
+  EXPECT_TRUE(dialog_query::EchoMessagesFit({messages.begin(), messages.end() - 1}))
       << ::testing::PrintToString(messages);
   EXPECT_EQ(query.positions, (std::vector<int>{0, 25, 50}));
   EXPECT_EQ(query.Bar()->value(), 50);
-  EXPECT_TRUE(query_test::IsDecimal(query.dialog.m_strPing));
+  EXPECT_TRUE(dialog_query::IsDecimal(query.dialog.m_strPing));
   EXPECT_FALSE(query.dialog.StatusReplyDecoded());
 
   EXPECT_GT(paints.count, 0);
@@ -136,9 +139,9 @@ TEST(QueryWaitTest, CloseRequestDuringTheWaitEndsTheQueryAtOnceWithoutAWordAndCl
     const ClosedDuringTheWait seen = CloseOneSecondIntoTheWait(server.AddressText(), c.request);
     EXPECT_EQ(seen.result, IDCANCEL);
     EXPECT_LT(seen.requestToClosed, std::chrono::seconds(3));
-    EXPECT_TRUE(query_test::EchoMessagesFit(seen.messages)) << ::testing::PrintToString(seen.messages);
+    EXPECT_TRUE(dialog_query::EchoMessagesFit(seen.messages)) << ::testing::PrintToString(seen.messages);
     EXPECT_EQ(seen.positions, (std::vector<int>{0, 25, 50}));
-    EXPECT_TRUE(query_test::IsDecimal(seen.strPing));
+    EXPECT_TRUE(dialog_query::IsDecimal(seen.strPing));
     EXPECT_TRUE(seen.strHost.IsEmpty());
   }
 }

@@ -2,6 +2,7 @@
 // no character that hides, reorders or moves text, and no empty box, while
 // the fields keep the bytes that came.
 #include <QListWidget>
+#include <QTest>
 #include <gtest/gtest.h>
 
 #include <string>
@@ -11,7 +12,7 @@
 #include "tests/support/hex_text.h"
 #include "tests/support/status_reply_text.h"
 #include "tests/support/status_server_process.h"
-#include "tests/ui/query_test_support.h"
+#include "tests/ui/dialog_query.h"
 
 namespace {
 
@@ -42,7 +43,7 @@ const std::string kSpoofedHost =
 const QString kShownHost = QStringLiteral(u"\uFFFDlive\uFFFDx\uFFFD\uFFFDy\uFFFD");
 
 TEST(ShownTextDialogTest, ServerTextShowsSafelyAndTheFieldKeepsItsBytes) {
-  query_test::QueryDialog query;
+  dialog_query::QueryDialog query;
   ASSERT_TRUE(query.ready());
   const std::string reply =
       vqtest::StatusReply({"a", "b", kSpoofedHost, "Track\x1B[2J", "x", "4", "y", "1", "z", "S", "w", "x60"});

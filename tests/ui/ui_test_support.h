@@ -4,15 +4,13 @@
 #include <vector>
 
 #include "platform/window/cdialog.h"
+#include "tests/support/control_widget.h"
 #include "tests/support/scoped_working_directory.h"
 #include "ui/resource.h"
 
 namespace ui_test {
 
-inline QWidget* ControlWidget(const CWnd& dialog, int id) {
-  CWnd* control = dialog.GetDlgItem(id);
-  return control != nullptr ? control->widget() : nullptr;
-}
+using vqtest::ControlWidget;
 
 // The dialog's client area: the parent of its controls.
 inline QWidget* ClientArea(const CWnd& dialog) { return ControlWidget(dialog, IDC_ADDRESS)->parentWidget(); }

@@ -1,78 +1,64 @@
 #pragma once
-// Drives the main dialog's "Ping Server" in tests: the dialog modeless on
-// the offscreen platform, the sockets library started, message boxes
-// recorded, and every position the progress bar takes.
+// Drives the main dialog's "Ping Server" in tests, as the program's
+// unattended runs do (CUnattendedDialog), and records every position the
+// progress bar takes.
 #include <QApplication>
 #include <QLineEdit>
 #include <QObject>
 #include <QProgressBar>
-#include <QTest>
-#include <memory>
 #include <string>
 #include <vector>
 
-#include "platform/framework/message_box.h"
-#include "platform/winsock/scoped_startup.h"
 #include "tests/support/netns_namespace.h"
 #include "tests/ui/ui_test_support.h"
-#include "ui/quillmar_dlg.h"
+#include "ui/query_runner.h"
 #include "ui/resources.h"
 
-namespace query_test {
+namespace dialog_query {
 
-class QueryDialog {
-  // Started before the dialog is made, cleaned up after it is destroyed.
-  const winsock::ScopedStartup m_sockets;
+// The resources registered before the dialog is made.
+struct RegisteredResources {
+  RegisteredResources() { RegisterQuillmarResources(); }
+};
 
+class QueryDialog : private RegisteredResources {
  public:
   QueryDialog() {
-    RegisterQuillmarResources();
-    m_created = dialog.Create(IDD_QUILLMAR_DIALOG) != FALSE;
-    // The first paint is over before a test types an address; so are the
-    // address book's messages.
-    QCoreApplication::processEvents();
-    boxes = std::make_unique<framework::ScopedMessageBoxRecorder>();
-    if (m_created) {
+    if (m_unattended.Ready()) {
       QObject::connect(Bar(), &QProgressBar::valueChanged, [this](int value) { positions.push_back(value); });
     }
-  }
-  ~QueryDialog() {
-    boxes.reset();
-    dialog.DestroyWindow();
   }
   QueryDialog(const QueryDialog&) = delete;
   QueryDialog& operator=(const QueryDialog&) = delete;
 
-  bool ready() const { return m_sockets.started() && m_created; }
+  bool ready() const { return m_unattended.Ready(); }
 
   QProgressBar* Bar() const { return static_cast<QProgressBar*>(ui_test::ControlWidget(dialog, IDC_PROGRESS)); }
   QLineEdit* Edit(int id) const { return static_cast<QLineEdit*>(ui_test::ControlWidget(dialog, id)); }
 
   // Types nothing: sets the address as a double-click on the list would.
-  void SetAddress(const std::string& address) {
-    dialog.m_strAddress = address.c_str();
-    dialog.UpdateData(FALSE);
-  }
-  // Clicks "Ping Server" and returns when the query is over.
+  void SetAddress(const std::string& address) { m_unattended.SetAddress(address.c_str()); }
+  // Presses "Ping Server" and returns when the query is over.
   void PressPingServer() {
     positions.clear();
-    boxes->clear();
-    QTest::mouseClick(ui_test::ControlWidget(dialog, IDC_PING_SERVER), Qt::LeftButton);
+    m_messages = m_unattended.PressPingServer();
   }
   void SetBar(int position) { dialog.GetDlgItem(IDC_PROGRESS)->SendMessage(PBM_SETPOS, static_cast<WPARAM>(position)); }
 
+  // The texts of the message boxes of the last query.
   std::vector<std::string> Messages() const {
     std::vector<std::string> texts;
-    for (const framework::MessageBoxRequest& box : boxes->boxes()) texts.emplace_back(static_cast<LPCSTR>(box.text));
+    for (const CString& message : m_messages) texts.emplace_back(static_cast<LPCSTR>(message));
     return texts;
   }
 
-  CQuillmarDlg dialog;
-  std::unique_ptr<framework::ScopedMessageBoxRecorder> boxes;
-  std::vector<int> positions;  // every change of the bar's position, in order
-
  private:
-  bool m_created = false;
+  CUnattendedDialog m_unattended;
+  std::vector<CString> m_messages;
+
+ public:
+  CQuillmarDlg& dialog = m_unattended.dialog();
+  std::vector<int> positions;  // every change of the bar's position, in order
 };
 
 // The messages a query shows before its exchange: none when the echo is
@@ -91,4 +77,4 @@ inline bool IsDecimal(const CString& text) {
   return true;
 }
 
-}  // namespace query_test
+}  // namespace dialog_query

@@ -1,16 +1,13 @@
 #pragma once
-// Runs the server query without a window (the test starts the sockets
-// library): the message boxes of a socket failure turned into the query's
-// messages, as the dialog's window-procedure guard would show them.
+// The server query without a window, as the command line runs it (the test
+// starts the sockets library), and its messages as texts.
 #include <string>
 #include <vector>
 
-#include "platform/framework/cexception.h"
-#include "platform/framework/message_box.h"
 #include "query/query_outcome.h"
-#include "query/server_query.h"
+#include "query/recorded_query.h"
 
-namespace query_test {
+namespace windowless_query {
 
 struct QueryRun {
   QueryOutcome outcome;
@@ -19,16 +16,7 @@ struct QueryRun {
 
 inline QueryRun RunQuery(const std::string& address) {
   CQueryRecorder recorder{CString(address.c_str())};
-  framework::ScopedMessageBoxRecorder boxes;
-  CServerQuery query(recorder);
-  try {
-    query.Run(CString(address.c_str()));
-  } catch (CException* e) {
-    e->ReportError();
-    e->Delete();
-  }
-  for (const framework::MessageBoxRequest& box : boxes.boxes()) recorder.OnMessage(box.text);
-  recorder.outcome().detected = query.StatusReplyDecoded() != FALSE;
+  RunRecordedQuery(recorder);
   return {recorder.outcome(), recorder.positions()};
 }
 
@@ -47,4 +35,4 @@ inline std::vector<std::string> AfterEcho(const std::vector<CString>& messages) 
   return texts;
 }
 
-}  // namespace query_test
+}  // namespace windowless_query

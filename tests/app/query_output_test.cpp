@@ -1,0 +1,100 @@
+// The command line's result forms to the byte: scripts read them, so the
+// JSON's members, their order and indentation, the text form's lines and
+// the table's columns stay as they are.
+#include "app/query_output.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+QueryOutcome Answered() {
+  QueryOutcome outcome;
+  outcome.strAddress = "127.0.0.9";
+  outcome.m_strPing = "12";
+  outcome.m_strHost = "Host \"A\"";
+  outcome.m_strTrack = "Ring";
+  outcome.m_strPlayers = "3/8";
+  outcome.m_strType = "Pro";
+  outcome.m_strSession = "Race";
+  outcome.m_strTimeLeft = "5 Mins";
+  outcome.messages = {"Ping Timed Out", "Second"};
+  outcome.detected = true;
+  outcome.rttMicroseconds = 12'345;
+  return outcome;
+}
+
+QueryOutcome Unanswered() {
+  QueryOutcome outcome;
+  outcome.strAddress = "a b";
+  outcome.m_strPing = "0";
+  return outcome;
+}
+
+TEST(QueryOutputTest, OneServerAsTextAndAsJson) {
+  EXPECT_EQ(QueryResultText(Answered()),
+            "ADDRESS\t127.0.0.9\nPING\t12\nHOST\tHost \"A\"\nTRACK\tRing\nPLAYERS\t3/8\nTYPE\tPro\nSESSION\tRace\n"
+            "TIME_LEFT\t5 Mins\n");
+  EXPECT_EQ(QueryResultJson(Answered()),
+            "{\n"
+            "    \"address\": \"127.0.0.9\",\n"
+            "    \"detected\": true,\n"
+            "    \"host\": \"Host \\\"A\\\"\",\n"
+            "    \"messages\": [\n"
+            "        \"Ping Timed Out\",\n"
+            "        \"Second\"\n"
+            "    ],\n"
+            "    \"ping_ms\": 12,\n"
+            "    \"players\": \"3/8\",\n"
+            "    \"rtt_ms\": 12.345,\n"
+            "    \"session\": \"Race\",\n"
+            "    \"time_left\": \"5 Mins\",\n"
+            "    \"track\": \"Ring\",\n"
+            "    \"type\": \"Pro\"\n"
+            "}\n");
+}
+
+TEST(QueryOutputTest, SeveralServersAsATableAndAsAJsonArray) {
+  const std::vector<QueryOutcome> outcomes = {Answered(), Unanswered()};
+  EXPECT_EQ(QueryResultTable(outcomes),
+            "ADDRESS    PING  PLAYERS  TYPE  SESSION  TIME_LEFT  HOST      TRACK\n"
+            "127.0.0.9  12    3/8      Pro   Race     5 Mins     Host \"A\"  Ring\n"
+            "'a b'      -     -        -     -        -          -         -\n");
+  EXPECT_EQ(QueryResultJsonArray(outcomes),
+            "[\n"
+            "    {\n"
+            "        \"address\": \"127.0.0.9\",\n"
+            "        \"detected\": true,\n"
+            "        \"host\": \"Host \\\"A\\\"\",\n"
+            "        \"messages\": [\n"
+            "            \"Ping Timed Out\",\n"
+            "            \"Second\"\n"
+            "        ],\n"
+            "        \"ping_ms\": 12,\n"
+            "        \"players\": \"3/8\",\n"
+            "        \"rtt_ms\": 12.345,\n"
+            "        \"session\": \"Race\",\n"
+            "        \"time_left\": \"5 Mins\",\n"
+            "        \"track\": \"Ring\",\n"
+            "        \"type\": \"Pro\"\n"
+            "    },\n"
+            "    {\n"
+            "        \"address\": \"a b\",\n"
+            "        \"detected\": false,\n"
+            "        \"host\": \"\",\n"
+            "        \"messages\": [\n"
+            "        ],\n"
+            "        \"ping_ms\": 0,\n"
+            "        \"players\": \"\",\n"
+            "        \"rtt_ms\": null,\n"
+            "        \"session\": \"\",\n"
+            "        \"time_left\": \"\",\n"
+            "        \"track\": \"\",\n"
+            "        \"type\": \"\"\n"
+            "    }\n"
+            "]\n");
+}
+
+}  // namespace
