@@ -9,6 +9,7 @@
 #include "platform/framework/message_box.h"
 #include "query/query_outcome.h"
 #include "query/server_query.h"
+#include "tests/support/platform_seams/message_box_recorder.h"
 
 namespace query_test {
 
@@ -19,7 +20,7 @@ struct QueryRun {
 
 inline QueryRun RunQuery(const std::string& address) {
   CQueryRecorder recorder{CString(address.c_str())};
-  framework::ScopedMessageBoxRecorder boxes;
+  vqtest::ScopedMessageBoxRecorder boxes;
   CServerQuery query(recorder);
   try {
     query.Run(CString(address.c_str()));

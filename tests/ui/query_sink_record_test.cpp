@@ -11,6 +11,7 @@
 #include "query/server_query.h"
 #include "tests/support/status_server_process.h"
 #include "tests/ui/query_test_support.h"
+#include "tests/support/platform_seams/message_box_recorder.h"
 
 namespace {
 
@@ -44,7 +45,7 @@ Shown FromRecorder(const std::string& address) {
   WSADATA data{};
   EXPECT_EQ(WSAStartup(MAKEWORD(1, 1), &data), 0);
   CQueryRecorder recorder{CString(address.c_str())};
-  framework::ScopedMessageBoxRecorder boxes;
+  vqtest::ScopedMessageBoxRecorder boxes;
   CServerQuery query(recorder);
   try {
     query.Run(CString(address.c_str()));

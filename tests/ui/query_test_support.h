@@ -17,6 +17,7 @@
 #include "tests/ui/ui_test_support.h"
 #include "ui/quillmar_dlg.h"
 #include "ui/resources.h"
+#include "tests/support/platform_seams/message_box_recorder.h"
 
 namespace query_test {
 
@@ -31,7 +32,7 @@ class QueryDialog {
     // The first paint is over before a test types an address; so are the
     // address book's messages.
     QCoreApplication::processEvents();
-    boxes = std::make_unique<framework::ScopedMessageBoxRecorder>();
+    boxes = std::make_unique<vqtest::ScopedMessageBoxRecorder>();
     if (m_created) {
       QObject::connect(Bar(), &QProgressBar::valueChanged, [this](int value) { positions.push_back(value); });
     }
@@ -68,7 +69,7 @@ class QueryDialog {
   }
 
   CQuillmarDlg dialog;
-  std::unique_ptr<framework::ScopedMessageBoxRecorder> boxes;
+  std::unique_ptr<vqtest::ScopedMessageBoxRecorder> boxes;
   std::vector<int> positions;  // every change of the bar's position, in order
 
  private:

@@ -7,6 +7,7 @@
 #include "platform/framework/cexception.h"
 #include "platform/window/cwinapp.h"
 #include "tests/platform/window/window_test_dialog.h"
+#include "tests/support/platform_seams/message_box_recorder.h"
 
 using namespace window_test;
 
@@ -94,7 +95,7 @@ class CountedException : public CException {
 };
 
 TEST_F(WindowMessageMapTest, ExceptionFromAHandlerIsReportedOnceDeletedAndTheDialogGoesOn) {
-  framework::ScopedMessageBoxRecorder boxes;
+  vqtest::ScopedMessageBoxRecorder boxes;
   int destroyed = 0;
   TestDialog dialog;
   ASSERT_TRUE(dialog.Create(kDialogId));
@@ -112,7 +113,7 @@ TEST_F(WindowMessageMapTest, ExceptionFromAHandlerIsReportedOnceDeletedAndTheDia
 }
 
 TEST_F(WindowMessageMapTest, ExceptionWithoutAutoDeleteIsReportedButNotDeleted) {
-  framework::ScopedMessageBoxRecorder boxes;
+  vqtest::ScopedMessageBoxRecorder boxes;
   int destroyed = 0;
   CountedException kept(&destroyed, FALSE);
   TestDialog dialog;
@@ -124,7 +125,7 @@ TEST_F(WindowMessageMapTest, ExceptionWithoutAutoDeleteIsReportedButNotDeleted) 
 }
 
 TEST_F(WindowMessageMapTest, OtherExceptionsAreReportedWithTheirText) {
-  framework::ScopedMessageBoxRecorder boxes;
+  vqtest::ScopedMessageBoxRecorder boxes;
   TestDialog dialog;
   ASSERT_TRUE(dialog.Create(kDialogId));
   dialog.onGo = [] { throw std::runtime_error("out of range"); };
@@ -137,7 +138,7 @@ TEST_F(WindowMessageMapTest, OtherExceptionsAreReportedWithTheirText) {
 }
 
 TEST_F(WindowMessageMapTest, ExceptionWhilePaintingIsReportedAfterThePaint) {
-  framework::ScopedMessageBoxRecorder boxes;
+  vqtest::ScopedMessageBoxRecorder boxes;
   int destroyed = 0;
   TestDialog dialog;
   ASSERT_TRUE(dialog.Create(kDialogId));
