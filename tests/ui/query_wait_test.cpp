@@ -13,6 +13,7 @@
 #include "platform/window/blocking_wait_hook.h"
 #include "tests/support/status_server_process.h"
 #include "tests/ui/query_test_support.h"
+#include "tests/support/platform_seams/message_box_recorder.h"
 
 namespace {
 
@@ -27,7 +28,7 @@ class PaintsDuringWait : public QObject {
 
  protected:
   bool eventFilter(QObject*, QEvent* event) override {
-    if (event->type() == QEvent::Paint && framework::InBlockingWait()) ++count;
+    if (event->type() == QEvent::Paint && framework::HandlerWaits()) ++count;
     return false;
   }
 };
@@ -44,7 +45,7 @@ TEST(QueryWaitTest, SilentServerIsNotDetectedAfterFiveSecondsWhileTheWindowRepai
   QString addressFieldDuringWait;
   QLineEdit* addressField = query.Edit(IDC_ADDRESS);
   QTimer::singleShot(1500, [&] {
-    query.dialog.Invalidate();
+    ui_test::ClientArea(query.dialog)->update();
     QCoreApplication::postEvent(addressField,
                                 new QKeyEvent(QEvent::KeyPress, Qt::Key_Q, Qt::NoModifier, QStringLiteral("q")));
   });
@@ -89,7 +90,7 @@ ClosedDuringTheWait CloseOneSecondIntoTheWait(const std::string& address,
                                               const std::function<void(QWidget*)>& request) {
   ClosedDuringTheWait seen;
   const winsock::ScopedStartup sockets;
-  framework::ScopedMessageBoxRecorder boxes;
+  vqtest::ScopedMessageBoxRecorder boxes;
   CQuillmarDlg dialog;
   Clock::time_point requestedAt;
   const framework::ScopedModalDialogHook hook([&](CDialog&) {
