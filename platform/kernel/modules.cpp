@@ -6,7 +6,6 @@
 #include <map>
 #include <mutex>
 #include <string>
-#include <utility>
 
 #include "platform/kernel/last_error.h"
 #include "platform/kernel/module_source.h"
@@ -58,7 +57,9 @@ void RegisterBuiltinModule(const char* name, std::vector<ModuleExport> exports) 
 ModuleStandIns SetModuleStandIns(ModuleStandIns source) {
   Registry& r = registry();
   std::lock_guard lock(r.mutex);
-  return std::exchange(r.standIns, source);
+  const ModuleStandIns previous = r.standIns;
+  r.standIns = source;
+  return previous;
 }
 
 }  // namespace kernel

@@ -83,7 +83,9 @@ TEST_F(WindowMessageMapTest, CommandsTheWindowDoesNotHandleReachTheApplication) 
 // Counts its destructions; reports a fixed text.
 class CountedException : public CException {
  public:
-  explicit CountedException(int* destroyed, BOOL autoDelete = TRUE) : CException(autoDelete), m_destroyed(destroyed) {}
+  explicit CountedException(int* destroyed, BOOL autoDelete = TRUE) : m_destroyed(destroyed) {
+    m_bAutoDelete = autoDelete;
+  }
   ~CountedException() override { ++*m_destroyed; }
   BOOL GetErrorMessage(LPSTR text, UINT size, PUINT) override {
     AfxCopyErrorText(text, size, "the handler failed");
