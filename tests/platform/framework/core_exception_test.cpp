@@ -15,7 +15,7 @@ int g_destroyed = 0;
 
 class CountedException : public CException {
  public:
-  using CException::CException;
+  explicit CountedException(BOOL autoDelete = TRUE) { m_bAutoDelete = autoDelete; }
   ~CountedException() override { ++g_destroyed; }
 };
 
