@@ -4,6 +4,9 @@
 //
 // Input: one byte choosing the archive's buffer size (16 to 4096 bytes, so
 // values straddle buffer refills), then the archive's bytes.
+#include <sys/mman.h>
+#include <unistd.h>
+
 #include <climits>
 #include <cstddef>
 #include <cstdint>
@@ -14,7 +17,7 @@
 #include "fuzz/fuzz_check.h"
 #include "probe/ping_results.h"
 #include "platform/framework/archive_exception.h"
-#include "platform/framework/memfile.h"
+#include "platform/kernel/handle_table.h"
 
 namespace {
 
@@ -70,6 +73,19 @@ Expected Decode(const std::uint8_t* data, std::size_t size) {
   return e;
 }
 
+// The archive's file: a framework file over an anonymous file in memory,
+// holding the bytes given and positioned at its start.
+class MemoryFile : public CFile {
+ public:
+  MemoryFile(const std::uint8_t* data, std::size_t size) {
+    const int fd = ::memfd_create("fuzz_ping_results", MFD_CLOEXEC);
+    FUZZ_CHECK(fd >= 0);
+    FUZZ_CHECK(size == 0 || ::pwrite(fd, data, size, 0) == static_cast<ssize_t>(size));
+    m_hFile = kernel::InsertHandle(fd, kernel::HandleKind::File);
+    m_bCloseOnDelete = TRUE;
+  }
+};
+
 std::unique_ptr<CPingResults> CreateByName() {
   CObject* object = CRuntimeClass::CreateObject("CPingResults");
   FUZZ_CHECK(object != nullptr);
@@ -94,7 +110,7 @@ int Load(CPingResults& results, CFile& file, int bufferSize) {
 }
 
 void CheckRoundTrip(const CPingResults& loaded) {
-  CMemFile file;
+  MemoryFile file(nullptr, 0);
   {
     CArchive ar(&file, CArchive::store);
     const_cast<CPingResults&>(loaded).Serialize(ar);
@@ -117,7 +133,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::size_t archiveSize = size - 1;
   if (archiveSize > UINT_MAX) return 0;
 
-  CMemFile file(archive, static_cast<UINT>(archiveSize));
+  MemoryFile file(archive, archiveSize);
   std::unique_ptr<CPingResults> results = CreateByName();
   const int cause = Load(*results, file, bufferSize);
 

@@ -10,12 +10,6 @@ int vq_ping_results_anchor = 0;
 
 CPingResults::CPingResults() : m_dwRoundTripTime(0), m_byTimeToLive(0) { CPingResults::Empty(); }
 
-CPingResults::CPingResults(const CPingResults& other)
-    : CObject(other),
-      m_strReplyAddress(other.m_strReplyAddress),
-      m_dwRoundTripTime(other.m_dwRoundTripTime),
-      m_byTimeToLive(other.m_byTimeToLive) {}
-
 CPingResults::~CPingResults() { CPingResults::Empty(); }
 
 void CPingResults::Serialize(CArchive& ar) {

@@ -15,7 +15,8 @@ class CPingResults : public CObject {
   DECLARE_SERIAL(CPingResults)
  public:
   CPingResults();
-  CPingResults(const CPingResults& other);
+  // Copies go through the assignment (Copy), never a copy constructor.
+  CPingResults(const CPingResults&) = delete;
   ~CPingResults() override;
 
   void Serialize(CArchive& ar) override;

@@ -8,6 +8,4 @@
 #include "platform/framework/collections.h"
 #include "platform/framework/cstring.h"
 #include "platform/framework/file_exception.h"
-#include "platform/framework/memfile.h"
-#include "platform/framework/memory_exception.h"
 #include "platform/framework/message_box.h"

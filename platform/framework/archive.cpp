@@ -115,11 +115,6 @@ void CArchive::Close() {
   m_pFile = nullptr;
 }
 
-void CArchive::Abort() {
-  m_nCur = m_nMax = 0;
-  m_pFile = nullptr;
-}
-
 void CArchive::WriteStringLength(DWORD nLength) {
   if (nLength < kLongLengthMarker) {
     *this << static_cast<BYTE>(nLength);

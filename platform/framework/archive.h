@@ -35,8 +35,6 @@ class CArchive {
   void Flush();
   // Flush, then detach from the file (the file stays open).
   void Close();
-  // Detach without writing out the buffer.
-  void Abort();
 
   CArchive& operator<<(BYTE by) { return StoreValue(by); }
   CArchive& operator<<(char ch) { return StoreValue(static_cast<BYTE>(ch)); }

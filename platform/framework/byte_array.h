@@ -1,34 +1,27 @@
 #pragma once
+#include <stdexcept>
 #include <vector>
 
 #include "platform/framework/cobject.h"
 
-// Growable array of bytes. Indexes outside 0..GetSize()-1 throw
-// std::out_of_range; running out of memory throws CMemoryException*.
+// A growable array of bytes, as the file-like sockets write it: its data
+// and its size.
 class CByteArray : public CObject {
-  DECLARE_DYNAMIC(CByteArray)
  public:
   CByteArray() = default;
   CByteArray(const CByteArray&) = delete;
   CByteArray& operator=(const CByteArray&) = delete;
 
   INT_PTR GetSize() const { return static_cast<INT_PTR>(m_data.size()); }
-  INT_PTR GetUpperBound() const { return GetSize() - 1; }
-  // New elements are zero. nGrowBy is the framework's allocation hint; the
-  // array grows geometrically here whatever it says.
-  void SetSize(INT_PTR nNewSize, INT_PTR nGrowBy = -1);
-  void RemoveAll();
+  // New elements are zero; a negative size throws std::out_of_range.
+  void SetSize(INT_PTR nNewSize) {
+    if (nNewSize < 0) throw std::out_of_range("CByteArray size");
+    m_data.resize(static_cast<std::size_t>(nNewSize));
+  }
 
   // The elements in order, or null when there are none.
   BYTE* GetData() { return m_data.empty() ? nullptr : m_data.data(); }
   const BYTE* GetData() const { return m_data.empty() ? nullptr : m_data.data(); }
-
-  BYTE GetAt(INT_PTR nIndex) const;
-  void SetAt(INT_PTR nIndex, BYTE newElement);
-  BYTE& operator[](INT_PTR nIndex);
-  BYTE operator[](INT_PTR nIndex) const { return GetAt(nIndex); }
-  // Appends; returns the new element's index.
-  INT_PTR Add(BYTE newElement);
 
  private:
   std::vector<BYTE> m_data;

@@ -7,8 +7,6 @@ IMPLEMENT_DYNAMIC(CException, CObject)
 
 CException::CException() : m_bAutoDelete(TRUE) {}
 
-CException::CException(BOOL bAutoDelete) : m_bAutoDelete(bAutoDelete) {}
-
 void CException::Delete() {
   if (m_bAutoDelete) delete this;
 }

@@ -8,7 +8,6 @@ class CException : public CObject {
   DECLARE_DYNAMIC(CException)
  public:
   CException();
-  explicit CException(BOOL bAutoDelete);
   ~CException() override = default;
 
   void Delete();

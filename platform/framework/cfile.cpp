@@ -161,13 +161,6 @@ void ChangeRangeLock(UINT handle, const CString& name, short type, DWORD dwPos, 
 
 CFile::CFile() : m_hFile(hFileNull), m_bCloseOnDelete(FALSE) {}
 
-CFile::CFile(LPCSTR lpszFileName, UINT nOpenFlags) : CFile() {
-  CFileException error;
-  if (!CFile::Open(lpszFileName, nOpenFlags, &error)) {
-    AfxThrowFileException(error.m_cause, error.m_lOsError, error.m_strFileName);
-  }
-}
-
 CFile::~CFile() {
   if (m_bCloseOnDelete) ReleaseHandle(m_hFile);
 }

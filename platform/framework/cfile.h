@@ -30,8 +30,6 @@ class CFile : public CObject {
   static constexpr UINT hFileNull = static_cast<UINT>(-1);
 
   CFile();
-  // Opens at once; throws a CFileException* on failure.
-  CFile(LPCSTR lpszFileName, UINT nOpenFlags);
   ~CFile() override;
   CFile(const CFile&) = delete;
   CFile& operator=(const CFile&) = delete;

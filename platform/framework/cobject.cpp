@@ -34,13 +34,6 @@ CObject* CRuntimeClass::CreateObject() const {
   return m_pfnCreateObject();
 }
 
-BOOL CRuntimeClass::IsDerivedFrom(const CRuntimeClass* pBaseClass) const {
-  for (const CRuntimeClass* c = this; c != nullptr; c = c->m_pBaseClass) {
-    if (c == pBaseClass) return TRUE;
-  }
-  return FALSE;
-}
-
 CRuntimeClass* CRuntimeClass::FromName(LPCSTR lpszClassName) {
   if (lpszClassName == nullptr) return nullptr;
   ClassList& list = classList();
@@ -60,7 +53,3 @@ CRuntimeClass* CObject::GetRuntimeClass() const { return &classCObject; }
 void CObject::Serialize(CArchive&) {}
 void CObject::AssertValid() const {}
 void CObject::Dump(CDumpContext&) const {}
-
-BOOL CObject::IsKindOf(const CRuntimeClass* pClass) const { return GetRuntimeClass()->IsDerivedFrom(pClass); }
-
-BOOL CObject::IsSerializable() const { return GetRuntimeClass()->m_wSchema != 0xFFFF ? TRUE : FALSE; }

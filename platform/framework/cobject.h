@@ -17,9 +17,10 @@ struct CRuntimeClass {
   CRuntimeClass* m_pBaseClass;
   CRuntimeClass* m_pNextClass;
 
+  // A new object of the class from its factory; null without one.
   CObject* CreateObject() const;
-  BOOL IsDerivedFrom(const CRuntimeClass* pBaseClass) const;
 
+  // By exact class name among the records entered so far; null when none.
   static CRuntimeClass* FromName(LPCSTR lpszClassName);
   static CObject* CreateObject(LPCSTR lpszClassName);
 };
@@ -41,9 +42,6 @@ class CObject {
   virtual void Serialize(CArchive& ar);
   virtual void AssertValid() const;
   virtual void Dump(CDumpContext& dc) const;
-
-  BOOL IsKindOf(const CRuntimeClass* pClass) const;
-  BOOL IsSerializable() const;
 
   static CRuntimeClass classCObject;
 

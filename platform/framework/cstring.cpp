@@ -86,11 +86,6 @@ CString CString::Mid(int first, int count) const {
   return CString(std::string_view(m_data).substr(from, Clamp(count, m_data.size() - from)));
 }
 
-CString CString::Right(int count) const {
-  const std::size_t n = Clamp(count, m_data.size());
-  return CString(std::string_view(m_data).substr(m_data.size() - n));
-}
-
 void CString::TrimLeft() {
   const auto first = std::find_if_not(m_data.begin(), m_data.end(), IsTrimSpace);
   m_data.erase(m_data.begin(), first);
@@ -151,10 +146,7 @@ void CString::ReleaseBuffer(int newLength) {
   }
 }
 
-int CString::Compare(LPCSTR text) const { return m_data.compare(text != nullptr ? text : ""); }
-
 bool operator==(const CString& a, const CString& b) { return a.str() == b.str(); }
-bool operator==(const CString& a, LPCSTR b) { return a.Compare(b) == 0; }
 
 CString operator+(const CString& a, const CString& b) {
   CString r(a);

@@ -40,7 +40,6 @@ class CString {
   CString Left(int count) const;
   CString Mid(int first) const;
   CString Mid(int first, int count) const;
-  CString Right(int count) const;
 
   // White space: space, tab, line feed, vertical tab, form feed, carriage return.
   void TrimLeft();
@@ -58,7 +57,6 @@ class CString {
   LPSTR GetBuffer(int minLength);
   void ReleaseBuffer(int newLength = -1);
 
-  int Compare(LPCSTR text) const;
   const std::string& str() const { return m_data; }
   std::string_view view() const { return m_data; }
 
@@ -67,7 +65,8 @@ class CString {
 };
 
 bool operator==(const CString& a, const CString& b);
-bool operator==(const CString& a, LPCSTR b);
+// A null text compares as the empty one.
+inline bool operator==(const CString& a, LPCSTR b) { return a.str() == (b != nullptr ? b : ""); }
 CString operator+(const CString& a, const CString& b);
 CString operator+(const CString& a, LPCSTR b);
 CString operator+(LPCSTR a, const CString& b);

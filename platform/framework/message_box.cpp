@@ -44,12 +44,6 @@ MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler newHandler) {
   return previous;
 }
 
-ScopedMessageBoxRecorder::ScopedMessageBoxRecorder(int answer)
-    : m_handler([this, answer](const MessageBoxRequest& request) {
-        m_boxes.push_back(request);
-        return answer;
-      }) {}
-
 void SetToolkitMessageBox(const ToolkitMessageBox& presenter) { toolkit() = presenter; }
 
 QWidget* MainWindowWidget() { return toolkit().mainWindow != nullptr ? toolkit().mainWindow() : nullptr; }

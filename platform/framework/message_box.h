@@ -1,7 +1,6 @@
 #pragma once
 #include <functional>
 #include <utility>
-#include <vector>
 
 #include "platform/framework/cstring.h"
 #include "platform/kernel/windef.h"
@@ -62,21 +61,6 @@ class ScopedMessageBoxHandler {
 
  private:
   MessageBoxHandler m_previous;
-};
-
-// Records every message box while alive and answers each with `answer`.
-class ScopedMessageBoxRecorder {
- public:
-  explicit ScopedMessageBoxRecorder(int answer = IDOK);
-  ScopedMessageBoxRecorder(const ScopedMessageBoxRecorder&) = delete;
-  ScopedMessageBoxRecorder& operator=(const ScopedMessageBoxRecorder&) = delete;
-
-  const std::vector<MessageBoxRequest>& boxes() const { return m_boxes; }
-  void clear() { m_boxes.clear(); }
-
- private:
-  std::vector<MessageBoxRequest> m_boxes;
-  ScopedMessageBoxHandler m_handler;
 };
 
 // What the window services put behind the message boxes: the toolkit's

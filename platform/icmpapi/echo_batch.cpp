@@ -93,10 +93,6 @@ std::vector<EchoOutcome> EchoBatch::WaitWithSockets(int timeoutMs, std::vector<s
 
 std::size_t EchoBatch::InFlight() const { return m_flights->InFlight() + m_ready.size(); }
 
-EchoSocketKind EchoBatch::kind() const { return m_socket->kind(); }
-
-pollfd EchoBatch::PollRequest() const { return m_flights->PollRequest(); }
-
 void EchoBatch::TakeEnded() {
   for (const EchoResult& result : m_flights->TakeEnded()) m_ready.push_back(ToOutcome(result));
 }

@@ -64,11 +64,6 @@ class EchoBatch {
 
   // Echoes started whose outcome Wait has not yet returned.
   std::size_t InFlight() const;
-  EchoSocketKind kind() const;
-
-  // For a caller that waits on other descriptors too: poll this one with
-  // the others, then call Wait(0). Valid until the batch is destroyed.
-  pollfd PollRequest() const;
 
  private:
   EchoBatch(std::shared_ptr<EchoSocket> socket, std::unique_ptr<EchoFlights> ownFlights);

@@ -29,14 +29,6 @@ EchoStart ToEchoStart(const EchoRequest& request, std::uint64_t tag) {
   start.destination = request.destination;
   start.payload.assign(request.payload.begin(), request.payload.end());
   start.timeoutMs = request.timeoutMs;
-  if (const IP_OPTION_INFORMATION* options = request.options) {
-    start.options.ttl = options->Ttl;
-    start.options.tos = options->Tos;
-    start.options.dontFragment = (options->Flags & IP_FLAG_DF) != 0;
-    if (options->OptionsSize != 0) {
-      start.options.ipOptions.assign(options->OptionsData, options->OptionsData + options->OptionsSize);
-    }
-  }
   return start;
 }
 

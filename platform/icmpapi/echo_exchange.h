@@ -12,7 +12,6 @@ namespace icmpapi {
 struct EchoRequest {
   std::uint32_t destination = 0;  // network order
   Bytes payload;
-  const IP_OPTION_INFORMATION* options = nullptr;  // null: defaults
   std::uint32_t timeoutMs = 0;
 };
 

@@ -16,35 +16,23 @@ namespace icmpapi {
 
 using EchoClock = std::chrono::steady_clock;
 
-// What an echo request carries besides its destination and data.
-struct EchoSendOptions {
-  std::uint8_t ttl = 0;  // 0: the route's default
-  std::uint8_t tos = 0;
-  bool dontFragment = false;
-  std::vector<std::uint8_t> ipOptions;  // raw IP options; the helper takes none
-
-  bool operator==(const EchoSendOptions&) const = default;
-};
-
 struct EchoStart {
   std::uint64_t tag = 0;          // the caller's, repeated in the result
   std::uint32_t destination = 0;  // network order
   std::vector<std::uint8_t> payload;
-  EchoSendOptions options;
   std::uint32_t timeoutMs = 0;
 };
 
 struct EchoResult {
   std::uint64_t tag = 0;
   // A reply or an ICMP error about the request came back; status, address,
-  // ttl, tos, data and the round trip describe it.
+  // ttl, data and the round trip describe it.
   bool answered = false;
   // IP_SUCCESS or the ICMP error's status when answered; otherwise why the
   // echo failed (IP_REQ_TIMED_OUT, a send failure, a system error).
   std::uint32_t status = 0;
   std::uint32_t address = 0;  // network order: the replying host or reporting router
   std::uint8_t ttl = 0;
-  std::uint8_t tos = 0;
   std::vector<std::uint8_t> data;  // the echoed data of a reply
   // From the send to the kernel's receive time stamp of the answer; -1
   // without an answer.

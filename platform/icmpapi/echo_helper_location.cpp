@@ -7,6 +7,9 @@
 #include <algorithm>
 #include <mutex>
 #include <optional>
+#include <utility>
+
+#include "platform/icmpapi/echo_helper_stand_in.h"
 
 #if !defined(VQ_ECHO_HELPER_DIR) || !defined(VQ_ECHO_HELPER_DIR_FROM_BIN)
 #error "VQ_ECHO_HELPER_DIR and VQ_ECHO_HELPER_DIR_FROM_BIN must name the install's folder for the echo helper"
@@ -18,14 +21,14 @@
 namespace icmpapi {
 namespace {
 
-struct Override {
+struct StandIn {
   std::mutex mutex;
   std::optional<std::string> path;
 };
 
-Override& override() {
-  static Override* o = new Override;  // never destroyed: used from static teardown too
-  return *o;
+StandIn& standIn() {
+  static StandIn* s = new StandIn;  // never destroyed: used from static teardown too
+  return *s;
 }
 
 std::string RunningProgramFolder() {
@@ -93,29 +96,17 @@ std::vector<std::string> EchoHelperCandidatesFor(const EchoHelperSearch& search)
 
 std::vector<std::string> EchoHelperCandidates() {
   {
-    Override& o = override();
-    std::lock_guard lock(o.mutex);
-    if (o.path) return IsExecutableFile(*o.path) ? std::vector<std::string>{*o.path} : std::vector<std::string>{};
+    StandIn& s = standIn();
+    std::lock_guard lock(s.mutex);
+    if (s.path) return IsExecutableFile(*s.path) ? std::vector<std::string>{*s.path} : std::vector<std::string>{};
   }
   return EchoHelperCandidatesFor(RunningProgramsEchoHelperSearch());
 }
 
-ScopedEchoHelperPath::ScopedEchoHelperPath(std::string path) {
-  Override& o = override();
-  std::lock_guard lock(o.mutex);
-  m_hadOverride = o.path.has_value();
-  m_previous = o.path.value_or(std::string());
-  o.path = std::move(path);
-}
-
-ScopedEchoHelperPath::~ScopedEchoHelperPath() {
-  Override& o = override();
-  std::lock_guard lock(o.mutex);
-  if (m_hadOverride) {
-    o.path = m_previous;
-  } else {
-    o.path.reset();
-  }
+std::optional<std::string> SetEchoHelperStandIn(std::optional<std::string> path) {
+  StandIn& s = standIn();
+  std::lock_guard lock(s.mutex);
+  return std::exchange(s.path, std::move(path));
 }
 
 }  // namespace icmpapi

@@ -8,6 +8,7 @@
 // install's libexec folder, where the package gives the helper the
 // cap_net_raw capability: first as seen from the program's folder (an
 // install under another prefix), then the folder the build was made for.
+// Tests put a helper of their own in its place (echo_helper_stand_in.h).
 #include <string>
 #include <vector>
 
@@ -32,19 +33,5 @@ struct EchoHelperSearch {
 EchoHelperSearch RunningProgramsEchoHelperSearch();
 // The candidates a search gives; for tests with folders of their own.
 std::vector<std::string> EchoHelperCandidatesFor(const EchoHelperSearch& search);
-
-// For tests: makes the library use only `path` (empty: no helper at all)
-// while the guard lives.
-class ScopedEchoHelperPath {
- public:
-  explicit ScopedEchoHelperPath(std::string path);
-  ~ScopedEchoHelperPath();
-  ScopedEchoHelperPath(const ScopedEchoHelperPath&) = delete;
-  ScopedEchoHelperPath& operator=(const ScopedEchoHelperPath&) = delete;
-
- private:
-  bool m_hadOverride;
-  std::string m_previous;
-};
 
 }  // namespace icmpapi

@@ -45,9 +45,6 @@ helper::Request ToHelperRequest(const EchoStart& start, std::uint64_t wireTag) {
   out.destination = start.destination;
   out.data = start.payload;
   out.timeoutMs = start.timeoutMs;
-  out.ttl = start.options.ttl;
-  out.tos = start.options.tos;
-  out.flags = start.options.dontFragment ? IP_FLAG_DF : 0;
   out.tag = wireTag;
   return out;
 }
@@ -144,7 +141,6 @@ bool EchoHelperProcess::ReceiveExactly(std::uint8_t* buffer, std::size_t size, i
 
 void EchoHelperProcess::Start(EchoStart start) {
   if (m_broken) return EndWithFailure(start.tag, IP_GENERAL_FAILURE);
-  if (!start.options.ipOptions.empty()) return EndWithFailure(start.tag, IP_BAD_OPTION);
   if (start.payload.size() > helper::kMaxDataSize || start.timeoutMs > helper::kMaxTimeoutMs) {
     return EndWithFailure(start.tag, ERROR_INVALID_PARAMETER);
   }

@@ -39,9 +39,8 @@ class EchoHelperProcess final : public EchoFlights {
   EchoHelperProcess(const EchoHelperProcess&) = delete;
   EchoHelperProcess& operator=(const EchoHelperProcess&) = delete;
 
-  // Requests the helper does not take (raw IP options, data over 1024
-  // bytes, a time-out over 60 s) end at once with IP_BAD_OPTION or
-  // ERROR_INVALID_PARAMETER. A helper that dies, hangs or answers nonsense
+  // Requests the helper does not take (data over 1024 bytes, a time-out
+  // over 60 s) end at once with ERROR_INVALID_PARAMETER. A helper that dies, hangs or answers nonsense
   // ends every echo in flight, and every later one, with IP_GENERAL_FAILURE.
   void Start(EchoStart start) override;
   std::size_t InFlight() const override { return m_flights.size(); }

@@ -67,9 +67,6 @@ std::vector<std::uint8_t> EncodeRequest(const Request& request) {
   PutU16(bytes.data() + 6, static_cast<std::uint16_t>(request.data.size()));
   PutAddress(bytes.data() + 8, request.destination);
   PutU32(bytes.data() + 12, request.timeoutMs);
-  bytes[16] = request.ttl;
-  bytes[17] = request.tos;
-  bytes[18] = request.flags;
   PutU64(bytes.data() + 20, request.tag);
   if (!request.data.empty()) std::memcpy(bytes.data() + kRequestHeaderSize, request.data.data(), request.data.size());
   return bytes;
@@ -78,15 +75,12 @@ std::vector<std::uint8_t> EncodeRequest(const Request& request) {
 std::optional<RequestHeader> DecodeRequestHeader(Bytes header) {
   if (header.size() != kRequestHeaderSize) return std::nullopt;
   const std::uint8_t* at = header.data();
-  if (GetU32(at) != kRequestMagic || GetU16(at + 4) != kVersion || at[19] != 0) return std::nullopt;
+  if (GetU32(at) != kRequestMagic || GetU16(at + 4) != kVersion || GetU32(at + 16) != 0) return std::nullopt;
   RequestHeader decoded;
   decoded.dataSize = GetU16(at + 6);
   if (decoded.dataSize > kMaxDataSize) return std::nullopt;
   decoded.fields.destination = GetAddress(at + 8);
   decoded.fields.timeoutMs = GetU32(at + 12);
-  decoded.fields.ttl = at[16];
-  decoded.fields.tos = at[17];
-  decoded.fields.flags = at[18];
   decoded.fields.tag = GetU64(at + 20);
   return decoded;
 }
@@ -126,7 +120,7 @@ bool IsRefusedDestination(std::uint32_t destination) {
 
 std::uint32_t CheckRequest(const Request& request) {
   if (IsRefusedDestination(request.destination)) return IP_BAD_DESTINATION;
-  if (request.timeoutMs > kMaxTimeoutMs || (request.flags & ~IP_FLAG_DF) != 0) return ERROR_INVALID_PARAMETER;
+  if (request.timeoutMs > kMaxTimeoutMs) return ERROR_INVALID_PARAMETER;
   return ERROR_SUCCESS;
 }
 

@@ -15,9 +15,7 @@
 //   0 u32 magic "QEHQ"   4 u16 version 2   6 u16 data length (<= 1024)
 //   8 4 bytes destination   12 u32 timeout ms (<= 60000), counted from when
 //      the helper reads the request: its wait for its turn is part of it
-//   16 u8 time to live (0: default)   17 u8 type of service
-//   18 u8 flags (only IP_FLAG_DF)     19 u8 reserved, 0
-//   20 u64 tag
+//   16 4 bytes reserved, 0   20 u64 tag
 // Reply, from the helper (32 bytes, then the record):
 //   0 u32 magic "QEHA"   4 u32 count (0 or 1)   8 u32 last error
 //   12 u16 record length (0 when count is 0)   14 u16 reserved, 0
@@ -26,7 +24,7 @@
 //      stamp (-1 when count is 0)
 //   32 the ICMP_ECHO_REPLY record and the echoed bytes, as IcmpSendEcho
 //      stores them
-// A request that breaks the framing (magic, version, length, reserved byte)
+// A request that breaks the framing (magic, version, length, reserved bytes)
 // gets a reply with ERROR_INVALID_PARAMETER and tag 0, and the helper ends.
 #include <array>
 #include <cstddef>
@@ -63,9 +61,6 @@ struct Request {
   std::uint32_t destination = 0;  // network order
   std::vector<std::uint8_t> data;
   std::uint32_t timeoutMs = 0;
-  std::uint8_t ttl = 0;
-  std::uint8_t tos = 0;
-  std::uint8_t flags = 0;
   std::uint64_t tag = 0;
 };
 
@@ -97,7 +92,7 @@ std::optional<Hello> DecodeHello(Bytes bytes);
 
 // Encoding refuses data longer than kMaxDataSize (returns empty).
 std::vector<std::uint8_t> EncodeRequest(const Request& request);
-// Checks the framing only: magic, version, length and reserved byte.
+// Checks the framing only: magic, version, length and reserved bytes.
 std::optional<RequestHeader> DecodeRequestHeader(Bytes header);
 
 std::vector<std::uint8_t> EncodeReply(const Reply& reply);
@@ -107,7 +102,7 @@ std::optional<ReplyHeader> DecodeReplyHeader(Bytes header);
 
 // The sense of a framed request: ERROR_SUCCESS, or the last error to answer
 // with (IP_BAD_DESTINATION for addresses no echo may go to,
-// ERROR_INVALID_PARAMETER for a time-out over the limit or unknown flags).
+// ERROR_INVALID_PARAMETER for a time-out over the limit).
 std::uint32_t CheckRequest(const Request& request);
 
 // "This network" (0.0.0.0/8), multicast (224/4), reserved and the limited

@@ -25,7 +25,6 @@ struct IpView {
   std::uint32_t source = 0;
   std::uint32_t destination = 0;
   std::uint8_t ttl = 0;
-  std::uint8_t tos = 0;
   Bytes body;  // what follows the header, cut to the header's total length
 };
 
@@ -40,7 +39,6 @@ bool ParseIpHeader(Bytes packet, IpView& ip) {
   const std::size_t totalLength = Read16(packet, 2);
   if (totalLength < headerSize) return false;
   const std::size_t end = std::min(totalLength, packet.size());
-  ip.tos = packet[1];
   ip.ttl = packet[8];
   ip.source = ReadAddress(packet, 12);
   ip.destination = ReadAddress(packet, 16);
@@ -98,18 +96,14 @@ PacketOutcome ParseRawPacket(Bytes packet, const EchoExpectation& expected) {
   PacketOutcome outcome = ParseIcmpMessage(ip.body, ip.source, expected);
   if (outcome.verdict != PacketVerdict::NotOurs) {
     outcome.ttl = ip.ttl;
-    outcome.tos = ip.tos;
   }
   return outcome;
 }
 
-PacketOutcome ParseDgramPacket(Bytes icmpMessage, std::uint32_t source, std::uint8_t ttl, std::uint8_t tos,
+PacketOutcome ParseDgramPacket(Bytes icmpMessage, std::uint32_t source, std::uint8_t ttl,
                                const EchoExpectation& expected) {
   PacketOutcome outcome = ParseIcmpMessage(icmpMessage, source, expected);
-  if (outcome.verdict != PacketVerdict::NotOurs) {
-    outcome.ttl = ttl;
-    outcome.tos = tos;
-  }
+  if (outcome.verdict != PacketVerdict::NotOurs) outcome.ttl = ttl;
   return outcome;
 }
 

@@ -31,7 +31,6 @@ struct PacketOutcome {
   std::uint32_t address = 0;  // network order: the replying host or the reporting router
   IP_STATUS status = IP_SUCCESS;
   std::uint8_t ttl = 0;
-  std::uint8_t tos = 0;
   Bytes data;  // echoed payload of a reply (views into the packet)
 };
 
@@ -39,9 +38,9 @@ struct PacketOutcome {
 PacketOutcome ParseRawPacket(Bytes packet, const EchoExpectation& expected);
 
 // A datagram from an unprivileged ICMP socket: the ICMP message alone, with
-// the sender (network order), time to live and type of service taken from
-// the receive call and its control messages.
-PacketOutcome ParseDgramPacket(Bytes icmpMessage, std::uint32_t source, std::uint8_t ttl, std::uint8_t tos,
+// the sender (network order) and time to live taken from the receive call
+// and its control messages.
+PacketOutcome ParseDgramPacket(Bytes icmpMessage, std::uint32_t source, std::uint8_t ttl,
                                const EchoExpectation& expected);
 
 // What the kernel's error queue reports about a packet we sent.

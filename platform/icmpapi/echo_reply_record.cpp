@@ -10,7 +10,6 @@ PacketOutcome OutcomeOf(const EchoResult& result) {
   outcome.address = result.address;
   outcome.status = result.status;
   outcome.ttl = result.ttl;
-  outcome.tos = result.tos;
   outcome.data = Bytes(result.data.data(), result.data.size());
   return outcome;
 }
@@ -28,7 +27,6 @@ bool StoreEchoReply(const PacketOutcome& outcome, std::uint32_t roundTripMs, voi
   record.DataSize = static_cast<USHORT>(outcome.data.size());
   record.Data = static_cast<ULONG>(kReplyRecordSize);
   record.Options.Ttl = outcome.ttl;
-  record.Options.Tos = outcome.tos;
   auto* bytes = static_cast<std::uint8_t*>(buffer);
   std::memcpy(bytes, &record, sizeof record);
   if (!outcome.data.empty()) std::memcpy(bytes + kReplyRecordSize, outcome.data.data(), outcome.data.size());
@@ -58,7 +56,6 @@ std::optional<EchoResult> EchoResultFromRecord(Bytes record, std::int64_t roundT
   result.status = header.Status;
   result.address = header.Address;
   result.ttl = header.Options.Ttl;
-  result.tos = header.Options.Tos;
   result.data.assign(record.begin() + kReplyRecordSize, record.end());
   result.roundTripMicroseconds = roundTripMicroseconds;
   return result;

@@ -74,7 +74,6 @@ std::shared_ptr<EchoSocket> EchoSocket::Open(OpenFailureInfo& failure) {
   int fd = ::socket(AF_INET, SOCK_DGRAM | flags, IPPROTO_ICMP);
   if (fd >= 0) {
     EnableCommonOptions(fd);
-    EnableOption(fd, IPPROTO_IP, IP_RECVTOS);
     return std::make_shared<EchoSocket>(fd, EchoSocketKind::Unprivileged, 0);
   }
   failure.unprivilegedErrno = errno;
@@ -86,7 +85,6 @@ std::shared_ptr<EchoSocket> EchoSocket::Open(OpenFailureInfo& failure) {
   if (fd >= 0) {
     EnableCommonOptions(fd);
     InstallRawFilter(fd);
-    failure.unprivilegedErrno = 0;
     return std::make_shared<EchoSocket>(fd, EchoSocketKind::Raw, NewRawIdentifier());
   }
   failure.rawErrno = errno;

@@ -27,19 +27,6 @@ std::int64_t RealtimeNs() {
   return std::int64_t{now.tv_sec} * 1000000000 + now.tv_nsec;
 }
 
-// Options stay on the socket between echoes, so each change sets all of them.
-bool SetSocketOptions(int fd, const EchoSendOptions& options) {
-  const int ttl = options.ttl != 0 ? options.ttl : -1;  // -1: the route's default
-  const int tos = options.tos;
-  const int pmtu = options.dontFragment ? IP_PMTUDISC_DO : IP_PMTUDISC_DONT;
-  const void* ipOptions = options.ipOptions.empty() ? nullptr : options.ipOptions.data();
-  const auto ipOptionsSize = static_cast<socklen_t>(options.ipOptions.size());
-  return ::setsockopt(fd, IPPROTO_IP, IP_TTL, &ttl, sizeof ttl) == 0 &&
-         ::setsockopt(fd, IPPROTO_IP, IP_TOS, &tos, sizeof tos) == 0 &&
-         ::setsockopt(fd, IPPROTO_IP, IP_MTU_DISCOVER, &pmtu, sizeof pmtu) == 0 &&
-         ::setsockopt(fd, IPPROTO_IP, IP_OPTIONS, ipOptions, ipOptionsSize) == 0;
-}
-
 DWORD StatusForSendError(int err) {
   switch (err) {
     case ENETUNREACH: return IP_DEST_NET_UNREACHABLE;
@@ -77,7 +64,6 @@ bool ReadKernelIdentifier(int fd, std::uint16_t& identifier) {
 // What the control messages of one received packet tell.
 struct ReceiveDetails {
   std::uint8_t ttl = 0;
-  std::uint8_t tos = 0;
   std::int64_t arrivalNs = -1;  // the kernel's receive time stamp, -1 when missing
 };
 
@@ -93,8 +79,6 @@ ReceiveDetails ReadReceiveDetails(msghdr& message) {
       int value = 0;
       std::memcpy(&value, CMSG_DATA(cmsg), sizeof value);
       details.ttl = static_cast<std::uint8_t>(value);
-    } else if (cmsg->cmsg_level == IPPROTO_IP && cmsg->cmsg_type == IP_TOS && cmsg->cmsg_len >= CMSG_LEN(1)) {
-      details.tos = *CMSG_DATA(cmsg);
     }
   }
   return details;
@@ -163,10 +147,6 @@ SocketEchoFlights::SendOutcome SocketEchoFlights::Send(EchoStart& start, EchoClo
     EndWithFailure(start.tag, IP_NO_RESOURCES);
     return SendOutcome::Ended;
   }
-  if (!ApplyOptions(start.options)) {
-    EndWithFailure(start.tag, IP_BAD_OPTION);
-    return SendOutcome::Ended;
-  }
   const int fd = m_socket.fd();
   const std::vector<std::uint8_t> packet = BuildEchoRequest(m_identifier, *sequence, start.payload);
   std::int64_t sentNs = RealtimeNs();
@@ -202,14 +182,6 @@ void SocketEchoFlights::SendUnsent() {
     if (Send(next.start, next.deadline) == SendOutcome::NoRoom) return;
     m_unsent.pop_front();
   }
-}
-
-bool SocketEchoFlights::ApplyOptions(const EchoSendOptions& options) {
-  if (m_applied && *m_applied == options) return true;
-  m_applied.reset();
-  if (!SetSocketOptions(m_socket.fd(), options)) return false;
-  m_applied = options;
-  return true;
 }
 
 // Sequences still in flight are never given out again.
@@ -261,11 +233,10 @@ void SocketEchoFlights::Match(msghdr& message, Bytes bytes, bool fromErrorQueue)
   const Flight& flight = found->second;
   const EchoExpectation expected{m_identifier, key->sequence, flight.destination, flight.payload};
   const auto* source = static_cast<const sockaddr_in*>(message.msg_name);
-  const PacketOutcome outcome =
-      queued ? ParseQueuedError(*queued, expected)
-      : m_socket.kind() == EchoSocketKind::Raw
-          ? ParseRawPacket(bytes, expected)
-          : ParseDgramPacket(bytes, source->sin_addr.s_addr, details.ttl, details.tos, expected);
+  const PacketOutcome outcome = queued ? ParseQueuedError(*queued, expected)
+                                : m_socket.kind() == EchoSocketKind::Raw
+                                    ? ParseRawPacket(bytes, expected)
+                                    : ParseDgramPacket(bytes, source->sin_addr.s_addr, details.ttl, expected);
   if (outcome.verdict == PacketVerdict::NotOurs) return;
   const std::int64_t arrivalNs = details.arrivalNs >= 0 ? details.arrivalNs : RealtimeNs();
   // The clock may have been set back between send and arrival.
@@ -278,7 +249,6 @@ void SocketEchoFlights::Match(msghdr& message, Bytes bytes, bool fromErrorQueue)
   result.status = outcome.status;
   result.address = outcome.address;
   result.ttl = outcome.ttl;
-  result.tos = outcome.tos;
   result.data.assign(outcome.data.begin(), outcome.data.end());
   result.roundTripMicroseconds = roundTripUs;
   m_deadlines.erase({flight.deadline, key->sequence});

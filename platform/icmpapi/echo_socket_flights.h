@@ -49,7 +49,6 @@ class SocketEchoFlights final : public EchoFlights {
 
   SendOutcome Send(EchoStart& start, EchoClock::time_point deadline);
   void SendUnsent();
-  bool ApplyOptions(const EchoSendOptions& options);
   std::optional<std::uint16_t> FreeSequence();
   void ReadQueue(int queueFlag);
   void Match(msghdr& message, Bytes bytes, bool fromErrorQueue);
@@ -60,7 +59,6 @@ class SocketEchoFlights final : public EchoFlights {
   std::unordered_map<std::uint16_t, Flight> m_flights;  // by sequence
   std::set<std::pair<EchoClock::time_point, std::uint16_t>> m_deadlines;
   std::deque<Unsent> m_unsent;
-  std::optional<EchoSendOptions> m_applied;
   std::vector<std::uint8_t> m_buffer;
   alignas(8) std::uint8_t m_control[512];
 };

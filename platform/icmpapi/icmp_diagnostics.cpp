@@ -3,7 +3,6 @@
 #include <cerrno>
 #include <cstring>
 
-#include "platform/icmpapi/echo_handles.h"
 #include "platform/icmpapi/open_failure_record.h"
 
 namespace icmpapi {
@@ -67,11 +66,6 @@ std::string OpenFailureAdvice(const OpenFailureInfo& failure) {
   }
   const int err = failure.rawErrno != 0 ? failure.rawErrno : failure.unprivilegedErrno;
   return "No ICMP socket could be opened: " + ErrorText(err) + ".";
-}
-
-EchoSocketKind SocketKindOf(HANDLE echoHandle) {
-  const std::shared_ptr<EchoSocket> socket = FindEchoSocket(echoHandle);
-  return socket ? socket->kind() : EchoSocketKind::None;
 }
 
 }  // namespace icmpapi

@@ -1,6 +1,6 @@
 #pragma once
-// Why IcmpCreateFile failed, and which kind of socket an echo handle uses:
-// for messages that tell the user how to permit ICMP, and for tests.
+// Why IcmpCreateFile failed, for messages that tell the user how to permit
+// ICMP, and the round trip of the last echo to the microsecond.
 #include <cstdint>
 #include <string>
 
@@ -29,8 +29,10 @@ enum class HelperStart {
 
 struct OpenFailureInfo {
   OpenFailure reason = OpenFailure::None;
-  int unprivilegedErrno = 0;  // from socket(SOCK_DGRAM, IPPROTO_ICMP), 0 if it opened or was not tried
-  int rawErrno = 0;           // from socket(SOCK_RAW, IPPROTO_ICMP), 0 if it opened or was not tried
+  // From socket(SOCK_DGRAM, IPPROTO_ICMP), 0 if it opened; kept when a raw
+  // socket or the helper stood in, to tell why that was needed.
+  int unprivilegedErrno = 0;
+  int rawErrno = 0;  // from socket(SOCK_RAW, IPPROTO_ICMP), 0 if it opened or was not tried
   HelperStart helper = HelperStart::NotTried;
   int helperErrno = 0;     // for CouldNotRun and SocketRefused
   std::string helperPath;  // the helper file the outcome is about; empty when none was found
@@ -49,8 +51,6 @@ enum class EchoSocketKind {
   Raw,           // SOCK_RAW ICMP socket, needs CAP_NET_RAW
   Helper,        // the raw socket of quillmar-echo-helper, which has CAP_NET_RAW
 };
-
-EchoSocketKind SocketKindOf(HANDLE echoHandle);
 
 // The round trip in microseconds of the record that the calling thread's
 // last IcmpSendEcho stored, from the kernel's receive time stamp of the

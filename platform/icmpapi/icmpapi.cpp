@@ -21,9 +21,9 @@ namespace {
 DWORD ValidateEcho(IPAddr destination, LPVOID requestData, WORD requestSize, PIP_OPTION_INFORMATION options,
                    LPVOID replyBuffer, DWORD replySize) {
   if (replyBuffer == nullptr || (requestData == nullptr && requestSize != 0)) return ERROR_INVALID_PARAMETER;
-  if (options != nullptr && options->OptionsSize > MAX_OPT_SIZE) return IP_OPTION_TOO_BIG;
-  if (options != nullptr && options->OptionsSize != 0 && options->OptionsData == nullptr) {
-    return ERROR_INVALID_PARAMETER;
+  if (options != nullptr &&
+      (options->Ttl != 0 || options->Tos != 0 || options->Flags != 0 || options->OptionsSize != 0)) {
+    return IP_BAD_OPTION;
   }
   if (replySize < icmpapi::ReplyBufferNeeded(requestSize)) return IP_BUFF_TOO_SMALL;
   if (icmpapi::IsNeverSentDestination(destination)) return IP_BAD_DESTINATION;
@@ -90,7 +90,6 @@ DWORD IcmpSendEcho(HANDLE IcmpHandle, IPAddr DestinationAddress, LPVOID RequestD
     icmpapi::EchoRequest request;
     request.destination = DestinationAddress;
     request.payload = icmpapi::Bytes(static_cast<const std::uint8_t*>(RequestData), RequestSize);
-    request.options = RequestOptions;
     request.timeoutMs = Timeout;
     std::lock_guard lock(socket->exchangeMutex());
     icmpapi::EchoHelperProcess* helper = socket->helper();

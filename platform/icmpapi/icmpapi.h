@@ -10,23 +10,25 @@
 typedef ULONG IPAddr;  // IPv4 address in network byte order
 typedef ULONG IP_STATUS;
 
-// Options of the request to send. A null pointer takes the defaults.
+// Options of the request to send. Every request goes out with the system's
+// defaults: a null pointer, or options that ask for nothing (all zero), are
+// taken; anything else is refused (IP_BAD_OPTION).
 struct IP_OPTION_INFORMATION {
-  UCHAR Ttl;  // 0 keeps the system's default time to live
+  UCHAR Ttl;
   UCHAR Tos;
-  UCHAR Flags;        // IP_FLAG_DF forbids fragmentation
-  UCHAR OptionsSize;  // bytes of raw IP options at OptionsData, at most MAX_OPT_SIZE
+  UCHAR Flags;
+  UCHAR OptionsSize;  // bytes of raw IP options at OptionsData
   UCHAR* OptionsData;
 };
 typedef IP_OPTION_INFORMATION* PIP_OPTION_INFORMATION;
 
 // Options as the reply record carries them, in the original 32-bit layout.
 struct IP_OPTION_INFORMATION32 {
-  UCHAR Ttl;
+  UCHAR Ttl;  // the reply's time to live; the other fields are 0
   UCHAR Tos;
   UCHAR Flags;
   UCHAR OptionsSize;
-  ULONG OptionsData;  // always 0: reply options are not stored
+  ULONG OptionsData;
 };
 
 // One reply record as stored at the start of the reply buffer: the original
@@ -44,9 +46,6 @@ struct ICMP_ECHO_REPLY {
 typedef ICMP_ECHO_REPLY* PICMP_ECHO_REPLY;
 static_assert(sizeof(IP_OPTION_INFORMATION32) == 8, "reply options must keep the 32-bit layout");
 static_assert(sizeof(ICMP_ECHO_REPLY) == 28, "reply record must keep the 32-bit layout");
-
-constexpr UCHAR IP_FLAG_DF = 0x2;
-constexpr UCHAR MAX_OPT_SIZE = 40;
 
 constexpr IP_STATUS IP_STATUS_BASE = 11000;
 constexpr IP_STATUS IP_SUCCESS = 0;
@@ -83,7 +82,8 @@ BOOL IcmpCloseHandle(HANDLE IcmpHandle);
 // Sends one echo request carrying exactly RequestSize bytes of RequestData to
 // DestinationAddress and waits up to Timeout ms for its reply. Returns the
 // number of reply records stored in ReplyBuffer (1), or 0 with the last error
-// set (IP_REQ_TIMED_OUT, IP_BUFF_TOO_SMALL, ERROR_INVALID_PARAMETER, ...).
+// set (IP_REQ_TIMED_OUT, IP_BUFF_TOO_SMALL, ERROR_INVALID_PARAMETER,
+// IP_BAD_OPTION for RequestOptions that ask for more than the defaults, ...).
 // An ICMP error about the request (host unreachable, time to live expired)
 // is stored as a record with that status and the reporting router's address,
 // and counts as one reply. ReplySize must hold the 28-byte record plus the

@@ -7,6 +7,7 @@
 #include <new>
 #include <unordered_map>
 
+#include "platform/kernel/global_memory_source.h"
 #include "platform/kernel/last_error.h"
 
 namespace {
@@ -18,6 +19,7 @@ struct Block {
   SIZE_T size;
   bool movable;
   int locks;
+  void (*release)(void*);
 };
 
 struct Blocks {
@@ -31,7 +33,11 @@ Blocks& blocks() {
   return *b;
 }
 
-std::atomic<int> g_failingAllocations{0};
+void* AllocateFromC(std::size_t bytes, bool zeroed) { return zeroed ? std::calloc(1, bytes) : std::malloc(bytes); }
+
+constexpr kernel::GlobalMemorySource kCLibrary{&AllocateFromC, &std::free};
+
+std::atomic<const kernel::GlobalMemorySource*> g_source{&kCLibrary};
 
 HGLOBAL HandleOf(Block* block) { return block->movable ? static_cast<HGLOBAL>(block) : block->data; }
 
@@ -44,17 +50,20 @@ Block* Find(Blocks& b, HGLOBAL hMem) {
 
 }  // namespace
 
+const kernel::GlobalMemorySource* kernel::SetGlobalMemorySource(const GlobalMemorySource* source) {
+  const GlobalMemorySource* previous = g_source.exchange(source != nullptr ? source : &kCLibrary);
+  return previous == &kCLibrary ? nullptr : previous;
+}
+
 HGLOBAL GlobalAlloc(UINT uFlags, SIZE_T dwBytes) {
-  if (g_failingAllocations.load() > 0) {
-    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-    return nullptr;
-  }
+  const kernel::GlobalMemorySource* source = g_source.load();
   // At least one byte, so every block has a distinct address.
-  const SIZE_T bytes = dwBytes == 0 ? 1 : dwBytes;
-  void* data = (uFlags & GMEM_ZEROINIT) != 0 ? std::calloc(1, bytes) : std::malloc(bytes);
-  auto* block = data == nullptr ? nullptr : new (std::nothrow) Block{data, dwBytes, (uFlags & GMEM_MOVEABLE) != 0, 0};
+  void* data = source->allocate(dwBytes == 0 ? 1 : dwBytes, (uFlags & GMEM_ZEROINIT) != 0);
+  auto* block = data == nullptr ? nullptr
+                                : new (std::nothrow)
+                                      Block{data, dwBytes, (uFlags & GMEM_MOVEABLE) != 0, 0, source->release};
   if (block == nullptr) {
-    std::free(data);
+    if (data != nullptr) source->release(data);
     SetLastError(ERROR_NOT_ENOUGH_MEMORY);
     return nullptr;
   }
@@ -102,7 +111,7 @@ HGLOBAL GlobalFree(HGLOBAL hMem) {
     b.byHandle.erase(hMem);
     b.byAddress.erase(block->data);
   }
-  std::free(block->data);
+  block->release(block->data);
   delete block;
   return nullptr;
 }
@@ -117,23 +126,3 @@ HGLOBAL GlobalHandle(LPCVOID pMem) {
   }
   return HandleOf(it->second);
 }
-
-SIZE_T GlobalSize(HGLOBAL hMem) {
-  Blocks& b = blocks();
-  std::lock_guard lock(b.mutex);
-  Block* block = Find(b, hMem);
-  return block == nullptr ? 0 : block->size;
-}
-
-namespace kernel {
-int LiveGlobalBlockCount() {
-  Blocks& b = blocks();
-  std::lock_guard lock(b.mutex);
-  return static_cast<int>(b.byHandle.size());
-}
-
-ScopedGlobalAllocFailure::ScopedGlobalAllocFailure() { ++g_failingAllocations; }
-
-ScopedGlobalAllocFailure::~ScopedGlobalAllocFailure() { --g_failingAllocations; }
-
-}  // namespace kernel

@@ -4,7 +4,8 @@
 // Global memory blocks of the original platform. A fixed block's handle is
 // its address. A movable block has a handle distinct from its address; the
 // address is obtained with GlobalLock, which counts locks. Blocks never
-// actually move here, so a pointer stays valid until GlobalFree.
+// actually move here, so a pointer stays valid until GlobalFree. Where the
+// memory comes from: global_memory_source.h.
 #define GMEM_FIXED 0x0000
 #define GMEM_MOVEABLE 0x0002
 #define GMEM_ZEROINIT 0x0040
@@ -28,20 +29,3 @@ HGLOBAL GlobalFree(HGLOBAL hMem);
 // The handle of the block that starts at the given address, or null with
 // ERROR_INVALID_HANDLE.
 HGLOBAL GlobalHandle(LPCVOID pMem);
-// The size requested at allocation; 0 with ERROR_INVALID_HANDLE if unknown.
-SIZE_T GlobalSize(HGLOBAL hMem);
-
-namespace kernel {
-// Number of live global memory blocks (for leak checks in tests).
-int LiveGlobalBlockCount();
-
-// For tests: GlobalAlloc fails as on exhausted memory (null,
-// ERROR_NOT_ENOUGH_MEMORY) while the guard lives. Nests.
-class ScopedGlobalAllocFailure {
- public:
-  ScopedGlobalAllocFailure();
-  ~ScopedGlobalAllocFailure();
-  ScopedGlobalAllocFailure(const ScopedGlobalAllocFailure&) = delete;
-  ScopedGlobalAllocFailure& operator=(const ScopedGlobalAllocFailure&) = delete;
-};
-}  // namespace kernel

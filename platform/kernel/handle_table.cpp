@@ -84,10 +84,4 @@ std::uint32_t HandleFlags(std::uint32_t handle) {
   return it == t.entries.end() ? 0 : it->second.flags;
 }
 
-int LiveHandleCount() {
-  HandleEntries& t = table();
-  std::lock_guard lock(t.mutex);
-  return static_cast<int>(t.entries.size());
-}
-
 }  // namespace kernel

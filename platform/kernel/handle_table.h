@@ -6,7 +6,9 @@ namespace kernel {
 // Process-wide table of the opaque 32-bit handles that files and sockets are
 // known by. Values are never 0 and never all ones, so that a real
 // descriptor 0 can never look like "no handle". A socket handle is also a
-// valid file handle, as on the original platform.
+// valid file handle, as on the original platform. Handles are handed out in
+// increasing order from 0x104, in steps of 4 as the original's, and start
+// there again only after the largest value.
 enum class HandleKind { File, Socket };
 
 constexpr std::uint32_t kNoHandle = 0xFFFFFFFFu;
@@ -23,7 +25,5 @@ int RemoveHandle(std::uint32_t handle);
 void SetHandleFlags(std::uint32_t handle, std::uint32_t flags);
 void ClearHandleFlags(std::uint32_t handle, std::uint32_t flags);
 std::uint32_t HandleFlags(std::uint32_t handle);
-// Number of live handles (for leak checks in tests and soak runs).
-int LiveHandleCount();
 
 }  // namespace kernel

@@ -4,29 +4,21 @@
 #include <cctype>
 #include <cstring>
 #include <map>
-#include <memory>
 #include <mutex>
+#include <string>
 
 #include "platform/kernel/last_error.h"
+#include "platform/kernel/module_source.h"
 
 namespace kernel {
 namespace {
 
-struct Module {
-  std::string name;
-  bool absent = false;
-  std::vector<ModuleExport> exports;
-  int loads = 0;
-};
-
 struct Registry {
   std::mutex mutex;
-  // Per lower-case name: the built-in module first, overrides stacked on top.
-  // Modules are never freed, so a handle stays valid after its override ends.
-  std::map<std::string, std::vector<Module*>> stacks;
-  // Stand-ins whose override has ended: kept (and reachable) for handles
-  // that are still held.
-  std::vector<Module*> retired;
+  // By lower-case name. Modules are never freed: a handle stays valid for
+  // the life of the process.
+  std::map<std::string, LoadableModule*> builtins;
+  ModuleStandIns standIns = nullptr;
 };
 
 Registry& registry() {
@@ -40,93 +32,47 @@ std::string Lower(const char* text) {
   return s;
 }
 
-Module* Current(Registry& r, const std::string& key) {
-  auto it = r.stacks.find(key);
-  if (it == r.stacks.end() || it->second.empty()) return nullptr;
-  return it->second.back();
-}
-
-void Push(const char* name, bool absent, std::vector<ModuleExport> exports) {
-  Registry& r = registry();
-  std::lock_guard lock(r.mutex);
-  r.stacks[Lower(name)].push_back(new Module{name, absent, std::move(exports), 0});
+LoadableModule* Find(Registry& r, const std::string& key) {
+  if (r.standIns != nullptr) {
+    if (LoadableModule* standIn = r.standIns(key)) return standIn;
+  }
+  const auto it = r.builtins.find(key);
+  return it == r.builtins.end() ? nullptr : it->second;
 }
 
 }  // namespace
 
+// The first registration of a name stands.
 void RegisterBuiltinModule(const char* name, std::vector<ModuleExport> exports) {
   Registry& r = registry();
   std::lock_guard lock(r.mutex);
-  auto& stack = r.stacks[Lower(name)];
-  stack.insert(stack.begin(), new Module{name, false, std::move(exports), 0});
+  const std::string key = Lower(name);
+  if (r.builtins.contains(key)) return;
+  auto* module = new LoadableModule;
+  module->name = name;
+  module->exports = std::move(exports);
+  r.builtins.emplace(key, module);
 }
 
-int ModuleLoadCount(const char* name) {
+ModuleStandIns SetModuleStandIns(ModuleStandIns source) {
   Registry& r = registry();
   std::lock_guard lock(r.mutex);
-  auto it = r.stacks.find(Lower(name));
-  if (it == r.stacks.end()) return 0;
-  int total = 0;
-  for (const Module* m : it->second) total += m->loads;
-  return total;
-}
-
-std::vector<ModuleExport> BuiltinExports(const char* name) {
-  Registry& r = registry();
-  std::lock_guard lock(r.mutex);
-  auto it = r.stacks.find(Lower(name));
-  if (it == r.stacks.end() || it->second.empty()) return {};
-  return it->second.front()->exports;
-}
-
-std::vector<ModuleExport> WithoutExport(std::vector<ModuleExport> exports, const char* name) {
-  std::erase_if(exports, [name](const ModuleExport& e) { return std::strcmp(e.name, name) == 0; });
-  return exports;
-}
-
-std::vector<ModuleExport> WithExport(std::vector<ModuleExport> exports, const char* name, FARPROC proc) {
-  exports = WithoutExport(std::move(exports), name);
-  exports.push_back({name, proc});
-  return exports;
-}
-
-ScopedModuleOverride::ScopedModuleOverride(const char* name, bool absent, std::vector<ModuleExport> exports)
-    : m_name(Lower(name)) {
-  Push(name, absent, std::move(exports));
-}
-
-ScopedModuleOverride::ScopedModuleOverride(const char* name, std::vector<ModuleExport> exports)
-    : ScopedModuleOverride(name, false, std::move(exports)) {}
-
-ScopedModuleOverride ScopedModuleOverride::Absent(const char* name) { return ScopedModuleOverride(name, true, {}); }
-
-ScopedModuleOverride::ScopedModuleOverride(ScopedModuleOverride&& other) noexcept
-    : m_name(std::move(other.m_name)), m_active(other.m_active) {
-  other.m_active = false;
-}
-
-ScopedModuleOverride::~ScopedModuleOverride() {
-  if (!m_active) return;
-  Registry& r = registry();
-  std::lock_guard lock(r.mutex);
-  auto& stack = r.stacks[m_name];
-  if (stack.empty()) return;
-  r.retired.push_back(stack.back());  // the module record itself stays for live handles
-  stack.pop_back();
+  const ModuleStandIns previous = r.standIns;
+  r.standIns = source;
+  return previous;
 }
 
 }  // namespace kernel
 
 HMODULE LoadLibraryA(LPCSTR lpLibFileName) {
-  using namespace kernel;
   if (lpLibFileName == nullptr) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return nullptr;
   }
-  Registry& r = registry();
+  kernel::Registry& r = kernel::registry();
   std::lock_guard lock(r.mutex);
-  Module* m = Current(r, Lower(lpLibFileName));
-  if (m == nullptr || m->absent) {
+  kernel::LoadableModule* m = kernel::Find(r, kernel::Lower(lpLibFileName));
+  if (m == nullptr || !m->present) {
     SetLastError(ERROR_MOD_NOT_FOUND);
     return nullptr;
   }
@@ -139,7 +85,7 @@ FARPROC GetProcAddress(HMODULE hModule, LPCSTR lpProcName) {
     SetLastError(hModule == nullptr ? ERROR_INVALID_HANDLE : ERROR_INVALID_PARAMETER);
     return nullptr;
   }
-  const auto* m = reinterpret_cast<const kernel::Module*>(hModule);
+  const auto* m = reinterpret_cast<const kernel::LoadableModule*>(hModule);
   for (const kernel::ModuleExport& e : m->exports) {
     if (std::strcmp(e.name, lpProcName) == 0) return e.proc;  // export names are case-sensitive
   }
@@ -152,9 +98,9 @@ BOOL FreeLibrary(HMODULE hLibModule) {
     SetLastError(ERROR_INVALID_HANDLE);
     return FALSE;
   }
-  auto& r = kernel::registry();
+  kernel::Registry& r = kernel::registry();
   std::lock_guard lock(r.mutex);
-  auto* m = reinterpret_cast<kernel::Module*>(hLibModule);
+  auto* m = reinterpret_cast<kernel::LoadableModule*>(hLibModule);
   if (m->loads <= 0) {
     SetLastError(ERROR_INVALID_HANDLE);
     return FALSE;

@@ -1,87 +1,34 @@
 #include "platform/kernel/version.h"
 
+#include <atomic>
 #include <cstring>
-#include <mutex>
-#include <vector>
 
 #include "platform/kernel/last_error.h"
+#include "platform/kernel/version_source.h"
 
-struct kernel::ScopedVersionOverride::Answer {
-  bool fails;
-  DWORD error;
-  DWORD platformId;
-  DWORD major;
-  DWORD minor;
-  DWORD build;
-  const char* servicePack;
-};
-
-namespace kernel {
 namespace {
 
-using Answer = ScopedVersionOverride::Answer;
+std::atomic<kernel::VersionSource> g_source{nullptr};
 
-struct Overrides {
-  std::mutex mutex;
-  std::vector<Answer> stack;
-};
-
-Overrides& overrides() {
-  static Overrides* o = new Overrides;
-  return *o;
-}
-
-constexpr Answer kNativeAnswer{false, 0, VER_PLATFORM_WIN32_NT, 4, 0, 1381, "Service Pack 6"};
-
-Answer CurrentAnswer() {
-  Overrides& o = overrides();
-  std::lock_guard lock(o.mutex);
-  return o.stack.empty() ? kNativeAnswer : o.stack.back();
+BOOL AnswerWindowsNt4(LPOSVERSIONINFOA info) {
+  info->dwMajorVersion = 4;
+  info->dwMinorVersion = 0;
+  info->dwBuildNumber = 1381;
+  info->dwPlatformId = VER_PLATFORM_WIN32_NT;
+  std::memset(info->szCSDVersion, 0, sizeof(info->szCSDVersion));
+  std::strncpy(info->szCSDVersion, "Service Pack 6", sizeof(info->szCSDVersion) - 1);
+  return TRUE;
 }
 
 }  // namespace
 
-ScopedVersionOverride::ScopedVersionOverride(const Answer& answer) {
-  Overrides& o = overrides();
-  std::lock_guard lock(o.mutex);
-  o.stack.push_back(answer);
-}
-
-ScopedVersionOverride::ScopedVersionOverride(DWORD platformId, DWORD major, DWORD minor, DWORD build)
-    : ScopedVersionOverride(Answer{false, 0, platformId, major, minor, build, ""}) {}
-
-ScopedVersionOverride ScopedVersionOverride::Failing(DWORD error) {
-  return ScopedVersionOverride(Answer{true, error, 0, 0, 0, 0, ""});
-}
-
-ScopedVersionOverride::ScopedVersionOverride(ScopedVersionOverride&& other) noexcept : m_active(other.m_active) {
-  other.m_active = false;
-}
-
-ScopedVersionOverride::~ScopedVersionOverride() {
-  if (!m_active) return;
-  Overrides& o = overrides();
-  std::lock_guard lock(o.mutex);
-  if (!o.stack.empty()) o.stack.pop_back();
-}
-
-}  // namespace kernel
+kernel::VersionSource kernel::SetVersionSource(VersionSource source) { return g_source.exchange(source); }
 
 BOOL GetVersionExA(LPOSVERSIONINFOA lpVersionInformation) {
   if (lpVersionInformation == nullptr || lpVersionInformation->dwOSVersionInfoSize != sizeof(OSVERSIONINFOA)) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
   }
-  const kernel::Answer answer = kernel::CurrentAnswer();
-  if (answer.fails) {
-    SetLastError(answer.error);
-    return FALSE;
-  }
-  lpVersionInformation->dwMajorVersion = answer.major;
-  lpVersionInformation->dwMinorVersion = answer.minor;
-  lpVersionInformation->dwBuildNumber = answer.build;
-  lpVersionInformation->dwPlatformId = answer.platformId;
-  std::memset(lpVersionInformation->szCSDVersion, 0, sizeof(lpVersionInformation->szCSDVersion));
-  std::strncpy(lpVersionInformation->szCSDVersion, answer.servicePack, sizeof(lpVersionInformation->szCSDVersion) - 1);
-  return TRUE;
+  const kernel::VersionSource source = g_source.load();
+  return source != nullptr ? source(lpVersionInformation) : AnswerWindowsNt4(lpVersionInformation);
 }

@@ -20,26 +20,3 @@ typedef struct _OSVERSIONINFOA {
 // full sockets layer this system provides. Fails with ERROR_INVALID_PARAMETER
 // for a null record or a size field other than sizeof(OSVERSIONINFOA).
 BOOL GetVersionExA(LPOSVERSIONINFOA lpVersionInformation);
-
-namespace kernel {
-
-// For tests: while alive, GetVersionExA reports the given version, or fails
-// with the given error (Failing()). Nests; the innermost one wins, and the
-// previous answer comes back when it ends.
-class ScopedVersionOverride {
- public:
-  ScopedVersionOverride(DWORD platformId, DWORD major, DWORD minor, DWORD build = 0);
-  static ScopedVersionOverride Failing(DWORD error = ERROR_GEN_FAILURE);
-  ~ScopedVersionOverride();
-  ScopedVersionOverride(const ScopedVersionOverride&) = delete;
-  ScopedVersionOverride& operator=(const ScopedVersionOverride&) = delete;
-  ScopedVersionOverride(ScopedVersionOverride&& other) noexcept;
-
-  struct Answer;  // defined where GetVersionExA reads it
-
- private:
-  explicit ScopedVersionOverride(const Answer& answer);
-  bool m_active = true;
-};
-
-}  // namespace kernel

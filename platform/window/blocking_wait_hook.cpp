@@ -61,8 +61,6 @@ void InstallBlockingHook(bool onlyIfNone) {
   kernel::SetBlockingHook(&ProcessEventsHoldingInput);
 }
 
-bool InBlockingWait() { return g_waitDepth > 0; }
-
 bool HandlerWaits() { return g_waitDepth > 0 && g_handlerWaits; }
 
 void DeferUntilHandlersReturn(std::function<void()> action) {

@@ -15,9 +15,6 @@ namespace framework {
 // someone else installed is kept.
 void InstallBlockingHook(bool onlyIfNone = false);
 
-// True while the hook processes events.
-bool InBlockingWait();
-
 // True while the hook processes events for a wait that a window procedure
 // is in: a request to that window must wait for the handler.
 bool HandlerWaits();

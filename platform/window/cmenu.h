@@ -15,14 +15,10 @@ class CMenu {
 
   BOOL AppendMenu(UINT nFlags, UINT_PTR nIDNewItem = 0, LPCSTR lpszNewItem = nullptr);
   UINT GetMenuItemCount() const { return static_cast<UINT>(m_items.size()); }
-  UINT GetMenuItemID(int nPos) const;  // 0 for a separator, (UINT)-1 for a bad position
-  // nFlags MF_BYPOSITION or MF_BYCOMMAND; returns the text length, 0 when not found.
-  int GetMenuString(UINT nIDItem, CString& rString, UINT nFlags) const;
 
   const std::vector<Item>& items() const { return m_items; }
   void RemoveAll() { m_items.clear(); }
 
  private:
-  const Item* FindItem(UINT nIDItem, UINT nFlags) const;
   std::vector<Item> m_items;
 };

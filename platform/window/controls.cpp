@@ -105,13 +105,7 @@ int CListBox::AddString(LPCSTR lpszItem) {
   return static_cast<int>(SendMessage(LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(lpszItem != nullptr ? lpszItem : "")));
 }
 
-int CListBox::GetCount() const { return static_cast<int>(const_cast<CListBox*>(this)->SendMessage(LB_GETCOUNT)); }
-
 int CListBox::GetCurSel() const { return static_cast<int>(const_cast<CListBox*>(this)->SendMessage(LB_GETCURSEL)); }
-
-int CListBox::SetCurSel(int nSelect) {
-  return static_cast<int>(SendMessage(LB_SETCURSEL, static_cast<WPARAM>(nSelect)));
-}
 
 int CListBox::GetTextLen(int nIndex) const {
   return static_cast<int>(const_cast<CListBox*>(this)->SendMessage(LB_GETTEXTLEN, static_cast<WPARAM>(nIndex)));
@@ -132,8 +126,6 @@ void CListBox::GetText(int nIndex, CString& rString) const {
   rString.ReleaseBuffer(length);
 }
 
-void CListBox::ResetContent() { SendMessage(LB_RESETCONTENT); }
-
 LRESULT CProgressCtrl::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
   QProgressBar* bar = framework::ProgressOf(*this);
   if (bar == nullptr) return 0;
@@ -153,12 +145,4 @@ LRESULT CProgressCtrl::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam)
     case PBM_GETPOS: return bar->value();
     default: return CWnd::DefWindowProc(message, wParam, lParam);
   }
-}
-
-void CProgressCtrl::SetRange(short nLower, short nUpper) { SendMessage(PBM_SETRANGE, 0, MAKELONG(nLower, nUpper)); }
-
-int CProgressCtrl::SetPos(int nPos) { return static_cast<int>(SendMessage(PBM_SETPOS, static_cast<WPARAM>(nPos))); }
-
-int CProgressCtrl::GetPos() const {
-  return static_cast<int>(const_cast<CProgressCtrl*>(this)->SendMessage(PBM_GETPOS));
 }

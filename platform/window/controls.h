@@ -15,25 +15,18 @@ class CStatic : public CWnd {};
 // existing ones goes after them.
 class CListBox : public CWnd {
  public:
-  int AddString(LPCSTR lpszItem);  // the new line's index, or LB_ERR
-  int GetCount() const;
+  int AddString(LPCSTR lpszItem);                    // the new line's index, or LB_ERR
   int GetCurSel() const;                             // LB_ERR when nothing is selected
-  int SetCurSel(int nSelect);                        // -1 clears the selection (and returns LB_ERR)
   int GetText(int nIndex, LPSTR lpszBuffer) const;   // length, or LB_ERR
   void GetText(int nIndex, CString& rString) const;  // empty for a bad index
   int GetTextLen(int nIndex) const;
-  void ResetContent();
 
  protected:
   LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 };
 
+// Set by the messages PBM_SETRANGE and PBM_SETPOS; a new position shows at once.
 class CProgressCtrl : public CWnd {
- public:
-  void SetRange(short nLower, short nUpper);
-  int SetPos(int nPos);  // the previous position; shown at once
-  int GetPos() const;
-
  protected:
   LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 };

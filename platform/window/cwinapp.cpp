@@ -44,8 +44,6 @@ CWinApp* AfxGetApp() {
   return fallback;
 }
 
-CWnd* AfxGetMainWnd() { return AfxGetApp()->m_pMainWnd; }
-
 void AfxEnableControlContainer() {}
 
 int AfxWinMain() {

@@ -41,7 +41,6 @@ class CWinApp : public CCmdTarget {
 // The application object; when the program has made none (library code under
 // test), a plain framework application stands in, so resources still load.
 CWinApp* AfxGetApp();
-CWnd* AfxGetMainWnd();
 
 // Starts the sockets library (version 1.1) once for the application; AfxWinMain
 // balances it with WSACleanup when the application ends.

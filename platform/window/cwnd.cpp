@@ -63,33 +63,14 @@ LRESULT CWnd::DefaultSystemCommand(UINT nID) {
 
 void CWnd::OnSysCommand(UINT, LPARAM) { Default(); }
 
-void CWnd::OnPaint() { Default(); }
-
 CWnd* CWnd::GetDlgItem(int nID) const {
   auto it = m_children.find(nID);
   return it != m_children.end() && it->second->widget() != nullptr ? it->second.get() : nullptr;
 }
 
-LRESULT CWnd::SendDlgItemMessage(int nID, UINT message, WPARAM wParam, LPARAM lParam) {
-  CWnd* control = GetDlgItem(nID);
-  return control != nullptr ? control->SendMessage(message, wParam, lParam) : 0;
-}
-
 void CWnd::SetWindowText(LPCSTR lpszString) { framework::SetWidgetText(widget(), CString(lpszString)); }
 
 void CWnd::GetWindowText(CString& rString) const { rString = framework::WidgetText(widget()); }
-
-int CWnd::GetWindowTextLength() const { return framework::WidgetText(widget()).GetLength(); }
-
-void CWnd::InvalidateRect(LPCRECT lpRect, BOOL) {
-  QWidget* client = clientWidget();
-  if (client == nullptr) return;
-  if (lpRect == nullptr) {
-    client->update();
-  } else {
-    client->update(QRect(QPoint(lpRect->left, lpRect->top), QPoint(lpRect->right - 1, lpRect->bottom - 1)));
-  }
-}
 
 void CWnd::GetClientRect(LPRECT lpRect) const {
   if (lpRect == nullptr) return;
@@ -98,8 +79,6 @@ void CWnd::GetClientRect(LPRECT lpRect) const {
 }
 
 BOOL CWnd::IsIconic() const { return widget() != nullptr && widget()->window()->isMinimized() ? TRUE : FALSE; }
-
-BOOL CWnd::IsWindowVisible() const { return widget() != nullptr && widget()->isVisible() ? TRUE : FALSE; }
 
 HICON CWnd::SetIcon(HICON hIcon, BOOL bBigIcon) {
   HICON& slot = bBigIcon ? m_hIconBig : m_hIconSmall;
@@ -111,8 +90,6 @@ HICON CWnd::SetIcon(HICON hIcon, BOOL bBigIcon) {
   }
   return previous;
 }
-
-HICON CWnd::GetIcon(BOOL bBigIcon) const { return bBigIcon ? m_hIconBig : m_hIconSmall; }
 
 CMenu* CWnd::GetSystemMenu(BOOL bRevert) {
   if (!m_pSystemMenu) m_pSystemMenu = std::make_unique<CMenu>();

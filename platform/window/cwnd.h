@@ -27,22 +27,14 @@ class CWnd : public CCmdTarget {
 
   int GetDlgCtrlID() const { return m_nControlId; }
   CWnd* GetDlgItem(int nID) const;  // null when the window has no such control
-  // SendMessage to control nID; 0 when there is no such control.
-  LRESULT SendDlgItemMessage(int nID, UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
 
   void SetWindowText(LPCSTR lpszString);
   void GetWindowText(CString& rString) const;
-  int GetWindowTextLength() const;
 
-  // Marks the client area for repainting; the WM_PAINT follows from the event loop.
-  void InvalidateRect(LPCRECT lpRect, BOOL bErase = TRUE);
-  void Invalidate(BOOL bErase = TRUE) { InvalidateRect(nullptr, bErase); }
   void GetClientRect(LPRECT lpRect) const;
   BOOL IsIconic() const;
-  BOOL IsWindowVisible() const;
 
   HICON SetIcon(HICON hIcon, BOOL bBigIcon);  // returns the previous icon
-  HICON GetIcon(BOOL bBigIcon) const;
 
   // bRevert FALSE: the window's system menu, for the program to add to;
   // TRUE: back to the standard items, and null is returned.
@@ -68,7 +60,6 @@ class CWnd : public CCmdTarget {
 
   // Default handlers the program's classes call as their base behaviour.
   void OnSysCommand(UINT nID, LPARAM lParam);
-  void OnPaint();
 
   // The client-area widget (the dialog's control surface); the window's own widget by default.
   virtual QWidget* clientWidget() const { return widget(); }

@@ -2,9 +2,7 @@
 
 #include <fcntl.h>
 #include <netinet/in.h>
-#include <netinet/tcp.h>
 #include <poll.h>
-#include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -40,85 +38,17 @@ int PosixFlags(int flags) {
   return result;
 }
 
-struct PosixOption {
-  int level;
-  int name;
-};
-
-PosixOption ToPosix(Option option) {
-  switch (option) {
-    case Option::ReuseAddress: return {SOL_SOCKET, SO_REUSEADDR};
-    case Option::KeepAlive: return {SOL_SOCKET, SO_KEEPALIVE};
-    case Option::DontRoute: return {SOL_SOCKET, SO_DONTROUTE};
-    case Option::Broadcast: return {SOL_SOCKET, SO_BROADCAST};
-    case Option::OobInline: return {SOL_SOCKET, SO_OOBINLINE};
-    case Option::SendBuffer: return {SOL_SOCKET, SO_SNDBUF};
-    case Option::ReceiveBuffer: return {SOL_SOCKET, SO_RCVBUF};
-    case Option::Error: return {SOL_SOCKET, SO_ERROR};
-    case Option::Type: return {SOL_SOCKET, SO_TYPE};
-    case Option::AcceptConnections: return {SOL_SOCKET, SO_ACCEPTCONN};
-    case Option::NoDelay: return {IPPROTO_TCP, TCP_NODELAY};
-  }
-  return {SOL_SOCKET, SO_ERROR};
-}
-
 }  // namespace
 
 int OpenSocket(int family, int type, int protocol) { return ::socket(family, type | SOCK_CLOEXEC, protocol); }
 
 int CloseSocket(int fd) { return ::close(fd); }
 
-int Bind(int fd, const Endpoint& local) {
-  const sockaddr_in address = ToPosix(local);
-  return ::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address));
-}
-
-int StartConnect(int fd, const Endpoint& peer) {
-  const sockaddr_in address = ToPosix(peer);
-  const int flags = ::fcntl(fd, F_GETFL);
-  if (flags < 0) return -1;
-  if (!(flags & O_NONBLOCK)) ::fcntl(fd, F_SETFL, flags | O_NONBLOCK);
-  const int result = ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address));
-  const int saved = errno;
-  if (!(flags & O_NONBLOCK)) ::fcntl(fd, F_SETFL, flags);
-  errno = saved;
-  return result;
-}
-
-int FinishConnect(int fd) {
-  int value = 0;
-  if (GetOption(fd, Option::Error, &value) < 0) return -1;
-  if (value == 0) return 0;
-  errno = value;
-  return -1;
-}
-
-int Listen(int fd, int backlog) { return ::listen(fd, backlog); }
-
-int Accept(int fd, Endpoint* peer) {
-  sockaddr_storage storage{};
-  socklen_t length = sizeof(storage);
-  const int accepted = ::accept4(fd, reinterpret_cast<sockaddr*>(&storage), &length, SOCK_CLOEXEC | SOCK_NONBLOCK);
-  if (accepted < 0) return -1;
-  // The new socket inherits the listener's blocking mode, as in the library.
-  if (!IsNonBlocking(fd)) SetNonBlocking(accepted, false);
-  FromPosix(storage, peer);
-  return accepted;
-}
-
 int LocalName(int fd, Endpoint* local) {
   sockaddr_storage storage{};
   socklen_t length = sizeof(storage);
   if (::getsockname(fd, reinterpret_cast<sockaddr*>(&storage), &length) < 0) return -1;
   FromPosix(storage, local);
-  return 0;
-}
-
-int PeerName(int fd, Endpoint* peer) {
-  sockaddr_storage storage{};
-  socklen_t length = sizeof(storage);
-  if (::getpeername(fd, reinterpret_cast<sockaddr*>(&storage), &length) < 0) return -1;
-  FromPosix(storage, peer);
   return 0;
 }
 
@@ -146,48 +76,19 @@ long Receive(int fd, void* buffer, std::size_t length, int flags, Endpoint* from
   return count;
 }
 
-bool IsNonBlocking(int fd) {
-  const int flags = ::fcntl(fd, F_GETFL);
-  return flags >= 0 && (flags & O_NONBLOCK) != 0;
-}
-
 int SetNonBlocking(int fd, bool on) {
   const int flags = ::fcntl(fd, F_GETFL);
   if (flags < 0) return -1;
   return ::fcntl(fd, F_SETFL, on ? (flags | O_NONBLOCK) : (flags & ~O_NONBLOCK));
 }
 
-int PendingBytes(int fd, int* count) { return ::ioctl(fd, FIONREAD, count); }
-
 int SocketType(int fd) {
   int type = 0;
-  return GetOption(fd, Option::Type, &type) < 0 ? -1 : type;
+  socklen_t length = sizeof(type);
+  return ::getsockopt(fd, SOL_SOCKET, SO_TYPE, &type, &length) < 0 ? -1 : type;
 }
 
-int GetOption(int fd, Option option, int* value) {
-  const PosixOption o = ToPosix(option);
-  socklen_t length = sizeof(*value);
-  return ::getsockopt(fd, o.level, o.name, value, &length);
-}
-
-int SetOption(int fd, Option option, int value) {
-  const PosixOption o = ToPosix(option);
-  return ::setsockopt(fd, o.level, o.name, &value, sizeof(value));
-}
-
-int GetLinger(int fd, bool* on, int* seconds) {
-  ::linger value{};
-  socklen_t length = sizeof(value);
-  if (::getsockopt(fd, SOL_SOCKET, SO_LINGER, &value, &length) < 0) return -1;
-  *on = value.l_onoff != 0;
-  *seconds = value.l_linger;
-  return 0;
-}
-
-int SetLinger(int fd, bool on, int seconds) {
-  const ::linger value{on ? 1 : 0, seconds};
-  return ::setsockopt(fd, SOL_SOCKET, SO_LINGER, &value, sizeof(value));
-}
+int SetReceiveBuffer(int fd, int bytes) { return ::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &bytes, sizeof(bytes)); }
 
 int WaitReady(int fd, bool forWrite, int timeoutMs) {
   pollfd item{fd, static_cast<short>(forWrite ? POLLOUT : POLLIN), 0};
@@ -221,13 +122,6 @@ int PollSockets(std::vector<PollItem>& items, int timeoutMs) {
     if (item.read || item.write || item.except) ++ready;
   }
   return ready;
-}
-
-int HostName(std::string* name) {
-  char buffer[256] = {};
-  if (::gethostname(buffer, sizeof(buffer) - 1) < 0) return -1;
-  *name = buffer;
-  return 0;
 }
 
 }  // namespace winsock::bridge

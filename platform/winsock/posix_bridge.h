@@ -25,16 +25,7 @@ constexpr int kFlagDontRoute = 0x4;
 // 2 datagram, 3 raw); descriptors are created close-on-exec.
 int OpenSocket(int family, int type, int protocol);
 int CloseSocket(int fd);
-int Bind(int fd, const Endpoint& local);
-// Starts a connection without blocking; -1 with EINPROGRESS while it runs.
-int StartConnect(int fd, const Endpoint& peer);
-// The outcome of a connection started earlier: 0, or -1 with its errno.
-int FinishConnect(int fd);
-int Listen(int fd, int backlog);
-// Never blocks; the new descriptor is close-on-exec.
-int Accept(int fd, Endpoint* peer);
 int LocalName(int fd, Endpoint* local);
-int PeerName(int fd, Endpoint* peer);
 int Shutdown(int fd, int how);
 
 // Transfers never block and never raise SIGPIPE.
@@ -43,30 +34,10 @@ long Send(int fd, const void* data, std::size_t length, int flags, const Endpoin
 // in the buffer). `from` is filled when the peer's address is known.
 long Receive(int fd, void* buffer, std::size_t length, int flags, Endpoint* from, bool* truncated);
 
-bool IsNonBlocking(int fd);
 int SetNonBlocking(int fd, bool on);
-int PendingBytes(int fd, int* count);
 // Socket type number (1 stream, 2 datagram, 3 raw), or -1.
 int SocketType(int fd);
-
-// Options the library maps to POSIX ones.
-enum class Option {
-  ReuseAddress,
-  KeepAlive,
-  DontRoute,
-  Broadcast,
-  OobInline,
-  SendBuffer,
-  ReceiveBuffer,
-  Error,
-  Type,
-  AcceptConnections,
-  NoDelay
-};
-int GetOption(int fd, Option option, int* value);
-int SetOption(int fd, Option option, int value);
-int GetLinger(int fd, bool* on, int* seconds);
-int SetLinger(int fd, bool on, int seconds);
+int SetReceiveBuffer(int fd, int bytes);
 
 // Waits until the descriptor is readable (or writable), in slices with the
 // blocking hook between them; timeoutMs < 0 waits without limit.
@@ -81,8 +52,6 @@ struct PollItem {
 // Polls the items (timeoutMs 0: once, no hook; < 0: no limit); the number
 // of ready items, 0 on time-out, -1 on failure (EBADF: a closed descriptor).
 int PollSockets(std::vector<PollItem>& items, int timeoutMs);
-
-int HostName(std::string* name);
 
 // ---- Name databases ----
 
@@ -101,12 +70,6 @@ struct ServiceRecord {
   std::string protocol;
 };
 
-struct ProtocolRecord {
-  std::string name;
-  std::vector<std::string> aliases;
-  int number = 0;
-};
-
 // Resolves a host name to IPv4 addresses through the system resolver. A
 // text the resolver would read as a numeric address (octal, hex, fewer
 // parts) is looked up as a name in the hosts file only.
@@ -118,7 +81,5 @@ bool HostsFileAliases(const std::string& officialName, std::vector<std::string>*
 // Protocol null: the first entry of any protocol. Port in network order.
 bool ServiceByName(const char* name, const char* protocol, ServiceRecord* record);
 bool ServiceByPort(std::uint16_t port, const char* protocol, ServiceRecord* record);
-bool ProtocolByName(const char* name, ProtocolRecord* record);
-bool ProtocolByNumber(int number, ProtocolRecord* record);
 
 }  // namespace winsock::bridge

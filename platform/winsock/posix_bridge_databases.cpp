@@ -1,4 +1,4 @@
-// Host, service and protocol databases of the POSIX side.
+// Host and service databases of the POSIX side.
 #include <arpa/inet.h>
 #include <netdb.h>
 #include <netinet/in.h>
@@ -112,14 +112,6 @@ ServiceRecord FromServent(const ::servent& entry) {
   return record;
 }
 
-ProtocolRecord FromProtoent(const ::protoent& entry) {
-  ProtocolRecord record;
-  record.name = entry.p_name != nullptr ? entry.p_name : "";
-  record.aliases = CopyList(entry.p_aliases);
-  record.number = entry.p_proto;
-  return record;
-}
-
 }  // namespace
 
 LookupStatus ResolveHostName(const std::string& name, HostRecord* record) {
@@ -183,24 +175,6 @@ bool ServiceByPort(std::uint16_t port, const char* protocol, ServiceRecord* reco
     return false;
   }
   *record = FromServent(entry);
-  return true;
-}
-
-bool ProtocolByName(const char* name, ProtocolRecord* record) {
-  ::protoent entry{};
-  ::protoent* result = nullptr;
-  char buffer[4096];
-  if (::getprotobyname_r(name, &entry, buffer, sizeof(buffer), &result) != 0 || result == nullptr) return false;
-  *record = FromProtoent(entry);
-  return true;
-}
-
-bool ProtocolByNumber(int number, ProtocolRecord* record) {
-  ::protoent entry{};
-  ::protoent* result = nullptr;
-  char buffer[4096];
-  if (::getprotobynumber_r(number, &entry, buffer, sizeof(buffer), &result) != 0 || result == nullptr) return false;
-  *record = FromProtoent(entry);
   return true;
 }
 

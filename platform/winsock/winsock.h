@@ -70,25 +70,11 @@ struct WSA_FD_SET {
 #define SD_BOTH 0x02
 
 // ioctlsocket commands.
-#define FIONREAD (static_cast<LONG>(0x4004667Fu))
 #define FIONBIO (static_cast<LONG>(0x8004667Eu))
 
 // Socket options.
 #define SOL_SOCKET 0xffff
-#define SO_DEBUG 0x0001
-#define SO_ACCEPTCONN 0x0002
-#define SO_REUSEADDR 0x0004
-#define SO_KEEPALIVE 0x0008
-#define SO_DONTROUTE 0x0010
-#define SO_BROADCAST 0x0020
-#define SO_LINGER 0x0080
-#define SO_OOBINLINE 0x0100
-#define SO_DONTLINGER (static_cast<int>(~SO_LINGER))
-#define SO_SNDBUF 0x1001
 #define SO_RCVBUF 0x1002
-#define SO_ERROR 0x1007
-#define SO_TYPE 0x1008
-#define TCP_NODELAY 0x0001
 
 // Error numbers.
 #define WSABASEERR 10000
@@ -167,11 +153,6 @@ struct sockaddr_in {
   char sin_zero[8];
 };
 
-struct linger {
-  u_short l_onoff;
-  u_short l_linger;
-};
-
 struct hostent {
   char* h_name;
   char** h_aliases;
@@ -185,12 +166,6 @@ struct servent {
   char** s_aliases;
   short s_port;  // network byte order
   char* s_proto;
-};
-
-struct protoent {
-  char* p_name;
-  char** p_aliases;
-  short p_proto;
 };
 
 struct WSAData {
@@ -218,20 +193,14 @@ int WSAStartup(WORD wVersionRequested, LPWSADATA lpWSAData);
 int WSACleanup();
 int WSAGetLastError();
 void WSASetLastError(int iError);
-FARPROC WSASetBlockingHook(FARPROC lpBlockFunc);
-int WSAUnhookBlockingHook();
-BOOL WSAIsBlocking();
 
+// Handles made outside the library (a socket descriptor entered into the
+// handle table) serve as well as its own.
 SOCKET socket(int af, int type, int protocol);
 int closesocket(SOCKET s);
-int bind(SOCKET s, const sockaddr* name, int namelen);
-int connect(SOCKET s, const sockaddr* name, int namelen);
-int listen(SOCKET s, int backlog);
-SOCKET accept(SOCKET s, sockaddr* addr, int* addrlen);
-int getsockname(SOCKET s, sockaddr* name, int* namelen);
-int getpeername(SOCKET s, sockaddr* name, int* namelen);
-int getsockopt(SOCKET s, int level, int optname, char* optval, int* optlen);
+// Only SO_RCVBUF at SOL_SOCKET.
 int setsockopt(SOCKET s, int level, int optname, const char* optval, int optlen);
+// Only FIONBIO.
 int ioctlsocket(SOCKET s, LONG cmd, u_long* argp);
 int send(SOCKET s, const char* buf, int len, int flags);
 int recv(SOCKET s, char* buf, int len, int flags);
@@ -243,44 +212,24 @@ int shutdown(SOCKET s, int how);
 int select(int nfds, WSA_FD_SET* readfds, WSA_FD_SET* writefds, WSA_FD_SET* exceptfds, const timeval* timeout);
 int __WSAFDIsSet(SOCKET s, WSA_FD_SET* set);
 
-u_long htonl(u_long hostlong);
 u_short htons(u_short hostshort);
-u_long ntohl(u_long netlong);
 u_short ntohs(u_short netshort);
 u_long inet_addr(const char* cp);
 char* inet_ntoa(in_addr in);
 
 hostent* gethostbyname(const char* name);
 hostent* gethostbyaddr(const char* addr, int len, int type);
-int gethostname(char* name, int namelen);
 servent* getservbyport(int port, const char* proto);
 servent* getservbyname(const char* name, const char* proto);
-protoent* getprotobynumber(int number);
-protoent* getprotobyname(const char* name);
 
-// Descriptor-set helpers behind the FD_ macros.
+// The descriptor-set helper behind FD_SET.
 void FdSetAdd(SOCKET s, WSA_FD_SET* set);
-void FdSetRemove(SOCKET s, WSA_FD_SET* set);
-
-namespace testing {
-// While alive, WSAStartup fails with WSASYSNOTREADY (the network subsystem
-// is unavailable). Nests.
-class ScopedStartupFailure {
- public:
-  ScopedStartupFailure();
-  ~ScopedStartupFailure();
-  ScopedStartupFailure(const ScopedStartupFailure&) = delete;
-  ScopedStartupFailure& operator=(const ScopedStartupFailure&) = delete;
-};
-}  // namespace testing
 
 }  // namespace winsock
 
 using winsock::hostent;
 using winsock::in_addr;
-using winsock::linger;
 using winsock::LPWSADATA;
-using winsock::protoent;
 using winsock::servent;
 using winsock::sockaddr;
 using winsock::sockaddr_in;
@@ -288,27 +237,15 @@ using winsock::WSAData;
 using winsock::WSADATA;
 
 using winsock::__WSAFDIsSet;
-using winsock::accept;
-using winsock::bind;
 using winsock::closesocket;
-using winsock::connect;
 using winsock::gethostbyaddr;
 using winsock::gethostbyname;
-using winsock::gethostname;
-using winsock::getpeername;
-using winsock::getprotobyname;
-using winsock::getprotobynumber;
 using winsock::getservbyname;
 using winsock::getservbyport;
-using winsock::getsockname;
-using winsock::getsockopt;
-using winsock::htonl;
 using winsock::htons;
 using winsock::inet_addr;
 using winsock::inet_ntoa;
 using winsock::ioctlsocket;
-using winsock::listen;
-using winsock::ntohl;
 using winsock::ntohs;
 using winsock::recv;
 using winsock::recvfrom;
@@ -320,11 +257,8 @@ using winsock::shutdown;
 using winsock::socket;
 using winsock::WSACleanup;
 using winsock::WSAGetLastError;
-using winsock::WSAIsBlocking;
-using winsock::WSASetBlockingHook;
 using winsock::WSASetLastError;
 using winsock::WSAStartup;
-using winsock::WSAUnhookBlockingHook;
 
 typedef hostent* LPHOSTENT;
 typedef servent* LPSERVENT;
@@ -337,5 +271,4 @@ typedef sockaddr_in SOCKADDR_IN;
 
 #define FD_ZERO(set) (static_cast<WSA_FD_SET*>(set)->fd_count = 0)
 #define FD_SET(s, set) winsock::FdSetAdd(static_cast<SOCKET>(s), static_cast<WSA_FD_SET*>(set))
-#define FD_CLR(s, set) winsock::FdSetRemove(static_cast<SOCKET>(s), static_cast<WSA_FD_SET*>(set))
 #define FD_ISSET(s, set) __WSAFDIsSet(static_cast<SOCKET>(s), static_cast<WSA_FD_SET*>(set))

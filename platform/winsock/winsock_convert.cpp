@@ -26,9 +26,7 @@ bool ParseQuadPart(const char*& text, std::uint32_t* value) {
 
 }  // namespace
 
-u_long htonl(u_long hostlong) { return __builtin_bswap32(hostlong); }
 u_short htons(u_short hostshort) { return __builtin_bswap16(hostshort); }
-u_long ntohl(u_long netlong) { return __builtin_bswap32(netlong); }
 u_short ntohs(u_short netshort) { return __builtin_bswap16(netshort); }
 
 // Exactly four decimal numbers of 0 to 255 separated by dots, nothing
@@ -44,7 +42,7 @@ u_long inet_addr(const char* cp) {
     if (!ParseQuadPart(text, &value)) return INADDR_NONE;
     host = (host << 8) | value;
   }
-  return *text == '\0' ? htonl(host) : INADDR_NONE;
+  return *text == '\0' ? __builtin_bswap32(host) : INADDR_NONE;
 }
 
 // The text lives in a per-thread buffer, valid until the thread's next call.

@@ -1,4 +1,4 @@
-// Host, service and protocol look-ups. Their records live in per-thread
+// Host and service look-ups. Their records live in per-thread
 // storage, valid until the thread's next look-up of the same kind.
 //
 // A look-up may wait long on a resolver, so the POSIX side runs on a worker
@@ -44,12 +44,6 @@ struct ServiceStorage {
   servent record{};
 };
 
-struct ProtocolStorage {
-  std::string name;
-  NameList aliases;
-  protoent record{};
-};
-
 hostent* Publish(bridge::HostRecord found) {
   thread_local HostStorage storage;
   storage.name = std::move(found.name);
@@ -76,15 +70,6 @@ servent* Publish(bridge::ServiceRecord found) {
   return &storage.record;
 }
 
-protoent* Publish(bridge::ProtocolRecord found) {
-  thread_local ProtocolStorage storage;
-  storage.name = std::move(found.name);
-  storage.record.p_name = storage.name.data();
-  storage.record.p_aliases = storage.aliases.Assign(std::move(found.aliases));
-  storage.record.p_proto = static_cast<short>(found.number);
-  return &storage.record;
-}
-
 template <typename T>
 T* FailLookup(int error) {
   detail::Fail(error);
@@ -106,7 +91,6 @@ int ErrorFor(bridge::LookupStatus status) {
 template <typename Result, typename Lookup>
 Result LookUp(Lookup lookup) {
   Result result{};
-  detail::BlockingCall blocking;
   kernel::RunWithBlockingHook([&] { result = lookup(); });
   return result;
 }
@@ -165,16 +149,6 @@ hostent* gethostbyaddr(const char* addr, int len, int type) {
   return Publish(std::move(found));
 }
 
-int gethostname(char* name, int namelen) {
-  if (!detail::IsStarted()) return detail::Fail(WSANOTINITIALISED);
-  std::string own;
-  if (name == nullptr || namelen <= 0) return detail::Fail(WSAEFAULT);
-  if (bridge::HostName(&own) < 0) return detail::FailFromErrno();
-  if (own.size() + 1 > static_cast<std::size_t>(namelen)) return detail::Fail(WSAEFAULT);
-  std::memcpy(name, own.c_str(), own.size() + 1);
-  return 0;
-}
-
 servent* getservbyport(int port, const char* proto) {
   if (!detail::IsStarted()) return FailLookup<servent>(WSANOTINITIALISED);
   bridge::ServiceRecord found;
@@ -190,21 +164,6 @@ servent* getservbyname(const char* name, const char* proto) {
   if (name == nullptr) return FailLookup<servent>(WSAEFAULT);
   bridge::ServiceRecord found;
   if (!LookUp<bool>([&] { return bridge::ServiceByName(name, proto, &found); })) return FailLookup<servent>(WSANO_DATA);
-  return Publish(std::move(found));
-}
-
-protoent* getprotobynumber(int number) {
-  if (!detail::IsStarted()) return FailLookup<protoent>(WSANOTINITIALISED);
-  bridge::ProtocolRecord found;
-  if (!LookUp<bool>([&] { return bridge::ProtocolByNumber(number, &found); })) return FailLookup<protoent>(WSANO_DATA);
-  return Publish(std::move(found));
-}
-
-protoent* getprotobyname(const char* name) {
-  if (!detail::IsStarted()) return FailLookup<protoent>(WSANOTINITIALISED);
-  if (name == nullptr) return FailLookup<protoent>(WSAEFAULT);
-  bridge::ProtocolRecord found;
-  if (!LookUp<bool>([&] { return bridge::ProtocolByName(name, &found); })) return FailLookup<protoent>(WSANO_DATA);
   return Publish(std::move(found));
 }
 

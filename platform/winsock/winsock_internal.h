@@ -23,21 +23,18 @@ constexpr std::uint32_t kSendShutDown = 0x1;
 constexpr std::uint32_t kStream = 0x2;
 // in non-blocking mode (ioctlsocket FIONBIO);
 constexpr std::uint32_t kNonBlocking = 0x4;
-// seen bound to a local port once (a socket never becomes unbound).
+// seen bound to a local port once (a socket never becomes unbound);
 constexpr std::uint32_t kBound = 0x8;
+// kStream is known (a handle made outside the library learns it on its
+// first transfer).
+constexpr std::uint32_t kTypeKnown = 0x10;
 
 // The descriptor behind a socket handle, or -1 with the last error set
 // (WSANOTINITIALISED before start-up, WSAENOTSOCK for anything not a socket).
 int DescriptorFor(SOCKET s);
 
-// Marks the thread as inside a blocking call while alive (WSAIsBlocking).
-class BlockingCall {
- public:
-  BlockingCall();
-  ~BlockingCall();
-  BlockingCall(const BlockingCall&) = delete;
-  BlockingCall& operator=(const BlockingCall&) = delete;
-};
+// The handle's flags, kStream among them known.
+std::uint32_t TransferFlags(SOCKET s, int fd);
 
 // Runs a non-blocking transfer; on a socket in blocking mode, waits while
 // it would block (in slices with the blocking hook) and tries again.
@@ -46,7 +43,6 @@ long RetryWhileBlocked(int fd, bool forWrite, bool nonBlocking, Operation operat
   for (;;) {
     const long result = operation();
     if (result >= 0 || errno != EAGAIN || nonBlocking) return result;
-    BlockingCall blocking;
     if (bridge::WaitReady(fd, forWrite, -1) < 0) return -1;
   }
 }

@@ -11,24 +11,17 @@ namespace {
 
 using kernel::AsFarProc;
 
+// Every call of the library, under its own name; what the binding table
+// looks up besides (accept, listen and the like) is not there, and the table
+// puts its fallback in its place.
 std::vector<kernel::ModuleExport> SocketExports() {
   using SelectFunction = int(int, WSA_FD_SET*, WSA_FD_SET*, WSA_FD_SET*, const timeval*);
-  using HostNameFunction = int(char*, int);
   return {
-      {"accept", AsFarProc(&winsock::accept)},
-      {"bind", AsFarProc(&winsock::bind)},
       {"closesocket", AsFarProc(&winsock::closesocket)},
-      {"connect", AsFarProc(&winsock::connect)},
       {"ioctlsocket", AsFarProc(&winsock::ioctlsocket)},
-      {"getpeername", AsFarProc(&winsock::getpeername)},
-      {"getsockname", AsFarProc(&winsock::getsockname)},
-      {"getsockopt", AsFarProc(&winsock::getsockopt)},
-      {"htonl", AsFarProc(&winsock::htonl)},
       {"htons", AsFarProc(&winsock::htons)},
       {"inet_addr", AsFarProc(&winsock::inet_addr)},
       {"inet_ntoa", AsFarProc(&winsock::inet_ntoa)},
-      {"listen", AsFarProc(&winsock::listen)},
-      {"ntohl", AsFarProc(&winsock::ntohl)},
       {"ntohs", AsFarProc(&winsock::ntohs)},
       {"recv", AsFarProc(&winsock::recv)},
       {"recvfrom", AsFarProc(&winsock::recvfrom)},
@@ -40,18 +33,12 @@ std::vector<kernel::ModuleExport> SocketExports() {
       {"socket", AsFarProc(&winsock::socket)},
       {"gethostbyaddr", AsFarProc(&winsock::gethostbyaddr)},
       {"gethostbyname", AsFarProc(&winsock::gethostbyname)},
-      {"gethostname", AsFarProc(static_cast<HostNameFunction*>(&winsock::gethostname))},
       {"getservbyport", AsFarProc(&winsock::getservbyport)},
       {"getservbyname", AsFarProc(&winsock::getservbyname)},
-      {"getprotobynumber", AsFarProc(&winsock::getprotobynumber)},
-      {"getprotobyname", AsFarProc(&winsock::getprotobyname)},
       {"WSAStartup", AsFarProc(&winsock::WSAStartup)},
       {"WSACleanup", AsFarProc(&winsock::WSACleanup)},
       {"WSASetLastError", AsFarProc(&winsock::WSASetLastError)},
       {"WSAGetLastError", AsFarProc(&winsock::WSAGetLastError)},
-      {"WSASetBlockingHook", AsFarProc(&winsock::WSASetBlockingHook)},
-      {"WSAUnhookBlockingHook", AsFarProc(&winsock::WSAUnhookBlockingHook)},
-      {"WSAIsBlocking", AsFarProc(&winsock::WSAIsBlocking)},
       {"__WSAFDIsSet", AsFarProc(&winsock::__WSAFDIsSet)},
   };
 }

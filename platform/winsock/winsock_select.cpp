@@ -74,11 +74,7 @@ int select(int /*nfds*/, WSA_FD_SET* readfds, WSA_FD_SET* writefds, WSA_FD_SET* 
   }
   // Nothing to wait for is an error in the library, not a sleep.
   if (items.empty()) return detail::Fail(WSAEINVAL);
-  int ready = 0;
-  {
-    detail::BlockingCall blocking;
-    ready = bridge::PollSockets(items, milliseconds);
-  }
+  const int ready = bridge::PollSockets(items, milliseconds);
   if (ready < 0) return detail::FailFromErrno();
   KeepReady(readfds, kRead, watched, items);
   KeepReady(writefds, kWrite, watched, items);
@@ -95,12 +91,6 @@ int __WSAFDIsSet(SOCKET s, WSA_FD_SET* set) {
 void FdSetAdd(SOCKET s, WSA_FD_SET* set) {
   if (__WSAFDIsSet(s, set) || set->fd_count >= FD_SETSIZE) return;
   set->fd_array[set->fd_count++] = s;
-}
-
-void FdSetRemove(SOCKET s, WSA_FD_SET* set) {
-  const u_int count = std::min<u_int>(set->fd_count, FD_SETSIZE);
-  SOCKET* end = std::remove(set->fd_array, set->fd_array + count, s);
-  set->fd_count = static_cast<u_int>(end - set->fd_array);
 }
 
 }  // namespace winsock

@@ -1,10 +1,10 @@
-// Start-up, clean-up, last error and the blocking hook.
+// Start-up, clean-up and the last error.
 #include <atomic>
 #include <cstring>
 
-#include "platform/kernel/blocking_hook.h"
 #include "platform/kernel/handle_table.h"
 #include "platform/kernel/last_error.h"
+#include "platform/winsock/startup_refusal.h"
 #include "platform/winsock/winsock_internal.h"
 
 namespace winsock {
@@ -13,8 +13,7 @@ namespace {
 constexpr WORD kHighestVersion = MAKEWORD(2, 2);
 
 std::atomic<int> g_startups{0};
-std::atomic<int> g_startupFailures{0};
-thread_local int t_blockingDepth = 0;
+std::atomic<int> g_startupRefusal{0};
 
 void FillData(WORD version, LPWSADATA data) {
   std::memset(data, 0, sizeof(*data));
@@ -30,7 +29,7 @@ void FillData(WORD version, LPWSADATA data) {
 
 // Returns its error instead of setting the last error, like the library.
 int WSAStartup(WORD wVersionRequested, LPWSADATA lpWSAData) {
-  if (g_startupFailures.load() > 0) return WSASYSNOTREADY;
+  if (const int refusal = g_startupRefusal.load(); refusal != 0) return refusal;
   const int major = LOBYTE(wVersionRequested);
   const int minor = HIBYTE(wVersionRequested);
   if (major < 1 || (major == 1 && minor < 1)) return WSAVERNOTSUPPORTED;
@@ -53,35 +52,7 @@ int WSAGetLastError() { return static_cast<int>(GetLastError()); }
 
 void WSASetLastError(int iError) { SetLastError(static_cast<DWORD>(iError)); }
 
-FARPROC WSASetBlockingHook(FARPROC lpBlockFunc) {
-  int error = 0;
-  if (!detail::IsStarted()) error = WSANOTINITIALISED;
-  else if (t_blockingDepth > 0) error = WSAEINPROGRESS;
-  else if (lpBlockFunc == nullptr) error = WSAEFAULT;
-  if (error != 0) {
-    detail::Fail(error);
-    return nullptr;
-  }
-  // Through void(*)(), the generic function pointer type: the hook's real
-  // type is BOOL(*)(), the loader's entry-point type is wider.
-  using Generic = void (*)();
-  const BLOCKINGHOOKPROC hook = reinterpret_cast<BLOCKINGHOOKPROC>(reinterpret_cast<Generic>(lpBlockFunc));
-  return reinterpret_cast<FARPROC>(reinterpret_cast<Generic>(kernel::SetBlockingHook(hook)));
-}
-
-int WSAUnhookBlockingHook() {
-  if (!detail::IsStarted()) return detail::Fail(WSANOTINITIALISED);
-  if (t_blockingDepth > 0) return detail::Fail(WSAEINPROGRESS);
-  kernel::SetBlockingHook(nullptr);
-  return 0;
-}
-
-BOOL WSAIsBlocking() { return t_blockingDepth > 0 ? TRUE : FALSE; }
-
-namespace testing {
-ScopedStartupFailure::ScopedStartupFailure() { ++g_startupFailures; }
-ScopedStartupFailure::~ScopedStartupFailure() { --g_startupFailures; }
-}  // namespace testing
+int SetStartupRefusal(int error) { return g_startupRefusal.exchange(error); }
 
 namespace detail {
 
@@ -94,8 +65,13 @@ int DescriptorFor(SOCKET s) {
   return fd < 0 ? Fail(WSAENOTSOCK) : fd;
 }
 
-BlockingCall::BlockingCall() { ++t_blockingDepth; }
-BlockingCall::~BlockingCall() { --t_blockingDepth; }
+std::uint32_t TransferFlags(SOCKET s, int fd) {
+  std::uint32_t flags = kernel::HandleFlags(s);
+  if ((flags & kTypeKnown) != 0) return flags;
+  flags |= kTypeKnown | (bridge::SocketType(fd) == SOCK_STREAM ? kStream : 0);
+  kernel::SetHandleFlags(s, flags);
+  return flags;
+}
 
 }  // namespace detail
 }  // namespace winsock

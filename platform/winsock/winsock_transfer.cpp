@@ -42,7 +42,7 @@ int Transmit(SOCKET s, const char* buf, int len, int flags, const sockaddr* to, 
   bridge::Endpoint destination;
   if (to != nullptr && !detail::EndpointFromAddress(to, tolen, &destination)) return SOCKET_ERROR;
   const bridge::Endpoint* target = to != nullptr ? &destination : nullptr;
-  const std::uint32_t handleFlags = kernel::HandleFlags(s);
+  const std::uint32_t handleFlags = detail::TransferFlags(s, fd);
   // In blocking mode a stream send returns only when everything is queued.
   const bool sendAll = !IsDatagram(handleFlags) && !IsNonBlocking(handleFlags);
   long total = 0;
@@ -64,7 +64,7 @@ int Collect(SOCKET s, char* buf, int len, int flags, sockaddr* from, int* fromle
     return detail::Fail(WSAEFAULT);
   }
   if (flags & ~(MSG_OOB | MSG_PEEK)) return detail::Fail(WSAEOPNOTSUPP);
-  const std::uint32_t handleFlags = kernel::HandleFlags(s);
+  const std::uint32_t handleFlags = detail::TransferFlags(s, fd);
   const bool datagram = IsDatagram(handleFlags);
   bridge::Endpoint peer;
   bool truncated = false;
@@ -77,7 +77,6 @@ int Collect(SOCKET s, char* buf, int len, int flags, sockaddr* from, int* fromle
     if (errno != EAGAIN) return FailTransfer(handleFlags);
     if (datagram && !IsBound(s, fd, handleFlags)) return detail::Fail(WSAEINVAL);
     if (IsNonBlocking(handleFlags)) return detail::FailFromErrno();
-    detail::BlockingCall blocking;
     if (bridge::WaitReady(fd, false, -1) < 0) return detail::FailFromErrno();
   }
   if (from != nullptr && datagram) detail::AddressFromEndpoint(peer, from, fromlen);

@@ -24,7 +24,7 @@ TEST(DummyFile, HasASerialRecordAndCanBeCreatedByName) {
   EXPECT_EQ(record->m_pBaseClass, RUNTIME_CLASS(CFile));
   std::unique_ptr<CObject> object(CRuntimeClass::CreateObject("CDummyFile"));
   ASSERT_NE(object, nullptr);
-  EXPECT_TRUE(object->IsKindOf(RUNTIME_CLASS(CFile)));
+  EXPECT_NE(dynamic_cast<CDummyFile*>(object.get()), nullptr);
 }
 
 TEST(DummyFile, PlaceholdersAnswerTheirFixedResults) {
@@ -48,9 +48,9 @@ TEST(DummyFile, WriteFormsUseTheFilesOwnWriteWithoutTheNul) {
     CDummyFile file;
     ASSERT_TRUE(file.Open(path.c_str(), CFile::modeCreate | CFile::modeWrite));
     CByteArray bytes;
-    bytes.Add(0x01);
-    bytes.Add(0x00);
-    bytes.Add(0xFF);
+    bytes.SetSize(3);
+    bytes.GetData()[0] = 0x01;
+    bytes.GetData()[2] = 0xFF;  // new elements are zero
     file.Write(bytes);
     file.Write(CString("text"));
     file.Abort();  // closes the file through the virtual Close

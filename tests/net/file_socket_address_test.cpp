@@ -4,9 +4,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/framework/memory_exception.h"
+#include "platform/framework/file_exception.h"
 #include "platform/kernel/modules.h"
 #include "tests/net/net_test_support.h"
+#include "tests/support/platform_seams/module_override.h"
 
 namespace {
 
@@ -14,7 +15,7 @@ using FileSocketAddress = SocketTableTest;
 
 std::vector<std::string> Aliases(const CStringList& list) {
   std::vector<std::string> names;
-  for (POSITION pos = list.GetHeadPosition(); pos != nullptr;) names.emplace_back(list.GetNext(pos).str());
+  for (const CString& alias : list) names.emplace_back(alias.str());
   return names;
 }
 
@@ -116,13 +117,13 @@ hostent* RecordByAddress(const char* address, int length, int type) {
   g_lookup = "address:" + std::to_string(value) + "/" + std::to_string(length) + "/" + std::to_string(type);
   return nullptr;
 }
-hostent* ThrowingByName(const char*) { AfxThrowMemoryException(); }
+hostent* ThrowingByName(const char*) { AfxThrowFileException(CFileException::generic); }
 
-kernel::ScopedModuleOverride RecordingResolver() {
-  auto exports = kernel::BuiltinExports("ws2_32.dll");
-  exports = kernel::WithExport(exports, "gethostbyname", kernel::AsFarProc(&RecordByName));
-  exports = kernel::WithExport(exports, "gethostbyaddr", kernel::AsFarProc(&RecordByAddress));
-  return kernel::ScopedModuleOverride("ws2_32.dll", exports);
+vqtest::ScopedModuleOverride RecordingResolver() {
+  auto exports = vqtest::BuiltinExports("ws2_32.dll");
+  exports = vqtest::WithExport(exports, "gethostbyname", kernel::AsFarProc(&RecordByName));
+  exports = vqtest::WithExport(exports, "gethostbyaddr", kernel::AsFarProc(&RecordByAddress));
+  return vqtest::ScopedModuleOverride("ws2_32.dll", exports);
 }
 
 TEST_F(FileSocketAddress, TextIsNumericOnlyWhenAllDigitsAndDots) {
@@ -139,7 +140,7 @@ TEST_F(FileSocketAddress, TextIsNumericOnlyWhenAllDigitsAndDots) {
   EXPECT_TRUE(s.m_strHostName.IsEmpty());
   // Leading zeros are decimal; other numeric forms are no address.
   s.SetAddress("192.168.001.010");
-  EXPECT_EQ(g_lookup, "address:" + std::to_string(g_pSocketApi->htonl(0xC0A8010A)) + "/4/2");
+  EXPECT_EQ(g_lookup, "address:" + std::to_string(0x0A01A8C0u) + "/4/2");  // 192.168.1.10 in network order
   s.SetAddress("10.1");
   EXPECT_EQ(g_lookup, none);
 
@@ -149,8 +150,8 @@ TEST_F(FileSocketAddress, TextIsNumericOnlyWhenAllDigitsAndDots) {
 }
 
 TEST_F(FileSocketAddress, ResolverExceptionsAreCaught) {
-  kernel::ScopedModuleOverride resolver("ws2_32.dll",
-                                        kernel::WithExport(kernel::BuiltinExports("ws2_32.dll"), "gethostbyname",
+  vqtest::ScopedModuleOverride resolver("ws2_32.dll",
+                                        vqtest::WithExport(vqtest::BuiltinExports("ws2_32.dll"), "gethostbyname",
                                                            kernel::AsFarProc(&ThrowingByName)));
   TestSocket s;
   EXPECT_NO_THROW(s.SetAddress("example.invalid"));
@@ -195,8 +196,8 @@ TEST_F(FileSocketAddress, PortsByNumberAndByText) {
 }
 
 TEST_F(FileSocketAddress, PortIsZeroWhileHtonsIsMissing) {
-  kernel::ScopedModuleOverride standIn("ws2_32.dll",
-                                       kernel::WithoutExport(kernel::BuiltinExports("ws2_32.dll"), "htons"));
+  vqtest::ScopedModuleOverride standIn("ws2_32.dll",
+                                       vqtest::WithoutExport(vqtest::BuiltinExports("ws2_32.dll"), "htons"));
   TestSocket s;
   s.SetPort("80");
   EXPECT_EQ(s.m_wPort, 0);

@@ -14,6 +14,8 @@
 #include "platform/kernel/handle_table.h"
 #include "platform/kernel/modules.h"
 #include "tests/net/net_test_support.h"
+#include "tests/support/platform_seams/handle_count.h"
+#include "tests/support/platform_seams/module_override.h"
 
 namespace {
 
@@ -166,7 +168,7 @@ TEST_F(FileSocketTransfer, CloseGivesUpOnAPeerThatStaysOpenInSilence) {
 // The peer's reset after its close makes a later send fail with EPIPE; the
 // socket keeps its handle, and Close releases it.
 TEST_F(FileSocketTransfer, WriteToAPeerThatHasClosedKeepsTheHandleForClose) {
-  const int handlesBefore = kernel::LiveHandleCount();
+  const int handlesBefore = vqtest::LiveHandleCount();
   {
     TestSocket s;
     LoopbackPair pair;
@@ -184,7 +186,7 @@ TEST_F(FileSocketTransfer, WriteToAPeerThatHasClosedKeepsTheHandleForClose) {
     s.Close();
     EXPECT_EQ(closesocket(handle), SOCKET_ERROR);  // released by Close
   }
-  EXPECT_EQ(kernel::LiveHandleCount(), handlesBefore);
+  EXPECT_EQ(vqtest::LiveHandleCount(), handlesBefore);
 }
 
 TEST_F(FileSocketTransfer, SetSocketClosesTheHandleItHeld) {
@@ -209,7 +211,7 @@ int FailingSend(SOCKET, const char*, int, int) {
 }
 
 TEST_F(FileSocketTransfer, WriteRetriesShortBuffersAndDropsLostConnections) {
-  kernel::ScopedModuleOverride standIn("ws2_32.dll", kernel::WithExport(kernel::BuiltinExports("ws2_32.dll"), "send",
+  vqtest::ScopedModuleOverride standIn("ws2_32.dll", vqtest::WithExport(vqtest::BuiltinExports("ws2_32.dll"), "send",
                                                                         kernel::AsFarProc(&FailingSend)));
   TestSocket s;
   LoopbackPair pair;
@@ -243,7 +245,7 @@ int g_selectCalls = 0;
 int CountingSelect(int, fd_set*, fd_set*, fd_set*, const timeval*) { return ++g_selectCalls, SOCKET_ERROR; }
 
 TEST_F(FileSocketTransfer, IsDataWaitingPollsOnlyWithASocketAndRecordsPollFailures) {
-  kernel::ScopedModuleOverride standIn("ws2_32.dll", kernel::WithExport(kernel::BuiltinExports("ws2_32.dll"), "select",
+  vqtest::ScopedModuleOverride standIn("ws2_32.dll", vqtest::WithExport(vqtest::BuiltinExports("ws2_32.dll"), "select",
                                                                         kernel::AsFarProc(&CountingSelect)));
   TestSocket s;
   LoopbackPair pair;
@@ -263,7 +265,8 @@ TEST_F(FileSocketTransfer, TransmitFileFailsWithoutTouchingTheErrorCode) {
   LoopbackPair pair;
   s.SetSocket(pair.TakeClient());
   CByteArray head;
-  head.Add('h');
+  head.SetSize(1);
+  head.GetData()[0] = 'h';
   s.m_dwErrorCode = 1234;
   EXPECT_FALSE(s.TransmitFile(&s, 0, &head, nullptr));
   EXPECT_FALSE(s.TransmitFile(nullptr, 0, nullptr, &head));

@@ -1,23 +1,13 @@
 #include "tests/net/net_test_support.h"
 
-#include <cstring>
+#include "tests/support/posix_sockets.h"
 
 LoopbackPair::LoopbackPair() {
   WSADATA data;
   EXPECT_EQ(WSAStartup(MAKEWORD(1, 1), &data), 0);
-  SOCKET listener = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  int length = sizeof(address);
-  EXPECT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
-  EXPECT_EQ(listen(listener, 1), 0);
-  EXPECT_EQ(getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length), 0);
-  m_client = socket(AF_INET, SOCK_STREAM, 0);
-  EXPECT_EQ(connect(m_client, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
-  m_peer = accept(listener, nullptr, nullptr);
-  EXPECT_NE(m_peer, INVALID_SOCKET);
-  closesocket(listener);
+  const vqtest::LoopbackStreamPair pair = vqtest::ConnectLoopbackStreams();
+  m_client = vqtest::AdoptAsSocket(pair.client);
+  m_peer = vqtest::AdoptAsSocket(pair.server);
 }
 
 LoopbackPair::~LoopbackPair() {

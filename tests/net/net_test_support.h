@@ -11,9 +11,10 @@ class TestSocket : public CFileSocket {
   BOOL Prepare() override { return TRUE; }
 };
 
-// A connected TCP pair on 127.0.0.1 made with the sockets library itself.
-// The client end is meant to be handed to a socket object (TakeClient); the
-// pair closes whatever it still owns, the peer end first.
+// A connected TCP pair on 127.0.0.1, made with the system's own calls and
+// handed to the sockets library as two of its handles. The client end is
+// meant to be handed to a socket object (TakeClient); the pair closes
+// whatever it still owns, the peer end first.
 class LoopbackPair {
  public:
   LoopbackPair();

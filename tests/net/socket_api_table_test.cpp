@@ -11,6 +11,9 @@
 #include "platform/kernel/version.h"
 #include "tests/net/net_test_support.h"
 #include "tests/support/text_lines.h"
+#include "tests/support/platform_seams/module_override.h"
+#include "tests/support/platform_seams/startup_failure.h"
+#include "tests/support/platform_seams/version_override.h"
 
 namespace {
 
@@ -31,14 +34,14 @@ class SocketApiLibraryChoice : public SocketTableTest, public ::testing::WithPar
 
 TEST_P(SocketApiLibraryChoice, FollowsTheSystemVersion) {
   const VersionRow row = GetParam();
-  kernel::ScopedVersionOverride version(row.platform, row.major, row.minor);
-  const int loadsBefore = *row.library ? kernel::ModuleLoadCount(row.library) : 0;
+  vqtest::ScopedVersionOverride version(row.platform, row.major, row.minor);
+  const int loadsBefore = *row.library ? vqtest::ModuleLoadCount(row.library) : 0;
   LoadSocketApi();
   ASSERT_NE(g_pSocketApi, nullptr);
   EXPECT_STREQ(g_pSocketApi->m_szLibraryName, row.library);
   if (*row.library) {
     EXPECT_NE(g_pSocketApi->m_hLibrary, nullptr);
-    EXPECT_EQ(kernel::ModuleLoadCount(row.library), loadsBefore + 1);
+    EXPECT_EQ(vqtest::ModuleLoadCount(row.library), loadsBefore + 1);
     EXPECT_EQ(g_pSocketApi->htons(0x1234), 0x3412);
   } else {
     // No library: every entry is its fallback.
@@ -49,7 +52,7 @@ TEST_P(SocketApiLibraryChoice, FollowsTheSystemVersion) {
   }
   CleanupSockets();
   if (*row.library) {
-    EXPECT_EQ(kernel::ModuleLoadCount(row.library), loadsBefore);
+    EXPECT_EQ(vqtest::ModuleLoadCount(row.library), loadsBefore);
   }
 }
 
@@ -62,7 +65,7 @@ INSTANTIATE_TEST_SUITE_P(VersionTable, SocketApiLibraryChoice,
                                            VersionRow{VER_PLATFORM_WIN32s, 3, 11, ""}, VersionRow{7, 4, 0, ""}));
 
 TEST_F(SocketApiTable, FailedVersionQueryChoosesNoLibrary) {
-  auto failing = kernel::ScopedVersionOverride::Failing();
+  auto failing = vqtest::ScopedVersionOverride::Failing();
   LoadSocketApi();
   ASSERT_NE(g_pSocketApi, nullptr);
   EXPECT_STREQ(g_pSocketApi->m_szLibraryName, "");
@@ -71,11 +74,11 @@ TEST_F(SocketApiTable, FailedVersionQueryChoosesNoLibrary) {
 }
 
 TEST_F(SocketApiTable, MissingExportsBecomeFallbacksThatReportNotImplemented) {
-  auto exports = kernel::BuiltinExports("ws2_32.dll");
+  auto exports = vqtest::BuiltinExports("ws2_32.dll");
   for (const char* name : {"htons", "inet_ntoa", "recv", "WSAGetLastError", "WSASetLastError", "__WSAFDIsSet"}) {
-    exports = kernel::WithoutExport(exports, name);
+    exports = vqtest::WithoutExport(exports, name);
   }
-  kernel::ScopedModuleOverride standIn("ws2_32.dll", exports);
+  vqtest::ScopedModuleOverride standIn("ws2_32.dll", exports);
   LoadSocketApi();
   ASSERT_NE(g_pSocketApi, nullptr);
   const SOCKET_API_TABLE& api = *g_pSocketApi;
@@ -102,8 +105,8 @@ TEST_F(SocketApiTable, MissingExportsBecomeFallbacksThatReportNotImplemented) {
 
 TEST_F(SocketApiTable, UnusedPositionsStayNullWhateverTheLibraryExports) {
   auto exports =
-      kernel::WithExport(kernel::BuiltinExports("ws2_32.dll"), "TransmitFile", kernel::AsFarProc(+[]() { return 1; }));
-  kernel::ScopedModuleOverride standIn("ws2_32.dll", exports);
+      vqtest::WithExport(vqtest::BuiltinExports("ws2_32.dll"), "TransmitFile", kernel::AsFarProc(+[]() { return 1; }));
+  vqtest::ScopedModuleOverride standIn("ws2_32.dll", exports);
   LoadSocketApi();
   ASSERT_NE(g_pSocketApi, nullptr);
   for (FARPROC entry : g_pSocketApi->m_apfnUnused35To47) EXPECT_EQ(entry, nullptr);
@@ -119,11 +122,11 @@ TEST_F(SocketApiTable, ExistingTableIsNeverRebuiltAndCleanupWithoutTableDoesNoth
   LoadSocketApi();
   SOCKET_API_TABLE* first = g_pSocketApi;
   HMODULE library = first->m_hLibrary;
-  const int loads = kernel::ModuleLoadCount("ws2_32.dll");
+  const int loads = vqtest::ModuleLoadCount("ws2_32.dll");
   LoadSocketApi();
   EXPECT_EQ(g_pSocketApi, first);
   EXPECT_EQ(g_pSocketApi->m_hLibrary, library);
-  EXPECT_EQ(kernel::ModuleLoadCount("ws2_32.dll"), loads);
+  EXPECT_EQ(vqtest::ModuleLoadCount("ws2_32.dll"), loads);
   CleanupSockets();
   EXPECT_EQ(g_pSocketApi, nullptr);
 }
@@ -141,12 +144,12 @@ int CountingCleanup() {
 }
 
 TEST_F(SocketApiTable, LiveObjectsShareOneStartupAndTheLastOneCleansUp) {
-  auto exports = kernel::BuiltinExports("ws2_32.dll");
-  exports = kernel::WithExport(exports, "WSAStartup", kernel::AsFarProc(&CountingStartup));
-  exports = kernel::WithExport(exports, "WSACleanup", kernel::AsFarProc(&CountingCleanup));
-  kernel::ScopedModuleOverride standIn("ws2_32.dll", exports);
+  auto exports = vqtest::BuiltinExports("ws2_32.dll");
+  exports = vqtest::WithExport(exports, "WSAStartup", kernel::AsFarProc(&CountingStartup));
+  exports = vqtest::WithExport(exports, "WSACleanup", kernel::AsFarProc(&CountingCleanup));
+  vqtest::ScopedModuleOverride standIn("ws2_32.dll", exports);
   g_startups = g_cleanups = 0;
-  const int loadsBefore = kernel::ModuleLoadCount("ws2_32.dll");
+  const int loadsBefore = vqtest::ModuleLoadCount("ws2_32.dll");
   SOCKET_API_TABLE* firstTable = nullptr;
   {
     TestSocket first;
@@ -159,17 +162,17 @@ TEST_F(SocketApiTable, LiveObjectsShareOneStartupAndTheLastOneCleansUp) {
     }
     EXPECT_EQ(g_nSocketUsers, 1);
     EXPECT_EQ(g_cleanups, 0);
-    EXPECT_EQ(kernel::ModuleLoadCount("ws2_32.dll"), loadsBefore + 1);
+    EXPECT_EQ(vqtest::ModuleLoadCount("ws2_32.dll"), loadsBefore + 1);
   }
   EXPECT_EQ(g_startups, 1);
   EXPECT_EQ(g_cleanups, 1);
-  EXPECT_EQ(kernel::ModuleLoadCount("ws2_32.dll"), loadsBefore);
+  EXPECT_EQ(vqtest::ModuleLoadCount("ws2_32.dll"), loadsBefore);
 
   // A new first object loads and starts everything again.
   {
     TestSocket again;
     EXPECT_EQ(g_startups, 2);
-    EXPECT_EQ(kernel::ModuleLoadCount("ws2_32.dll"), loadsBefore + 1);
+    EXPECT_EQ(vqtest::ModuleLoadCount("ws2_32.dll"), loadsBefore + 1);
     EXPECT_STREQ(g_pSocketApi->m_szLibraryName, "ws2_32.dll");
   }
   EXPECT_EQ(g_cleanups, 2);
@@ -195,26 +198,26 @@ TEST_F(SocketApiDeathTest, FirstObjectEndsTheProcessWhenSocketsCannotStart) {
   const ::testing::Matcher<const std::string&> silent = ::testing::MakeMatcher(new NothingButToolkitNotes);
   EXPECT_EXIT(
       {
-        kernel::ScopedVersionOverride win32s(VER_PLATFORM_WIN32s, 1, 30);
+        vqtest::ScopedVersionOverride win32s(VER_PLATFORM_WIN32s, 1, 30);
         TestSocket s;
       },
       exitCode, silent);
   EXPECT_EXIT(
       {
-        auto failing = kernel::ScopedVersionOverride::Failing();
+        auto failing = vqtest::ScopedVersionOverride::Failing();
         TestSocket s;
       },
       exitCode, silent);
   EXPECT_EXIT(
       {
-        kernel::ScopedModuleOverride standIn("ws2_32.dll",
-                                             kernel::WithoutExport(kernel::BuiltinExports("ws2_32.dll"), "WSAStartup"));
+        vqtest::ScopedModuleOverride standIn("ws2_32.dll",
+                                             vqtest::WithoutExport(vqtest::BuiltinExports("ws2_32.dll"), "WSAStartup"));
         TestSocket s;
       },
       exitCode, silent);
   EXPECT_EXIT(
       {
-        winsock::testing::ScopedStartupFailure notReady;
+        vqtest::ScopedStartupFailure notReady;
         TestSocket s;
       },
       exitCode, silent);

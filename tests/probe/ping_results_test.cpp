@@ -9,6 +9,7 @@
 
 #include "probe/ping_results.h"
 #include "platform/framework/afx.h"
+#include "tests/support/memory_file.h"
 #include "tests/support/ping_record_checks.h"
 
 namespace {
@@ -22,7 +23,7 @@ using vqtest::Ipv4;
 const Bytes kExampleBytes = {0x08, 0x31, 0x30, 0x2E, 0x30, 0x2E, 0x30, 0x2E, 0x31, 0x23, 0x00, 0x00, 0x00, 0x80};
 
 Bytes Store(CPingResults& record) {
-  CMemFile file;
+  vqtest::MemoryFile file;
   CArchive ar(&file, CArchive::store);
   record.Serialize(ar);
   ar.Close();
@@ -30,7 +31,7 @@ Bytes Store(CPingResults& record) {
 }
 
 void Load(CPingResults& record, const Bytes& bytes) {
-  CMemFile file(bytes.data(), static_cast<UINT>(bytes.size()));
+  vqtest::MemoryFile file(bytes);
   CArchive ar(&file, CArchive::load);
   record.Serialize(ar);
 }
@@ -195,7 +196,7 @@ TEST(PingResultsClass, CreatedByNameAsAnEmptyRecord) {
 
   std::unique_ptr<CObject> object(CRuntimeClass::CreateObject("CPingResults"));
   ASSERT_NE(object, nullptr);
-  ASSERT_TRUE(object->IsKindOf(RUNTIME_CLASS(CPingResults)));
+  ASSERT_EQ(object->GetRuntimeClass(), RUNTIME_CLASS(CPingResults));
   EXPECT_EQ(object->GetRuntimeClass(), RUNTIME_CLASS(CPingResults));
   ExpectHolds(static_cast<const CPingResults&>(*object), "", 0, 0);
 }

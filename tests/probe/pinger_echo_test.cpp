@@ -19,6 +19,7 @@
 #include "tests/support/netns_veth.h"
 #include "tests/support/nobody_user.h"
 #include "tests/support/ping_record_checks.h"
+#include "tests/support/platform_seams/echo_helper_path.h"
 
 namespace {
 
@@ -130,7 +131,7 @@ TEST_F(PingerEchoTest, RefusedIcmpSocketIsReportedAsNotPermitted) {
     VQ_RUN_IN_CHILD([&] {
       netns::Namespace::Create().EnterPermanently();  // its ping_group_range admits nobody
       ASSERT_TRUE(vqtest::BecomeNobody());
-      icmpapi::ScopedEchoHelperPath helper(c.helper);
+      vqtest::ScopedEchoHelperPath helper(c.helper);
       CPinger pinger;
       EXPECT_TRUE(pinger.EchoPermissionAdvice().IsEmpty());
       EXPECT_EQ(pinger.Ping("127.0.0.1", nullptr, 255), 0u);

@@ -13,6 +13,8 @@
 #include "platform/kernel/last_error.h"
 #include "platform/kernel/modules.h"
 #include "tests/support/ping_record_checks.h"
+#include "tests/support/platform_seams/global_memory_seams.h"
+#include "tests/support/platform_seams/module_override.h"
 
 namespace {
 
@@ -95,14 +97,14 @@ class PingerStandInTest : public ::testing::Test {
   void SetUp() override {
     g_standIn = StandInState{};
     g_standIn.reply = EchoReply(Ipv4(127, 0, 0, 1), IP_SUCCESS, 4, 64);
-    m_liveBlocks = kernel::LiveGlobalBlockCount();
+    m_liveBlocks = vqtest::LiveGlobalBlockCount();
     m_record.m_strReplyAddress = "10.9.9.9";
     m_record.m_dwRoundTripTime = 99;
     m_record.m_byTimeToLive = 9;
   }
 
   // Whatever the outcome, a call leaves no reply block behind.
-  void TearDown() override { EXPECT_EQ(kernel::LiveGlobalBlockCount(), m_liveBlocks); }
+  void TearDown() override { EXPECT_EQ(vqtest::LiveGlobalBlockCount(), m_liveBlocks); }
 
   void ExpectRecordUntouched() const { ExpectHolds(m_record, "10.9.9.9", 99, 9); }
 
@@ -111,7 +113,7 @@ class PingerStandInTest : public ::testing::Test {
 };
 
 TEST_F(PingerStandInTest, WithoutTheLibraryFailsBeforeResolving) {
-  const kernel::ScopedModuleOverride absent = kernel::ScopedModuleOverride::Absent("ICMP.DLL");
+  const vqtest::ScopedModuleOverride absent = vqtest::ScopedModuleOverride::Absent("ICMP.DLL");
   CPinger pinger;
   EXPECT_EQ(pinger.m_hIcmpLibrary, nullptr);
   EXPECT_EQ(pinger.m_pfnIcmpCreateFile, nullptr);
@@ -125,7 +127,7 @@ TEST_F(PingerStandInTest, WithoutTheLibraryFailsBeforeResolving) {
 }
 
 TEST_F(PingerStandInTest, WithoutCreateFileFailsBeforeOpening) {
-  const kernel::ScopedModuleOverride module("ICMP.DLL", kernel::WithoutExport(StandIns(), "IcmpCreateFile"));
+  const vqtest::ScopedModuleOverride module("ICMP.DLL", vqtest::WithoutExport(StandIns(), "IcmpCreateFile"));
   CPinger pinger;
   EXPECT_EQ(pinger.Ping("127.0.0.1", &m_record, 255), 0u);
   EXPECT_EQ(pinger.m_dwErrorCode, static_cast<DWORD>(ERROR_INVALID_ADDRESS));
@@ -135,7 +137,7 @@ TEST_F(PingerStandInTest, WithoutCreateFileFailsBeforeOpening) {
 }
 
 TEST_F(PingerStandInTest, WithoutSendEchoFailsAfterResolvingAndReleasesEverything) {
-  const kernel::ScopedModuleOverride module("ICMP.DLL", kernel::WithoutExport(StandIns(), "IcmpSendEcho"));
+  const vqtest::ScopedModuleOverride module("ICMP.DLL", vqtest::WithoutExport(StandIns(), "IcmpSendEcho"));
   CPinger pinger;
   EXPECT_EQ(pinger.Ping("127.0.0.1", &m_record, 255), 0u);
   EXPECT_EQ(pinger.m_dwErrorCode, static_cast<DWORD>(ERROR_INVALID_ADDRESS));
@@ -148,7 +150,7 @@ TEST_F(PingerStandInTest, WithoutSendEchoFailsAfterResolvingAndReleasesEverythin
 
 TEST_F(PingerStandInTest, FailedCreateFileGivesTheFixedCode6) {
   g_standIn.createFails = true;
-  const kernel::ScopedModuleOverride module("ICMP.DLL", StandIns());
+  const vqtest::ScopedModuleOverride module("ICMP.DLL", StandIns());
   CPinger pinger;
   EXPECT_EQ(pinger.Ping("127.0.0.1", &m_record, 255), 0u);
   EXPECT_EQ(pinger.m_dwErrorCode, static_cast<DWORD>(ERROR_INVALID_HANDLE));
@@ -159,11 +161,11 @@ TEST_F(PingerStandInTest, FailedCreateFileGivesTheFixedCode6) {
 }
 
 TEST_F(PingerStandInTest, NoReplyBlockGivesCode8AndClosesTheHandle) {
-  const kernel::ScopedModuleOverride module("ICMP.DLL", StandIns());
+  const vqtest::ScopedModuleOverride module("ICMP.DLL", StandIns());
   CPinger pinger;
   pinger.m_dwErrorCode = 12345;  // left from an earlier failure
   {
-    const kernel::ScopedGlobalAllocFailure noMemory;
+    const vqtest::ScopedGlobalAllocFailure noMemory;
     EXPECT_EQ(pinger.Ping("127.0.0.1", &m_record, 255), 0u);
   }
   EXPECT_EQ(pinger.m_dwErrorCode, static_cast<DWORD>(ERROR_NOT_ENOUGH_MEMORY));
@@ -175,11 +177,11 @@ TEST_F(PingerStandInTest, NoReplyBlockGivesCode8AndClosesTheHandle) {
 }
 
 TEST_F(PingerStandInTest, SendsTheFixedRequestAndCopiesTheReply) {
-  const kernel::ScopedModuleOverride module("ICMP.DLL", StandIns());
-  const int loadsBefore = kernel::ModuleLoadCount("ICMP.DLL");
+  const vqtest::ScopedModuleOverride module("ICMP.DLL", StandIns());
+  const int loadsBefore = vqtest::ModuleLoadCount("ICMP.DLL");
   {
     CPinger pinger;
-    EXPECT_EQ(kernel::ModuleLoadCount("ICMP.DLL"), loadsBefore + 1);
+    EXPECT_EQ(vqtest::ModuleLoadCount("ICMP.DLL"), loadsBefore + 1);
     g_standIn.reply = EchoReply(Ipv4(127, 0, 0, 1), IP_SUCCESS, 4, 64);
     EXPECT_EQ(pinger.Ping("127.0.0.1", &m_record, 255), 1u);
     ExpectHolds(m_record, "127.0.0.1", 4, 64);
@@ -199,11 +201,11 @@ TEST_F(PingerStandInTest, SendsTheFixedRequestAndCopiesTheReply) {
     EXPECT_EQ(pinger.Ping("127.0.0.1", nullptr, 255), 1u);
     EXPECT_EQ(g_standIn.closeCalls, 2);
   }
-  EXPECT_EQ(kernel::ModuleLoadCount("ICMP.DLL"), loadsBefore);
+  EXPECT_EQ(vqtest::ModuleLoadCount("ICMP.DLL"), loadsBefore);
 }
 
 TEST_F(PingerStandInTest, TimeToLiveDoesNotChangeTheRequest) {
-  const kernel::ScopedModuleOverride module("ICMP.DLL", StandIns());
+  const vqtest::ScopedModuleOverride module("ICMP.DLL", StandIns());
   CPinger pinger;
   EXPECT_EQ(pinger.Ping("127.0.0.1", &m_record, 1), 1u);
   EXPECT_EQ(pinger.Ping("127.0.0.1", &m_record, 255), 1u);
@@ -220,7 +222,7 @@ TEST_F(PingerStandInTest, TimeToLiveDoesNotChangeTheRequest) {
 // Names go through the resolver; texts that give no address still reach the
 // library, with all ones as the destination.
 TEST_F(PingerStandInTest, DestinationComesFromTheResolvedAddress) {
-  const kernel::ScopedModuleOverride module("ICMP.DLL", StandIns());
+  const vqtest::ScopedModuleOverride module("ICMP.DLL", StandIns());
   CPinger pinger;
   EXPECT_EQ(pinger.Ping("localhost", &m_record, 255), 1u);
   EXPECT_STREQ(pinger.m_strDottedAddress, "127.0.0.1");
@@ -235,7 +237,7 @@ TEST_F(PingerStandInTest, DestinationComesFromTheResolvedAddress) {
 
 TEST_F(PingerStandInTest, FailedEchoTakesTheThreadsLastError) {
   g_standIn.outcome = StandInState::Outcome::Fail;
-  const kernel::ScopedModuleOverride module("ICMP.DLL", StandIns());
+  const vqtest::ScopedModuleOverride module("ICMP.DLL", StandIns());
   CPinger pinger;
   for (DWORD error : {static_cast<DWORD>(IP_REQ_TIMED_OUT), static_cast<DWORD>(ERROR_NOT_ENOUGH_MEMORY)}) {
     g_standIn.failureError = error;
@@ -250,7 +252,7 @@ TEST_F(PingerStandInTest, FailedEchoTakesTheThreadsLastError) {
 // A stored reply that reports an error about the request is no echo: the
 // ping fails with the reply's status and the record keeps what it had.
 TEST_F(PingerStandInTest, ErrorReplyIsAFailureWithItsStatus) {
-  const kernel::ScopedModuleOverride module("ICMP.DLL", StandIns());
+  const vqtest::ScopedModuleOverride module("ICMP.DLL", StandIns());
   CPinger pinger;
   for (ULONG status : {IP_DEST_HOST_UNREACHABLE, IP_TTL_EXPIRED_TRANSIT}) {
     g_standIn.reply = EchoReply(Ipv4(192, 0, 2, 1), status, 3, 63);
@@ -262,7 +264,7 @@ TEST_F(PingerStandInTest, ErrorReplyIsAFailureWithItsStatus) {
 }
 
 TEST_F(PingerStandInTest, ExceptionInsideTheEchoGives1064AndReleasesEverything) {
-  const kernel::ScopedModuleOverride module("ICMP.DLL", StandIns());
+  const vqtest::ScopedModuleOverride module("ICMP.DLL", StandIns());
   CPinger pinger;
   for (auto outcome : {StandInState::Outcome::ThrowStd, StandInState::Outcome::ThrowFramework}) {
     g_standIn.outcome = outcome;
@@ -270,7 +272,7 @@ TEST_F(PingerStandInTest, ExceptionInsideTheEchoGives1064AndReleasesEverything) 
     EXPECT_NO_THROW(replies = pinger.Ping("127.0.0.1", &m_record, 255));
     EXPECT_EQ(replies, 0u);
     EXPECT_EQ(pinger.m_dwErrorCode, static_cast<DWORD>(ERROR_EXCEPTION_IN_SERVICE));
-    EXPECT_EQ(kernel::LiveGlobalBlockCount(), m_liveBlocks);
+    EXPECT_EQ(vqtest::LiveGlobalBlockCount(), m_liveBlocks);
   }
   EXPECT_EQ(g_standIn.closeCalls, 2);
   EXPECT_EQ(g_standIn.closedHandle, kEchoHandle);
@@ -278,7 +280,7 @@ TEST_F(PingerStandInTest, ExceptionInsideTheEchoGives1064AndReleasesEverything) 
 }
 
 TEST(PingerStatusText, KnownStatusesAndTheUnknownForm) {
-  const kernel::ScopedModuleOverride absent = kernel::ScopedModuleOverride::Absent("ICMP.DLL");
+  const vqtest::ScopedModuleOverride absent = vqtest::ScopedModuleOverride::Absent("ICMP.DLL");
   const CPinger pinger;
   struct Case {
     DWORD status;

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <string>
 
+#include "tests/support/posix_sockets.h"
 #include "tests/support/udp_peer.h"
 
 namespace {
@@ -48,7 +49,7 @@ std::string MessageOf(Call call) {
   try {
     call();
   } catch (CException* e) {
-    EXPECT_TRUE(e->IsKindOf(RUNTIME_CLASS(CBlockingSocketException)));
+    EXPECT_EQ(e->GetRuntimeClass(), RUNTIME_CLASS(CBlockingSocketException));
     char text[256];
     EXPECT_TRUE(e->GetErrorMessage(text, sizeof(text)));
     e->Delete();
@@ -120,17 +121,10 @@ TEST_F(BlockingSocketTest, SilentServerRaisesNotDetectedWithoutAStaleErrorNumber
 // A stream socket whose peer reads nothing stops being writable once the
 // buffers between them are full.
 TEST_F(BlockingSocketTest, SendTimeoutCarriesNoStaleErrorNumber) {
-  const SOCKET listener = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = inet_addr("127.0.0.1");
-  int length = sizeof(address);
-  ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
-  ASSERT_EQ(listen(listener, 1), 0);
-  ASSERT_EQ(getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length), 0);
-  socket_.Create(SOCK_STREAM);
-  ASSERT_EQ(connect(socket_.m_hSocket, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
-  const SOCKET served = accept(listener, nullptr, nullptr);
+  const vqtest::LoopbackStreamPair pair = vqtest::ConnectLoopbackStreams();
+  socket_.m_hSocket = vqtest::AdoptAsSocket(pair.client);
+  const SOCKET served = vqtest::AdoptAsSocket(pair.server);
+  const sockaddr_in address = PeerAddress();
   u_long nonBlocking = 1;
   ASSERT_EQ(ioctlsocket(socket_.m_hSocket, FIONBIO, &nonBlocking), 0);
   const std::string block(65536, 'f');
@@ -140,7 +134,7 @@ TEST_F(BlockingSocketTest, SendTimeoutCarriesNoStaleErrorNumber) {
 
   WSASetLastError(5);
   EXPECT_EQ(MessageOf([&] { socket_.SendDatagram("x", 1, &address, 0); }), "Send timeout");
-  for (SOCKET s : {listener, served}) closesocket(s);
+  closesocket(served);
 }
 
 TEST_F(BlockingSocketTest, FailedCreateLeavesTheInvalidHandleForCloseToReject) {

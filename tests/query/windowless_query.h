@@ -6,6 +6,7 @@
 
 #include "query/query_outcome.h"
 #include "query/recorded_query.h"
+#include "tests/support/platform_seams/message_box_recorder.h"
 
 namespace windowless_query {
 

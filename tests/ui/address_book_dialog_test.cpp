@@ -18,6 +18,7 @@
 #include "ui/address_book_message.h"
 #include "ui/quillmar_dlg.h"
 #include "ui/resources.h"
+#include "tests/support/platform_seams/message_box_recorder.h"
 
 namespace {
 
@@ -47,7 +48,7 @@ class AddressBookDialogTest : public ::testing::Test {
 
   std::vector<std::string> Lines() {
     std::vector<std::string> lines;
-    for (int i = 0; i < dialog.m_ctlAddressList.GetCount(); ++i) {
+    for (int i = 0; i < dialog.m_ctlAddressList.SendMessage(LB_GETCOUNT); ++i) {
       CString line;
       dialog.m_ctlAddressList.GetText(i, line);
       lines.push_back(line.str());
@@ -72,7 +73,7 @@ class AddressBookDialogTest : public ::testing::Test {
   }
 
   ScopedWorkingDirectory dir;
-  framework::ScopedMessageBoxRecorder boxes;
+  vqtest::ScopedMessageBoxRecorder boxes;
   CQuillmarDlg dialog;
 };
 
@@ -99,8 +100,8 @@ TEST_F(AddressBookDialogTest, WithoutTheFileOneMessageThenAnEmptyListInAWorkingD
   EXPECT_EQ(box.caption, "ERROR!");
   EXPECT_EQ(box.type, static_cast<UINT>(MB_OK | MB_ICONEXCLAMATION));
   EXPECT_EQ(box.owner, dialog.widget());
-  EXPECT_EQ(dialog.m_ctlAddressList.GetCount(), 0);
-  EXPECT_TRUE(dialog.IsWindowVisible());
+  EXPECT_EQ(dialog.m_ctlAddressList.SendMessage(LB_GETCOUNT), 0);
+  EXPECT_TRUE(dialog.widget()->isVisible());
   EXPECT_FALSE(std::filesystem::exists(dir.path() / "address.ini"));  // never created
 }
 
@@ -109,7 +110,7 @@ TEST_F(AddressBookDialogTest, EmptyFileOrOneStartingWithNulGivesAQuietEmptyList)
     CQuillmarDlg other;
     dir.Write(content);
     ASSERT_TRUE(other.Create(IDD_QUILLMAR_DIALOG));
-    EXPECT_EQ(other.m_ctlAddressList.GetCount(), 0) << content.size();
+    EXPECT_EQ(other.m_ctlAddressList.SendMessage(LB_GETCOUNT), 0) << content.size();
   }
   EXPECT_TRUE(boxes.boxes().empty());
 }
@@ -139,7 +140,7 @@ TEST_F(AddressBookDialogTest, FileThatWillNotOpenIsNamedAfterTheMessage) {
   ASSERT_EQ(boxes.boxes().size(), 1u);
   EXPECT_EQ(boxes.boxes()[0].text.str(), "There was an error opening the file: address.ini.\n\n" + book.string() +
                                              " is there, but it could not be opened.");
-  EXPECT_EQ(dialog.m_ctlAddressList.GetCount(), 0);
+  EXPECT_EQ(dialog.m_ctlAddressList.SendMessage(LB_GETCOUNT), 0);
 }
 
 // The process's own memory file opens but cannot be read at offset 0.
@@ -150,8 +151,8 @@ TEST_F(AddressBookDialogTest, ReadErrorIsReportedByTheWindowProcedureAndTheDialo
   const std::string report = boxes.boxes()[0].text.str();
   EXPECT_NE(report, "There was an error opening the file: address.ini.");
   EXPECT_NE(report.find("address.ini"), std::string::npos) << report;
-  EXPECT_EQ(dialog.m_ctlAddressList.GetCount(), 0);
-  EXPECT_TRUE(dialog.IsWindowVisible());
+  EXPECT_EQ(dialog.m_ctlAddressList.SendMessage(LB_GETCOUNT), 0);
+  EXPECT_TRUE(dialog.widget()->isVisible());
   TypeInto(IDC_ADDRESS, "127.0.0.1");
   EXPECT_EQ(dialog.m_strAddress, "127.0.0.1");
 }
@@ -174,7 +175,7 @@ TEST_F(AddressBookDialogTest, DoubleClickGivesTheWholeAddressOfLinesWithOrWithou
        Record(2, "192.0=2.3", " = in the address") + Record(3, "192.0.2.4", "Server = 4") +
        Record(4, "192.0.2.5 b", "  = blank inside") + Record(5, "192.0.2.6", "\t= after a tab") +
        Record(6, "192.0.2.7", "a=b") + Record(7, "192.0.2.8", ""));
-  ASSERT_EQ(dialog.m_ctlAddressList.GetCount(), 8);
+  ASSERT_EQ(dialog.m_ctlAddressList.SendMessage(LB_GETCOUNT), 8);
   const struct {
     const char* line;
     const char* address;

@@ -13,6 +13,7 @@
 #include "tests/ui/ui_test_support.h"
 #include "ui/query_runner.h"
 #include "ui/resources.h"
+#include "tests/support/platform_seams/message_box_recorder.h"
 
 namespace dialog_query {
 

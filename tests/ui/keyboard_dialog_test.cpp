@@ -17,6 +17,7 @@
 #include "tests/ui/ui_test_support.h"
 #include "ui/quillmar_dlg.h"
 #include "ui/resources.h"
+#include "tests/support/platform_seams/message_box_recorder.h"
 
 namespace {
 
@@ -44,7 +45,7 @@ TEST(KeyboardDialogTest, SecondSavedAddressChosenWithTheKeyboardIsTheOneAsked) {
     SCOPED_TRACE(choose == Qt::Key_Return ? "Enter" : "Space");
     address_book_test::ScopedWorkingDirectory dir;
     dir.Write(Record(0, first, " = First server") + Record(1, second, " = Second server"));
-    framework::ScopedMessageBoxRecorder boxes;
+    vqtest::ScopedMessageBoxRecorder boxes;
     CQuillmarDlg dialog;
     ASSERT_TRUE(dialog.Create(IDD_QUILLMAR_DIALOG));
     dialog.widget()->activateWindow();

@@ -10,6 +10,7 @@
 #include "tests/support/status_reply_text.h"
 #include "tests/support/status_server_process.h"
 #include "tests/ui/dialog_query.h"
+#include "tests/support/platform_seams/handle_count.h"
 
 namespace {
 
@@ -107,12 +108,12 @@ TEST_F(QueryDialogTest, TextWithoutAnAddressShowsInvalidServerAddressAndSendsNot
     FillWithStaleValues();
     query.SetBar(60);
     query.SetAddress(address);
-    const int handlesBefore = kernel::LiveHandleCount();
+    const int handlesBefore = vqtest::LiveHandleCount();
     query.PressPingServer();
     EXPECT_EQ(query.Messages(), std::vector<std::string>{"Invalid server address"});
     EXPECT_EQ(query.Bar()->value(), 0);
     EXPECT_EQ(query.positions, (std::vector<int>{0}));
-    EXPECT_EQ(kernel::LiveHandleCount(), handlesBefore);
+    EXPECT_EQ(vqtest::LiveHandleCount(), handlesBefore);
     EXPECT_STREQ(query.dialog.m_strPing, "");
     ExpectEmptyResults();
     EXPECT_FALSE(query.dialog.StatusReplyDecoded());
@@ -123,7 +124,7 @@ TEST_F(QueryDialogTest, OversizedReplyIsAReceiveErrorAndTheSocketIsClosed) {
   vqtest::StatusServerProcess server(VQ_STATUS_SERVER, {"--bind", vqtest::DistinctLoopbackAddress(), "--oversize"});
   FillWithStaleValues();
   query.SetAddress(server.AddressText());
-  const int handlesBefore = kernel::LiveHandleCount();
+  const int handlesBefore = vqtest::LiveHandleCount();
   query.PressPingServer();
   const std::vector<std::string> messages = query.Messages();
   ASSERT_FALSE(messages.empty());
@@ -132,7 +133,7 @@ TEST_F(QueryDialogTest, OversizedReplyIsAReceiveErrorAndTheSocketIsClosed) {
   EXPECT_EQ(query.Bar()->value(), 50);
   ExpectEmptyResults();
   EXPECT_TRUE(dialog_query::IsDecimal(query.dialog.m_strPing));
-  EXPECT_EQ(kernel::LiveHandleCount(), handlesBefore);
+  EXPECT_EQ(vqtest::LiveHandleCount(), handlesBefore);
   EXPECT_FALSE(query.dialog.StatusReplyDecoded());
 
   // The dialog goes on: the next query is a new one.

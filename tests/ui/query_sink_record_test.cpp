@@ -10,6 +10,7 @@
 #include "query/recorded_query.h"
 #include "tests/support/status_server_process.h"
 #include "tests/ui/dialog_query.h"
+#include "tests/support/platform_seams/message_box_recorder.h"
 
 namespace {
 

@@ -8,6 +8,7 @@
 #include "platform/kernel/handle_table.h"
 #include "tests/support/status_server_process.h"
 #include "tests/ui/dialog_query.h"
+#include "tests/support/platform_seams/handle_count.h"
 
 namespace {
 
@@ -41,12 +42,12 @@ TEST(QuerySoakTest, RepeatedQueriesLeaveNoDescriptorsHandlesOrMemoryBehind) {
   };
   runQueries(50);  // warm-up: caches, the toolkit's lazy parts
   const int descriptors = OpenDescriptorCount();
-  const int handles = kernel::LiveHandleCount();
+  const int handles = vqtest::LiveHandleCount();
   const long resident = ResidentKilobytes();
 
   runQueries(300);
   EXPECT_EQ(OpenDescriptorCount(), descriptors);
-  EXPECT_EQ(kernel::LiveHandleCount(), handles);
+  EXPECT_EQ(vqtest::LiveHandleCount(), handles);
 #if defined(__SANITIZE_ADDRESS__)
   // The address sanitizer holds freed memory back in quarantine, so resident
   // memory grows anyway; its leak checker watches this build instead.

@@ -12,6 +12,7 @@
 #include "query/server_query.h"
 #include "tests/support/netns_child.h"
 #include "tests/support/netns_namespace.h"
+#include "tests/support/platform_seams/message_box_recorder.h"
 
 namespace {
 
@@ -45,7 +46,7 @@ TEST(QueryStopTest, StopDuringTheEchoEndsTheQueryWithoutItsMessageOrAnotherStep)
     const netns::ScopedEnter inside(ns);
     WSADATA data{};
     ASSERT_EQ(WSAStartup(MAKEWORD(1, 1), &data), 0);
-    framework::ScopedMessageBoxRecorder boxes;
+    vqtest::ScopedMessageBoxRecorder boxes;
     StoppableRecorder sink{CString("127.0.0.1")};
     g_sink = &sink;
     kernel::SetBlockingHook(&StopAfterHalfASecond);

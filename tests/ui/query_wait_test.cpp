@@ -16,6 +16,7 @@
 #include "platform/winsock/scoped_startup.h"
 #include "tests/support/status_server_process.h"
 #include "tests/ui/dialog_query.h"
+#include "tests/support/platform_seams/message_box_recorder.h"
 
 namespace {
 
@@ -30,7 +31,7 @@ class PaintsDuringWait : public QObject {
 
  protected:
   bool eventFilter(QObject*, QEvent* event) override {
-    if (event->type() == QEvent::Paint && framework::InBlockingWait()) ++count;
+    if (event->type() == QEvent::Paint && framework::HandlerWaits()) ++count;
     return false;
   }
 };
@@ -47,7 +48,7 @@ TEST(QueryWaitTest, SilentServerIsNotDetectedAfterFiveSecondsWhileTheWindowRepai
   QString addressFieldDuringWait;
   QLineEdit* addressField = query.Edit(IDC_ADDRESS);
   QTimer::singleShot(1500, [&] {
-    query.dialog.Invalidate();
+    ui_test::ClientArea(query.dialog)->update();
     QCoreApplication::postEvent(addressField,
                                 new QKeyEvent(QEvent::KeyPress, Qt::Key_Q, Qt::NoModifier, QStringLiteral("q")));
   });
@@ -92,7 +93,7 @@ ClosedDuringTheWait CloseOneSecondIntoTheWait(const std::string& address,
                                               const std::function<void(QWidget*)>& request) {
   ClosedDuringTheWait seen;
   const winsock::ScopedStartup sockets;
-  framework::ScopedMessageBoxRecorder boxes;
+  vqtest::ScopedMessageBoxRecorder boxes;
   CQuillmarDlg dialog;
   Clock::time_point requestedAt;
   const framework::ScopedModalDialogHook hook([&](CDialog&) {

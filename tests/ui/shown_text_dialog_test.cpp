@@ -13,6 +13,7 @@
 #include "tests/support/status_reply_text.h"
 #include "tests/support/status_server_process.h"
 #include "tests/ui/dialog_query.h"
+#include "tests/support/platform_seams/message_box_recorder.h"
 
 namespace {
 
@@ -76,7 +77,7 @@ TEST(ShownTextDialogTest, AnAddressBookLineShowsSafelyAndKeepsItsBytes) {
   const std::string description = " = \xE2\x80\xAEpmac\xE2\x80\x8Bx\x81";
   dir.Write(Record(0, "127.0.0.1", description));
   RegisterQuillmarResources();
-  const framework::ScopedMessageBoxRecorder boxes;
+  const vqtest::ScopedMessageBoxRecorder boxes;
   CQuillmarDlg dialog;
   ASSERT_TRUE(dialog.Create(IDD_QUILLMAR_DIALOG));
   auto* list = static_cast<QListWidget*>(ui_test::ControlWidget(dialog, IDC_ADDRESS_LIST));

@@ -46,17 +46,15 @@ TEST_F(MainDialogTest, InitialisationAddsAboutToTheSystemMenuAndSetsTheIcons) {
   CMenu* menu = dialog.GetSystemMenu(FALSE);
   const int count = static_cast<int>(menu->GetMenuItemCount());
   ASSERT_GE(count, 2);
-  EXPECT_EQ(menu->GetMenuItemID(count - 2), 0u);  // the separator
-  EXPECT_EQ(menu->GetMenuItemID(count - 1), static_cast<UINT>(IDM_ABOUTBOX));
-  CString text;
-  menu->GetMenuString(count - 1, text, MF_BYPOSITION);
-  EXPECT_EQ(text, "&About VeloxaQuillmar");
+  const std::vector<CMenu::Item>& items = menu->items();
+  EXPECT_EQ(items[count - 2].flags & MF_SEPARATOR, static_cast<UINT>(MF_SEPARATOR));
+  EXPECT_EQ(items[count - 1].id, static_cast<UINT>(IDM_ABOUTBOX));
+  EXPECT_EQ(items[count - 1].text, "&About VeloxaQuillmar");
 
   const HICON icon = framework::LoadIconResource(IDR_MAINFRAME);
   EXPECT_EQ(dialog.m_hIcon, icon);
-  EXPECT_EQ(dialog.GetIcon(TRUE), icon);
-  EXPECT_EQ(dialog.GetIcon(FALSE), icon);
   EXPECT_FALSE(dialog.widget()->windowIcon().isNull());
+  EXPECT_EQ(dialog.widget()->windowIcon().cacheKey(), framework::ToQIcon(icon).cacheKey());
   EXPECT_EQ(reinterpret_cast<HICON>(dialog.SendMessage(WM_QUERYDRAGICON)), icon);
 }
 

@@ -42,9 +42,6 @@ icmpapi::EchoStart ToEchoStart(helper::Request request) {
   start.destination = request.destination;
   start.payload = std::move(request.data);
   start.timeoutMs = request.timeoutMs;
-  start.options.ttl = request.ttl;
-  start.options.tos = request.tos;
-  start.options.dontFragment = (request.flags & IP_FLAG_DF) != 0;
   return start;
 }
 

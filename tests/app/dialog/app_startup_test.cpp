@@ -11,6 +11,8 @@
 #include "platform/winsock/winsock.h"
 #include "tests/support/scoped_working_directory.h"
 #include "ui/resource.h"
+#include "tests/support/platform_seams/message_box_recorder.h"
+#include "tests/support/platform_seams/startup_failure.h"
 
 namespace {
 
@@ -21,7 +23,7 @@ struct ModalRecorder {
   std::vector<bool> socketsUsable;
   framework::ScopedModalDialogHook hook{[this](CDialog& dialog) {
     opened.push_back(dialog.templateId());
-    wasMainWindow.push_back(AfxGetMainWnd() == &dialog);
+    wasMainWindow.push_back(AfxGetApp()->m_pMainWnd == &dialog);
     const SOCKET s = socket(AF_INET, SOCK_DGRAM, 0);
     socketsUsable.push_back(s != INVALID_SOCKET);
     if (s != INVALID_SOCKET) closesocket(s);
@@ -39,8 +41,8 @@ bool SocketsStarted() {
 }
 
 TEST(AppStartupTest, SocketFailureShowsOnlyItsMessageAndNoDialog) {
-  winsock::testing::ScopedStartupFailure failing;
-  framework::ScopedMessageBoxRecorder boxes;
+  vqtest::ScopedStartupFailure failing;
+  vqtest::ScopedMessageBoxRecorder boxes;
   ModalRecorder modal;
   CQuillmarApp app;
   EXPECT_EQ(AfxWinMain(), 0);
@@ -53,7 +55,7 @@ TEST(AppStartupTest, SocketFailureShowsOnlyItsMessageAndNoDialog) {
 
 TEST(AppStartupTest, RunsTheMainDialogModallyAsMainWindowThenEndsWithSocketsBalanced) {
   ScopedEmptyAddressBook addressBook;
-  framework::ScopedMessageBoxRecorder boxes;
+  vqtest::ScopedMessageBoxRecorder boxes;
   ModalRecorder modal;
   CQuillmarApp app;
   EXPECT_EQ(AfxWinMain(), 0);
@@ -66,7 +68,7 @@ TEST(AppStartupTest, RunsTheMainDialogModallyAsMainWindowThenEndsWithSocketsBala
 }
 
 TEST(AppStartupTest, HelpCommandIsHandledQuietly) {
-  framework::ScopedMessageBoxRecorder boxes;
+  vqtest::ScopedMessageBoxRecorder boxes;
   CQuillmarApp app;
   EXPECT_TRUE(app.OnCmdMsg(ID_HELP, 0));
   EXPECT_FALSE(app.OnCmdMsg(ID_ABOUT_ABOUT, 0));  // the dialog's command, not the application's

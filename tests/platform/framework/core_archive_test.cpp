@@ -6,6 +6,7 @@
 
 #include "core_test_helpers.h"
 #include "platform/framework/afx.h"
+#include "tests/support/memory_file.h"
 
 namespace {
 
@@ -13,7 +14,7 @@ using Bytes = std::vector<BYTE>;
 using core_test::CauseThrown;
 
 Bytes Stored(void (*store)(CArchive&)) {
-  CMemFile file;
+  vqtest::MemoryFile file;
   {
     CArchive ar(&file, CArchive::store);
     store(ar);
@@ -38,12 +39,12 @@ class ArchiveStringForm : public ::testing::TestWithParam<StringForm> {};
 TEST_P(ArchiveStringForm, StoresPrefixThenCharactersAndLoadsBack) {
   const StringForm& form = GetParam();
   const CString original = Text(form.length);
-  CMemFile file;
+  vqtest::MemoryFile file;
   {
     CArchive ar(&file, CArchive::store);
     ar << original;
   }  // the destructor writes the buffer out
-  const Bytes& bytes = file.Contents();
+  const Bytes bytes = file.Contents();
   ASSERT_EQ(bytes.size(), form.prefix.size() + static_cast<std::size_t>(form.length));
   EXPECT_EQ(Bytes(bytes.begin(), bytes.begin() + static_cast<long>(form.prefix.size())), form.prefix);
   EXPECT_EQ(0, std::memcmp(bytes.data() + form.prefix.size(), original.str().data(), original.str().size()));
@@ -64,7 +65,7 @@ INSTANTIATE_TEST_SUITE_P(AllThreeForms, ArchiveStringForm,
                                            StringForm{70000, {0xFF, 0xFF, 0xFF, 0x70, 0x11, 0x01, 0x00}}));
 
 CString Load(const Bytes& bytes) {
-  CMemFile file(bytes.data(), static_cast<UINT>(bytes.size()));
+  vqtest::MemoryFile file(bytes);
   CArchive ar(&file, CArchive::load);
   CString text("unchanged");
   ar >> text;
@@ -101,7 +102,7 @@ TEST(ArchiveTruncated, ThrowsEndOfFileInPrefixCharactersAndValues) {
     EXPECT_EQ(CauseThrown<CArchiveException>([&] { Load(bytes); }), CArchiveException::endOfFile) << bytes.size();
   }
   const Bytes record = {0x01, 'x', 0x23, 0x00, 0x00};  // the 4-byte value lacks a byte
-  CMemFile file(record.data(), static_cast<UINT>(record.size()));
+  vqtest::MemoryFile file(record);
   CArchive ar(&file, CArchive::load);
   CString text;
   DWORD value = 7;
@@ -112,7 +113,7 @@ TEST(ArchiveTruncated, ThrowsEndOfFileInPrefixCharactersAndValues) {
 
 TEST(ArchiveTruncated, StringKeepsItsValueOnFailure) {
   const Bytes bytes = {0x05, 'a', 'b'};
-  CMemFile file(bytes.data(), static_cast<UINT>(bytes.size()));
+  vqtest::MemoryFile file(bytes);
   CArchive ar(&file, CArchive::load);
   CString text("before");
   EXPECT_EQ(CauseThrown<CArchiveException>([&] { ar >> text; }), CArchiveException::endOfFile);
@@ -127,7 +128,7 @@ TEST(ArchiveValues, AreLittleEndianAndLoadBack) {
                           0xFF, 0xFF, 0x04, 0x03, 0x02, 0x01, 'z',  0xFD, 0xFF};
   EXPECT_EQ(bytes, expected);
 
-  CMemFile file(bytes.data(), static_cast<UINT>(bytes.size()));
+  vqtest::MemoryFile file(bytes);
   CArchive ar(&file, CArchive::load);
   DWORD dw = 0;
   BYTE by = 0;
@@ -150,7 +151,7 @@ TEST(ArchiveValues, PingRecordExampleOfFourteenBytes) {
   const Bytes expected = {0x08, 0x31, 0x30, 0x2E, 0x30, 0x2E, 0x30, 0x2E, 0x31, 0x23, 0x00, 0x00, 0x00, 0x80};
   EXPECT_EQ(Stored([](CArchive& ar) { ar << CString("10.0.0.1") << DWORD{35} << BYTE{128}; }), expected);
 
-  CMemFile file(expected.data(), static_cast<UINT>(expected.size()));
+  vqtest::MemoryFile file(expected);
   CArchive ar(&file, CArchive::load);
   CString address;
   DWORD roundTrip = 0;
@@ -162,7 +163,7 @@ TEST(ArchiveValues, PingRecordExampleOfFourteenBytes) {
 }
 
 TEST(ArchiveModes, WrongDirectionAndClosedArchiveThrow) {
-  CMemFile file;
+  vqtest::MemoryFile file;
   CArchive storing(&file, CArchive::store);
   EXPECT_TRUE(storing.IsStoring());
   BYTE b = 0;
@@ -176,7 +177,7 @@ TEST(ArchiveModes, WrongDirectionAndClosedArchiveThrow) {
 }
 
 TEST(ArchiveBuffering, WritesOnFlushAndHandlesDataLargerThanTheBuffer) {
-  CMemFile file;
+  vqtest::MemoryFile file;
   CArchive ar(&file, CArchive::store, 16);
   ar << DWORD{1};
   EXPECT_EQ(file.GetLength(), 0u);
@@ -204,7 +205,7 @@ TEST(ArchiveBuffering, WritesOnFlushAndHandlesDataLargerThanTheBuffer) {
 
 TEST(ArchiveBuffering, ClosingALoadingArchiveGivesUnreadBytesBack) {
   const Bytes bytes = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
-  CMemFile file(bytes.data(), static_cast<UINT>(bytes.size()));
+  vqtest::MemoryFile file(bytes);
   CArchive ar(&file, CArchive::load);
   BYTE b = 0;
   ar >> b;

@@ -55,8 +55,6 @@ TEST(CStringSubstrings, ClampToTheText) {
   EXPECT_TRUE(text.Mid(10).IsEmpty());
   EXPECT_EQ(text.Mid(2, 100), "cdef");
   EXPECT_EQ(text.Mid(-3, 2), "ab");
-  EXPECT_EQ(text.Right(2), "ef");
-  EXPECT_EQ(text.Right(10), "abcdef");
 }
 
 TEST(CStringLoad, RegisteredAndUnknownIds) {

@@ -126,7 +126,7 @@ TEST_P(EchoBatchTest, AThousandEchoesShareOneDescriptorAndEachEndsOnce) {
     icmpapi::OpenFailureInfo failure;
     const std::unique_ptr<EchoBatch> batch = EchoBatch::Open(failure);
     ASSERT_NE(batch, nullptr) << icmpapi::OpenFailureAdvice(failure);
-    EXPECT_EQ(batch->kind(), GetParam());
+    EXPECT_EQ(icmpapi_test::KindOpened(failure), GetParam());
     constexpr std::size_t kEchoes = 1000;
     for (std::size_t i = 0; i < kEchoes; ++i) {
       if (i % 10 == 0) {
@@ -234,7 +234,7 @@ TEST_F(EchoBatchHelperTest, AnOrdinaryUsersBatchGoesThroughOneHelper) {
         icmpapi::OpenFailureInfo failure;
         const std::unique_ptr<EchoBatch> batch = EchoBatch::Open(failure);
         ASSERT_NE(batch, nullptr) << icmpapi::OpenFailureAdvice(failure);
-        EXPECT_EQ(batch->kind(), EchoSocketKind::Helper);
+        EXPECT_EQ(icmpapi_test::KindOpened(failure), EchoSocketKind::Helper);
         constexpr std::size_t kEchoes = 200;
         for (std::size_t i = 0; i < kEchoes; ++i) Start(*batch, i, i % 50 == 0 ? SilentHost(i) : Loopback(i), 3000);
         Start(*batch, kEchoes, "240.0.0.1", 3000);  // the helper's own refusal

@@ -21,7 +21,9 @@
 #include "platform/icmpapi/icmpapi.h"
 #include "platform/kernel/last_error.h"
 #include "tests/platform/icmpapi/echo_helper_fixture.h"
+#include "tests/platform/icmpapi/ping_namespaces.h"
 #include "tests/support/netns_child.h"
+#include "tests/support/platform_seams/echo_helper_path.h"
 
 namespace {
 
@@ -67,8 +69,8 @@ TEST_F(EchoHelperClientTest, OrdinaryUserGetsARealRoundTripThroughTheHelper) {
   RunAsOrdinaryUser([&] {
     const HANDLE handle = IcmpCreateFile();
     ASSERT_NE(handle, INVALID_HANDLE_VALUE) << "last error " << GetLastError();
-    EXPECT_EQ(icmpapi::SocketKindOf(handle), icmpapi::EchoSocketKind::Helper);
     const icmpapi::OpenFailureInfo opened = icmpapi::LastOpenFailure();
+    EXPECT_EQ(icmpapi_test::KindOpened(opened), icmpapi::EchoSocketKind::Helper);
     EXPECT_EQ(opened.reason, icmpapi::OpenFailure::None);
     EXPECT_NE(opened.unprivilegedErrno, 0) << "the in-process attempt is still on record";
 
@@ -107,8 +109,8 @@ TEST_F(EchoHelperClientTest, RequestsTheHelperDoesNotTakeFailBeforeReachingIt) {
     const EchoCall multicast = Echo(handle, "224.0.0.1", 1000);
     EXPECT_EQ(multicast.count, 0u);
     EXPECT_EQ(multicast.lastError, IP_BAD_DESTINATION) << "the helper's own refusal comes back";
-    IP_OPTION_INFORMATION ttlOnly{64, 0, IP_FLAG_DF, 0, nullptr};
-    EXPECT_EQ(Echo(handle, "127.0.0.1", 5000, &ttlOnly).count, 1u) << "the handle still works";
+    IP_OPTION_INFORMATION defaults{};
+    EXPECT_EQ(Echo(handle, "127.0.0.1", 5000, &defaults).count, 1u) << "the handle still works";
     EXPECT_TRUE(IcmpCloseHandle(handle));
     ExpectNoChildLeft();
   });
@@ -137,7 +139,7 @@ TEST(EchoHelperClient, HelperWithoutTheCapabilityLeavesTheRefusalAndItsAdvice) {
   const std::string& path = plain.path();
   VQ_RUN_IN_CHILD([&] {
     const netns::Namespace ns = echo_helper_test::OrdinaryUserWithoutPingGroup();
-    const icmpapi::ScopedEchoHelperPath useCopy(path);
+    const vqtest::ScopedEchoHelperPath useCopy(path);
     EXPECT_EQ(IcmpCreateFile(), INVALID_HANDLE_VALUE);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
     const icmpapi::OpenFailureInfo failure = icmpapi::LastOpenFailure();
@@ -205,7 +207,7 @@ TEST(EchoHelperClient, EveryWayTheHelperCanFailIsToldApart) {
   for (const Case& c : cases) {
     VQ_RUN_IN_CHILD([&] {
       const netns::Namespace ns = echo_helper_test::OrdinaryUserWithoutPingGroup();
-      const icmpapi::ScopedEchoHelperPath useStandIn(c.path);
+      const vqtest::ScopedEchoHelperPath useStandIn(c.path);
       if (c.noDescriptors) {
         const rlimit none{3, 3};  // standard input, output and error: nothing more
         ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &none), 0);

@@ -27,6 +27,7 @@
 #include "tests/support/netns_child.h"
 #include "tests/support/netns_veth.h"
 #include "tests/support/nobody_user.h"
+#include "tests/support/platform_seams/echo_helper_path.h"
 
 extern char** environ;
 
@@ -48,7 +49,7 @@ void CapableHelperTest::RunAsOrdinaryUser(const std::function<void()>& body, Chi
     if (network.silentHosts) neighbour.emplace(AddSilentNetwork(ns));
     BecomeOrdinaryUserIn(ns);
     if (HasFatalFailure()) return;
-    const icmpapi::ScopedEchoHelperPath useCopy(path);
+    const vqtest::ScopedEchoHelperPath useCopy(path);
     body();
   });
 }
@@ -214,7 +215,7 @@ std::optional<icmpapi::helper::Reply> HelperLine::ReadReply() {
   const auto decoded = icmpapi::helper::DecodeReplyHeader(header);
   if (!decoded) return std::nullopt;
   icmpapi::helper::Reply reply{decoded->count, decoded->lastError, std::vector<std::uint8_t>(decoded->recordSize),
-                            decoded->tag, decoded->roundTripMicroseconds};
+                               decoded->tag, decoded->roundTripMicroseconds};
   if (!Receive(reply.record.data(), reply.record.size())) return std::nullopt;
   return reply;
 }

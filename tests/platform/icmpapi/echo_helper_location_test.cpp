@@ -2,6 +2,7 @@
 // build tree's helper or none, an installed one never; other programs look
 // beside themselves and in the install's libexec folders.
 #include "platform/icmpapi/echo_helper_location.h"
+#include "tests/support/platform_seams/echo_helper_path.h"
 
 #include <gtest/gtest.h>
 #include <limits.h>
@@ -43,8 +44,8 @@ class HelperFolders : public ::testing::Test {
 
   icmpapi::EchoHelperSearch SearchFrom(const std::string& programFolder) const {
     return icmpapi::EchoHelperSearch{m_root + "/" + programFolder, m_root + "/build",
-                                  m_root + "/build/app/quillmar-echo-helper", m_root + "/usr/libexec/quillmar",
-                                  "../libexec/quillmar"};
+                                     m_root + "/build/app/quillmar-echo-helper", m_root + "/usr/libexec/quillmar",
+                                     "../libexec/quillmar"};
   }
 
   std::string m_root;
@@ -82,7 +83,7 @@ TEST(EchoHelperLocation, ThisTestProgramFindsOnlyItsOwnBuildsHelper) {
   char helper[PATH_MAX];
   ASSERT_NE(::realpath(VQ_ECHO_HELPER, helper), nullptr) << "the build made no helper";
   EXPECT_EQ(icmpapi::EchoHelperCandidates(), Paths{helper}) << "whatever is installed on this machine";
-  const icmpapi::ScopedEchoHelperPath none("");
+  const vqtest::ScopedEchoHelperPath none("");
   EXPECT_EQ(icmpapi::EchoHelperCandidates(), Paths{});
 }
 

@@ -24,13 +24,11 @@ namespace helper = icmpapi::helper;
 using echo_helper_test::HelperCopy;
 using echo_helper_test::HelperLine;
 
-std::vector<std::uint8_t> RequestTo(const char* destination, std::uint32_t timeoutMs = 2000, std::uint8_t flags = 0,
-                                    std::uint64_t tag = 0) {
+std::vector<std::uint8_t> RequestTo(const char* destination, std::uint32_t timeoutMs = 2000, std::uint64_t tag = 0) {
   helper::Request request;
   request.destination = Ipv4(destination);
   request.data = {'Q', 'u', 'i', 'l', 'l', 'm', 'a', 'r'};
   request.timeoutMs = timeoutMs;
-  request.flags = flags;
   request.tag = tag;
   return helper::EncodeRequest(request);
 }
@@ -75,9 +73,6 @@ TEST_F(EchoHelperProcessTest, EchoesLoopbackAndRefusesForbiddenRequests) {
     const auto tooLong = line.Ask(RequestTo("127.0.0.1", helper::kMaxTimeoutMs + 1));
     ASSERT_TRUE(tooLong);
     EXPECT_EQ(tooLong->lastError, static_cast<std::uint32_t>(ERROR_INVALID_PARAMETER));
-    const auto badFlags = line.Ask(RequestTo("127.0.0.1", 2000, 0x40));
-    ASSERT_TRUE(badFlags);
-    EXPECT_EQ(badFlags->lastError, static_cast<std::uint32_t>(ERROR_INVALID_PARAMETER));
 
     // Refusals do not end the service: a proper request still gets its echo.
     const auto echo = line.Ask(RequestTo("127.0.0.1"));
@@ -101,11 +96,11 @@ TEST_F(EchoHelperProcessTest, ManyRequestsInFlightAreAnsweredByTagAsTheyEnd) {
       [&] {
         HelperLine line(helperPath());
         ASSERT_TRUE(line.ReadHello());
-        std::vector<std::uint8_t> requests = RequestTo("198.51.100.9", 1500, 0, 1000);  // silent: ends last
-        const std::vector<std::uint8_t> refused = RequestTo("240.0.0.1", 1000, 0, 1001);
+        std::vector<std::uint8_t> requests = RequestTo("198.51.100.9", 1500, 1000);  // silent: ends last
+        const std::vector<std::uint8_t> refused = RequestTo("240.0.0.1", 1000, 1001);
         requests.insert(requests.end(), refused.begin(), refused.end());
         for (std::uint64_t tag = 1; tag <= 50; ++tag) {
-          const std::vector<std::uint8_t> one = RequestTo(("127.0.0." + std::to_string(tag)).c_str(), 2000, 0, tag);
+          const std::vector<std::uint8_t> one = RequestTo(("127.0.0." + std::to_string(tag)).c_str(), 2000, tag);
           requests.insert(requests.end(), one.begin(), one.end());
         }
         ASSERT_TRUE(line.Send(requests));
@@ -146,7 +141,7 @@ TEST_F(EchoHelperProcessTest, SendsAreSpacedHoweverFastTheyAreAsked) {
     std::vector<std::uint8_t> requests;
     for (int i = 0; i < kRequests; ++i) {
       const std::string destination = "127.0." + std::to_string(i / 200) + "." + std::to_string(i % 200 + 1);
-      const std::vector<std::uint8_t> one = RequestTo(destination.c_str(), 2000, 0, static_cast<std::uint64_t>(i));
+      const std::vector<std::uint8_t> one = RequestTo(destination.c_str(), 2000, static_cast<std::uint64_t>(i));
       requests.insert(requests.end(), one.begin(), one.end());
     }
     const auto start = std::chrono::steady_clock::now();
@@ -181,7 +176,7 @@ TEST_F(EchoHelperProcessTest, BrokenFramingIsAnsweredAndEndsTheHelper) {
       std::uint8_t value;
     };
     for (const Damage& damage : {Damage{"magic", 0, 'X'}, Damage{"version", 4, 9}, Damage{"length over 1024", 7, 0x05},
-                                 Damage{"reserved byte", 19, 1}}) {
+                                 Damage{"reserved byte", 16, 64}, Damage{"reserved byte", 19, 1}}) {
       std::vector<std::uint8_t> request = good;
       request[damage.offset] = damage.value;
       HelperLine line(helperPath());

@@ -85,7 +85,6 @@ TEST(EchoReplyParser, RawReplyToOurRequestIsAcceptedWithItsDetails) {
   EXPECT_EQ(outcome.status, IP_SUCCESS);
   EXPECT_EQ(outcome.address, kTarget);
   EXPECT_EQ(outcome.ttl, 57);
-  EXPECT_EQ(outcome.tos, 0x10);
   EXPECT_EQ(Packet(outcome.data.begin(), outcome.data.end()), kPayload);
 }
 
@@ -133,10 +132,10 @@ TEST(EchoReplyParser, RawPacketIsCutToItsIpTotalLength) {
 }
 
 TEST(EchoReplyParser, DgramReplyIsMatchedLikeARawOne) {
-  const icmpapi::PacketOutcome ours = icmpapi::ParseDgramPacket(Icmp(0, 0, kId, kSeq, kPayload), kTarget, 63, 4, Expected());
+  const icmpapi::PacketOutcome ours =
+      icmpapi::ParseDgramPacket(Icmp(0, 0, kId, kSeq, kPayload), kTarget, 63, Expected());
   ASSERT_EQ(ours.verdict, PacketVerdict::EchoReply);
   EXPECT_EQ(ours.ttl, 63);
-  EXPECT_EQ(ours.tos, 4);
   EXPECT_EQ(ours.address, kTarget);
   EXPECT_EQ(ours.data.size(), kPayload.size());
 
@@ -144,15 +143,15 @@ TEST(EchoReplyParser, DgramReplyIsMatchedLikeARawOne) {
   Packet corrupt = kPayload;
   corrupt.back() ^= 0xFF;
   const Packet truncated(kPayload.begin(), kPayload.begin() + 10);
-  EXPECT_EQ(icmpapi::ParseDgramPacket(Icmp(0, 0, kId, kSeq + 1, kPayload), kTarget, 64, 0, Expected()).verdict,
+  EXPECT_EQ(icmpapi::ParseDgramPacket(Icmp(0, 0, kId, kSeq + 1, kPayload), kTarget, 64, Expected()).verdict,
             PacketVerdict::NotOurs);
-  EXPECT_EQ(icmpapi::ParseDgramPacket(Icmp(0, 0, kId, kSeq, kPayload), kRouter, 64, 0, Expected()).verdict,
+  EXPECT_EQ(icmpapi::ParseDgramPacket(Icmp(0, 0, kId, kSeq, kPayload), kRouter, 64, Expected()).verdict,
             PacketVerdict::NotOurs);
-  EXPECT_EQ(icmpapi::ParseDgramPacket(Icmp(0, 0, kId, kSeq, corrupt), kTarget, 64, 0, Expected()).verdict,
+  EXPECT_EQ(icmpapi::ParseDgramPacket(Icmp(0, 0, kId, kSeq, corrupt), kTarget, 64, Expected()).verdict,
             PacketVerdict::NotOurs);
-  EXPECT_EQ(icmpapi::ParseDgramPacket(Icmp(0, 0, kId, kSeq, truncated), kTarget, 64, 0, Expected()).verdict,
+  EXPECT_EQ(icmpapi::ParseDgramPacket(Icmp(0, 0, kId, kSeq, truncated), kTarget, 64, Expected()).verdict,
             PacketVerdict::NotOurs);
-  EXPECT_EQ(icmpapi::ParseDgramPacket(Packet{0, 0, 0}, kTarget, 64, 0, Expected()).verdict, PacketVerdict::NotOurs);
+  EXPECT_EQ(icmpapi::ParseDgramPacket(Packet{0, 0, 0}, kTarget, 64, Expected()).verdict, PacketVerdict::NotOurs);
 }
 
 TEST(EchoReplyParser, IcmpErrorsAboutOurRequestCarryStatusAndRouter) {
@@ -193,7 +192,8 @@ TEST(EchoReplyParser, IcmpErrorsAboutOtherPacketsAreSkipped) {
       {"quote cut short", shortQuote},
   };
   for (const auto& [name, message] : cases) {
-    EXPECT_EQ(icmpapi::ParseRawPacket(Ip(kRouter, kUs, 64, message), Expected()).verdict, PacketVerdict::NotOurs) << name;
+    EXPECT_EQ(icmpapi::ParseRawPacket(Ip(kRouter, kUs, 64, message), Expected()).verdict, PacketVerdict::NotOurs)
+        << name;
   }
 }
 
@@ -213,7 +213,8 @@ TEST(EchoReplyParser, QueuedErrorsMatchOnOurRequestOnly) {
             PacketVerdict::NotOurs);
   EXPECT_EQ(icmpapi::ParseQueuedError({5, 0, kRouter, kTarget, 0, ourRequest}, Expected()).verdict,
             PacketVerdict::NotOurs);
-  EXPECT_EQ(icmpapi::ParseQueuedError({3, 1, kRouter, kTarget, 0, icmpapi::Bytes(ourRequest).first(6)}, Expected()).verdict,
+  EXPECT_EQ(icmpapi::ParseQueuedError({3, 1, kRouter, kTarget, 0, icmpapi::Bytes(ourRequest).first(6)}, Expected())
+                .verdict,
             PacketVerdict::NotOurs);
 }
 
@@ -241,7 +242,6 @@ TEST(EchoReplyRecord, StoresThe28ByteRecordFollowedByTheData) {
   outcome.verdict = PacketVerdict::EchoReply;
   outcome.address = Address(192, 168, 1, 2);
   outcome.ttl = 64;
-  outcome.tos = 0x10;
   outcome.data = kPayload;
   // One byte of offset: the record must not rely on the buffer's alignment.
   Packet buffer(1 + 28 + kPayload.size() + 4, 0xEE);
@@ -259,8 +259,8 @@ TEST(EchoReplyRecord, StoresThe28ByteRecordFollowedByTheData) {
   EXPECT_EQ(rtt, 35u);
   EXPECT_EQ(dataSize, kPayload.size());
   EXPECT_EQ(dataOffset, 28u);
-  EXPECT_EQ(r[20], 64);    // Options.Ttl
-  EXPECT_EQ(r[21], 0x10);  // Options.Tos
+  EXPECT_EQ(r[20], 64);                                  // Options.Ttl
+  EXPECT_EQ(Packet(r + 21, r + 24), (Packet{0, 0, 0}));  // Tos, Flags, OptionsSize
   EXPECT_EQ(optionsData, 0u);
   EXPECT_EQ(Packet(r + 28, r + 28 + kPayload.size()), kPayload);
   EXPECT_EQ(buffer[0], 0xEE);
@@ -305,7 +305,6 @@ TEST(EchoReplyRecord, AnsweredEchoTravelsAsItsRecordAndComesBackTheSame) {
   answer.status = IP_TTL_EXPIRED_TRANSIT;
   answer.address = kRouter;
   answer.ttl = 63;
-  answer.tos = 0x10;
   answer.data = kPayload;
   answer.roundTripMicroseconds = 35999;
   const Packet record = icmpapi::EchoRecordBytes(answer);
@@ -319,7 +318,6 @@ TEST(EchoReplyRecord, AnsweredEchoTravelsAsItsRecordAndComesBackTheSame) {
   EXPECT_EQ(back->status, answer.status);
   EXPECT_EQ(back->address, answer.address);
   EXPECT_EQ(back->ttl, answer.ttl);
-  EXPECT_EQ(back->tos, answer.tos);
   EXPECT_EQ(back->data, answer.data);
   EXPECT_EQ(back->roundTripMicroseconds, 35999);
 

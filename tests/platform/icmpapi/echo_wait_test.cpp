@@ -19,6 +19,7 @@
 #include "tests/platform/icmpapi/echo_responder.h"
 #include "tests/platform/icmpapi/ping_namespaces.h"
 #include "tests/support/netns_child.h"
+#include "tests/support/platform_seams/echo_helper_path.h"
 
 namespace {
 
@@ -143,10 +144,10 @@ TEST_F(EchoWaitHelperTest, ThroughTheHelperTheRoundTripIsTheHelpersMeasure) {
     ns.EnterPermanently();
     icmpapi_test::EchoResponder responder(Ipv4("127.0.0.2"));  // its raw sockets are opened as root
     echo_helper_test::BecomeOrdinaryUserIn(ns);
-    const icmpapi::ScopedEchoHelperPath useCopy(path);
+    const vqtest::ScopedEchoHelperPath useCopy(path);
     const HANDLE handle = IcmpCreateFile();
     ASSERT_NE(handle, INVALID_HANDLE_VALUE);
-    ASSERT_EQ(icmpapi::SocketKindOf(handle), EchoSocketKind::Helper);
+    ASSERT_EQ(icmpapi_test::KindOpened(icmpapi::LastOpenFailure()), EchoSocketKind::Helper);
     ExpectRoundTripOfTheDelayOnly(EchoBesideASlowRepaint(handle, responder));
     IcmpCloseHandle(handle);
   });

@@ -35,7 +35,6 @@ TEST(IcmpApi, UnknownHandlesAreRejected) {
     EXPECT_FALSE(IcmpCloseHandle(handle));
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
   }
-  EXPECT_EQ(icmpapi::SocketKindOf(nullptr), icmpapi::EchoSocketKind::None);
 }
 
 // Calls that must fail before anything is sent. The handle is opened in a
@@ -54,12 +53,17 @@ TEST(IcmpApi, BadArgumentsFailBeforeSending) {
     std::vector<std::uint8_t> data(59, 'x');
     std::vector<std::uint8_t> buffer(28 + 59, 0xEE);
     const IPAddr loopback = inet_addr("127.0.0.1");
-    std::uint8_t optionBytes[MAX_OPT_SIZE + 1] = {};
-    IP_OPTION_INFORMATION tooManyOptions{};
-    tooManyOptions.OptionsSize = MAX_OPT_SIZE + 1;
-    tooManyOptions.OptionsData = optionBytes;
-    IP_OPTION_INFORMATION missingOptions{};
-    missingOptions.OptionsSize = 4;
+    // Requests go out with the system's defaults only.
+    IP_OPTION_INFORMATION timeToLive{};
+    timeToLive.Ttl = 1;
+    IP_OPTION_INFORMATION serviceType{};
+    serviceType.Tos = 0x10;
+    IP_OPTION_INFORMATION dontFragment{};
+    dontFragment.Flags = 0x2;
+    std::uint8_t optionBytes[4] = {1, 1, 1, 0};  // no-operation options
+    IP_OPTION_INFORMATION rawOptions{};
+    rawOptions.OptionsSize = sizeof optionBytes;
+    rawOptions.OptionsData = optionBytes;
     struct Case {
       const char* name;
       IPAddr destination;
@@ -75,9 +79,10 @@ TEST(IcmpApi, BadArgumentsFailBeforeSending) {
         {"no request data", loopback, nullptr, 59, nullptr, buffer.data(), 87, ERROR_INVALID_PARAMETER},
         {"buffer one byte short", loopback, data.data(), 59, nullptr, buffer.data(), 86, IP_BUFF_TOO_SMALL},
         {"buffer smaller than a record", loopback, data.data(), 0, nullptr, buffer.data(), 27, IP_BUFF_TOO_SMALL},
-        {"options too long", loopback, data.data(), 59, &tooManyOptions, buffer.data(), 87, IP_OPTION_TOO_BIG},
-        {"options without data", loopback, data.data(), 59, &missingOptions, buffer.data(), 87,
-         ERROR_INVALID_PARAMETER},
+        {"a time to live", loopback, data.data(), 59, &timeToLive, buffer.data(), 87, IP_BAD_OPTION},
+        {"a type of service", loopback, data.data(), 59, &serviceType, buffer.data(), 87, IP_BAD_OPTION},
+        {"don't fragment", loopback, data.data(), 59, &dontFragment, buffer.data(), 87, IP_BAD_OPTION},
+        {"IP options", loopback, data.data(), 59, &rawOptions, buffer.data(), 87, IP_BAD_OPTION},
         {"text that was no address", INADDR_NONE, data.data(), 59, nullptr, buffer.data(), 87, IP_BAD_DESTINATION},
         {"no address", 0, data.data(), 59, nullptr, buffer.data(), 87, IP_BAD_DESTINATION},
     };

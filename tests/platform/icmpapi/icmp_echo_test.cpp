@@ -23,6 +23,7 @@
 #include "tests/support/netns_namespace.h"
 #include "tests/support/netns_veth.h"
 #include "tests/support/nobody_user.h"
+#include "tests/support/platform_seams/echo_helper_path.h"
 
 namespace {
 
@@ -189,21 +190,20 @@ TEST_P(IcmpEchoTest, RouterErrorsBecomeStatusRecords) {
   VQ_RUN_IN_CHILD([] {
     const RoutedNetwork net(GetParam());
     const HANDLE handle = OpenEchoHandle(net.host, GetParam());
-    IP_OPTION_INFORMATION oneHop{};
-    oneHop.Ttl = 1;
     struct Case {
       const char* destination;
-      PIP_OPTION_INFORMATION options;
+      bool oneHop;  // the host sends with a time to live of 1, which the router finds expired
       IP_STATUS status;
     };
     const Case cases[] = {
-        {"203.0.113.1", nullptr, IP_DEST_NET_UNREACHABLE},
-        {"198.51.100.2", nullptr, IP_DEST_HOST_UNREACHABLE},
-        {"198.51.100.3", nullptr, IP_DEST_HOST_UNREACHABLE},  // administratively prohibited
-        {"198.51.100.9", &oneHop, IP_TTL_EXPIRED_TRANSIT},
+        {"203.0.113.1", false, IP_DEST_NET_UNREACHABLE},
+        {"198.51.100.2", false, IP_DEST_HOST_UNREACHABLE},
+        {"198.51.100.3", false, IP_DEST_HOST_UNREACHABLE},  // administratively prohibited
+        {"198.51.100.9", true, IP_TTL_EXPIRED_TRANSIT},
     };
     for (const Case& c : cases) {
-      const EchoCall call = Echo(handle, c.destination, 3000, c.options);
+      net.host.WriteSysctl("net.ipv4.ip_default_ttl", c.oneHop ? "1" : "64");
+      const EchoCall call = Echo(handle, c.destination, 3000);
       ASSERT_EQ(call.count, 1u) << c.destination << ": last error " << call.lastError;
       const ICMP_ECHO_REPLY r = call.Record();
       EXPECT_EQ(r.Status, c.status) << c.destination;
@@ -223,9 +223,9 @@ INSTANTIATE_TEST_SUITE_P(SocketKinds, IcmpEchoTest,
 TEST(IcmpEchoPermissions, RefusedSocketsAreReportedWithAdvice) {
   if (!netns::HaveRoot()) GTEST_SKIP() << "needs root to make namespaces and drop privileges";
   VQ_RUN_IN_CHILD([] {
-    netns::Namespace::Create().EnterPermanently();  // its ping_group_range admits nobody
-    ASSERT_TRUE(vqtest::BecomeNobody());            // no CAP_NET_RAW from here on
-    const icmpapi::ScopedEchoHelperPath noHelper("");  // an installed helper could step in
+    netns::Namespace::Create().EnterPermanently();    // its ping_group_range admits nobody
+    ASSERT_TRUE(vqtest::BecomeNobody());              // no CAP_NET_RAW from here on
+    const vqtest::ScopedEchoHelperPath noHelper("");  // an installed helper could step in
     EXPECT_EQ(IcmpCreateFile(), INVALID_HANDLE_VALUE);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
     const icmpapi::OpenFailureInfo failure = icmpapi::LastOpenFailure();
@@ -249,7 +249,7 @@ TEST(IcmpEchoPermissions, AdmittedGroupPingsWithoutPrivileges) {
     const HANDLE handle = IcmpCreateFile();
     ASSERT_NE(handle, INVALID_HANDLE_VALUE) << "last error " << GetLastError();
     EXPECT_EQ(icmpapi::LastOpenFailure().reason, icmpapi::OpenFailure::None);
-    EXPECT_EQ(icmpapi::SocketKindOf(handle), EchoSocketKind::Unprivileged);
+    EXPECT_EQ(icmpapi_test::KindOpened(icmpapi::LastOpenFailure()), EchoSocketKind::Unprivileged);
     ExpectReplyFrom(Echo(handle, "127.0.0.1", 5000), "127.0.0.1");
     EXPECT_TRUE(IcmpCloseHandle(handle));
   });

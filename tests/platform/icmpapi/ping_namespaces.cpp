@@ -13,6 +13,12 @@ namespace icmpapi_test {
 
 using icmpapi::EchoSocketKind;
 
+EchoSocketKind KindOpened(const icmpapi::OpenFailureInfo& failure) {
+  if (failure.reason != icmpapi::OpenFailure::None) return EchoSocketKind::None;
+  if (failure.helper == icmpapi::HelperStart::Started) return EchoSocketKind::Helper;
+  return failure.unprivilegedErrno != 0 ? EchoSocketKind::Raw : EchoSocketKind::Unprivileged;
+}
+
 const char* KindName(EchoSocketKind kind) { return kind == EchoSocketKind::Raw ? "raw" : "unprivileged"; }
 
 netns::Namespace PingNamespace(EchoSocketKind kind) {
@@ -28,7 +34,7 @@ HANDLE OpenEchoHandle(const netns::Namespace& ns, EchoSocketKind kind) {
   netns::ScopedEnter inside(ns);
   const HANDLE handle = IcmpCreateFile();
   EXPECT_NE(handle, INVALID_HANDLE_VALUE) << "last error " << GetLastError();
-  EXPECT_EQ(icmpapi::SocketKindOf(handle), kind);
+  EXPECT_EQ(KindOpened(icmpapi::LastOpenFailure()), kind);
   return handle;
 }
 

@@ -7,6 +7,10 @@
 
 namespace icmpapi_test {
 
+// The socket behind an echo transport that opened, as its open tells: the
+// helper when it started, a raw socket when the unprivileged one was refused.
+icmpapi::EchoSocketKind KindOpened(const icmpapi::OpenFailureInfo& failure);
+
 const char* KindName(icmpapi::EchoSocketKind kind);
 
 // A namespace in which IcmpCreateFile gives the wanted kind of socket: a new

@@ -2,6 +2,7 @@
 
 #include "platform/kernel/last_error.h"
 #include "platform/kernel/modules.h"
+#include "tests/support/platform_seams/module_override.h"
 
 namespace {
 
@@ -25,13 +26,13 @@ TEST(Modules, NamesCompareCaseInsensitivelyAndLoadsAreCounted) {
   HMODULE b = LoadLibraryA("KERNELTEST.DLL");
   ASSERT_NE(a, nullptr);
   EXPECT_EQ(a, b);
-  EXPECT_EQ(kernel::ModuleLoadCount("KernelTest.DLL"), 2);
+  EXPECT_EQ(vqtest::ModuleLoadCount("KernelTest.DLL"), 2);
   EXPECT_EQ(CallAnswer(a), 1);
 
   EXPECT_TRUE(FreeLibrary(a));
-  EXPECT_EQ(kernel::ModuleLoadCount("kerneltest.dll"), 1);
+  EXPECT_EQ(vqtest::ModuleLoadCount("kerneltest.dll"), 1);
   EXPECT_TRUE(FreeLibrary(b));
-  EXPECT_EQ(kernel::ModuleLoadCount("kerneltest.dll"), 0);
+  EXPECT_EQ(vqtest::ModuleLoadCount("kerneltest.dll"), 0);
 
   SetLastError(0);
   EXPECT_FALSE(FreeLibrary(a));  // one free too many
@@ -55,35 +56,35 @@ TEST(Modules, UnknownOrNullNamesDoNotLoad) {
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_MOD_NOT_FOUND));
   EXPECT_EQ(LoadLibraryA(nullptr), nullptr);
   EXPECT_FALSE(FreeLibrary(nullptr));
-  EXPECT_EQ(kernel::ModuleLoadCount("nosuchmodule.dll"), 0);
+  EXPECT_EQ(vqtest::ModuleLoadCount("nosuchmodule.dll"), 0);
 }
 
 TEST(Modules, OverridesNestAndRestore) {
   {
-    kernel::ScopedModuleOverride outer("KERNELTEST.dll", {{"Answer", kernel::AsFarProc(&AnswerTwo)}});
+    vqtest::ScopedModuleOverride outer("KERNELTEST.dll", {{"Answer", kernel::AsFarProc(&AnswerTwo)}});
     HMODULE m = LoadLibraryA("kerneltest.dll");
     EXPECT_EQ(CallAnswer(m), 2);
     {
-      auto absent = kernel::ScopedModuleOverride::Absent("kerneltest.dll");
+      auto absent = vqtest::ScopedModuleOverride::Absent("kerneltest.dll");
       EXPECT_EQ(LoadLibraryA("kerneltest.dll"), nullptr);
       // A handle taken before the inner override still works while it lasts.
       EXPECT_EQ(CallAnswer(m), 2);
     }
     HMODULE again = LoadLibraryA("kerneltest.dll");
     EXPECT_EQ(again, m);
-    EXPECT_EQ(kernel::ModuleLoadCount("kerneltest.dll"), 2);
+    EXPECT_EQ(vqtest::ModuleLoadCount("kerneltest.dll"), 2);
     FreeLibrary(again);
     FreeLibrary(m);
   }
   HMODULE builtin = LoadLibraryA("kerneltest.dll");
   EXPECT_EQ(CallAnswer(builtin), 1);
   FreeLibrary(builtin);
-  EXPECT_EQ(kernel::ModuleLoadCount("kerneltest.dll"), 0);
+  EXPECT_EQ(vqtest::ModuleLoadCount("kerneltest.dll"), 0);
 }
 
 TEST(Modules, OverrideCanStandInForAModuleThatDoesNotExist) {
   {
-    kernel::ScopedModuleOverride standIn("standin.dll", {{"Answer", kernel::AsFarProc(&AnswerTwo)}});
+    vqtest::ScopedModuleOverride standIn("standin.dll", {{"Answer", kernel::AsFarProc(&AnswerTwo)}});
     HMODULE m = LoadLibraryA("STANDIN.DLL");
     EXPECT_EQ(CallAnswer(m), 2);
     FreeLibrary(m);
@@ -92,17 +93,17 @@ TEST(Modules, OverrideCanStandInForAModuleThatDoesNotExist) {
 }
 
 TEST(Modules, ExportListHelpers) {
-  auto exports = kernel::BuiltinExports("kerneltest.dll");
+  auto exports = vqtest::BuiltinExports("kerneltest.dll");
   ASSERT_EQ(exports.size(), 1u);
-  EXPECT_TRUE(kernel::WithoutExport(exports, "Answer").empty());
-  EXPECT_EQ(kernel::WithoutExport(exports, "Other").size(), 1u);
+  EXPECT_TRUE(vqtest::WithoutExport(exports, "Answer").empty());
+  EXPECT_EQ(vqtest::WithoutExport(exports, "Other").size(), 1u);
 
-  auto replaced = kernel::WithExport(exports, "Answer", kernel::AsFarProc(&AnswerTwo));
-  kernel::ScopedModuleOverride standIn("kerneltest.dll", replaced);
+  auto replaced = vqtest::WithExport(exports, "Answer", kernel::AsFarProc(&AnswerTwo));
+  vqtest::ScopedModuleOverride standIn("kerneltest.dll", replaced);
   HMODULE m = LoadLibraryA("kerneltest.dll");
   EXPECT_EQ(CallAnswer(m), 2);
   FreeLibrary(m);
-  EXPECT_TRUE(kernel::BuiltinExports("nosuchmodule.dll").empty());
+  EXPECT_TRUE(vqtest::BuiltinExports("nosuchmodule.dll").empty());
 }
 
 }  // namespace

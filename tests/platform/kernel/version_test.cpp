@@ -4,6 +4,7 @@
 
 #include "platform/kernel/last_error.h"
 #include "platform/kernel/version.h"
+#include "tests/support/platform_seams/version_override.h"
 
 namespace {
 
@@ -39,14 +40,14 @@ TEST(Version, RejectsNullOrWronglySizedRecord) {
 TEST(Version, OverridesNestAndRestore) {
   BOOL ok = FALSE;
   {
-    kernel::ScopedVersionOverride win98(VER_PLATFORM_WIN32_WINDOWS, 4, 10, 1998);
+    vqtest::ScopedVersionOverride win98(VER_PLATFORM_WIN32_WINDOWS, 4, 10, 1998);
     OSVERSIONINFOA info = Ask(&ok);
     EXPECT_TRUE(ok);
     EXPECT_EQ(info.dwPlatformId, static_cast<DWORD>(VER_PLATFORM_WIN32_WINDOWS));
     EXPECT_EQ(info.dwMinorVersion, 10u);
     EXPECT_STREQ(info.szCSDVersion, "");
     {
-      auto failing = kernel::ScopedVersionOverride::Failing(ERROR_ACCESS_DENIED);
+      auto failing = vqtest::ScopedVersionOverride::Failing(ERROR_ACCESS_DENIED);
       SetLastError(0);
       Ask(&ok);
       EXPECT_FALSE(ok);

@@ -81,7 +81,7 @@ HandlerWait PressGoAndWait(TestDialog& dialog, const std::function<void()>& duri
 
 TEST_F(BlockingHookTest, RepaintsButHoldsUserInputUntilTheWaitIsOver) {
   const int paintsBefore = dialog.paintCount;
-  dialog.Invalidate();
+  dialog.client()->update();
   PostClick(ControlWidget(dialog, kButton));
 
   kernel::CallBlockingHook();
@@ -121,7 +121,7 @@ TEST_F(BlockingHookTest, CloseRequestDuringAHandlersWaitEndsTheWaitAndArrivesOnc
 
     EXPECT_EQ(waiting.sysCommands, c.sysCommands);
     EXPECT_TRUE(waiting.ended());
-    EXPECT_FALSE(waiting.IsWindowVisible());
+    EXPECT_FALSE(waiting.widget() != nullptr && waiting.widget()->isVisible());
     EXPECT_FALSE(waiting.closeRequested());
     EXPECT_FALSE(kernel::TakeBlockingCallCancel());
   }
@@ -166,7 +166,7 @@ TEST_F(BlockingHookTest, DialogsInstallTheHookWhenNoneIsThere) {
   TestDialog another;
   ASSERT_TRUE(another.Create(kDialogId));
   EXPECT_NE(kernel::GetBlockingHook(), nullptr);
-  EXPECT_FALSE(framework::InBlockingWait());
+  EXPECT_FALSE(framework::HandlerWaits());
 }
 
 }  // namespace

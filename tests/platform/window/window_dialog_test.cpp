@@ -10,6 +10,7 @@
 #include "platform/window/cwinapp.h"
 #include "platform/window/dialog_units.h"
 #include "tests/platform/window/window_test_dialog.h"
+#include "tests/support/platform_seams/message_box_recorder.h"
 
 using namespace window_test;
 
@@ -26,7 +27,7 @@ TEST_F(WindowDialogTest, ModalDialogIsInitialisedShownAndReturnsTheEndResult) {
     seen.push_back(dialog.templateId());
     auto& test = static_cast<TestDialog&>(dialog);
     EXPECT_EQ(test.initCount, 1);
-    EXPECT_TRUE(dialog.IsWindowVisible());
+    EXPECT_TRUE(dialog.widget()->isVisible());
     dialog.EndDialog(42);
   });
   TestDialog dialog;
@@ -143,7 +144,7 @@ TEST_F(WindowDialogTest, MenuBarCommandsArriveAsCommands) {
 
 TEST_F(WindowDialogTest, MainWindowOwnsApplicationMessageBoxesAndIsForgottenWithTheDialog) {
   CWinApp app;
-  framework::ScopedMessageBoxRecorder boxes;
+  vqtest::ScopedMessageBoxRecorder boxes;
   {
     TestDialog dialog;
     app.m_pMainWnd = &dialog;

@@ -7,6 +7,7 @@
 #include "platform/framework/cexception.h"
 #include "platform/window/cwinapp.h"
 #include "tests/platform/window/window_test_dialog.h"
+#include "tests/support/platform_seams/message_box_recorder.h"
 
 using namespace window_test;
 
@@ -82,7 +83,9 @@ TEST_F(WindowMessageMapTest, CommandsTheWindowDoesNotHandleReachTheApplication) 
 // Counts its destructions; reports a fixed text.
 class CountedException : public CException {
  public:
-  explicit CountedException(int* destroyed, BOOL autoDelete = TRUE) : CException(autoDelete), m_destroyed(destroyed) {}
+  explicit CountedException(int* destroyed, BOOL autoDelete = TRUE) : m_destroyed(destroyed) {
+    m_bAutoDelete = autoDelete;
+  }
   ~CountedException() override { ++*m_destroyed; }
   BOOL GetErrorMessage(LPSTR text, UINT size, PUINT) override {
     AfxCopyErrorText(text, size, "the handler failed");
@@ -94,7 +97,7 @@ class CountedException : public CException {
 };
 
 TEST_F(WindowMessageMapTest, ExceptionFromAHandlerIsReportedOnceDeletedAndTheDialogGoesOn) {
-  framework::ScopedMessageBoxRecorder boxes;
+  vqtest::ScopedMessageBoxRecorder boxes;
   int destroyed = 0;
   TestDialog dialog;
   ASSERT_TRUE(dialog.Create(kDialogId));
@@ -112,7 +115,7 @@ TEST_F(WindowMessageMapTest, ExceptionFromAHandlerIsReportedOnceDeletedAndTheDia
 }
 
 TEST_F(WindowMessageMapTest, ExceptionWithoutAutoDeleteIsReportedButNotDeleted) {
-  framework::ScopedMessageBoxRecorder boxes;
+  vqtest::ScopedMessageBoxRecorder boxes;
   int destroyed = 0;
   CountedException kept(&destroyed, FALSE);
   TestDialog dialog;
@@ -124,7 +127,7 @@ TEST_F(WindowMessageMapTest, ExceptionWithoutAutoDeleteIsReportedButNotDeleted) 
 }
 
 TEST_F(WindowMessageMapTest, OtherExceptionsAreReportedWithTheirText) {
-  framework::ScopedMessageBoxRecorder boxes;
+  vqtest::ScopedMessageBoxRecorder boxes;
   TestDialog dialog;
   ASSERT_TRUE(dialog.Create(kDialogId));
   dialog.onGo = [] { throw std::runtime_error("out of range"); };
@@ -137,7 +140,7 @@ TEST_F(WindowMessageMapTest, OtherExceptionsAreReportedWithTheirText) {
 }
 
 TEST_F(WindowMessageMapTest, ExceptionWhilePaintingIsReportedAfterThePaint) {
-  framework::ScopedMessageBoxRecorder boxes;
+  vqtest::ScopedMessageBoxRecorder boxes;
   int destroyed = 0;
   TestDialog dialog;
   ASSERT_TRUE(dialog.Create(kDialogId));

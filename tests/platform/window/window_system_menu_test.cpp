@@ -46,13 +46,12 @@ TEST_F(WindowSystemMenuTest, SystemMenuHasTheWindowItemsAndWhatTheProgramAppends
   ASSERT_NE(menu, nullptr);
   const std::vector<UINT> standard{SC_RESTORE, SC_MOVE, SC_SIZE, SC_MINIMIZE, SC_MAXIMIZE, 0, SC_CLOSE};
   ASSERT_EQ(menu->GetMenuItemCount(), standard.size());
-  for (std::size_t i = 0; i < standard.size(); ++i) EXPECT_EQ(menu->GetMenuItemID(static_cast<int>(i)), standard[i]);
+  for (std::size_t i = 0; i < standard.size(); ++i) EXPECT_EQ(menu->items()[i].id, standard[i]);
   menu->AppendMenu(MF_SEPARATOR);
   menu->AppendMenu(MF_STRING, 0x0010, "&About");
   EXPECT_EQ(dialog.GetSystemMenu(FALSE), menu);  // the same menu, additions kept
-  CString text;
-  EXPECT_EQ(menu->GetMenuString(0x0010, text, MF_BYCOMMAND), 6);
-  EXPECT_EQ(text, "&About");
+  EXPECT_EQ(menu->items().back().id, 0x0010u);
+  EXPECT_EQ(menu->items().back().text, "&About");
   EXPECT_EQ(dialog.GetSystemMenu(TRUE), nullptr);  // revert
   EXPECT_EQ(dialog.GetSystemMenu(FALSE)->GetMenuItemCount(), standard.size());
 }

@@ -70,7 +70,6 @@ class TestDialog : public CDialog {
   std::function<void()> onGo;     // runs inside the BN_CLICKED handler
   std::function<void()> onPaint;  // runs inside the WM_PAINT handler
 
-  using CDialog::GetIcon;
   QWidget* client() const { return clientWidget(); }
 
  protected:

@@ -120,7 +120,7 @@ TEST_F(WindowTextTest, SortedListComparesTheLinesBytesNotWhatTheyShow) {
   dialog.m_list.AddString("\xC3\x89t\xC3\xA9");
   dialog.m_list.AddString("\xC9T\xC9");
   std::vector<std::string> lines;
-  for (int i = 0; i < dialog.m_list.GetCount(); ++i) {
+  for (int i = 0; i < dialog.m_list.SendMessage(LB_GETCOUNT); ++i) {
     CString text;
     dialog.m_list.GetText(i, text);
     lines.push_back(text.str());

@@ -104,17 +104,3 @@ TEST_F(WinsockResolver, ServicesByNameAndPortInNetworkOrder) {
   EXPECT_EQ(getservbyname("no-such-service", nullptr), nullptr);
   EXPECT_EQ(WSAGetLastError(), WSANO_DATA);
 }
-
-TEST_F(WinsockResolver, ProtocolsAndOwnHostName) {
-  const protoent* udp = getprotobyname("udp");
-  ASSERT_NE(udp, nullptr);
-  EXPECT_EQ(udp->p_proto, IPPROTO_UDP);
-  const protoent* tcp = getprotobynumber(IPPROTO_TCP);
-  ASSERT_NE(tcp, nullptr);
-  EXPECT_STREQ(tcp->p_name, "tcp");
-  char name[256];
-  EXPECT_EQ(gethostname(name, static_cast<int>(sizeof(name))), 0);
-  EXPECT_GT(std::strlen(name), 0u);
-  EXPECT_EQ(gethostname(name, 1), SOCKET_ERROR);
-  EXPECT_EQ(WSAGetLastError(), WSAEFAULT);
-}

@@ -1,19 +1,17 @@
 #include <chrono>
 #include <string>
 
-#include "platform/kernel/modules.h"
+#include "platform/kernel/blocking_hook.h"
 #include "tests/platform/winsock/winsock_fixture.h"
 
 namespace {
 
 int g_hookCalls = 0;
-BOOL g_blockingSeenInHook = FALSE;
 SOCKET g_hookSender = INVALID_SOCKET;
 sockaddr_in g_hookTarget;
 
 BOOL CountingHook() {
   ++g_hookCalls;
-  g_blockingSeenInHook = WSAIsBlocking();
   return FALSE;
 }
 
@@ -30,12 +28,11 @@ class WinsockSelect : public WinsockTest {
   void SetUp() override {
     WinsockTest::SetUp();
     g_hookCalls = 0;
-    g_blockingSeenInHook = FALSE;
-    a = BoundSocket(SOCK_DGRAM, &aAddress);
-    b = BoundSocket(SOCK_DGRAM, &bAddress);
+    a = BoundSocket(&aAddress);
+    b = BoundSocket(&bAddress);
   }
   void TearDown() override {
-    WSAUnhookBlockingHook();
+    kernel::SetBlockingHook(nullptr);
     EXPECT_EQ(closesocket(a), 0);
     EXPECT_EQ(closesocket(b), 0);
     WinsockTest::TearDown();
@@ -52,7 +49,7 @@ class WinsockSelect : public WinsockTest {
 }  // namespace
 
 TEST_F(WinsockSelect, ZeroWaitPollsOnceWithoutTheHook) {
-  ASSERT_NE(WSASetBlockingHook(kernel::AsFarProc(&CountingHook)), kernel::AsFarProc(&CountingHook));
+  kernel::SetBlockingHook(&CountingHook);
   fd_set set = SetOf(b);
   const timeval zero{0, 0};
   EXPECT_EQ(select(0, &set, nullptr, nullptr, &zero), 0);
@@ -61,15 +58,13 @@ TEST_F(WinsockSelect, ZeroWaitPollsOnceWithoutTheHook) {
 }
 
 TEST_F(WinsockSelect, LongerWaitRunsTheHookBetweenSlicesAndTimesOut) {
-  WSASetBlockingHook(kernel::AsFarProc(&CountingHook));
+  kernel::SetBlockingHook(&CountingHook);
   fd_set set = SetOf(b);
   const timeval wait{0, 200000};
   const auto start = std::chrono::steady_clock::now();
   EXPECT_EQ(select(0, &set, nullptr, nullptr, &wait), 0);
   EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(190));
   EXPECT_GT(g_hookCalls, 1);
-  EXPECT_TRUE(g_blockingSeenInHook);
-  EXPECT_FALSE(WSAIsBlocking());
 }
 
 TEST_F(WinsockSelect, RewritesTheSetsToTheReadyHandles) {
@@ -88,8 +83,6 @@ TEST_F(WinsockSelect, RewritesTheSetsToTheReadyHandles) {
   EXPECT_FALSE(FD_ISSET(a, &readable));
   EXPECT_TRUE(FD_ISSET(b, &readable));
   EXPECT_TRUE(FD_ISSET(a, &writable));
-  FD_CLR(b, &readable);
-  EXPECT_EQ(readable.fd_count, 0u);
 }
 
 TEST_F(WinsockSelect, RejectsInvalidHandlesAndEmptyRequests) {
@@ -105,19 +98,9 @@ TEST_F(WinsockSelect, RejectsInvalidHandlesAndEmptyRequests) {
 TEST_F(WinsockSelect, BlockingReceiveWaitsWithTheHookUntilDataArrives) {
   g_hookSender = a;
   g_hookTarget = bAddress;
-  WSASetBlockingHook(kernel::AsFarProc(&SendingHook));
+  kernel::SetBlockingHook(&SendingHook);
   char buffer[16] = {};
   EXPECT_EQ(recv(b, buffer, sizeof(buffer), 0), 4);
   EXPECT_EQ(std::string(buffer, 4), "late");
   EXPECT_GE(g_hookCalls, 1);
-}
-
-TEST_F(WinsockSelect, ReportsPendingBytes) {
-  SendToB("12345");
-  fd_set set = SetOf(b);
-  const timeval wait{5, 0};
-  ASSERT_EQ(select(0, &set, nullptr, nullptr, &wait), 1);
-  u_long pending = 0;
-  EXPECT_EQ(ioctlsocket(b, FIONREAD, &pending), 0);
-  EXPECT_EQ(pending, 5u);
 }

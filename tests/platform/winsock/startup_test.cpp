@@ -2,6 +2,7 @@
 
 #include "platform/winsock/scoped_startup.h"
 #include "platform/winsock/winsock.h"
+#include "tests/support/platform_seams/startup_failure.h"
 
 TEST(WinsockStartup, CallsBeforeStartupFailWithNotInitialised) {
   WSASetLastError(0);
@@ -42,7 +43,7 @@ TEST(WinsockStartup, RefusesOldVersionsAndMissingData) {
 TEST(WinsockStartup, ScopedStartupFailureMakesStartupFailUntilItEnds) {
   WSADATA data{};
   {
-    winsock::testing::ScopedStartupFailure failure;
+    vqtest::ScopedStartupFailure failure;
     EXPECT_EQ(WSAStartup(MAKEWORD(1, 1), &data), WSASYSNOTREADY);
   }
   EXPECT_EQ(WSAStartup(MAKEWORD(1, 1), &data), 0);
@@ -64,7 +65,7 @@ TEST(WinsockStartup, ScopedStartupBalancesOnlyAStartupThatSucceeded) {
   WSADATA data{};
   ASSERT_EQ(WSAStartup(MAKEWORD(1, 1), &data), 0);
   {
-    const winsock::testing::ScopedStartupFailure failure;
+    const vqtest::ScopedStartupFailure failure;
     const winsock::ScopedStartup sockets;
     EXPECT_FALSE(sockets.started());
   }

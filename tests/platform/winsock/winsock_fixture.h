@@ -2,8 +2,10 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <utility>
 
 #include "platform/winsock/winsock.h"
+#include "tests/support/posix_sockets.h"
 
 // Starts the sockets library for each test and checks that the test closed
 // every socket it opened.
@@ -26,15 +28,19 @@ class WinsockTest : public ::testing::Test {
 
   static sockaddr* AsAddress(sockaddr_in* address) { return reinterpret_cast<sockaddr*>(address); }
 
-  // A socket bound to an ephemeral loopback port; its address in `bound`.
-  static SOCKET BoundSocket(int type, sockaddr_in* bound) {
-    const SOCKET s = socket(AF_INET, type, 0);
+  // A datagram socket bound (by the system's own call) to an ephemeral
+  // loopback port; its address in `bound`.
+  static SOCKET BoundSocket(sockaddr_in* bound) {
+    const SOCKET s = socket(AF_INET, SOCK_DGRAM, 0);
     EXPECT_NE(s, INVALID_SOCKET);
-    sockaddr_in local = Loopback();
-    EXPECT_EQ(bind(s, AsAddress(&local), sizeof(local)), 0);
-    int length = sizeof(*bound);
-    EXPECT_EQ(getsockname(s, AsAddress(bound), &length), 0);
+    *bound = Loopback(vqtest::BindToLoopback(s));
     return s;
+  }
+
+  // The two ends of a loopback TCP connection, as handles of the library.
+  static std::pair<SOCKET, SOCKET> ConnectedStreams() {
+    const vqtest::LoopbackStreamPair pair = vqtest::ConnectLoopbackStreams();
+    return {vqtest::AdoptAsSocket(pair.client), vqtest::AdoptAsSocket(pair.server)};
   }
 
   static fd_set SetOf(SOCKET s) {
