@@ -90,7 +90,7 @@ SocketEchoFlights::SocketEchoFlights(EchoSocket& socket)
     : m_socket(socket),
       m_identifier(socket.identifier()),
       m_identifierKnown(socket.kind() != EchoSocketKind::Unprivileged),
-      m_buffer(kMaxPacketSize) {}
+      m_buffer(std::make_unique_for_overwrite<std::uint8_t[]>(kMaxPacketSize)) {}
 
 void SocketEchoFlights::Start(EchoStart start) {
   const EchoClock::time_point deadline = EchoClock::now() + std::chrono::milliseconds(start.timeoutMs);
@@ -197,7 +197,7 @@ void SocketEchoFlights::ReadQueue(int queueFlag) {
   // Read even with nothing in flight: what stays queued keeps poll waking.
   for (int i = 0; i < kReadsPerService; ++i) {
     sockaddr_in source{};
-    iovec io{m_buffer.data(), m_buffer.size()};
+    iovec io{m_buffer.get(), kMaxPacketSize};
     msghdr message{};
     message.msg_name = &source;
     message.msg_namelen = sizeof source;
@@ -212,7 +212,7 @@ void SocketEchoFlights::ReadQueue(int queueFlag) {
       if (errno == EAGAIN || errno == EWOULDBLOCK || errno == EBADF) return;
       continue;
     }
-    const Bytes bytes(m_buffer.data(), std::min(static_cast<std::size_t>(received), m_buffer.size()));
+    const Bytes bytes(m_buffer.get(), std::min(static_cast<std::size_t>(received), kMaxPacketSize));
     Match(message, bytes, queueFlag == MSG_ERRQUEUE);
   }
 }

@@ -11,6 +11,7 @@
 #include <set>
 #include <unordered_map>
 #include <utility>
+#include <memory>
 #include <vector>
 
 #include "platform/icmpapi/echo_flights.h"
@@ -59,7 +60,9 @@ class SocketEchoFlights final : public EchoFlights {
   std::unordered_map<std::uint16_t, Flight> m_flights;  // by sequence
   std::set<std::pair<EchoClock::time_point, std::uint16_t>> m_deadlines;
   std::deque<Unsent> m_unsent;
-  std::vector<std::uint8_t> m_buffer;
+  // Room for the largest packet, left uninitialised: the kernel writes only
+  // what arrives, so only the pages a packet needs are touched.
+  std::unique_ptr<std::uint8_t[]> m_buffer;
   alignas(8) std::uint8_t m_control[512];
 };
 

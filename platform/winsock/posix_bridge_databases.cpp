@@ -1,13 +1,15 @@
 // Host and service databases of the POSIX side.
 #include <arpa/inet.h>
+#include <fcntl.h>
 #include <netdb.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
-#include <fstream>
-#include <sstream>
+#include <cerrno>
+#include <string_view>
 
 #include "platform/winsock/posix_bridge.h"
 
@@ -39,27 +41,56 @@ struct HostsLine {
   std::vector<std::string> names;
 };
 
+// The words of a line, split at blanks and tabs.
+std::vector<std::string> Words(std::string_view line) {
+  std::vector<std::string> words;
+  std::size_t at = 0;
+  while ((at = line.find_first_not_of(" \t\r", at)) != std::string_view::npos) {
+    const std::size_t end = std::min(line.find_first_of(" \t\r", at), line.size());
+    words.emplace_back(line.substr(at, end - at));
+    at = end;
+  }
+  return words;
+}
+
 // One line of the hosts file: an IPv4 address and its names; comments and
 // other lines (IPv6 entries) are skipped.
-bool ParseHostsLine(std::string line, HostsLine* entry) {
-  const auto hash = line.find('#');
-  if (hash != std::string::npos) line.erase(hash);
-  std::istringstream words(line);
-  std::string address;
-  if (!(words >> address)) return false;
+bool ParseHostsLine(std::string_view line, HostsLine* entry) {
+  std::vector<std::string> words = Words(line.substr(0, line.find('#')));
+  if (words.size() < 2) return false;
   in_addr parsed{};
-  if (::inet_pton(AF_INET, address.c_str(), &parsed) != 1) return false;
+  if (::inet_pton(AF_INET, words.front().c_str(), &parsed) != 1) return false;
   entry->address = parsed.s_addr;
-  entry->names.clear();
-  for (std::string name; words >> name;) entry->names.push_back(name);
-  return !entry->names.empty();
+  entry->names.assign(std::make_move_iterator(words.begin() + 1), std::make_move_iterator(words.end()));
+  return true;
+}
+
+// The whole file, read with the system's calls (the C++ streams would set up
+// the standard library's locales first, which costs a console query more
+// than the reading); empty when it cannot be read.
+std::string ReadWholeFile(const char* path) {
+  std::string text;
+  const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return text;
+  char chunk[4096];
+  for (;;) {
+    const ssize_t n = ::read(fd, chunk, sizeof chunk);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    text.append(chunk, static_cast<std::size_t>(n));
+  }
+  ::close(fd);
+  return text;
 }
 
 template <typename Match>
 bool FindInHostsFile(Match match, HostsLine* found) {
-  std::ifstream file(kHostsFile);
-  for (std::string line; std::getline(file, line);) {
-    if (ParseHostsLine(line, found) && match(*found)) return true;
+  const std::string text = ReadWholeFile(kHostsFile);
+  std::string_view rest(text);
+  while (!rest.empty()) {
+    const std::size_t end = std::min(rest.find('\n'), rest.size());
+    if (ParseHostsLine(rest.substr(0, end), found) && match(*found)) return true;
+    rest.remove_prefix(std::min(end + 1, rest.size()));
   }
   return false;
 }
