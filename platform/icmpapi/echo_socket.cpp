@@ -38,12 +38,9 @@ void EnableOption(int fd, int level, int name) {
   (void)::setsockopt(fd, level, name, &on, sizeof on);
 }
 
-// Every socket stamps what it receives with the kernel's receive time, so a
-// round trip never includes the time until the answer is read.
 void EnableCommonOptions(int fd) {
   EnableOption(fd, IPPROTO_IP, IP_RECVERR);
   EnableOption(fd, IPPROTO_IP, IP_RECVTTL);  // on a raw socket: for errors read from the error queue
-  EnableOption(fd, SOL_SOCKET, SO_TIMESTAMPNS);
   // Room for the replies to many echoes that arrive together; the system
   // caps it at its own limit.
   const int receiveBuffer = 1 << 20;
@@ -68,13 +65,15 @@ std::uint16_t NewRawIdentifier() {
 
 }  // namespace
 
-std::shared_ptr<EchoSocket> EchoSocket::Open(OpenFailureInfo& failure) {
+std::shared_ptr<EchoSocket> EchoSocket::Open(OpenFailureInfo& failure, ArrivalStamps stamps) {
   failure = {};
   const int flags = SOCK_NONBLOCK | SOCK_CLOEXEC;
   int fd = ::socket(AF_INET, SOCK_DGRAM | flags, IPPROTO_ICMP);
   if (fd >= 0) {
     EnableCommonOptions(fd);
-    return std::make_shared<EchoSocket>(fd, EchoSocketKind::Unprivileged, 0);
+    auto socket = std::make_shared<EchoSocket>(fd, EchoSocketKind::Unprivileged, 0);
+    if (stamps == ArrivalStamps::Kernel) socket->AskForKernelStamps();
+    return socket;
   }
   failure.unprivilegedErrno = errno;
   if (!IsRefusal(errno)) {
@@ -85,7 +84,9 @@ std::shared_ptr<EchoSocket> EchoSocket::Open(OpenFailureInfo& failure) {
   if (fd >= 0) {
     EnableCommonOptions(fd);
     InstallRawFilter(fd);
-    return std::make_shared<EchoSocket>(fd, EchoSocketKind::Raw, NewRawIdentifier());
+    auto socket = std::make_shared<EchoSocket>(fd, EchoSocketKind::Raw, NewRawIdentifier());
+    if (stamps == ArrivalStamps::Kernel) socket->AskForKernelStamps();
+    return socket;
   }
   failure.rawErrno = errno;
   failure.reason = ReasonFor(errno);
@@ -97,6 +98,12 @@ EchoSocket::EchoSocket(int fd, EchoSocketKind kind, std::uint16_t identifier)
 
 EchoSocket::~EchoSocket() {
   if (m_fd >= 0) ::close(m_fd);
+}
+
+void EchoSocket::AskForKernelStamps() {
+  if (m_fd < 0 || m_kernelStamps) return;
+  EnableOption(m_fd, SOL_SOCKET, SO_TIMESTAMPNS);
+  m_kernelStamps = true;
 }
 
 }  // namespace icmpapi

@@ -7,8 +7,8 @@
 
 namespace icmpapi {
 
-std::shared_ptr<EchoSocket> OpenEchoTransport(OpenFailureInfo& failure) {
-  std::shared_ptr<EchoSocket> socket = EchoSocket::Open(failure);
+std::shared_ptr<EchoSocket> OpenEchoTransport(OpenFailureInfo& failure, ArrivalStamps stamps) {
+  std::shared_ptr<EchoSocket> socket = EchoSocket::Open(failure, stamps);
   if (socket || failure.reason != OpenFailure::NotPermitted) return socket;
   const int openErrno = errno;
   // Neither socket is ours to open: the helper may open one for us. The

@@ -11,6 +11,6 @@ namespace icmpapi {
 
 // Null on failure, with `failure` telling why; errno then holds the socket's
 // own cause (also when the helper failed after it).
-std::shared_ptr<EchoSocket> OpenEchoTransport(OpenFailureInfo& failure);
+std::shared_ptr<EchoSocket> OpenEchoTransport(OpenFailureInfo& failure, ArrivalStamps stamps = ArrivalStamps::Kernel);
 
 }  // namespace icmpapi

@@ -1,5 +1,7 @@
 #include "platform/icmpapi/icmpapi.h"
 
+#include "platform/kernel/blocking_hook.h"
+
 #include <cerrno>
 #include <mutex>
 #include <new>
@@ -50,7 +52,7 @@ DWORD StoreResult(const icmpapi::EchoResult& result, LPVOID replyBuffer, DWORD r
 HANDLE IcmpCreateFile() {
   try {
     icmpapi::OpenFailureInfo failure;
-    std::shared_ptr<icmpapi::EchoSocket> socket = icmpapi::OpenEchoTransport(failure);
+    std::shared_ptr<icmpapi::EchoSocket> socket = icmpapi::OpenEchoTransport(failure, icmpapi::ArrivalStamps::AtRead);
     const int openErrno = errno;
     icmpapi::RecordOpenFailure(failure);
     if (!socket) {
@@ -92,6 +94,8 @@ DWORD IcmpSendEcho(HANDLE IcmpHandle, IPAddr DestinationAddress, LPVOID RequestD
     request.payload = icmpapi::Bytes(static_cast<const std::uint8_t*>(RequestData), RequestSize);
     request.timeoutMs = Timeout;
     std::lock_guard lock(socket->exchangeMutex());
+    // A thread with a blocking hook (a window's) may be busy when the answer comes.
+    if (kernel::GetBlockingHook() != nullptr) socket->AskForKernelStamps();
     icmpapi::EchoHelperProcess* helper = socket->helper();
     const icmpapi::EchoResult result =
         helper != nullptr ? helper->Exchange(request) : icmpapi::ExchangeEcho(*socket, request);

@@ -100,7 +100,9 @@ TEST_P(EchoWaitTest, ABusyHookDoesNotLengthenTheRoundTrip) {
     const HANDLE handle = icmpapi_test::OpenEchoHandle(ns, GetParam());
     const netns::ScopedEnter inside(ns);
     icmpapi_test::EchoResponder responder(Ipv4("127.0.0.2"));
+    EXPECT_FALSE(icmpapi_test::KernelStampsOn(handle));
     ExpectRoundTripOfTheDelayOnly(EchoBesideASlowRepaint(handle, responder));
+    EXPECT_TRUE(icmpapi_test::KernelStampsOn(handle)) << "a busy thread waited on the handle";
     EXPECT_EQ(EchoWithTimer(handle, 300).microseconds, -1) << "a time-out leaves no round trip behind";
     IcmpCloseHandle(handle);
   });

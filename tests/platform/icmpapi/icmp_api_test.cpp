@@ -6,8 +6,10 @@
 
 #include "platform/icmpapi/icmp_diagnostics.h"
 #include "platform/icmpapi/icmpapi.h"
+#include "platform/kernel/blocking_hook.h"
 #include "platform/kernel/last_error.h"
 #include "platform/kernel/modules.h"
+#include "tests/platform/icmpapi/ping_namespaces.h"
 #include "tests/support/netns_child.h"
 #include "tests/support/netns_namespace.h"
 
@@ -96,6 +98,23 @@ TEST(IcmpApi, BadArgumentsFailBeforeSending) {
     EXPECT_TRUE(IcmpCloseHandle(handle));
     EXPECT_FALSE(IcmpCloseHandle(handle));
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
+  });
+}
+
+// Kernel receive stamps are a switch of the whole system that costs whoever
+// turns it on: a handle does not ask for them until a thread that may be
+// busy when its answer comes (one with a blocking hook) waits on it.
+TEST(IcmpApi, AHandleOpensWithoutKernelStamps) {
+  if (!netns::HaveRoot()) GTEST_SKIP() << "needs root for a network namespace and an ICMP socket";
+  VQ_RUN_IN_CHILD([] {
+    const netns::Namespace ns = netns::Namespace::Create();
+    netns::ScopedEnter inside(ns);
+    kernel::SetBlockingHook([] { return FALSE; });
+    const HANDLE handle = IcmpCreateFile();
+    kernel::SetBlockingHook(nullptr);
+    ASSERT_NE(handle, INVALID_HANDLE_VALUE);
+    EXPECT_FALSE(icmpapi_test::KernelStampsOn(handle));
+    EXPECT_TRUE(IcmpCloseHandle(handle));
   });
 }
 

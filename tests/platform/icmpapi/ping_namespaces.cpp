@@ -1,10 +1,13 @@
 #include "tests/platform/icmpapi/ping_namespaces.h"
 
 #include <gtest/gtest.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 #include <string>
 
+#include "platform/icmpapi/echo_handles.h"
+#include "platform/icmpapi/echo_socket.h"
 #include "platform/icmpapi/icmpapi.h"
 #include "platform/kernel/last_error.h"
 #include "tests/support/netns_veth.h"
@@ -12,6 +15,14 @@
 namespace icmpapi_test {
 
 using icmpapi::EchoSocketKind;
+
+bool KernelStampsOn(HANDLE handle) {
+  int on = 0;
+  socklen_t size = sizeof on;
+  const int fd = icmpapi::FindEchoSocket(handle)->fd();
+  EXPECT_EQ(::getsockopt(fd, SOL_SOCKET, SO_TIMESTAMPNS, &on, &size), 0);
+  return on != 0;
+}
 
 EchoSocketKind KindOpened(const icmpapi::OpenFailureInfo& failure) {
   if (failure.reason != icmpapi::OpenFailure::None) return EchoSocketKind::None;

@@ -21,6 +21,9 @@ netns::Namespace PingNamespace(icmpapi::EchoSocketKind kind);
 // Opens an echo handle inside the namespace and checks its socket kind.
 HANDLE OpenEchoHandle(const netns::Namespace& ns, icmpapi::EchoSocketKind kind);
 
+// Whether the socket behind an open echo handle has kernel receive stamps on.
+bool KernelStampsOn(HANDLE handle);
+
 // Host 192.0.2.1 in its own namespace, linked to a router 192.0.2.2 that
 // forwards 198.51.100.0/24 to a neighbour that does not exist (packets
 // vanish), knows one unreachable and one prohibited host there, and has no
