@@ -72,7 +72,13 @@ TEST(AddressBookListTest, FileThatCannotBeOpenedOrReadIsReportedOnStandardError)
   ListRun run = ListIn(dir.path());
   EXPECT_EQ(run.exitCode, 1);
   EXPECT_EQ(run.out, "");
-  EXPECT_EQ(run.err, "There was an error opening the file: address.ini.\n");
+  // As in the dialog: the message, then where the book was looked for.
+  EXPECT_EQ(run.err.rfind("There was an error opening the file: address.ini.\n\nIt was looked for in:\n" +
+                              (dir.path() / "address.ini").string() + "\n" +
+                              (dir.configHome() / "quillmar" / "address.ini").string() + "\n\n",
+                          0),
+            0u)
+      << run.err;
 
   // The program's own memory file opens but cannot be read at offset 0.
   std::filesystem::create_symlink("/proc/self/mem", dir.path() / "address.ini");
