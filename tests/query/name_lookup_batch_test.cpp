@@ -115,31 +115,6 @@ TEST(NameLookupBatchTest, ANameOfAServerAlreadyAskedSharesItsAnswer) {
       kTimeLimitSeconds);
 }
 
-// A stop ends the batch at once although a lookup is still in progress; the
-// lookup's thread is left to end by itself.
-TEST(NameLookupBatchTest, AStopWaitsForNoLookup) {
-  if (!netns::HaveRoot()) GTEST_SKIP() << kRootOnly;
-  VQ_RUN_IN_CHILD(
-      [] {
-        SilentResolver resolver("127.0.0.1 localhost\n", kPatient);
-        const winsock::ScopedStartup sockets;
-        vqtest::UdpPeer dotted("127.0.0.2", 6971);
-        std::thread serverSide([&dotted] {
-          if (dotted.Receive()) dotted.Reply(StatusReply("Dotted"));
-        });
-        OrderSink sink;
-        bool asked = false;
-        sink.onDone = [&](std::size_t) { asked = resolver.NextQuery().value_or("") == "never.test"; };
-        sink.stop = [&asked] { return asked; };
-        RunServerBatch({CString("never.test"), CString("127.0.0.2")}, 8, sink);
-        serverSide.join();
-        EXPECT_TRUE(asked) << "the name was not being looked up";
-        EXPECT_EQ(sink.order, std::vector<std::size_t>{1});
-        resolver.AnswerLastQuery(dotted.Address());  // the abandoned lookup ends; nobody takes its answer
-      },
-      kTimeLimitSeconds);
-}
-
 // While only names are awaited, the wait runs the blocking hook and ends on
 // its cancel, as every wait of the batch does.
 SilentResolver* g_resolver = nullptr;
