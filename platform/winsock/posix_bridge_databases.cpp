@@ -120,6 +120,19 @@ bool SystemReadsAsAddress(const std::string& name) {
   return true;
 }
 
+// No DNS name ends in an all-digit label (there is no numeric top-level
+// domain): such a text is a mistyped address (127.0.0.256, 300.1.1.1,
+// 1.2.3.4.5). Nor does one hold a blank or a control character. One final
+// dot, that of a fully qualified name, is not a label of its own.
+bool CannotBeDnsName(std::string_view name) {
+  const auto blankOrControl = [](char c) { return c == ' ' || c == '\x7f' || static_cast<unsigned char>(c) < 0x20; };
+  if (std::any_of(name.begin(), name.end(), blankOrControl)) return true;
+  if (name.ends_with('.')) name.remove_suffix(1);
+  const std::string_view last = name.substr(name.rfind('.') + 1);
+  const auto digit = [](char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; };
+  return !last.empty() && std::all_of(last.begin(), last.end(), digit);
+}
+
 // Such a text is a name to us. As the system resolver would not look it up
 // as one, and a DNS name does not end in an all-numeric label, only the
 // hosts file answers for it.
@@ -146,7 +159,7 @@ ServiceRecord FromServent(const ::servent& entry) {
 }  // namespace
 
 LookupStatus ResolveHostName(const std::string& name, HostRecord* record) {
-  if (SystemReadsAsAddress(name)) return HostsFileByName(name, record);
+  if (SystemReadsAsAddress(name) || CannotBeDnsName(name)) return HostsFileByName(name, record);
   addrinfo hints{};
   hints.ai_family = AF_INET;
   hints.ai_socktype = SOCK_DGRAM;
