@@ -120,17 +120,25 @@ bool SystemReadsAsAddress(const std::string& name) {
   return true;
 }
 
-// No DNS name ends in an all-digit label (there is no numeric top-level
-// domain): such a text is a mistyped address (127.0.0.256, 300.1.1.1,
-// 1.2.3.4.5). Nor does one hold a blank or a control character. One final
-// dot, that of a fully qualified name, is not a label of its own.
+// A host name in DNS is labels of letters, digits, hyphens (and, in some
+// networks, underscores) joined by dots; none ends in an all-digit label
+// (there is no numeric top-level domain). Any other text is a mistyped
+// address (127.0.0.256, 1.2.3.4.5, 127.0.0.1:6971, [127.0.0.1]) or holds
+// what no name holds (a blank, a control, a character beyond ASCII, which
+// DNS knows only in its encoded form). One final dot, that of a fully
+// qualified name, is not a label of its own.
 bool CannotBeDnsName(std::string_view name) {
-  const auto blankOrControl = [](char c) { return c == ' ' || c == '\x7f' || static_cast<unsigned char>(c) < 0x20; };
-  if (std::any_of(name.begin(), name.end(), blankOrControl)) return true;
+  const auto nameCharacter = [](char c) {
+    return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '-' || c == '_' || c == '.';
+  };
+  if (!std::all_of(name.begin(), name.end(), nameCharacter)) return true;
   if (name.ends_with('.')) name.remove_suffix(1);
+  if (name.empty() || name.starts_with('.') || name.starts_with('-') || name.find("..") != std::string_view::npos) {
+    return true;
+  }
   const std::string_view last = name.substr(name.rfind('.') + 1);
   const auto digit = [](char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; };
-  return !last.empty() && std::all_of(last.begin(), last.end(), digit);
+  return std::all_of(last.begin(), last.end(), digit);
 }
 
 // Such a text is a name to us. As the system resolver would not look it up

@@ -156,14 +156,35 @@ TEST_F(ResolverWait, MistypedAddressesAndNamesWithBlanksNeverReachTheResolver) {
     const hostent* host = gethostbyname("1.2.3.4.5");  // a name still, when the hosts file has it
     ASSERT_NE(host, nullptr) << WSAGetLastError();
     EXPECT_EQ(FirstAddress(host), inet_addr("10.9.8.7"));
-    for (const char* name : {"127.0.0.256", "300.1.1.1", "1.2.3.4.6", "host.example.123", "host.example.123.", "a\tb",
-                             "a b", "a\001b", "host\x7f.test", "host.test\n"}) {
+    for (const char* name : {"127.0.0.256",
+                             "300.1.1.1",
+                             "1.2.3.4.6",
+                             "host.example.123",
+                             "host.example.123.",
+                             "a\tb",
+                             "a b",
+                             "a\001b",
+                             "host\x7f.test",
+                             "host.test\n",
+                             "127.0.0.1:6971",
+                             "[127.0.0.1]",
+                             "1.2.3.4%lo",
+                             "127.0.0.1/24",
+                             "-",
+                             "-x",
+                             "a..b",
+                             ".a",
+                             "caf\xC3\xA9.test",
+                             "host\xE2\x80\xAE.test",
+                             "\xFF\xFE"}) {
       WSASetLastError(0);
       EXPECT_EQ(gethostbyname(name), nullptr) << name;
       EXPECT_EQ(WSAGetLastError(), WSAHOST_NOT_FOUND) << name;
     }
     EXPECT_EQ(resolver.TakeQueries(), 0);                            // none of them went to DNS
     EXPECT_EQ(gethostbyname("quillmar-asked.example.1a"), nullptr);  // letters in the last label: a DNS name
+    EXPECT_EQ(resolver.TakeQueries(), 1);
+    EXPECT_EQ(gethostbyname("quillmar_asked-2.example."), nullptr);  // '_', '-' and a final dot: a name too
     EXPECT_EQ(resolver.TakeQueries(), 1);
     WSACleanup();
   });
