@@ -35,7 +35,7 @@ int PrintAddressBookList() {
   const std::optional<std::vector<CString>> lines = ReadListLines();
   if (!lines) return 1;
   std::string text;
-  for (const CString& line : *lines) text += ConsoleLine(line);
+  for (const CString& line : *lines) text += ConsoleListLine(line);
   console::WriteOut(text);
   return 0;
 }

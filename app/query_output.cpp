@@ -138,6 +138,19 @@ std::string QueryResultJsonArray(const std::vector<QueryOutcome>& outcomes) {
 
 std::string ConsoleLine(const CString& text) { return Shown(text) + '\n'; }
 
+std::string ConsoleListLine(const CString& text) {
+  return framework::SafeDisplayText(text.str(), framework::WhiteSpaceControls::kAsSpaces) + '\n';
+}
+
+std::string ConsoleLines(const CString& text) {
+  std::string lines;
+  std::string_view rest = text.view();
+  for (std::size_t end; (end = rest.find('\n')) != std::string_view::npos; rest.remove_prefix(end + 1)) {
+    lines += ConsoleLine(CString(rest.substr(0, end)));
+  }
+  return lines + ConsoleLine(CString(rest));
+}
+
 std::string ConsoleAddress(const CString& address) {
   const std::string shown = Shown(address);
   const bool misreadable = shown.empty() || shown.find_first_of(" :'") != std::string::npos;
