@@ -71,7 +71,7 @@ framework::DialogTemplate AboutDialog() {
           }};
 }
 
-framework::MenuTemplate MainMenu() { return {IDR_MENU, {{"&About", 0, {{"&About", ID_ABOUT_ABOUT, {}}}}}}; }
+framework::MenuTemplate MainMenu() { return {IDR_MENU, {{"&About", 0, {{"&About", ID_ABOUT_ABOUT}}}}}; }
 
 }  // namespace
 
