@@ -325,4 +325,4 @@ CString CFile::GetFilePath() const { return m_strFileName; }
 
 void CFile::SetFilePath(LPCSTR lpszNewName) { m_strFileName = lpszNewName; }
 
-UINT CFile::GetBufferPtr(UINT, UINT, void**, void**) { return 0; }
+UINT CFile::GetBufferPtr(UINT /*nCommand*/, UINT /*nCount*/, void** /*ppBufStart*/, void** /*ppBufMax*/) { return 0; }

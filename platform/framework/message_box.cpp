@@ -58,12 +58,12 @@ namespace {
 UINT WithDefaultIcon(UINT nType) { return (nType & MB_ICONMASK) != 0 ? nType : (nType | MB_ICONEXCLAMATION); }
 }  // namespace
 
-int AfxMessageBox(LPCSTR lpszText, UINT nType, UINT) {
+int AfxMessageBox(LPCSTR lpszText, UINT nType, UINT /*nIDHelp*/) {
   return framework::ShowMessageBox(
       {framework::MainWindowWidget(), CString(lpszText), CString(), WithDefaultIcon(nType)});
 }
 
-int AfxMessageBox(UINT nIDPrompt, UINT nType, UINT) {
+int AfxMessageBox(UINT nIDPrompt, UINT nType, UINT /*nIDHelp*/) {
   CString text;
   text.LoadString(nIDPrompt);
   return AfxMessageBox(text, nType);

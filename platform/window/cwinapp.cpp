@@ -16,7 +16,7 @@ CWinApp::CWinApp(LPCSTR lpszAppName) : m_pPreviousApp(g_app) {
   g_app = this;
 }
 
-CWinApp::CWinApp(FallbackTag) : m_pszAppName(framework::GetAppName()), m_bRegistered(false) {}
+CWinApp::CWinApp(FallbackTag /*tag*/) : m_pszAppName(framework::GetAppName()), m_bRegistered(false) {}
 
 CWinApp::~CWinApp() {
   if (m_bRegistered && g_app == this) g_app = m_pPreviousApp;

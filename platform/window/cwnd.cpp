@@ -61,7 +61,7 @@ LRESULT CWnd::DefaultSystemCommand(UINT nID) {
   return 0;
 }
 
-void CWnd::OnSysCommand(UINT, LPARAM) { Default(); }
+void CWnd::OnSysCommand(UINT /*nID*/, LPARAM /*lParam*/) { Default(); }
 
 CWnd* CWnd::GetDlgItem(int nID) const {
   auto it = m_children.find(nID);
@@ -111,7 +111,7 @@ BOOL CWnd::UpdateData(BOOL bSaveAndValidate) {
   return TRUE;
 }
 
-void CWnd::DoDataExchange(CDataExchange*) {}
+void CWnd::DoDataExchange(CDataExchange* /*pDX*/) {}
 
 BOOL CWnd::DestroyWindow() {
   QWidget* w = widget();
