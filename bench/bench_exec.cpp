@@ -91,8 +91,11 @@ Program ParseProgram(int argc, char** argv, int& i) {
   program.label = argv[i + 1];
   program.commands.emplace_back();
   for (i += 3; i < argc && std::strcmp(argv[i], "+++") != 0; ++i) {
-    if (std::strcmp(argv[i], ":::") == 0) program.commands.emplace_back();
-    else program.commands.back().emplace_back(argv[i]);
+    if (std::strcmp(argv[i], ":::") == 0) {
+      program.commands.emplace_back();
+    } else {
+      program.commands.back().emplace_back(argv[i]);
+    }
   }
   const bool anyEmpty = std::any_of(program.commands.begin(), program.commands.end(),
                                     [](const Command& command) { return command.empty(); });
@@ -111,10 +114,15 @@ Options ParseOptions(int argc, char** argv) {
     }
     if (i + 1 >= argc) Usage("an option lacks its value");
     const char* value = argv[++i];
-    if (name == "--runs") options.runs = std::atoi(value);
-    else if (name == "--warmup") options.warmup = std::atoi(value);
-    else if (name == "--expect-status") options.expectStatus = std::atoi(value);
-    else Usage("unknown option");
+    if (name == "--runs") {
+      options.runs = std::atoi(value);
+    } else if (name == "--warmup") {
+      options.warmup = std::atoi(value);
+    } else if (name == "--expect-status") {
+      options.expectStatus = std::atoi(value);
+    } else {
+      Usage("unknown option");
+    }
   }
   while (i < argc) {
     options.programs.push_back(ParseProgram(argc, argv, i));
@@ -306,8 +314,9 @@ int main(int argc, char** argv) {
     bench::PrintSummary(stdout, label + " wall", bench::Summarise(series[p].wall), "ms");
     bench::PrintSummary(stdout, label + " cpu", bench::Summarise(series[p].cpu), "ms");
     bench::PrintSummary(stdout, label + " peak-rss", bench::Summarise(series[p].rss), "MiB");
-    if (options.firstPaint)
+    if (options.firstPaint) {
       bench::PrintSummary(stdout, label + " first-paint", bench::Summarise(series[p].paint), "ms");
+    }
     if (p == 0) continue;
     const std::string ratio = "ratio " + options.programs[0].label + "/" + label;
     bench::PrintSummary(stdout, ratio + " wall", bench::Summarise(ratios[p].wall), "x");

@@ -40,12 +40,19 @@ Options ParseOptions(int argc, char** argv) {
   Options options;
   for (int i = 1; i < argc; ++i) {
     const std::string word = argv[i];
-    if (word == "--expect-timeout") options.expectTimeout = true;
-    else if (word == "--count" && i + 1 < argc) options.count = std::atoi(argv[++i]);
-    else if (word == "--interval-ms" && i + 1 < argc) options.intervalMs = std::atoi(argv[++i]);
-    else if (word == "--label" && i + 1 < argc) options.label = argv[++i];
-    else if (!word.starts_with("--") && options.address.empty()) options.address = word;
-    else Usage();
+    if (word == "--expect-timeout") {
+      options.expectTimeout = true;
+    } else if (word == "--count" && i + 1 < argc) {
+      options.count = std::atoi(argv[++i]);
+    } else if (word == "--interval-ms" && i + 1 < argc) {
+      options.intervalMs = std::atoi(argv[++i]);
+    } else if (word == "--label" && i + 1 < argc) {
+      options.label = argv[++i];
+    } else if (!word.starts_with("--") && options.address.empty()) {
+      options.address = word;
+    } else {
+      Usage();
+    }
   }
   if (options.address.empty() || options.count < 1 || options.intervalMs < 0) Usage();
   return options;
@@ -74,8 +81,9 @@ int main(int argc, char** argv) {
     if (replies == 1) reported.push_back(static_cast<double>(results.m_dwRoundTripTime));
     elapsed.push_back(wallMs);
   }
-  if (!options.expectTimeout)
+  if (!options.expectTimeout) {
     bench::PrintSummary(stdout, options.label + " reported", bench::Summarise(reported), "ms");
+  }
   bench::PrintSummary(stdout, options.label + " wall", bench::Summarise(elapsed), "ms");
   if (!allAsExpected) {
     std::fprintf(stderr, "bench_rtt: %s\n",

@@ -87,12 +87,19 @@ bool IsValueOption(std::string_view name) {
 
 // Applies one option without a value; returns false when it is unknown.
 bool ApplyFlag(ServerOptions& options, std::string_view name) {
-  if (name == "--silent") options.silent = true;
-  else if (name == "--oversize") options.oversize = true;
-  else if (name == "--log-requests") options.logRequests = true;
-  else if (name == "--host-is-address") options.hostIsAddress = true;
-  else if (name == "--help" || name == "-h") options.help = true;
-  else return false;
+  if (name == "--silent") {
+    options.silent = true;
+  } else if (name == "--oversize") {
+    options.oversize = true;
+  } else if (name == "--log-requests") {
+    options.logRequests = true;
+  } else if (name == "--host-is-address") {
+    options.hostIsAddress = true;
+  } else if (name == "--help" || name == "-h") {
+    options.help = true;
+  } else {
+    return false;
+  }
   return true;
 }
 

@@ -142,8 +142,9 @@ bool AnswerOneDatagram(int fd, const ServerOptions& options, const std::string& 
     std::fflush(stdout);
   }
   if (options.silent || SilentFor(options, request.localAddress)) return true;
-  if (!SendAnswer(fd, request, AnswerTo(options, request, reply)))
+  if (!SendAnswer(fd, request, AnswerTo(options, request, reply))) {
     ReportFailure("cannot answer", EndpointText(request.sender));
+  }
   return true;
 }
 

@@ -77,8 +77,9 @@ EchoCall Echo(HANDLE handle, const char* destination, DWORD timeoutMs, PIP_OPTIO
   call.lastError = GetLastError();
   call.elapsedMs =
       std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
-  for (std::size_t i = replySize; i < call.buffer.size(); ++i)
+  for (std::size_t i = replySize; i < call.buffer.size(); ++i) {
     EXPECT_EQ(call.buffer[i], 0xEE) << "written past the reply buffer";
+  }
   return call;
 }
 
