@@ -13,8 +13,8 @@ int DefaultHandlerWithoutGui(const MessageBoxRequest& request) {
 }
 
 MessageBoxHandler& handler() {
-  static MessageBoxHandler* h = new MessageBoxHandler;
-  return *h;
+  static MessageBoxHandler* installed = new MessageBoxHandler;
+  return *installed;
 }
 
 std::string& appName() {
@@ -25,8 +25,8 @@ std::string& appName() {
 }  // namespace
 
 ToolkitMessageBox& toolkit() {
-  static ToolkitMessageBox* t = new ToolkitMessageBox;
-  return *t;
+  static ToolkitMessageBox* box = new ToolkitMessageBox;
+  return *box;
 }
 
 int ShowMessageBox(const MessageBoxRequest& request) {

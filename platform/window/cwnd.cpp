@@ -114,11 +114,11 @@ BOOL CWnd::UpdateData(BOOL bSaveAndValidate) {
 void CWnd::DoDataExchange(CDataExchange* /*pDX*/) {}
 
 BOOL CWnd::DestroyWindow() {
-  QWidget* w = widget();
-  if (w == nullptr) return FALSE;
+  QWidget* window = widget();
+  if (window == nullptr) return FALSE;
   m_children.clear();
   m_widget.reset();
-  if (w->isWindow()) delete w;  // controls go with their dialog
+  if (window->isWindow()) delete window;  // controls go with their dialog
   return TRUE;
 }
 
