@@ -23,6 +23,8 @@ namespace {
 
 constexpr DWORD kTimedOut = 11010;
 
+// The defaults of the command line, each named by its member.
+// NOLINTBEGIN(readability-magic-numbers)
 struct Options {
   int count = 20;
   int intervalMs = 100;
@@ -30,6 +32,7 @@ struct Options {
   bool expectTimeout = false;
   std::string address;
 };
+// NOLINTEND(readability-magic-numbers)
 
 [[noreturn]] void Usage() {
   std::fprintf(stderr, "usage: bench_rtt [--count N] [--interval-ms I] [--label TEXT] [--expect-timeout] ADDRESS\n");

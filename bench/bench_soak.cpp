@@ -31,6 +31,8 @@ CQuillmarApp theApp;
 
 namespace {
 
+// The defaults of the command line, each named by its member.
+// NOLINTBEGIN(readability-magic-numbers)
 struct Options {
   int queries = 10000;
   int every = 500;
@@ -38,6 +40,7 @@ struct Options {
   long rssToleranceKiB = 1024;
   std::string address = "127.0.0.213";  // kept apart from the tests' addresses
 };
+// NOLINTEND(readability-magic-numbers)
 
 [[noreturn]] void Usage() {
   std::fprintf(stderr,

@@ -24,7 +24,8 @@ CBlockingSocketException::CBlockingSocketException(LPCSTR pchMessage) : m_nError
 }
 
 BOOL CBlockingSocketException::GetErrorMessage(LPSTR lpstrError, UINT nMaxError, PUINT /*pnHelpContext*/) {
-  char text[200];
+  constexpr std::size_t kLongestText = 200;  // the message and its error number
+  char text[kLongestText];
   if (m_nError != 0) {
     std::snprintf(text, sizeof(text), "%s error #%d", static_cast<LPCSTR>(m_strMessage), m_nError);
   } else {

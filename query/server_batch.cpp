@@ -193,7 +193,8 @@ class BatchRun {
   static int MillisecondsUntil(Clock::time_point until) {
     if (until == Clock::time_point::max()) return -1;
     const auto ms = std::chrono::ceil<std::chrono::milliseconds>(until - Clock::now()).count();
-    return static_cast<int>(std::clamp<long long>(ms, 0, 60'000));
+    constexpr long long kLongestPollMs = 60'000;  // a minute, then the loop looks again
+    return static_cast<int>(std::clamp<long long>(ms, 0, kLongestPollMs));
   }
 
   // The sockets of the list that have something to read within the time.

@@ -11,6 +11,8 @@ namespace {
 
 enum Colour : BYTE { kClear, kBlack, kWhite, kPoleLight, kPoleDark, kGold, kRed, kDarkRed, kColourCount };
 
+// The icon's colours, as 0xAARRGGBB.
+// NOLINTBEGIN(readability-magic-numbers)
 std::vector<DWORD> Palette() {
   std::vector<DWORD> palette(256, 0xFF000000u);  // a full 256-colour table
   palette[kClear] = 0x00000000u;
@@ -23,6 +25,7 @@ std::vector<DWORD> Palette() {
   palette[kDarkRed] = 0xFF901818u;
   return palette;
 }
+// NOLINTEND(readability-magic-numbers)
 
 class Canvas {
  public:

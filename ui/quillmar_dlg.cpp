@@ -61,7 +61,7 @@ BOOL CQuillmarDlg::OnInitDialog() {
 }
 
 void CQuillmarDlg::OnSysCommand(UINT nID, LPARAM lParam) {
-  if ((nID & 0xFFF0) == IDM_ABOUTBOX) {
+  if ((nID & kSystemCommandMask) == IDM_ABOUTBOX) {
     CAboutDlg dlgAbout;
     dlgAbout.DoModal();
   } else {

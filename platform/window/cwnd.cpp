@@ -32,7 +32,7 @@ LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
 
 LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
-    case WM_SYSCOMMAND: return DefaultSystemCommand(static_cast<UINT>(wParam) & 0xFFF0);
+    case WM_SYSCOMMAND: return DefaultSystemCommand(static_cast<UINT>(wParam) & kSystemCommandMask);
     case WM_ICONERASEBKGND:
       if (CDC* dc = CDC::FromHandle(reinterpret_cast<HDC>(wParam))) dc->EraseBackground(nullptr);
       return 1;
