@@ -65,7 +65,8 @@ Options ParseOptions(int argc, char** argv) {
 
 int main(int argc, char** argv) {
   const Options options = ParseOptions(argc, argv);
-  std::vector<double> reported, elapsed;
+  std::vector<double> reported;
+  std::vector<double> elapsed;
   bool allAsExpected = true;
   for (int i = 0; i < options.count; ++i) {
     if (i > 0) ::usleep(static_cast<useconds_t>(options.intervalMs) * 1000);

@@ -52,7 +52,7 @@ BOOL CBlockingSocket::WaitReady(BOOL bWrite, int nSecs) const {
   set.fd_array[0] = m_hSocket;
   const timeval timeout = {nSecs, 0};
   const int ready = bWrite ? select(0, nullptr, &set, nullptr, &timeout) : select(0, &set, nullptr, nullptr, &timeout);
-  return ready != 0;
+  return ready != 0 ? TRUE : FALSE;
 }
 
 int CBlockingSocket::SendDatagram(const char* pch, int nSize, const sockaddr_in* psa, int nSecs) {
