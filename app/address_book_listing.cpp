@@ -7,6 +7,7 @@
 #include "platform/framework/file_exception.h"
 #include "query/address_book.h"
 #include "query/address_book_file.h"
+#include "query/address_book_message.h"
 #include "query/chosen_address.h"
 
 namespace {
@@ -15,7 +16,7 @@ std::optional<std::vector<CString>> ReadListLines() {
   CString text;
   try {
     if (!ReadAddressBookFile(text)) {
-      console::WriteErr(std::string(kAddressBookOpenError) + "\n");
+      console::WriteErr(AddressBookOpenErrorText().str() + "\n");
       return std::nullopt;
     }
   } catch (CFileException* e) {
@@ -34,7 +35,7 @@ int PrintAddressBookList() {
   const std::optional<std::vector<CString>> lines = ReadListLines();
   if (!lines) return 1;
   std::string text;
-  for (const CString& line : *lines) text += ConsoleLine(line);
+  for (const CString& line : *lines) text += ConsoleListLine(line);
   console::WriteOut(text);
   return 0;
 }

@@ -112,7 +112,8 @@ int RunManyQueriesCommand(const std::vector<std::string>& addresses, bool json, 
   batch.PrintMessages(outcomes);
   const int status = PrintMany(outcomes, json);
   if (kernel::CaughtStopSignal() == 0) return status;
-  SayLeftOut(texts.size() - outcomes.size(), texts.size());
+  // A signal that came after the last server was done leaves nothing out.
+  if (outcomes.size() < texts.size()) SayLeftOut(texts.size() - outcomes.size(), texts.size());
   console::FinalStatus(status);  // a failed write is still reported
   kernel::EndByCaughtSignal();
   return status;

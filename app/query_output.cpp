@@ -48,11 +48,11 @@ std::string JsonValue(const QueryOutcome& outcome, const ResultField& row) {
 std::string JsonObject(const QueryOutcome& outcome, int depth) {
   const std::string outer(static_cast<std::size_t>(depth) * 4, ' ');
   const std::string inner = outer + "    ";
-  std::string messages = "[\n";
+  std::string messages = outcome.messages.empty() ? "[]" : "[\n";  // an empty array on one line
   for (std::size_t i = 0; i < outcome.messages.size(); ++i) {
     messages += inner + "    " + JsonString(outcome.messages[i]) + (i + 1 < outcome.messages.size() ? ",\n" : "\n");
   }
-  messages += inner + "]";
+  if (!outcome.messages.empty()) messages += inner + "]";
   std::vector<std::pair<std::string_view, std::string>> members = {
       {"address", JsonString(outcome.strAddress)},
       {"detected", outcome.detected ? "true" : "false"},
@@ -129,6 +129,7 @@ std::string QueryResultTable(const std::vector<QueryOutcome>& outcomes) {
 }
 
 std::string QueryResultJsonArray(const std::vector<QueryOutcome>& outcomes) {
+  if (outcomes.empty()) return "[]\n";
   std::string json = "[\n";
   for (std::size_t i = 0; i < outcomes.size(); ++i) {
     json += "    " + JsonObject(outcomes[i], 1) + (i + 1 < outcomes.size() ? ",\n" : "\n");
@@ -137,6 +138,19 @@ std::string QueryResultJsonArray(const std::vector<QueryOutcome>& outcomes) {
 }
 
 std::string ConsoleLine(const CString& text) { return Shown(text) + '\n'; }
+
+std::string ConsoleListLine(const CString& text) {
+  return framework::SafeDisplayText(text.str(), framework::WhiteSpaceControls::kAsSpaces) + '\n';
+}
+
+std::string ConsoleLines(const CString& text) {
+  std::string lines;
+  std::string_view rest = text.view();
+  for (std::size_t end; (end = rest.find('\n')) != std::string_view::npos; rest.remove_prefix(end + 1)) {
+    lines += ConsoleLine(CString(rest.substr(0, end)));
+  }
+  return lines + ConsoleLine(CString(rest));
+}
 
 std::string ConsoleAddress(const CString& address) {
   const std::string shown = Shown(address);

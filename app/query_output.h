@@ -35,6 +35,11 @@ std::string QueryResultJsonArray(const std::vector<QueryOutcome>& outcomes);
 
 // A text of the program as one line for the terminal, with its line end.
 std::string ConsoleLine(const CString& text);
+// A line of the saved-address list, as the dialog's list draws it: its tabs
+// and line ends as blanks.
+std::string ConsoleListLine(const CString& text);
+// A text of several lines, each shown as ConsoleLine shows one.
+std::string ConsoleLines(const CString& text);
 
 // An address as the console names it: in single quotes when it is empty or
 // holds a space, a colon or a quote, so that its ends show ("''").

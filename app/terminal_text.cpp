@@ -18,12 +18,16 @@ bool IsWide(char32_t c) {
          InRange(c, 0x3400, 0x4DBF) || InRange(c, 0x4E00, 0x9FFF) || InRange(c, 0xA000, 0xA4CF) ||
          InRange(c, 0xAC00, 0xD7A3) || InRange(c, 0xF900, 0xFAFF) || InRange(c, 0xFE30, 0xFE4F) ||
          InRange(c, 0xFF00, 0xFF60) || InRange(c, 0xFFE0, 0xFFE6) || InRange(c, 0x1F300, 0x1F64F) ||
-         InRange(c, 0x1F900, 0x1F9FF) || InRange(c, 0x20000, 0x3FFFD);
+         InRange(c, 0x1F680, 0x1F6FF) || InRange(c, 0x1F900, 0x1F9FF) || InRange(c, 0x1FA70, 0x1FAFF) ||
+         InRange(c, 0x20000, 0x3FFFD);
 }
 
+// Combining marks, and the variation selectors that pick the look of the
+// character before them (an emoji's presentation): they take no column.
 bool IsCombining(char32_t c) {
   return InRange(c, 0x0300, 0x036F) || InRange(c, 0x1AB0, 0x1AFF) || InRange(c, 0x1DC0, 0x1DFF) ||
-         InRange(c, 0x20D0, 0x20FF) || InRange(c, 0xFE20, 0xFE2F);
+         InRange(c, 0x20D0, 0x20FF) || InRange(c, 0xFE00, 0xFE0F) || InRange(c, 0xFE20, 0xFE2F) ||
+         InRange(c, 0xE0100, 0xE01EF);
 }
 // NOLINTEND(readability-magic-numbers)
 

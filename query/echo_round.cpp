@@ -16,18 +16,20 @@ CString RefusalText(const icmpapi::OpenFailureInfo& failure) {
 
 }  // namespace
 
-CEchoRound::CEchoRound(std::vector<IPAddr> destinations, std::size_t nParallel, DoneCallback onDone)
-    : m_destinations(std::move(destinations)),
-      m_parallel(std::max<std::size_t>(nParallel, 1)),
-      m_onDone(std::move(onDone)) {}
+CEchoRound::CEchoRound(std::size_t nParallel, DoneCallback onDone)
+    : m_parallel(std::max<std::size_t>(nParallel, 1)), m_onDone(std::move(onDone)) {}
+
+void CEchoRound::Add(IPAddr destination) {
+  m_destinations.push_back(destination);
+  if (!m_opened) Open();
+  if (!m_batch) m_onDone(m_next++, ServerEcho{});  // no transport: never sent
+}
 
 void CEchoRound::Open() {
-  if (m_destinations.empty()) return;
+  m_opened = true;
   icmpapi::OpenFailureInfo failure;
   m_batch = icmpapi::EchoBatch::Open(failure);
-  if (m_batch) return;
-  m_strRefusal = RefusalText(failure);
-  for (; m_next < m_destinations.size(); ++m_next) m_onDone(m_next, ServerEcho{});
+  if (!m_batch) m_strRefusal = RefusalText(failure);
 }
 
 bool CEchoRound::CanStart() const {

@@ -11,7 +11,8 @@
 // The echoes of many servers at once, each with the 5000 ms limit, over one
 // ICMP socket (or the echo helper). The round is driven step by step by the
 // thread that runs the status exchanges too, which also says when each echo
-// may start.
+// may start. Destinations may join while it runs (a host name once it is
+// resolved); the transport opens when the first one comes.
 struct ServerEcho {
   bool replied = false;
   long long roundTripMicroseconds = -1;
@@ -23,11 +24,12 @@ class CEchoRound {
   // Called once per destination when its echo is over.
   using DoneCallback = std::function<void(std::size_t, const ServerEcho&)>;
 
-  CEchoRound(std::vector<IPAddr> destinations, std::size_t nParallel, DoneCallback onDone);
+  CEchoRound(std::size_t nParallel, DoneCallback onDone);
 
-  // Opens the echo transport. When none can be had, no echo is sent: every
-  // echo ends at once unanswered, and Refusal() says why.
-  void Open();
+  // Adds a destination, its index the number added before. The first opens
+  // the echo transport; when none can be had, no echo is sent: this and
+  // every later echo ends at once unanswered, and Refusal() says why.
+  void Add(IPAddr destination);
   // When no echo could be sent at all: the message the dialog would show
   // for each server ("Ping not sent. " and why); empty otherwise.
   const CString& Refusal() const { return m_strRefusal; }
@@ -43,10 +45,13 @@ class CEchoRound {
   bool Done() const { return m_next == m_destinations.size() && (!m_batch || m_batch->InFlight() == 0); }
 
  private:
+  void Open();
+
   std::vector<IPAddr> m_destinations;
   std::size_t m_parallel;
   DoneCallback m_onDone;
   std::unique_ptr<icmpapi::EchoBatch> m_batch;
+  bool m_opened = false;
   CString m_strRefusal;
   probe::EchoRequestData m_request;  // the same 59 bytes as the dialog's echo
   std::size_t m_next = 0;

@@ -3,7 +3,12 @@
 #include <algorithm>
 #include <atomic>
 #include <cstring>
+#include <mutex>
+#include <system_error>
 #include <thread>
+
+#include "platform/kernel/handle_table.h"
+#include "platform/kernel/wake_event.h"
 
 namespace {
 
@@ -23,16 +28,56 @@ std::optional<u_long> LookUp(const CString& name) {
 
 }  // namespace
 
-std::vector<std::optional<u_long>> LookUpNames(const std::vector<CString>& names) {
-  std::vector<std::optional<u_long>> addresses(names.size());
+// Everything the lookup threads use: the last of them, or the owner, frees it.
+struct CNameLookups::Shared {
+  explicit Shared(std::vector<CString> names) : names(std::move(names)) {}
+
+  // Takes the next name until none is left or the owner has gone.
+  void Work() {
+    for (std::size_t i; !abandoned && (i = next.fetch_add(1)) < names.size();) {
+      Answer answer{i, LookUp(names[i])};
+      {
+        const std::lock_guard lock(mutex);
+        answers.push_back(answer);
+      }
+      wake.Set();
+    }
+  }
+
+  const std::vector<CString> names;
   std::atomic<std::size_t> next{0};
-  const auto work = [&] {
-    for (std::size_t i; (i = next.fetch_add(1)) < names.size();) addresses[i] = LookUp(names[i]);
-  };
-  std::vector<std::thread> workers;
-  const std::size_t count = std::min(kLookupsAtOnce, names.size());
-  for (std::size_t i = 1; i < count; ++i) workers.emplace_back(work);
-  work();  // this thread is one of them
-  for (std::thread& worker : workers) worker.join();
-  return addresses;
+  std::atomic<bool> abandoned{false};
+  std::mutex mutex;
+  std::vector<Answer> answers;  // not yet taken
+  kernel::WakeEvent wake;
+};
+
+CNameLookups::CNameLookups(std::vector<CString> names) : m_count(names.size()) {
+  if (names.empty()) return;
+  m_shared = std::make_shared<Shared>(std::move(names));
+  const std::size_t threads = std::min(kLookupsAtOnce, m_count);
+  std::size_t started = 0;
+  try {
+    for (; started < threads; ++started) std::thread([shared = m_shared] { shared->Work(); }).detach();
+  } catch (const std::system_error&) {
+    if (started == 0) m_shared->Work();  // no thread to spare: look up here rather than fail
+  }
+}
+
+CNameLookups::~CNameLookups() {
+  if (m_shared) m_shared->abandoned = true;
+}
+
+std::uint32_t CNameLookups::WakeHandle() const { return m_shared ? m_shared->wake.Handle() : kernel::kNoHandle; }
+
+std::vector<CNameLookups::Answer> CNameLookups::TakeAnswers() {
+  if (!m_shared) return {};
+  m_shared->wake.Reset();  // before taking: an answer added after this sets it again
+  std::vector<Answer> taken;
+  {
+    const std::lock_guard lock(m_shared->mutex);
+    taken.swap(m_shared->answers);
+  }
+  m_taken += taken.size();
+  return taken;
 }

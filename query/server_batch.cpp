@@ -6,7 +6,10 @@
 #include <string_view>
 #include <thread>
 
+#include "platform/kernel/handle_table.h"
+#include "platform/kernel/handle_wait.h"
 #include "protocol/status_reply.h"
+#include "query/batch_addresses.h"
 #include "query/echo_round.h"
 #include "query/name_lookups.h"
 #include "query/query_messages.h"
@@ -18,62 +21,8 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// Where each server's request goes; empty for text that gives no IPv4
-// address. Dotted quads are taken as they stand; the other texts are host
-// names, each looked up once, side by side.
-std::vector<std::optional<sockaddr_in>> Destinations(const std::vector<CString>& addresses) {
-  std::vector<std::optional<sockaddr_in>> destinations(addresses.size());
-  std::vector<CString> names;
-  std::map<CString, std::size_t> nameOf;
-  std::vector<std::pair<std::size_t, std::size_t>> named;  // (address, name)
-  for (std::size_t i = 0; i < addresses.size(); ++i) {
-    const CString text = TrimmedAddressText(addresses[i]);
-    const u_long address = inet_addr(text);
-    if (IsStatusDestination(address)) {
-      destinations[i] = StatusDestinationOf(address);
-    } else if (address == INADDR_NONE && !text.IsEmpty()) {
-      const auto [entry, added] = nameOf.try_emplace(text, names.size());
-      if (added) names.push_back(text);
-      named.emplace_back(i, entry->second);
-    }
-  }
-  const std::vector<std::optional<u_long>> found = LookUpNames(names);
-  for (const auto& [index, name] : named) {
-    if (found[name] && IsStatusDestination(*found[name])) destinations[index] = StatusDestinationOf(*found[name]);
-  }
-  return destinations;
-}
-
-// The servers to ask, each once, and which of them each address is.
-struct DistinctServers {
-  std::vector<sockaddr_in> destinations;
-  std::vector<std::optional<std::size_t>> serverOf;   // per address; empty: not asked
-  std::vector<std::vector<std::size_t>> addressesOf;  // per server
-};
-
-DistinctServers Distinct(const std::vector<std::optional<sockaddr_in>>& destinations) {
-  DistinctServers servers;
-  servers.serverOf.resize(destinations.size());
-  std::map<u_long, std::size_t> seen;  // the port is always the same
-  for (std::size_t i = 0; i < destinations.size(); ++i) {
-    if (!destinations[i]) continue;
-    const auto [entry, added] = seen.try_emplace(destinations[i]->sin_addr.s_addr, servers.destinations.size());
-    if (added) {
-      servers.destinations.push_back(*destinations[i]);
-      servers.addressesOf.emplace_back();
-    }
-    servers.serverOf[i] = entry->second;
-    servers.addressesOf[entry->second].push_back(i);
-  }
-  return servers;
-}
-
-std::vector<IPAddr> EchoTargets(const std::vector<sockaddr_in>& destinations) {
-  std::vector<IPAddr> targets;
-  targets.reserve(destinations.size());
-  for (const sockaddr_in& destination : destinations) targets.push_back(destination.sin_addr.s_addr);
-  return targets;
-}
+// How often pending lookups are looked at when no wake event could be had.
+constexpr auto kLookupPoll = std::chrono::milliseconds(10);
 
 void ShowEcho(const ServerEcho& echo, const CString& strRefusal, QueryOutcome& outcome) {
   if (!echo.replied) outcome.messages.push_back(strRefusal.IsEmpty() ? CString(kPingTimedOutText) : strRefusal);
@@ -93,63 +42,100 @@ void ShowStatus(const StatusExchange& exchange, QueryOutcome& outcome) {
   outcome.detected = true;
 }
 
+// One distinct server: asked once, for every address that names it.
+struct BatchServer {
+  std::vector<std::size_t> addresses;  // the places in the list given that name it
+  ServerEcho echo;
+  StatusExchange status;
+  int partsDone = 0;                   // of its echo and its status exchange
+  std::optional<QueryOutcome> answer;  // once both are over
+};
+
 // Each distinct server's echo and status exchange, side by side on this
-// thread; a server is reported (for each address that names it) once both
-// are over.
+// thread, while the host names are looked up in the background; a name's
+// server joins the rounds once the name is resolved. A server is reported
+// (for each address that names it) once both are over.
 class BatchRun {
  public:
   BatchRun(const std::vector<CString>& addresses, std::size_t parallel, CBatchSink& sink)
       : m_addresses(addresses),
-        m_servers(Distinct(Destinations(addresses))),
+        m_sorted(SortAddresses(addresses)),
         m_sink(sink),
-        m_echoes(m_servers.destinations.size()),
-        m_statuses(m_servers.destinations.size()),
-        m_parts(m_servers.destinations.size(), 0),
-        m_echoRound(EchoTargets(m_servers.destinations), parallel,
+        m_lookups(m_sorted.names),
+        m_echoRound(parallel,
                     [this](std::size_t server, const ServerEcho& echo) {
-                      m_echoes[server] = echo;
+                      m_servers[server].echo = echo;
                       PartDone(server);
                     }),
-        m_statusRound(m_servers.destinations, parallel, [this](std::size_t server, StatusExchange&& exchange) {
-          m_statuses[server] = std::move(exchange);
+        m_statusRound(parallel, [this](std::size_t server, StatusExchange&& exchange) {
+          m_servers[server].status = std::move(exchange);
           PartDone(server);
         }) {}
 
   void Run() {
-    ReportInvalid();
-    m_echoRound.Open();
-    if (!m_echoRound.Refusal().IsEmpty()) m_sink.OnNote(m_echoRound.Refusal());
-    m_statusRound.Open();
-    while (!m_echoRound.Done() || !m_statusRound.Done()) {
+    for (const std::size_t index : m_sorted.invalid) ReportInvalid(index);
+    for (const auto& [index, address] : m_sorted.dotted) Join(index, address);
+    while (m_lookups.Pending() || !m_echoRound.Done() || !m_statusRound.Done()) {
       SendDue(Clock::now());
       Wait(NextWake());
-      if (m_sink.StopRequested()) return;
+      if (m_sink.StopRequested()) return;  // the lookups left go on alone
+      if (m_lookups.Pending()) TakeLookups();
       m_statusRound.Expire(Clock::now());
     }
   }
 
  private:
-  // Text that gives no address is done before anything is sent.
-  void ReportInvalid() {
-    for (std::size_t i = 0; i < m_addresses.size(); ++i) {
-      if (m_servers.serverOf[i]) continue;
-      QueryOutcome outcome;
-      outcome.strAddress = m_addresses[i];
-      outcome.messages.emplace_back(kInvalidAddressText);
-      m_sink.OnServerDone(i, outcome);
+  void Report(std::size_t index, QueryOutcome outcome) {
+    outcome.strAddress = m_addresses[index];
+    m_sink.OnServerDone(index, outcome);
+  }
+
+  // Text that gives no address: done without anything sent.
+  void ReportInvalid(std::size_t index) {
+    QueryOutcome outcome;
+    outcome.messages.emplace_back(kInvalidAddressText);
+    Report(index, std::move(outcome));
+  }
+
+  // The address given at `index` is that of a server: a new one is asked,
+  // one already asked answers for it as well, at once when it is done.
+  void Join(std::size_t index, u_long address) {
+    const auto [entry, added] = m_serverAt.try_emplace(address, m_servers.size());
+    const std::size_t server = entry->second;
+    if (added) m_servers.emplace_back();
+    m_servers[server].addresses.push_back(index);
+    if (m_servers[server].answer) Report(index, *m_servers[server].answer);
+    if (added) Ask(server, address);
+  }
+
+  // The echo round and the status round number their servers as the batch.
+  void Ask(std::size_t server, u_long address) {
+    m_echoRound.Add(address);
+    if (server == 0 && !m_echoRound.Refusal().IsEmpty()) m_sink.OnNote(m_echoRound.Refusal());
+    m_statusRound.Add(StatusDestinationOf(address));
+  }
+
+  void TakeLookups() {
+    for (const CNameLookups::Answer& answer : m_lookups.TakeAnswers()) {
+      for (const std::size_t index : m_sorted.placesOfName[answer.name]) {
+        if (answer.address && IsStatusDestination(*answer.address)) {
+          Join(index, *answer.address);
+        } else {
+          ReportInvalid(index);
+        }
+      }
     }
   }
 
   void PartDone(std::size_t server) {
-    if (++m_parts[server] < 2) return;
-    for (const std::size_t index : m_servers.addressesOf[server]) {
-      QueryOutcome outcome;
-      outcome.strAddress = m_addresses[index];
-      ShowEcho(m_echoes[server], m_echoRound.Refusal(), outcome);
-      ShowStatus(m_statuses[server], outcome);
-      m_sink.OnServerDone(index, outcome);
-    }
-    m_statuses[server] = {};  // the reply's bytes are no longer needed
+    BatchServer& done = m_servers[server];
+    if (++done.partsDone < 2) return;
+    QueryOutcome answer;
+    ShowEcho(done.echo, m_echoRound.Refusal(), answer);
+    ShowStatus(done.status, answer);
+    done.status = {};  // the reply's bytes are no longer needed
+    done.answer = std::move(answer);
+    for (const std::size_t index : done.addresses) Report(index, *done.answer);
   }
 
   // A server's echo and its status request leave together, as the pacer allows.
@@ -169,25 +155,32 @@ class BatchRun {
     if (m_echoRound.CanStart()) send = m_pacer.NextAt();
     const Clock::time_point statusAt = m_statusRound.NextSendAt();
     if (statusAt != Clock::time_point::max()) send = std::min(send, std::max(m_pacer.NextAt(), statusAt));
-    return std::min(send, m_statusRound.NextDeadline());
+    Clock::time_point wake = std::min(send, m_statusRound.NextDeadline());
+    if (m_lookups.Pending() && m_lookups.WakeHandle() == kernel::kNoHandle)
+      wake = std::min(wake, Clock::now() + kLookupPoll);
+    return wake;
   }
 
-  // Until an echo or a reply arrives, or `until`.
+  // Until an echo, a reply or a name's address arrives, or `until`.
   void Wait(Clock::time_point until) {
-    std::vector<SOCKET> sockets = m_statusRound.WaitingSockets();
+    std::vector<SOCKET> handles = m_statusRound.WaitingSockets();
+    const std::uint32_t wake = m_lookups.Pending() ? m_lookups.WakeHandle() : kernel::kNoHandle;
+    if (wake != kernel::kNoHandle) handles.push_back(wake);
     icmpapi::EchoBatch* batch = m_echoRound.Batch();
     const bool echoesInFlight = batch != nullptr && batch->InFlight() > 0;
-    if (!echoesInFlight && sockets.empty()) {
+    if (!echoesInFlight && handles.empty()) {
       if (until != Clock::time_point::max()) std::this_thread::sleep_until(until);
       return;
     }
     const int timeoutMs = MillisecondsUntil(until);
     if (echoesInFlight) {
-      m_echoRound.Take(batch->WaitWithSockets(timeoutMs, sockets));
+      m_echoRound.Take(batch->WaitWithSockets(timeoutMs, handles));
     } else {
-      sockets = Readable(sockets, timeoutMs);
+      kernel::WaitForReadable(handles, timeoutMs);
     }
-    for (const SOCKET socket : sockets) m_pacer.RepliesWaiting(m_statusRound.Read(socket));
+    for (const SOCKET handle : handles) {
+      if (handle != wake) m_pacer.RepliesWaiting(m_statusRound.Read(handle));
+    }
   }
 
   static int MillisecondsUntil(Clock::time_point until) {
@@ -197,25 +190,12 @@ class BatchRun {
     return static_cast<int>(std::clamp<long long>(ms, 0, kLongestPollMs));
   }
 
-  // The sockets of the list that have something to read within the time.
-  static std::vector<SOCKET> Readable(const std::vector<SOCKET>& sockets, int timeoutMs) {
-    fd_set readable{};
-    for (const SOCKET socket : sockets) FD_SET(socket, &readable);
-    const timeval timeout{timeoutMs / 1000, static_cast<long>(timeoutMs % 1000) * 1000};
-    std::vector<SOCKET> ready;
-    if (select(0, &readable, nullptr, nullptr, timeoutMs < 0 ? nullptr : &timeout) <= 0) return ready;
-    for (const SOCKET socket : sockets) {
-      if (FD_ISSET(socket, &readable)) ready.push_back(socket);
-    }
-    return ready;
-  }
-
   const std::vector<CString>& m_addresses;
-  DistinctServers m_servers;
+  SortedAddresses m_sorted;
   CBatchSink& m_sink;
-  std::vector<ServerEcho> m_echoes;
-  std::vector<StatusExchange> m_statuses;
-  std::vector<int> m_parts;  // of each server's echo and status exchange, those over
+  CNameLookups m_lookups;  // first: the names are looked up while the rest starts
+  std::vector<BatchServer> m_servers;
+  std::map<u_long, std::size_t> m_serverAt;  // the port is always the same
   CEchoRound m_echoRound;
   CStatusRound m_statusRound;
   CSendPacer m_pacer;

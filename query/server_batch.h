@@ -13,8 +13,12 @@
 // and `nParallel` status exchanges are in flight at a time. An address
 // given several times is asked once, and each copy gets that answer.
 //
-// One thread runs the whole batch (the name lookups aside), so its waits
-// run the blocking hook and end early when it cancels them.
+// Dotted quads are asked at once. Host names are looked up in the
+// background, and a name's server joins the others once the name is
+// resolved, so a slow name service holds back no other server; a name that
+// gives an address already asked shares that server's answer. One thread
+// runs the batch (the lookups aside), so its waits run the blocking hook and
+// end early when it cancels them; a stop never waits for a lookup.
 
 // Where a batch reports, on the thread that runs it.
 class CBatchSink {
@@ -24,10 +28,12 @@ class CBatchSink {
   // sockets refused): said once, before any server is done; the outcomes
   // carry it as well.
   virtual void OnNote(const CString& /*strText*/) {}
-  // One server is done; `index` is its place in the addresses given.
+  // One server is done; `index` is its place in the addresses given. The
+  // servers are done in no set order.
   virtual void OnServerDone(std::size_t index, const QueryOutcome& outcome) = 0;
   // Asked after every wait: true ends the batch at once, and the servers
-  // not yet done are not reported.
+  // not yet done are not reported; lookups still in progress finish on
+  // their own threads, their answers dropped.
   virtual bool StopRequested() { return false; }
 };
 

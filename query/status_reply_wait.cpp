@@ -24,9 +24,9 @@ bool SameEndpoint(const sockaddr_in& a, const sockaddr_in& b) {
 // itself: the receive that follows reports it.
 bool WaitReadable(SOCKET hSocket, Clock::duration left) {
   const auto us = std::chrono::ceil<std::chrono::microseconds>(left).count();
-  fd_set set = {};
-  set.fd_count = 1;
-  set.fd_array[0] = hSocket;
+  fd_set set;
+  FD_ZERO(&set);
+  FD_SET(hSocket, &set);
   const timeval timeout = {static_cast<long>(us / 1000000), static_cast<long>(us % 1000000)};
   return select(0, &set, nullptr, nullptr, &timeout) != 0;
 }

@@ -25,13 +25,8 @@ std::uint64_t KeyOf(const sockaddr_in& address) {
 
 }  // namespace
 
-CStatusRound::CStatusRound(std::vector<sockaddr_in> destinations, std::size_t nParallel, DoneCallback onDone)
-    : m_destinations(std::move(destinations)),
-      m_parallel(std::max<std::size_t>(nParallel, 1)),
-      m_onDone(std::move(onDone)),
-      m_socketOf(m_destinations.size(), -1) {
-  for (std::size_t i = 0; i < m_destinations.size(); ++i) m_waiting.push_back(i);
-}
+CStatusRound::CStatusRound(std::size_t nParallel, DoneCallback onDone)
+    : m_parallel(std::max<std::size_t>(nParallel, 1)), m_onDone(std::move(onDone)) {}
 
 CStatusRound::~CStatusRound() {
   for (RoundSocket& socket : m_sockets) closesocket(socket.handle);
@@ -39,13 +34,19 @@ CStatusRound::~CStatusRound() {
 
 // Enough sockets for the exchanges allowed at once.
 std::size_t CStatusRound::SocketCount() const {
-  const std::size_t atOnce = std::min(m_parallel, m_waiting.size());
+  const std::size_t atOnce = std::min(m_parallel, m_waiting.size() + m_inFlight);
   return std::clamp<std::size_t>((atOnce + kExchangesPerSocket - 1) / kExchangesPerSocket, 1, kMaxSockets);
 }
 
-void CStatusRound::Open() {
-  if (m_waiting.empty()) return;
-  for (std::size_t i = SocketCount(); i > 0; --i) {
+void CStatusRound::Add(const sockaddr_in& destination) {
+  m_destinations.push_back(destination);
+  m_socketOf.push_back(-1);
+  m_waiting.push_back(m_destinations.size() - 1);
+  OpenSockets();
+}
+
+void CStatusRound::OpenSockets() {
+  while (m_sockets.size() < SocketCount()) {
     RoundSocket socket;
     socket.handle = ::socket(AF_INET, SOCK_DGRAM, 0);
     if (socket.handle == INVALID_SOCKET) break;

@@ -17,7 +17,8 @@
 // thread (the one that runs the echoes too, and says when each request may
 // go) over a few datagram sockets. A reply counts only when it comes from
 // the address and port its request went to, on the socket that request
-// left from.
+// left from. Destinations may join while the round runs (a host name once
+// it is resolved); sockets are opened as the destinations need them.
 struct StatusExchange {
   std::vector<char> reply;  // the reply's bytes when one came
   bool replied = false;
@@ -30,15 +31,16 @@ class CStatusRound {
   // Called once per destination when its exchange is over.
   using DoneCallback = std::function<void(std::size_t, StatusExchange&&)>;
 
-  // Every destination differs from the others: a socket asks a destination
-  // once at a time, and the reply is told apart by its sender.
-  CStatusRound(std::vector<sockaddr_in> destinations, std::size_t nParallel, DoneCallback onDone);
+  CStatusRound(std::size_t nParallel, DoneCallback onDone);
   ~CStatusRound();
   CStatusRound(const CStatusRound&) = delete;
   CStatusRound& operator=(const CStatusRound&) = delete;
 
-  // Opens the sockets; when none can be had, every exchange ends at once.
-  void Open();
+  // Adds a destination, its index the number added before; it differs from
+  // every other (a socket asks a destination once at a time, and the reply
+  // is told apart by its sender). When no socket can be had, its exchange
+  // ends at once.
+  void Add(const sockaddr_in& destination);
   // True when a request is waiting to go, the allowed number in flight
   // leaves room for it, and no send would block now.
   bool CanSend(Clock::time_point now) const;
@@ -72,6 +74,7 @@ class CStatusRound {
   enum class SendResult { Sent, Failed, Blocked };
 
   std::size_t SocketCount() const;
+  void OpenSockets();
   SendResult TrySend(std::size_t exchange, Clock::time_point now);
   SendResult Fail(std::size_t exchange, const CString& failure);
   RoundSocket& NextSocket();

@@ -3,7 +3,7 @@
 #include "query/address_book.h"
 #include "query/address_book_file.h"
 #include "query/chosen_address.h"
-#include "ui/address_book_message.h"
+#include "query/address_book_message.h"
 #include "ui/quillmar_dlg.h"
 
 // Fills the list once while the dialog initialises. A read error after the

@@ -27,7 +27,7 @@ int FirstButtonOf(UINT type) {
 // Nobody is there to answer a message box: each is written to standard
 // error and answered with its first button.
 int AnswerOnTheConsole(const framework::MessageBoxRequest& box) {
-  console::WriteErr(ConsoleLine(box.caption + ": " + box.text));
+  console::WriteErr(ConsoleLines(box.caption + ": " + box.text));
   return FirstButtonOf(box.type);
 }
 

@@ -1,4 +1,5 @@
 #pragma once
+#include <compare>
 #include <string>
 #include <string_view>
 
@@ -65,6 +66,9 @@ class CString {
 };
 
 bool operator==(const CString& a, const CString& b);
+// By content, byte by byte, as the framework's strings compare; without it
+// the conversion to LPCSTR would compare where the texts are kept.
+inline std::strong_ordering operator<=>(const CString& a, const CString& b) { return a.str() <=> b.str(); }
 // A null text compares as the empty one.
 inline bool operator==(const CString& a, LPCSTR b) { return a.str() == (b != nullptr ? b : ""); }
 CString operator+(const CString& a, const CString& b);

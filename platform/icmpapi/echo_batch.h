@@ -57,7 +57,8 @@ class EchoBatch {
 
   // For a caller that runs datagram exchanges on the same thread: waits as
   // Wait does, and ends early too when one of `sockets` (handles of the
-  // sockets library) has something to read. Those are left in `sockets`,
+  // sockets library, or other handles of the handle table such as a wake
+  // event) has something to read. Those are left in `sockets`,
   // the others removed. With no echo in flight it waits on the sockets
   // alone. A cancelled wait (blocking_hook.h) ends at once.
   std::vector<EchoOutcome> WaitWithSockets(int timeoutMs, std::vector<std::uint32_t>& sockets);

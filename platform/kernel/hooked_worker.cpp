@@ -1,29 +1,71 @@
 #include "platform/kernel/hooked_worker.h"
 
 #include <chrono>
-#include <future>
+#include <condition_variable>
+#include <exception>
+#include <mutex>
 #include <system_error>
+#include <thread>
 
 #include "platform/kernel/blocking_hook.h"
 
 namespace kernel {
+namespace {
 
-void RunWithBlockingHook(const std::function<void()>& work) {
+// Shared by the worker and the caller: whichever lets go last frees it, so
+// a worker the caller has stopped waiting for still has all it uses.
+struct WorkerState {
+  std::function<void()> work;
+  std::mutex mutex;
+  std::condition_variable finished;
+  bool done = false;
+  std::exception_ptr error;
+};
+
+void RunOnWorker(WorkerState& state) {
+  try {
+    state.work();
+  } catch (...) {
+    state.error = std::current_exception();
+  }
+  {
+    const std::lock_guard lock(state.mutex);
+    state.done = true;
+  }
+  state.finished.notify_all();
+}
+
+// False when a cancel ended the wait before the worker was done.
+bool AwaitWorker(WorkerState& state) {
+  std::unique_lock lock(state.mutex);
+  const auto slice = std::chrono::milliseconds(kBlockingSliceMs);
+  while (!state.finished.wait_for(lock, slice, [&state] { return state.done; })) {
+    lock.unlock();
+    CallBlockingHook();
+    if (TakeBlockingCallCancel()) return false;
+    lock.lock();
+  }
+  return true;
+}
+
+}  // namespace
+
+bool RunWithBlockingHook(std::function<void()> work) {
   if (GetBlockingHook() == nullptr) {
     work();
-    return;
+    return true;
   }
-  std::future<void> done;
+  auto state = std::make_shared<WorkerState>();
+  state->work = std::move(work);
   try {
-    done = std::async(std::launch::async, work);
+    std::thread([state] { RunOnWorker(*state); }).detach();
   } catch (const std::system_error&) {
-    work();  // no thread to spare: wait the old way rather than fail
-    return;
+    state->work();  // no thread to spare: wait the old way rather than fail
+    return true;
   }
-  while (done.wait_for(std::chrono::milliseconds(kBlockingSliceMs)) != std::future_status::ready) {
-    CallBlockingHook();
-  }
-  done.get();
+  if (!AwaitWorker(*state)) return false;
+  if (state->error) std::rethrow_exception(state->error);
+  return true;
 }
 
 }  // namespace kernel

@@ -1,11 +1,9 @@
 #include "platform/window/icon_resource.h"
 
-#include <QImage>
-#include <QPixmap>
-#include <algorithm>
 #include <map>
 #include <memory>
 
+#include "platform/window/drawn_icon_engine.h"
 #include "platform/window/icon_resource_qt.h"
 
 namespace framework {
@@ -23,43 +21,7 @@ std::map<UINT, IconEntry>& icons() {
   return *table;
 }
 
-QImage ToQImage(const IconImage& image) {
-  QImage result(image.width, image.height, QImage::Format_Indexed8);
-  QList<QRgb> colours(image.palette.begin(), image.palette.end());
-  result.setColorTable(colours);
-  for (int y = 0; y < image.height; ++y) {
-    for (int x = 0; x < image.width; ++x) {
-      const std::size_t at =
-          static_cast<std::size_t>(y) * static_cast<std::size_t>(image.width) + static_cast<std::size_t>(x);
-      result.setPixel(x, y, at < image.pixels.size() ? image.pixels[at] : 0);
-    }
-  }
-  return result;
-}
-
-// The screen scales that desktops offer, in quarters.
-constexpr int kScaleQuarters[] = {5, 6, 8, 12, 16};
-
-QIcon BuildIcon(const IconEntry& entry) {
-  QIcon icon;
-  std::vector<int> sizes;
-  for (const IconImage& image : entry.images) {
-    icon.addPixmap(QPixmap::fromImage(ToQImage(image)));
-    sizes.push_back(image.width);
-  }
-  if (!entry.drawer) return icon;
-  std::vector<int> drawn;
-  for (const int size : sizes) {
-    for (const int quarters : kScaleQuarters) {
-      const int scaled = size * quarters / 4;
-      if (std::find(sizes.begin(), sizes.end(), scaled) != sizes.end()) continue;
-      if (std::find(drawn.begin(), drawn.end(), scaled) != drawn.end()) continue;
-      icon.addPixmap(QPixmap::fromImage(ToQImage(entry.drawer(scaled))));
-      drawn.push_back(scaled);
-    }
-  }
-  return icon;
-}
+QIcon BuildIcon(const IconEntry& entry) { return QIcon(new DrawnIconEngine(entry.images, entry.drawer)); }
 
 }  // namespace
 

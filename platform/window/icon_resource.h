@@ -19,8 +19,8 @@ struct IconImage {
 using IconDrawer = std::function<IconImage(int size)>;
 
 // The images are the icon's own sizes. An icon that can be drawn at any
-// size also gets images drawn for scaled screens (1.25 to 4 times each of
-// its sizes), so that it is never an enlarged small image there.
+// size is drawn at each other size a scaled screen asks for, when it first
+// asks, so that it is never an enlarged small image there.
 void RegisterIconResource(UINT id, const std::vector<IconImage>& images, IconDrawer drawer = {});
 
 // The icon for a resource id, or null when none is registered. The handle

@@ -72,7 +72,10 @@ struct ServiceRecord {
 
 // Resolves a host name to IPv4 addresses through the system resolver. A
 // text the resolver would read as a numeric address (octal, hex, fewer
-// parts) is looked up as a name in the hosts file only.
+// parts), or one that no DNS name can be (a character other than letters,
+// digits, '-', '_' and '.'; an empty label; the last label all digits, as in
+// a mistyped address like 127.0.0.256 or 127.0.0.1:6971),
+// is looked up as a name in the hosts file only: never sent to DNS.
 LookupStatus ResolveHostName(const std::string& name, HostRecord* record);
 // Finds an address, or the aliases of a name, in the hosts file only.
 LookupStatus HostsFileByAddress(std::uint32_t address, HostRecord* record);

@@ -120,6 +120,27 @@ bool SystemReadsAsAddress(const std::string& name) {
   return true;
 }
 
+// A host name in DNS is labels of letters, digits, hyphens (and, in some
+// networks, underscores) joined by dots; none ends in an all-digit label
+// (there is no numeric top-level domain). Any other text is a mistyped
+// address (127.0.0.256, 1.2.3.4.5, 127.0.0.1:6971, [127.0.0.1]) or holds
+// what no name holds (a blank, a control, a character beyond ASCII, which
+// DNS knows only in its encoded form). One final dot, that of a fully
+// qualified name, is not a label of its own.
+bool CannotBeDnsName(std::string_view name) {
+  const auto nameCharacter = [](char c) {
+    return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '-' || c == '_' || c == '.';
+  };
+  if (!std::all_of(name.begin(), name.end(), nameCharacter)) return true;
+  if (name.ends_with('.')) name.remove_suffix(1);
+  if (name.empty() || name.starts_with('.') || name.starts_with('-') || name.find("..") != std::string_view::npos) {
+    return true;
+  }
+  const std::string_view last = name.substr(name.rfind('.') + 1);
+  const auto digit = [](char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; };
+  return std::all_of(last.begin(), last.end(), digit);
+}
+
 // Such a text is a name to us. As the system resolver would not look it up
 // as one, and a DNS name does not end in an all-numeric label, only the
 // hosts file answers for it.
@@ -146,7 +167,7 @@ ServiceRecord FromServent(const ::servent& entry) {
 }  // namespace
 
 LookupStatus ResolveHostName(const std::string& name, HostRecord* record) {
-  if (SystemReadsAsAddress(name)) return HostsFileByName(name, record);
+  if (SystemReadsAsAddress(name) || CannotBeDnsName(name)) return HostsFileByName(name, record);
   addrinfo hints{};
   hints.ai_family = AF_INET;
   hints.ai_socktype = SOCK_DGRAM;

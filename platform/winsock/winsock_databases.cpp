@@ -4,9 +4,12 @@
 // A look-up may wait long on a resolver, so the POSIX side runs on a worker
 // thread while the caller keeps its blocking hook going. The worker only
 // fills a plain record; the record and the last error are published on the
-// calling thread, whose per-thread storage they belong to.
+// calling thread, whose per-thread storage they belong to. A cancelled wait
+// fails with WSAEINTR at once: the worker, which owns copies of its
+// arguments and its record, finishes alone and its answer is dropped.
 #include <cctype>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -87,12 +90,59 @@ int ErrorFor(bridge::LookupStatus status) {
   return WSANO_RECOVERY;
 }
 
-// Runs a look-up of the POSIX side as a blocking call of the library.
+// Runs a look-up of the POSIX side as a blocking call of the library; empty
+// when the wait was cancelled. The look-up must own what it uses.
 template <typename Result, typename Lookup>
-Result LookUp(Lookup lookup) {
-  Result result{};
-  kernel::RunWithBlockingHook([&] { result = lookup(); });
-  return result;
+std::optional<Result> LookUp(Lookup lookup) {
+  return kernel::RunWithBlockingHookFor<Result>(std::move(lookup));
+}
+
+template <typename Record>
+struct Found {
+  bridge::LookupStatus status = bridge::LookupStatus::NoRecovery;
+  Record record;
+};
+
+// A protocol argument kept by value (null: any protocol).
+class Protocol {
+ public:
+  explicit Protocol(const char* proto) : m_any(proto == nullptr), m_text(m_any ? "" : proto) {}
+  const char* Get() const { return m_any ? nullptr : m_text.c_str(); }
+
+ private:
+  bool m_any;
+  std::string m_text;
+};
+
+Found<bridge::HostRecord> ResolveWithAliases(const std::string& name) {
+  Found<bridge::HostRecord> found;
+  found.status = bridge::ResolveHostName(name, &found.record);
+  if (found.status == bridge::LookupStatus::Found) bridge::HostsFileAliases(found.record.name, &found.record.aliases);
+  return found;
+}
+
+hostent* PublishHost(const std::optional<Found<bridge::HostRecord>>& found) {
+  if (!found) return FailLookup<hostent>(WSAEINTR);
+  if (found->status != bridge::LookupStatus::Found) return FailLookup<hostent>(ErrorFor(found->status));
+  return Publish(found->record);
+}
+
+servent* PublishService(const std::optional<std::optional<bridge::ServiceRecord>>& found) {
+  if (!found) return FailLookup<servent>(WSAEINTR);
+  if (!*found) return FailLookup<servent>(WSANO_DATA);
+  return Publish(**found);
+}
+
+std::optional<bridge::ServiceRecord> ServiceByPort(std::uint16_t port, const Protocol& proto) {
+  bridge::ServiceRecord record;
+  if (!bridge::ServiceByPort(port, proto.Get(), &record)) return std::nullopt;
+  return record;
+}
+
+std::optional<bridge::ServiceRecord> ServiceByName(const std::string& name, const Protocol& proto) {
+  bridge::ServiceRecord record;
+  if (!bridge::ServiceByName(name.c_str(), proto.Get(), &record)) return std::nullopt;
+  return record;
 }
 
 // Names under the special-use domain "invalid" never exist; resolvers are
@@ -116,20 +166,15 @@ hostent* gethostbyname(const char* name) {
   if (!detail::IsStarted()) return FailLookup<hostent>(WSANOTINITIALISED);
   if (name == nullptr) return FailLookup<hostent>(WSAEFAULT);
   if (name[0] == '\0' || IsInvalidDomain(name)) return FailLookup<hostent>(WSAHOST_NOT_FOUND);
-  bridge::HostRecord found;
   std::uint32_t address = 0;
   if (IsDottedAddress(name, &address)) {
-    found.name = name;
-    found.addresses = {address};
-    return Publish(std::move(found));
+    bridge::HostRecord dotted;
+    dotted.name = name;
+    dotted.addresses = {address};
+    return Publish(std::move(dotted));
   }
-  const bridge::LookupStatus status = LookUp<bridge::LookupStatus>([&] {
-    const bridge::LookupStatus resolved = bridge::ResolveHostName(name, &found);
-    if (resolved == bridge::LookupStatus::Found) bridge::HostsFileAliases(found.name, &found.aliases);
-    return resolved;
-  });
-  if (status != bridge::LookupStatus::Found) return FailLookup<hostent>(ErrorFor(status));
-  return Publish(std::move(found));
+  return PublishHost(
+      LookUp<Found<bridge::HostRecord>>([text = std::string(name)] { return ResolveWithAliases(text); }));
 }
 
 // Reverse look-ups read the hosts file only and never ask DNS. The program
@@ -142,29 +187,25 @@ hostent* gethostbyaddr(const char* addr, int len, int type) {
   if (type != AF_INET) return FailLookup<hostent>(WSAEAFNOSUPPORT);
   std::uint32_t address = 0;
   std::memcpy(&address, addr, sizeof(address));
-  bridge::HostRecord found;
-  const bridge::LookupStatus status =
-      LookUp<bridge::LookupStatus>([&] { return bridge::HostsFileByAddress(address, &found); });
-  if (status != bridge::LookupStatus::Found) return FailLookup<hostent>(ErrorFor(status));
-  return Publish(std::move(found));
+  return PublishHost(LookUp<Found<bridge::HostRecord>>([address] {
+    Found<bridge::HostRecord> found;
+    found.status = bridge::HostsFileByAddress(address, &found.record);
+    return found;
+  }));
 }
 
 servent* getservbyport(int port, const char* proto) {
   if (!detail::IsStarted()) return FailLookup<servent>(WSANOTINITIALISED);
-  bridge::ServiceRecord found;
   const auto networkPort = static_cast<std::uint16_t>(port);
-  if (!LookUp<bool>([&] { return bridge::ServiceByPort(networkPort, proto, &found); })) {
-    return FailLookup<servent>(WSANO_DATA);
-  }
-  return Publish(std::move(found));
+  return PublishService(LookUp<std::optional<bridge::ServiceRecord>>(
+      [networkPort, protocol = Protocol(proto)] { return ServiceByPort(networkPort, protocol); }));
 }
 
 servent* getservbyname(const char* name, const char* proto) {
   if (!detail::IsStarted()) return FailLookup<servent>(WSANOTINITIALISED);
   if (name == nullptr) return FailLookup<servent>(WSAEFAULT);
-  bridge::ServiceRecord found;
-  if (!LookUp<bool>([&] { return bridge::ServiceByName(name, proto, &found); })) return FailLookup<servent>(WSANO_DATA);
-  return Publish(std::move(found));
+  return PublishService(LookUp<std::optional<bridge::ServiceRecord>>(
+      [text = std::string(name), protocol = Protocol(proto)] { return ServiceByName(text, protocol); }));
 }
 
 }  // namespace winsock

@@ -14,6 +14,9 @@
 #include <thread>
 #include <vector>
 
+#include "tests/support/netns_child.h"
+#include "tests/support/netns_namespace.h"
+#include "tests/support/silent_resolver.h"
 #include "tests/support/status_server_process.h"
 #include "tests/support/udp_peer.h"
 
@@ -89,6 +92,32 @@ TEST(InterruptedRunTest, TextRowsOfTheServersDoneOnTermAndHangUp) {
       EXPECT_EQ(run.output.find(silent + " "), std::string::npos) << silent;
     }
   }
+}
+
+// Ctrl-C while a name's lookup waits on a resolver that never answers (in a
+// namespace of the test's own): the run ends at once with what it has, the
+// dotted quad asked meanwhile, and the name is counted as left out.
+TEST(InterruptedRunTest, SignalDuringASlowLookupEndsTheRunAtOnce) {
+  if (!netns::HaveRoot()) GTEST_SKIP() << "needs root for private network and mount namespaces";
+  VQ_RUN_IN_CHILD(
+      [] {
+        netns::SilentResolver resolver("127.0.0.1 localhost\n", netns::SilentResolver::Patience::Minutes);
+        vqtest::UdpPeer server("127.0.0.2", 6971);
+        const vqtest::ProgramRun run =
+            vqtest::RunProgram(QUILLMAR_EXE, {"--json", "--query", "slow.test", "127.0.0.2"}, [&](int pid) {
+              EXPECT_TRUE(server.Receive()) << "the dotted quad waited for the name";
+              server.Reply(std::string("a\x01") + "b\x01" + "Up\x01");
+              EXPECT_EQ(resolver.NextQuery().value_or(""), "slow.test");  // its lookup is under way
+              kill(pid, SIGINT);
+            });
+        EXPECT_EQ(run.exitStatus, 128 + SIGINT);
+        const QJsonDocument document = QJsonDocument::fromJson(QByteArray::fromStdString(run.output));
+        ASSERT_TRUE(document.isArray()) << run.output;
+        for (const auto& server : document.array()) EXPECT_EQ(server.toObject()["address"].toString(), "127.0.0.2");
+        EXPECT_EQ(LeftOut(run.errors), 2 - static_cast<int>(document.array().size())) << run.errors;
+        EXPECT_GE(LeftOut(run.errors), 1) << run.errors;
+      },
+      30);  // far less than the resolver's patience: a run that waits for the lookup fails
 }
 
 }  // namespace

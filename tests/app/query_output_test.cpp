@@ -84,8 +84,7 @@ TEST(QueryOutputTest, SeveralServersAsATableAndAsAJsonArray) {
             "        \"address\": \"a b\",\n"
             "        \"detected\": false,\n"
             "        \"host\": \"\",\n"
-            "        \"messages\": [\n"
-            "        ],\n"
+            "        \"messages\": [],\n"
             "        \"ping_ms\": 0,\n"
             "        \"players\": \"\",\n"
             "        \"rtt_ms\": null,\n"
@@ -95,6 +94,7 @@ TEST(QueryOutputTest, SeveralServersAsATableAndAsAJsonArray) {
             "        \"type\": \"\"\n"
             "    }\n"
             "]\n");
+  EXPECT_EQ(QueryResultJsonArray({}), "[]\n");  // an interrupted run with nothing done
 }
 
 }  // namespace

@@ -37,6 +37,8 @@ TEST(TerminalTextTest, WideCharactersTakeTwoColumnsAndCombiningMarksNone) {
   EXPECT_EQ(DisplayWidth("\xE6\x9D\xB1\xE4\xBA\xAC"), 4u);  // two CJK ideographs
   EXPECT_EQ(DisplayWidth("e\xCC\x81"), 1u);                 // e and a combining acute accent
   EXPECT_EQ(DisplayWidth("\xC3\xA9"), 1u);
+  EXPECT_EQ(DisplayWidth("\xF0\x9F\x8F\x8E\xEF\xB8\x8F"), 2u);  // a racing car and its emoji selector
+  EXPECT_EQ(DisplayWidth("\xF0\x9F\x9A\x97"), 2u);              // an automobile
 }
 
 TEST(TerminalTextTest, JsonEscapesEverythingUnsafeAndKeepsTheRest) {

@@ -15,7 +15,7 @@
 #include "platform/framework/message_box.h"
 #include "tests/support/address_book_records.h"
 #include "tests/ui/ui_test_support.h"
-#include "ui/address_book_message.h"
+#include "query/address_book_message.h"
 #include "ui/quillmar_dlg.h"
 #include "ui/resources.h"
 #include "tests/support/platform_seams/message_box_recorder.h"

@@ -270,6 +270,9 @@ TEST_F(UiResourcesTest, ProgramIconIsDrawnAtTheSizeAScaledScreenNeeds) {
       EXPECT_EQ(shown, ImageOf(DrawProgramIconAt(device)));
     }
   }
+  // An unscaled screen is offered the icon's own sizes only: no other size is
+  // drawn before a screen asks for it.
+  EXPECT_EQ(icon.availableSizes(), (QList<QSize>{QSize(32, 32), QSize(16, 16)}));
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
 
 #include "platform/framework/cstring.h"
@@ -32,6 +33,17 @@ TEST(CStringFind, CaseSensitiveFirstOccurrence) {
   EXPECT_EQ(text.Find("Entry2"), 14);
   EXPECT_EQ(text.Find('='), -1);
   EXPECT_EQ(text.Find("entry1", 100), -1);
+}
+
+// Ordered containers of texts key by content: copies are one key.
+TEST(CStringOrder, ByContentNotByWhereTheTextIsKept) {
+  std::map<CString, int> seen;
+  for (const char* text : {"beta", "alpha", "beta", "alpha"}) ++seen[CString(text)];
+  ASSERT_EQ(seen.size(), 2u);
+  EXPECT_EQ(seen.begin()->first, "alpha");
+  EXPECT_EQ(seen.begin()->second, 2);
+  EXPECT_LT(CString("a\xE9"), CString("b"));
+  EXPECT_GT(CString("ab"), CString("a"));
 }
 
 TEST(CStringFormat, LongTextsAndErrorMessages) {

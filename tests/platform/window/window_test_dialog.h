@@ -10,6 +10,7 @@
 #include "platform/window/controls.h"
 #include "platform/window/ddx.h"
 #include "platform/window/dialog_template.h"
+#include "tests/support/control_widget.h"
 
 namespace window_test {
 
@@ -125,11 +126,7 @@ class TestDialog : public CDialog {
   const framework::MessageMap* GetMessageMap() const override { return &GetThisMessageMap(); }
 };
 
-// The toolkit widget of a dialog's control.
-inline QWidget* ControlWidget(const CWnd& dialog, int id) {
-  CWnd* control = dialog.GetDlgItem(id);
-  return control != nullptr ? control->widget() : nullptr;
-}
+using vqtest::ControlWidget;
 
 inline void ProcessPendingEvents() { QCoreApplication::processEvents(); }
 

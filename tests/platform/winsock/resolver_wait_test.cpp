@@ -114,4 +114,80 @@ TEST_F(ResolverWait, NumericLookingNamesComeOnlyFromTheHostsFile) {
   });
 }
 
+// The window's close during a look-up cancels the wait (the hook calls
+// CancelBlockingCall): the look-up fails as interrupted at once, while the
+// resolver still has the query, and a later look-up of the thread works.
+netns::SilentResolver* g_resolver = nullptr;
+
+BOOL CancelOnceAsked() {
+  if (g_resolver->TakeQueries() > 0) kernel::CancelBlockingCall();
+  return FALSE;
+}
+
+TEST_F(ResolverWait, CancelledLookupFailsAsInterrupted) {
+  if (!netns::HaveRoot()) GTEST_SKIP() << "needs root for private network and mount namespaces";
+  VQ_RUN_IN_CHILD(
+      [] {
+        netns::SilentResolver resolver("127.0.0.1 localhost\n", netns::SilentResolver::Patience::Minutes);
+        g_resolver = &resolver;
+        WSADATA data{};
+        ASSERT_EQ(WSAStartup(MAKEWORD(1, 1), &data), 0);
+        const BLOCKINGHOOKPROC previous = kernel::SetBlockingHook(&CancelOnceAsked);
+        WSASetLastError(0);
+        EXPECT_EQ(gethostbyname("quillmar-slow.test"), nullptr);
+        EXPECT_EQ(WSAGetLastError(), WSAEINTR);
+        const hostent* local = gethostbyname("localhost");  // the abandoned worker still waits on DNS
+        kernel::SetBlockingHook(previous);
+        ASSERT_NE(local, nullptr) << WSAGetLastError();
+        EXPECT_EQ(FirstAddress(local), inet_addr("127.0.0.1"));
+        WSACleanup();
+      },
+      20);  // far less than the resolver's patience: a wait that ignores the cancel fails
+}
+
+// Texts no DNS name can be, mistyped addresses above all, are looked up in
+// the hosts file only.
+TEST_F(ResolverWait, MistypedAddressesAndNamesWithBlanksNeverReachTheResolver) {
+  if (!netns::HaveRoot()) GTEST_SKIP() << "needs root for private network and mount namespaces";
+  VQ_RUN_IN_CHILD([] {
+    netns::SilentResolver resolver("127.0.0.1 localhost\n10.9.8.7 router 1.2.3.4.5\n");
+    WSADATA data{};
+    ASSERT_EQ(WSAStartup(MAKEWORD(1, 1), &data), 0);
+    const hostent* host = gethostbyname("1.2.3.4.5");  // a name still, when the hosts file has it
+    ASSERT_NE(host, nullptr) << WSAGetLastError();
+    EXPECT_EQ(FirstAddress(host), inet_addr("10.9.8.7"));
+    for (const char* name : {"127.0.0.256",
+                             "300.1.1.1",
+                             "1.2.3.4.6",
+                             "host.example.123",
+                             "host.example.123.",
+                             "a\tb",
+                             "a b",
+                             "a\001b",
+                             "host\x7f.test",
+                             "host.test\n",
+                             "127.0.0.1:6971",
+                             "[127.0.0.1]",
+                             "1.2.3.4%lo",
+                             "127.0.0.1/24",
+                             "-",
+                             "-x",
+                             "a..b",
+                             ".a",
+                             "caf\xC3\xA9.test",
+                             "host\xE2\x80\xAE.test",
+                             "\xFF\xFE"}) {
+      WSASetLastError(0);
+      EXPECT_EQ(gethostbyname(name), nullptr) << name;
+      EXPECT_EQ(WSAGetLastError(), WSAHOST_NOT_FOUND) << name;
+    }
+    EXPECT_EQ(resolver.TakeQueries(), 0);                            // none of them went to DNS
+    EXPECT_EQ(gethostbyname("quillmar-asked.example.1a"), nullptr);  // letters in the last label: a DNS name
+    EXPECT_EQ(resolver.TakeQueries(), 1);
+    EXPECT_EQ(gethostbyname("quillmar_asked-2.example."), nullptr);  // '_', '-' and a final dot: a name too
+    EXPECT_EQ(resolver.TakeQueries(), 1);
+    WSACleanup();
+  });
+}
+
 }  // namespace

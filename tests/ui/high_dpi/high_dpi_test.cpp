@@ -10,6 +10,7 @@
 
 #include "platform/window/control_widgets.h"
 #include "platform/window/dialog_units.h"
+#include "platform/window/icon_resource_qt.h"
 #include "platform/window/message_box_window.h"
 #include "tests/support/scoped_working_directory.h"
 #include "ui/about_dlg.h"
@@ -97,6 +98,12 @@ TEST_F(HighDpiTest, AboutBoxIconIsDrawnAtTwiceItsSize) {
     }
   }
   EXPECT_EQ(differing, 0);
+}
+
+// The window manager is offered the icon's own sizes and their doubles.
+TEST_F(HighDpiTest, TheWindowIconComesInTheScreensSizes) {
+  const QIcon icon = framework::ToQIcon(framework::LoadIconResource(IDR_MAINFRAME));
+  EXPECT_EQ(icon.availableSizes(), (QList<QSize>{QSize(32, 32), QSize(16, 16), QSize(64, 64)}));
 }
 
 TEST_F(HighDpiTest, MessageBoxIconIsDrawnForTheScreen) {

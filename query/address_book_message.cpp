@@ -1,4 +1,4 @@
-#include "ui/address_book_message.h"
+#include "query/address_book_message.h"
 
 #include <sys/stat.h>
 
