@@ -156,8 +156,9 @@ class BatchRun {
     const Clock::time_point statusAt = m_statusRound.NextSendAt();
     if (statusAt != Clock::time_point::max()) send = std::min(send, std::max(m_pacer.NextAt(), statusAt));
     Clock::time_point wake = std::min(send, m_statusRound.NextDeadline());
-    if (m_lookups.Pending() && m_lookups.WakeHandle() == kernel::kNoHandle)
+    if (m_lookups.Pending() && m_lookups.WakeHandle() == kernel::kNoHandle) {
       wake = std::min(wake, Clock::now() + kLookupPoll);
+    }
     return wake;
   }
 
