@@ -1,12 +1,13 @@
 #include "app/display_environment.h"
 
+#include <algorithm>
+#include <array>
 #include <cstdlib>
-#include <initializer_list>
 
 bool HaveDisplay() {
-  for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
+  constexpr std::array kDisplayVariables{"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"};
+  return std::ranges::any_of(kDisplayVariables, [](const char* name) {
     const char* value = std::getenv(name);
-    if (value != nullptr && *value != '\0') return true;
-  }
-  return false;
+    return value != nullptr && *value != '\0';
+  });
 }

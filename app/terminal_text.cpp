@@ -11,6 +11,8 @@ using framework::ForEachUtf8Character;
 
 bool InRange(char32_t code, char32_t first, char32_t last) { return code >= first && code <= last; }
 
+// Tables of Unicode code points, written as the standard lists them.
+// NOLINTBEGIN(readability-magic-numbers)
 bool IsWide(char32_t c) {
   return InRange(c, 0x1100, 0x115F) || InRange(c, 0x2E80, 0x303E) || InRange(c, 0x3041, 0x33FF) ||
          InRange(c, 0x3400, 0x4DBF) || InRange(c, 0x4E00, 0x9FFF) || InRange(c, 0xA000, 0xA4CF) ||
@@ -27,6 +29,7 @@ bool IsCombining(char32_t c) {
          InRange(c, 0x20D0, 0x20FF) || InRange(c, 0xFE00, 0xFE0F) || InRange(c, 0xFE20, 0xFE2F) ||
          InRange(c, 0xE0100, 0xE01EF);
 }
+// NOLINTEND(readability-magic-numbers)
 
 std::size_t ColumnsOf(char32_t code) { return IsCombining(code) ? 0 : IsWide(code) ? 2 : 1; }
 
@@ -77,9 +80,13 @@ std::string JsonEscaped(std::string_view utf8) {
     char escape[16];
     if (code < 0x10000) {
       std::snprintf(escape, sizeof escape, "\\u%04x", static_cast<unsigned>(code));
-    } else {  // beyond the first plane JSON escapes a surrogate pair
+    } else {  // beyond the first plane JSON escapes a surrogate pair, ten bits in each half
+      constexpr unsigned kHighSurrogate = 0xD800;
+      constexpr unsigned kLowSurrogate = 0xDC00;
+      constexpr unsigned kLowTenBits = (1u << 10) - 1;
       const unsigned offset = static_cast<unsigned>(code) - 0x10000;
-      std::snprintf(escape, sizeof escape, "\\u%04x\\u%04x", 0xD800 + (offset >> 10), 0xDC00 + (offset & 0x3FF));
+      std::snprintf(escape, sizeof escape, "\\u%04x\\u%04x", kHighSurrogate + (offset >> 10),
+                    kLowSurrogate + (offset & kLowTenBits));
     }
     json += escape;
   });

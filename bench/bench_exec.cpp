@@ -35,12 +35,11 @@
 #include <fstream>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "bench/monotonic_clock.h"
 #include "bench/stats.h"
-
-extern char** environ;
 
 namespace {
 
@@ -91,8 +90,11 @@ Program ParseProgram(int argc, char** argv, int& i) {
   program.label = argv[i + 1];
   program.commands.emplace_back();
   for (i += 3; i < argc && std::strcmp(argv[i], "+++") != 0; ++i) {
-    if (std::strcmp(argv[i], ":::") == 0) program.commands.emplace_back();
-    else program.commands.back().emplace_back(argv[i]);
+    if (std::strcmp(argv[i], ":::") == 0) {
+      program.commands.emplace_back();
+    } else {
+      program.commands.back().emplace_back(argv[i]);
+    }
   }
   const bool anyEmpty = std::any_of(program.commands.begin(), program.commands.end(),
                                     [](const Command& command) { return command.empty(); });
@@ -111,10 +113,15 @@ Options ParseOptions(int argc, char** argv) {
     }
     if (i + 1 >= argc) Usage("an option lacks its value");
     const char* value = argv[++i];
-    if (name == "--runs") options.runs = std::atoi(value);
-    else if (name == "--warmup") options.warmup = std::atoi(value);
-    else if (name == "--expect-status") options.expectStatus = std::atoi(value);
-    else Usage("unknown option");
+    if (name == "--runs") {
+      options.runs = std::atoi(value);
+    } else if (name == "--warmup") {
+      options.warmup = std::atoi(value);
+    } else if (name == "--expect-status") {
+      options.expectStatus = std::atoi(value);
+    } else {
+      Usage("unknown option");
+    }
   }
   while (i < argc) {
     options.programs.push_back(ParseProgram(argc, argv, i));
@@ -166,7 +173,8 @@ long PeakRssOfImage(const Command& command) {
     ::dup2(null, STDOUT_FILENO);
     ::ptrace(PTRACE_TRACEME, 0, nullptr, nullptr);
     ::execvp(argv[0], argv.data());
-    ::_exit(127);
+    constexpr int kNotRun = 127;  // as a shell reports a command it could not run
+    ::_exit(kNotRun);
   }
   long peakKiB = 0;
   int status = 0;
@@ -178,7 +186,8 @@ long PeakRssOfImage(const Command& command) {
     } else if (event == PTRACE_EVENT_EXIT) {
       std::ifstream statusFile("/proc/" + std::to_string(pid) + "/status");
       for (std::string line; std::getline(statusFile, line);) {
-        if (line.rfind("VmHWM:", 0) == 0) peakKiB = std::strtol(line.c_str() + 6, nullptr, 10);
+        constexpr std::string_view kPeakField = "VmHWM:";
+        if (line.starts_with(kPeakField)) peakKiB = std::strtol(line.c_str() + kPeakField.size(), nullptr, 10);
       }
     } else {
       deliver = WSTOPSIG(status);  // the program's own signal
@@ -252,10 +261,11 @@ std::optional<std::vector<RunResult>> RunRound(const Options& options, int round
   const std::size_t count = options.programs.size();
   std::vector<RunResult> results(count);
   for (std::size_t k = 0; k < count; ++k) {
-    const std::size_t p = (static_cast<std::size_t>(round) + k) % count;
-    const std::optional<RunResult> run = RunProgram(options.programs[p], options.firstPaint, options.expectStatus);
+    const std::size_t program = (static_cast<std::size_t>(round) + k) % count;
+    const std::optional<RunResult> run =
+        RunProgram(options.programs[program], options.firstPaint, options.expectStatus);
     if (!run) return std::nullopt;
-    results[p] = *run;
+    results[program] = *run;
   }
   return results;
 }
@@ -267,52 +277,69 @@ void PrintRun(const std::string& label, int round, const RunResult& run) {
   std::printf("\n");
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  const Options options = ParseOptions(argc, argv);
-  const std::size_t count = options.programs.size();
-  std::vector<long> imagePeakKiB(count);
-  for (std::size_t p = 0; p < count; ++p) {
+// The peak memory of each program's images alone: the largest of its commands'.
+std::vector<long> ImagePeaksKiB(const Options& options) {
+  std::vector<long> imagePeakKiB(options.programs.size());
+  for (std::size_t p = 0; p < options.programs.size(); ++p) {
     for (const Command& command : options.programs[p].commands) {
       imagePeakKiB[p] = std::max(imagePeakKiB[p], PeakRssOfImage(command));
     }
   }
-  for (int i = 0; i < options.warmup; ++i) {
-    if (!RunRound(options, i)) return 1;
+  return imagePeakKiB;
+}
+
+// Prints one round's results and adds them to each program's series, and to
+// the ratios of the first program to each of the others.
+void RecordRound(const Options& options, int round, const std::vector<RunResult>& results,
+                 const std::vector<long>& imagePeakKiB, std::vector<Series>& series, std::vector<Series>& ratios) {
+  const RunResult& first = results[0];
+  for (std::size_t p = 0; p < results.size(); ++p) {
+    RunResult run = results[p];
+    run.peakRssKiB = imagePeakKiB[p];
+    PrintRun(options.programs[p].label, round, run);
+    series[p].wall.push_back(run.wallMs);
+    series[p].cpu.push_back(run.cpuMs);
+    series[p].rss.push_back(static_cast<double>(run.peakRssKiB) / 1024.0);
+    if (run.firstPaintMs) series[p].paint.push_back(*run.firstPaintMs);
+    if (p == 0) continue;
+    ratios[p].wall.push_back(first.wallMs / run.wallMs);
+    if (run.cpuMs > 0) ratios[p].cpu.push_back(first.cpuMs / run.cpuMs);
+    if (first.firstPaintMs && run.firstPaintMs) ratios[p].paint.push_back(*first.firstPaintMs / *run.firstPaintMs);
   }
-  std::vector<Series> series(count);
-  std::vector<Series> ratios(count);  // of the first program to program p
-  for (int round = 0; round < options.runs; ++round) {
-    const std::optional<std::vector<RunResult>> results = RunRound(options, round);
-    if (!results) return 1;
-    const RunResult& first = (*results)[0];
-    for (std::size_t p = 0; p < count; ++p) {
-      RunResult run = (*results)[p];
-      run.peakRssKiB = imagePeakKiB[p];
-      PrintRun(options.programs[p].label, round, run);
-      series[p].wall.push_back(run.wallMs);
-      series[p].cpu.push_back(run.cpuMs);
-      series[p].rss.push_back(static_cast<double>(run.peakRssKiB) / 1024.0);
-      if (run.firstPaintMs) series[p].paint.push_back(*run.firstPaintMs);
-      if (p == 0) continue;
-      ratios[p].wall.push_back(first.wallMs / run.wallMs);
-      if (run.cpuMs > 0) ratios[p].cpu.push_back(first.cpuMs / run.cpuMs);
-      if (first.firstPaintMs && run.firstPaintMs) ratios[p].paint.push_back(*first.firstPaintMs / *run.firstPaintMs);
-    }
-  }
-  for (std::size_t p = 0; p < count; ++p) {
+}
+
+void PrintSummaries(const Options& options, const std::vector<Series>& series, const std::vector<Series>& ratios) {
+  for (std::size_t p = 0; p < series.size(); ++p) {
     const std::string& label = options.programs[p].label;
     bench::PrintSummary(stdout, label + " wall", bench::Summarise(series[p].wall), "ms");
     bench::PrintSummary(stdout, label + " cpu", bench::Summarise(series[p].cpu), "ms");
     bench::PrintSummary(stdout, label + " peak-rss", bench::Summarise(series[p].rss), "MiB");
-    if (options.firstPaint)
+    if (options.firstPaint) {
       bench::PrintSummary(stdout, label + " first-paint", bench::Summarise(series[p].paint), "ms");
+    }
     if (p == 0) continue;
     const std::string ratio = "ratio " + options.programs[0].label + "/" + label;
     bench::PrintSummary(stdout, ratio + " wall", bench::Summarise(ratios[p].wall), "x");
     bench::PrintSummary(stdout, ratio + " cpu", bench::Summarise(ratios[p].cpu), "x");
     if (options.firstPaint) bench::PrintSummary(stdout, ratio + " first-paint", bench::Summarise(ratios[p].paint), "x");
   }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const Options options = ParseOptions(argc, argv);
+  const std::vector<long> imagePeakKiB = ImagePeaksKiB(options);
+  for (int i = 0; i < options.warmup; ++i) {
+    if (!RunRound(options, i)) return 1;
+  }
+  std::vector<Series> series(options.programs.size());
+  std::vector<Series> ratios(options.programs.size());  // of the first program to program p
+  for (int round = 0; round < options.runs; ++round) {
+    const std::optional<std::vector<RunResult>> results = RunRound(options, round);
+    if (!results) return 1;
+    RecordRound(options, round, *results, imagePeakKiB, series, ratios);
+  }
+  PrintSummaries(options, series, ratios);
   return 0;
 }

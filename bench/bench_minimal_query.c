@@ -15,6 +15,13 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+enum {
+  kPayloadSize = 59,
+  kWaitMs = 5000,        /* for the echo's reply, then for the status reply */
+  kLargestPacket = 1500, /* an Ethernet frame's payload */
+  kStatusPort = 6971,
+};
+
 static unsigned short Checksum(const unsigned char* bytes, size_t size) {
   unsigned long sum = 0;
   for (size_t i = 0; i + 1 < size; i += 2) sum += (unsigned long)(bytes[i] << 8 | bytes[i + 1]);
@@ -37,7 +44,7 @@ static int Echo(struct sockaddr_in to) {
     raw = 1;
   }
   if (fd < 0) return 0;
-  unsigned char packet[8 + 59];
+  unsigned char packet[sizeof(struct icmphdr) + kPayloadSize];
   memset(packet, 'a', sizeof packet);
   struct icmphdr* header = (struct icmphdr*)packet;
   header->type = ICMP_ECHO;
@@ -49,12 +56,12 @@ static int Echo(struct sockaddr_in to) {
   to.sin_port = 0;
   int replied = 0;
   if (sendto(fd, packet, sizeof packet, 0, (struct sockaddr*)&to, sizeof to) == (ssize_t)sizeof packet) {
-    unsigned char buffer[1500];
-    while (!replied && WaitReadable(fd, 5000)) {
+    unsigned char buffer[kLargestPacket];
+    while (!replied && WaitReadable(fd, kWaitMs)) {
       ssize_t got = recv(fd, buffer, sizeof buffer, 0);
-      size_t skip = raw && got > 0 ? (size_t)(buffer[0] & 0x0F) * 4 : 0;
+      size_t skip = raw && got > 0 ? (size_t)((const struct iphdr*)buffer)->ihl * 4 : 0;
       const struct icmphdr* reply = (const struct icmphdr*)(buffer + skip);
-      replied = got >= (ssize_t)(skip + 8) && reply->type == ICMP_ECHOREPLY &&
+      replied = got >= (ssize_t)(skip + sizeof(struct icmphdr)) && reply->type == ICMP_ECHOREPLY &&
                 (!raw || reply->un.echo.id == header->un.echo.id);
     }
   }
@@ -65,9 +72,9 @@ static int Echo(struct sockaddr_in to) {
 static int Status(struct sockaddr_in to) {
   int fd = socket(AF_INET, SOCK_DGRAM, 0);
   if (fd < 0) return 0;
-  to.sin_port = htons(6971);
+  to.sin_port = htons(kStatusPort);
   char reply[1024];
-  int answered = sendto(fd, "anyt", 4, 0, (struct sockaddr*)&to, sizeof to) == 4 && WaitReadable(fd, 5000) &&
+  int answered = sendto(fd, "anyt", 4, 0, (struct sockaddr*)&to, sizeof to) == 4 && WaitReadable(fd, kWaitMs) &&
                  recv(fd, reply, sizeof reply, 0) > 0;
   close(fd);
   return answered;

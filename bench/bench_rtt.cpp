@@ -23,6 +23,8 @@ namespace {
 
 constexpr DWORD kTimedOut = 11010;
 
+// The defaults of the command line, each named by its member.
+// NOLINTBEGIN(readability-magic-numbers)
 struct Options {
   int count = 20;
   int intervalMs = 100;
@@ -30,6 +32,7 @@ struct Options {
   bool expectTimeout = false;
   std::string address;
 };
+// NOLINTEND(readability-magic-numbers)
 
 [[noreturn]] void Usage() {
   std::fprintf(stderr, "usage: bench_rtt [--count N] [--interval-ms I] [--label TEXT] [--expect-timeout] ADDRESS\n");
@@ -40,12 +43,19 @@ Options ParseOptions(int argc, char** argv) {
   Options options;
   for (int i = 1; i < argc; ++i) {
     const std::string word = argv[i];
-    if (word == "--expect-timeout") options.expectTimeout = true;
-    else if (word == "--count" && i + 1 < argc) options.count = std::atoi(argv[++i]);
-    else if (word == "--interval-ms" && i + 1 < argc) options.intervalMs = std::atoi(argv[++i]);
-    else if (word == "--label" && i + 1 < argc) options.label = argv[++i];
-    else if (!word.starts_with("--") && options.address.empty()) options.address = word;
-    else Usage();
+    if (word == "--expect-timeout") {
+      options.expectTimeout = true;
+    } else if (word == "--count" && i + 1 < argc) {
+      options.count = std::atoi(argv[++i]);
+    } else if (word == "--interval-ms" && i + 1 < argc) {
+      options.intervalMs = std::atoi(argv[++i]);
+    } else if (word == "--label" && i + 1 < argc) {
+      options.label = argv[++i];
+    } else if (!word.starts_with("--") && options.address.empty()) {
+      options.address = word;
+    } else {
+      Usage();
+    }
   }
   if (options.address.empty() || options.count < 1 || options.intervalMs < 0) Usage();
   return options;
@@ -55,7 +65,8 @@ Options ParseOptions(int argc, char** argv) {
 
 int main(int argc, char** argv) {
   const Options options = ParseOptions(argc, argv);
-  std::vector<double> reported, elapsed;
+  std::vector<double> reported;
+  std::vector<double> elapsed;
   bool allAsExpected = true;
   for (int i = 0; i < options.count; ++i) {
     if (i > 0) ::usleep(static_cast<useconds_t>(options.intervalMs) * 1000);
@@ -74,8 +85,9 @@ int main(int argc, char** argv) {
     if (replies == 1) reported.push_back(static_cast<double>(results.m_dwRoundTripTime));
     elapsed.push_back(wallMs);
   }
-  if (!options.expectTimeout)
+  if (!options.expectTimeout) {
     bench::PrintSummary(stdout, options.label + " reported", bench::Summarise(reported), "ms");
+  }
   bench::PrintSummary(stdout, options.label + " wall", bench::Summarise(elapsed), "ms");
   if (!allAsExpected) {
     std::fprintf(stderr, "bench_rtt: %s\n",

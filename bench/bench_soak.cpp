@@ -31,6 +31,8 @@ CQuillmarApp theApp;
 
 namespace {
 
+// The defaults of the command line, each named by its member.
+// NOLINTBEGIN(readability-magic-numbers)
 struct Options {
   int queries = 10000;
   int every = 500;
@@ -38,6 +40,7 @@ struct Options {
   long rssToleranceKiB = 1024;
   std::string address = "127.0.0.213";  // kept apart from the tests' addresses
 };
+// NOLINTEND(readability-magic-numbers)
 
 [[noreturn]] void Usage() {
   std::fprintf(stderr,
@@ -52,12 +55,19 @@ Options ParseOptions(int argc, char** argv) {
     const std::string name = argv[i];
     if (i + 1 >= argc) Usage();
     const char* value = argv[++i];
-    if (name == "--queries") options.queries = std::atoi(value);
-    else if (name == "--every") options.every = std::atoi(value);
-    else if (name == "--warmup") options.warmup = std::atoi(value);
-    else if (name == "--rss-tolerance-kib") options.rssToleranceKiB = std::atol(value);
-    else if (name == "--address") options.address = value;
-    else Usage();
+    if (name == "--queries") {
+      options.queries = std::atoi(value);
+    } else if (name == "--every") {
+      options.every = std::atoi(value);
+    } else if (name == "--warmup") {
+      options.warmup = std::atoi(value);
+    } else if (name == "--rss-tolerance-kib") {
+      options.rssToleranceKiB = std::atol(value);
+    } else if (name == "--address") {
+      options.address = value;
+    } else {
+      Usage();
+    }
   }
   if (options.queries < 1 || options.every < 1 || options.warmup < 0 || options.warmup >= options.queries) Usage();
   return options;
@@ -86,8 +96,9 @@ bool QueryAnswered(const CString& address) {
     s_bToldWhy = true;
     std::fprintf(stderr, "bench_soak: a query was not answered (status reply %s)\n",
                  outcome.detected ? "decoded" : "missing");
-    for (const CString& message : outcome.messages)
+    for (const CString& message : outcome.messages) {
       std::fprintf(stderr, "  message: %s\n", static_cast<LPCSTR>(message));
+    }
   }
   return answered;
 }

@@ -22,7 +22,8 @@ int CountOpenDescriptors() {
 long ResidentKiB() {
   std::FILE* statm = std::fopen("/proc/self/statm", "r");
   if (statm == nullptr) return -1;
-  long sizePages = 0, residentPages = 0;
+  long sizePages = 0;
+  long residentPages = 0;
   const bool read = std::fscanf(statm, "%ld %ld", &sizePages, &residentPages) == 2;
   std::fclose(statm);
   return read ? residentPages * (::sysconf(_SC_PAGESIZE) / 1024) : -1;

@@ -39,6 +39,8 @@ DWORD Little(const std::uint8_t* p, std::size_t n) {
   return value;
 }
 
+// The prefix sizes and markers are those of the form described above.
+// NOLINTBEGIN(readability-magic-numbers)
 Expected Decode(const std::uint8_t* data, std::size_t size) {
   Expected e;
   e.cause = CArchiveException::endOfFile;
@@ -72,6 +74,7 @@ Expected Decode(const std::uint8_t* data, std::size_t size) {
   e.cause = CArchiveException::none;
   return e;
 }
+// NOLINTEND(readability-magic-numbers)
 
 // The archive's file: a framework file over an anonymous file in memory,
 // holding the bytes given and positioned at its start.

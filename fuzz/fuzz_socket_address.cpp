@@ -30,7 +30,7 @@ const std::string kRefusedSuffix = ".invalid";
 
 class FuzzSocket : public CFileSocket {
  public:
-  BOOL Open(LPCSTR, UINT, CFileException*) override { return FALSE; }
+  BOOL Open(LPCSTR /*lpszFileName*/, UINT /*nOpenFlags*/, CFileException* /*pError*/) override { return FALSE; }
   BOOL Prepare() override { return TRUE; }
 };
 
@@ -127,7 +127,7 @@ void FuzzPortNumber(FuzzSocket& socket, const std::uint8_t* bytes, std::size_t s
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
+extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/) {
   if (geteuid() == 0) unshare(CLONE_NEWNET);  // best effort: the suffix is the guard that always holds
   return 0;
 }

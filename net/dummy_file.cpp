@@ -17,15 +17,15 @@ CDummyFile::~CDummyFile() {
   m_dwReserved = 0;
 }
 
-void CDummyFile::Serialize(CArchive&) {}
+void CDummyFile::Serialize(CArchive& /*ar*/) {}
 void CDummyFile::AssertValid() const {}
-void CDummyFile::Dump(CDumpContext&) const {}
+void CDummyFile::Dump(CDumpContext& /*dc*/) const {}
 DWORD CDummyFile::GetPosition() const { return 0; }
-LONG CDummyFile::Seek(LONG, UINT) { return 0; }
-void CDummyFile::SetLength(DWORD) {}
+LONG CDummyFile::Seek(LONG /*lOff*/, UINT /*nFrom*/) { return 0; }
+void CDummyFile::SetLength(DWORD /*dwNewLen*/) {}
 DWORD CDummyFile::GetLength() const { return 0; }
-void CDummyFile::LockRange(DWORD, DWORD) {}
-void CDummyFile::UnlockRange(DWORD, DWORD) {}
+void CDummyFile::LockRange(DWORD /*dwPos*/, DWORD /*dwCount*/) {}
+void CDummyFile::UnlockRange(DWORD /*dwPos*/, DWORD /*dwCount*/) {}
 void CDummyFile::Abort() { Close(); }
 void CDummyFile::Flush() {}
 
@@ -40,11 +40,11 @@ DWORD CDummyFile::DummyQuery4() const { return 0; }
 DWORD CDummyFile::DummyQuery5() const { return 3; }
 DWORD CDummyFile::GetReserved() const { return m_dwReserved; }
 DWORD CDummyFile::GetErrorCode() const { return m_dwErrorCode; }
-DWORD CDummyFile::DummyQuery6(DWORD, DWORD) const { return 0; }
-DWORD CDummyFile::DummyQuery7(DWORD) const { return 0; }
-void CDummyFile::DummyAction1(DWORD) {}
-void CDummyFile::DummyAction2(DWORD, DWORD) {}
-void CDummyFile::DummyAction3(DWORD, DWORD) {}
+DWORD CDummyFile::DummyQuery6(DWORD /*unused*/, DWORD /*unused*/) const { return 0; }
+DWORD CDummyFile::DummyQuery7(DWORD /*unused*/) const { return 0; }
+void CDummyFile::DummyAction1(DWORD /*unused*/) {}
+void CDummyFile::DummyAction2(DWORD /*unused*/, DWORD /*unused*/) {}
+void CDummyFile::DummyAction3(DWORD /*unused*/, DWORD /*unused*/) {}
 
 void CDummyFile::Write(const CString& text) {
   CFile::Write(static_cast<LPCSTR>(text), static_cast<UINT>(text.GetLength()));

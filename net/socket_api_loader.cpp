@@ -84,11 +84,11 @@ void LoadSocketApi() {
     g_pSocketApi = nullptr;
     return;
   }
-  SOCKET_API_TABLE& t = *g_pSocketApi;
-  std::memset(&t, 0, sizeof(t));
-  std::strncpy(t.m_szLibraryName, ChooseLibraryName(), sizeof(t.m_szLibraryName) - 1);
-  if (t.m_szLibraryName[0] != '\0') t.m_hLibrary = LoadLibraryA(t.m_szLibraryName);
-  BindEntries(t);  // positions 35 to 50 stay null from the memset
+  SOCKET_API_TABLE& table = *g_pSocketApi;
+  std::memset(&table, 0, sizeof(table));
+  std::strncpy(table.m_szLibraryName, ChooseLibraryName(), sizeof(table.m_szLibraryName) - 1);
+  if (table.m_szLibraryName[0] != '\0') table.m_hLibrary = LoadLibraryA(table.m_szLibraryName);
+  BindEntries(table);  // positions 35 to 50 stay null from the memset
 }
 
 void StartupSockets() {

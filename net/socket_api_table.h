@@ -72,7 +72,7 @@ struct SOCKET_API_TABLE {
   decltype(&winsock::WSAGetLastError) WSAGetLastError;                             // 34
   // Positions 35 to 50 are never looked up and stay null. Only 48, the
   // whole-file transfer, has a caller, which treats the empty entry as failure.
-  FARPROC m_apfnUnused35To47[13];
+  FARPROC m_apfnUnused35To47[13];  // NOLINT(readability-magic-numbers): the 13 positions its name gives
   LPFN_TRANSMITFILE TransmitFile;  // 48
   FARPROC m_apfnUnused49To50[2];
   decltype(&winsock::__WSAFDIsSet) __WSAFDIsSet;  // 51

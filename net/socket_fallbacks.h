@@ -18,31 +18,31 @@ struct FallbackSet;
 template <typename R, typename... A>
 struct FallbackSet<R (*)(A...)> {
   // -1: SOCKET_ERROR, INVALID_SOCKET or INADDR_NONE.
-  static R Error(A...) {
+  static R Error(A... /*arguments*/) {
     static_assert(std::is_integral_v<R>, "FallbackError stands in for integer results only");
     SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
     return static_cast<R>(-1);
   }
   // 0 as a 32-bit value: a null pointer, 0 or "not set".
-  static R Zero(A...) {
+  static R Zero(A... /*arguments*/) {
     // NOLINTNEXTLINE(bugprone-sizeof-expression): R may be a pointer; its size is what is checked
     static_assert(sizeof(R) == 4 || std::is_pointer_v<R>, "FallbackZero stands in for 32-bit results");
     SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
     return R{};
   }
   // 0 as a 16-bit value, not the converted argument.
-  static R Zero16(A...) {
+  static R Zero16(A... /*arguments*/) {
     static_assert(sizeof(R) == 2, "FallbackZero16 stands in for 16-bit results");
     SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
     return R{};
   }
   // A non-zero failure from a start-up, or the error number itself.
-  static R NotImplemented(A...) {
+  static R NotImplemented(A... /*arguments*/) {
     static_assert(std::is_integral_v<R>, "FallbackNotImplemented stands in for integer results");
     SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
     return static_cast<R>(ERROR_CALL_NOT_IMPLEMENTED);
   }
-  static void Void(A...) {
+  static void Void(A... /*arguments*/) {
     static_assert(std::is_void_v<R>, "FallbackVoid stands in for functions without a result");
     SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
   }

@@ -72,7 +72,7 @@ void CPingResults::Empty() {
   m_byTimeToLive = 0;
 }
 
-CPingResults& CPingResults::operator=(const CPingResults& other) {
+CPingResults& CPingResults::operator=(const CPingResults& other) {  // NOLINT(misc-unconventional-assign-operator)
   Copy(other);
   return *this;
 }

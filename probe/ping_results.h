@@ -31,7 +31,9 @@ class CPingResults : public CObject {
   virtual void Copy(const CPingResults* pOther);
   virtual void Copy(const CPingResults& other);  // copying from itself changes nothing
   virtual void Empty();
-  virtual CPingResults& operator=(const CPingResults& other);
+  // Virtual like the record's other operations: a derived record's copy
+  // goes through it.
+  virtual CPingResults& operator=(const CPingResults& other);  // NOLINT(misc-unconventional-assign-operator)
 
   CString m_strReplyAddress;  // dotted quad; empty when empty
   DWORD m_dwRoundTripTime;    // milliseconds

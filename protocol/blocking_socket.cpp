@@ -24,7 +24,8 @@ CBlockingSocketException::CBlockingSocketException(LPCSTR pchMessage) : m_nError
 }
 
 BOOL CBlockingSocketException::GetErrorMessage(LPSTR lpstrError, UINT nMaxError, PUINT /*pnHelpContext*/) {
-  char text[200];
+  constexpr std::size_t kLongestText = 200;  // the message and its error number
+  char text[kLongestText];
   if (m_nError != 0) {
     std::snprintf(text, sizeof(text), "%s error #%d", static_cast<LPCSTR>(m_strMessage), m_nError);
   } else {
@@ -51,7 +52,7 @@ BOOL CBlockingSocket::WaitReady(BOOL bWrite, int nSecs) const {
   set.fd_array[0] = m_hSocket;
   const timeval timeout = {nSecs, 0};
   const int ready = bWrite ? select(0, nullptr, &set, nullptr, &timeout) : select(0, &set, nullptr, nullptr, &timeout);
-  return ready != 0;
+  return ready != 0 ? TRUE : FALSE;
 }
 
 int CBlockingSocket::SendDatagram(const char* pch, int nSize, const sockaddr_in* psa, int nSecs) {

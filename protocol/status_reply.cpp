@@ -35,18 +35,29 @@ std::string MinutesLeft(std::string field) {
   return std::to_string(SaturatingAtoi(field) / 60) + " Mins";
 }
 
+// The positions of the fields the reply's text carries, counted from 0
+// between separators; the others are not shown.
+enum ReplyFieldIndex : int {
+  kHostIndex = 2,
+  kTrackIndex = 3,
+  kPlayersIndex = 5,
+  kLevelIndex = 7,
+  kSessionIndex = 9,
+  kSecondsLeftIndex = 11,
+};
+
 std::optional<StatusFieldUpdate> UpdateForField(int index, const std::string& field) {
   switch (index) {
-    case 2: return StatusFieldUpdate{StatusField::Host, field};
-    case 3: return StatusFieldUpdate{StatusField::Track, field};
-    case 5: return StatusFieldUpdate{StatusField::Players, field};
-    case 7: {
+    case kHostIndex: return StatusFieldUpdate{StatusField::Host, field};
+    case kTrackIndex: return StatusFieldUpdate{StatusField::Track, field};
+    case kPlayersIndex: return StatusFieldUpdate{StatusField::Players, field};
+    case kLevelIndex: {
       std::optional<std::string> name = LevelName(field);
       if (!name) return std::nullopt;
       return StatusFieldUpdate{StatusField::Type, *name};
     }
-    case 9: return StatusFieldUpdate{StatusField::Session, field};
-    case 11: return StatusFieldUpdate{StatusField::TimeLeft, MinutesLeft(field)};
+    case kSessionIndex: return StatusFieldUpdate{StatusField::Session, field};
+    case kSecondsLeftIndex: return StatusFieldUpdate{StatusField::TimeLeft, MinutesLeft(field)};
     default: return std::nullopt;
   }
 }

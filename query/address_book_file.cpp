@@ -62,7 +62,8 @@ std::vector<CString> AddressBookPlaces() {
 
 BOOL ReadAddressBookFile(CString& text) {
   CFile file;
-  if (!file.Open(AddressBookFilePath(), CFile::modeRead | CFile::shareCompat, nullptr)) return FALSE;
+  const CString path = AddressBookFilePath();
+  if (!file.Open(path, CFile::modeRead | CFile::shareCompat, nullptr)) return FALSE;
   char buffer[kAddressBookReadLimit];
   // A read error throws; the file's destructor closes it on the way out.
   const UINT count = file.Read(buffer, sizeof(buffer));

@@ -35,8 +35,9 @@ const char* ExampleAddressBookPath() { return VQ_EXAMPLE_ADDRESS_BOOK; }
 CString AddressBookOpenErrorText() {
   const std::vector<CString> places = AddressBookPlaces();
   for (const CString& place : places) {
-    if (Exists(place))
+    if (Exists(place)) {
       return CString(kAddressBookOpenError) + "\n\n" + place + " is there, but it could not be opened.";
+    }
   }
   return CString(kAddressBookOpenError) + "\n\n" + PlacesLookedIn(places) + "\n\n" + ExampleToStartFrom();
 }

@@ -8,6 +8,9 @@ namespace {
 // (halving the rate), below the second they speed up a little.
 constexpr std::size_t kFallingBehind = 64;
 constexpr std::size_t kKeepingUp = 8;
+// Speeding up takes a sixteenth off the spacing.
+constexpr int kSpeedUpKept = 15;
+constexpr int kSpeedUpOf = 16;
 
 }  // namespace
 
@@ -23,6 +26,6 @@ void CSendPacer::RepliesWaiting(std::size_t read) {
   if (read >= kFallingBehind) {
     m_spacing = std::min(m_spacing * 2, kLongestSpacing);
   } else if (read <= kKeepingUp) {
-    m_spacing = std::max(m_spacing * 15 / 16, kShortestSpacing);
+    m_spacing = std::max(m_spacing * kSpeedUpKept / kSpeedUpOf, kShortestSpacing);
   }
 }

@@ -156,8 +156,9 @@ class BatchRun {
     const Clock::time_point statusAt = m_statusRound.NextSendAt();
     if (statusAt != Clock::time_point::max()) send = std::min(send, std::max(m_pacer.NextAt(), statusAt));
     Clock::time_point wake = std::min(send, m_statusRound.NextDeadline());
-    if (m_lookups.Pending() && m_lookups.WakeHandle() == kernel::kNoHandle)
+    if (m_lookups.Pending() && m_lookups.WakeHandle() == kernel::kNoHandle) {
       wake = std::min(wake, Clock::now() + kLookupPoll);
+    }
     return wake;
   }
 
@@ -186,7 +187,8 @@ class BatchRun {
   static int MillisecondsUntil(Clock::time_point until) {
     if (until == Clock::time_point::max()) return -1;
     const auto ms = std::chrono::ceil<std::chrono::milliseconds>(until - Clock::now()).count();
-    return static_cast<int>(std::clamp<long long>(ms, 0, 60'000));
+    constexpr long long kLongestPollMs = 60'000;  // a minute, then the loop looks again
+    return static_cast<int>(std::clamp<long long>(ms, 0, kLongestPollMs));
   }
 
   const std::vector<CString>& m_addresses;

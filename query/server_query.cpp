@@ -22,6 +22,12 @@ constexpr BYTE kEchoTimeToLive = 255;
 constexpr int kSendWaitSeconds = 2;
 constexpr int kReceiveWaitSeconds = 5;
 
+// The progress bar's positions, out of 100, as each step ends.
+constexpr int kProgressEchoed = 25;
+constexpr int kProgressSent = 50;
+constexpr int kProgressReceived = 75;
+constexpr int kProgressDone = 100;
+
 // The echo goes where the datagram will go: a host name was resolved once.
 CString DottedText(const sockaddr_in& destination) {
   const char* text = inet_ntoa(destination.sin_addr);
@@ -33,7 +39,7 @@ CString DottedText(const sockaddr_in& destination) {
 void CServerQuery::Run(const CString& strAddress) {
   m_bStatusReplyDecoded = FALSE;
   EmptyResultFields();
-  m_sink.OnProgressRange(0, 100);
+  m_sink.OnProgressRange(0, kProgressDone);
   m_sink.OnProgress(0);
 
   // Text that gives no IPv4 address is said so at once: no echo, no datagram.
@@ -63,18 +69,18 @@ void CServerQuery::ExchangeStatus(const sockaddr_in& destination) {
   socket.SendDatagram(kStatusRequestText.data(), static_cast<int>(kStatusRequestLength), &destination,
                       kSendWaitSeconds);
   if (m_sink.StopRequested()) return;
-  m_sink.OnProgress(50);
+  m_sink.OnProgress(kProgressSent);
 
   char reply[kStatusReplyBufferSize];
   const int nReceived =
       ReceiveStatusReply(socket, destination, reply, static_cast<int>(sizeof reply), kReceiveWaitSeconds);
   if (m_sink.StopRequested()) return;
-  m_sink.OnProgress(75);
+  m_sink.OnProgress(kProgressReceived);
   ShowStatusReply(reply, nReceived);
   m_bStatusReplyDecoded = TRUE;
 
   closer.Close();
-  m_sink.OnProgress(100);
+  m_sink.OnProgress(kProgressDone);
   m_sink.OnProgress(0);
 }
 
@@ -89,7 +95,7 @@ bool CServerQuery::Echo(const CString& strAddress, CPinger& pinger) {
   const bool replied = pinger.Ping(strAddress, &results, kEchoTimeToLive) != 0;
   if (m_sink.StopRequested()) return false;
   if (!replied) ReportEchoFailure(pinger);
-  m_sink.OnProgress(25);
+  m_sink.OnProgress(kProgressEchoed);
   if (replied) m_sink.OnRoundTrip(pinger.LastRoundTripMicroseconds());
   CString strPing;
   strPing.Format("%d", static_cast<int>(results.m_dwRoundTripTime));  // 0 when the echo failed

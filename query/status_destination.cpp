@@ -25,7 +25,7 @@ CString TrimmedAddressText(const CString& strAddress) {
   return text;
 }
 
-BOOL IsStatusDestination(u_long address) { return address != INADDR_NONE && address != INADDR_ANY; }
+BOOL IsStatusDestination(u_long address) { return address != INADDR_NONE && address != INADDR_ANY ? TRUE : FALSE; }
 
 sockaddr_in StatusDestinationOf(u_long address) {
   sockaddr_in destination;

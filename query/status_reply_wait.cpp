@@ -20,9 +20,9 @@ bool SameEndpoint(const sockaddr_in& a, const sockaddr_in& b) {
   return a.sin_addr.s_addr == b.sin_addr.s_addr && a.sin_port == b.sin_port;
 }
 
-// FALSE when the time left ran out first. A failed wait is not reported by
+// false when the time left ran out first. A failed wait is not reported by
 // itself: the receive that follows reports it.
-BOOL WaitReadable(SOCKET hSocket, Clock::duration left) {
+bool WaitReadable(SOCKET hSocket, Clock::duration left) {
   const auto us = std::chrono::ceil<std::chrono::microseconds>(left).count();
   fd_set set;
   FD_ZERO(&set);

@@ -56,7 +56,7 @@ class CStatusRound {
   std::vector<SOCKET> WaitingSockets() const;
   // Takes in what has arrived on one of them; returns the number of
   // datagrams that were waiting.
-  std::size_t Read(SOCKET socket);
+  std::size_t Read(SOCKET handle);
   // Ends the exchanges whose reply wait is over.
   void Expire(Clock::time_point now);
   bool Done() const { return m_waiting.empty() && m_inFlight == 0; }

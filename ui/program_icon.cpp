@@ -11,6 +11,8 @@ namespace {
 
 enum Colour : BYTE { kClear, kBlack, kWhite, kPoleLight, kPoleDark, kGold, kRed, kDarkRed, kColourCount };
 
+// The icon's colours, as 0xAARRGGBB.
+// NOLINTBEGIN(readability-magic-numbers)
 std::vector<DWORD> Palette() {
   std::vector<DWORD> palette(256, 0xFF000000u);  // a full 256-colour table
   palette[kClear] = 0x00000000u;
@@ -23,6 +25,7 @@ std::vector<DWORD> Palette() {
   palette[kDarkRed] = 0xFF901818u;
   return palette;
 }
+// NOLINTEND(readability-magic-numbers)
 
 class Canvas {
  public:
@@ -74,8 +77,8 @@ void DrawFlag(Canvas& c, double s) {
   const int cell = std::max(2, static_cast<int>(std::lround(4 * s)));
   const int outline = s >= 1 ? Stroke(s, 1) : 1;
   for (int x = 0; x < width; ++x) {
-    const double t = static_cast<double>(x) / width;
-    const int ripple = static_cast<int>(std::lround(2.2 * s * t * std::sin(t * 2 * 3.14159265)));
+    const double along = static_cast<double>(x) / width;
+    const int ripple = static_cast<int>(std::lround(2.2 * s * along * std::sin(along * 2 * 3.14159265)));
     for (int y = 0; y < height; ++y) {
       const bool dark = ((x / cell) + (y / cell)) % 2 == 0;
       c.Set(left + x, top + y + ripple, dark ? kBlack : kWhite);
@@ -103,14 +106,14 @@ void DrawPingWave(Canvas& c, double s) {
     for (int x = 0; x < c.size(); ++x) {
       const double dx = x + 0.5 - cx;
       const double dy = y + 0.5 - cy;
-      const double r = std::sqrt(dx * dx + dy * dy);
-      if (r <= dot) {
+      const double distance = std::sqrt(dx * dx + dy * dy);
+      if (distance <= dot) {
         c.Set(x, y, kRed);
         continue;
       }
       if (dx <= 0 || std::fabs(dy) > dx * 0.85) continue;  // a fan of about 80 degrees
       for (std::size_t i = 0; i < 3; ++i) {
-        if (std::fabs(r - radii[i]) <= pen) c.Set(x, y, i == 0 ? kDarkRed : kRed);
+        if (std::fabs(distance - radii[i]) <= pen) c.Set(x, y, i == 0 ? kDarkRed : kRed);
       }
     }
   }

@@ -61,7 +61,7 @@ BOOL CQuillmarDlg::OnInitDialog() {
 }
 
 void CQuillmarDlg::OnSysCommand(UINT nID, LPARAM lParam) {
-  if ((nID & 0xFFF0) == IDM_ABOUTBOX) {
+  if ((nID & kSystemCommandMask) == IDM_ABOUTBOX) {
     CAboutDlg dlgAbout;
     dlgAbout.DoModal();
   } else {
@@ -95,7 +95,8 @@ void CQuillmarDlg::OnChangeAddress() { UpdateData(TRUE); }
 
 void CQuillmarDlg::OnPingServer() { QueryServer(); }
 
-void CQuillmarDlg::OnAboutAbout() {
+// A handler of the message map, so a member although it needs no state.
+void CQuillmarDlg::OnAboutAbout() {  // NOLINT(readability-convert-member-functions-to-static)
   CAboutDlg dlgAbout;
   dlgAbout.DoModal();
 }

@@ -11,7 +11,7 @@ void CException::Delete() {
   if (m_bAutoDelete) delete this;
 }
 
-BOOL CException::GetErrorMessage(LPSTR lpszError, UINT nMaxError, PUINT) {
+BOOL CException::GetErrorMessage(LPSTR lpszError, UINT nMaxError, PUINT /*pnHelpContext*/) {
   if (lpszError != nullptr && nMaxError > 0) lpszError[0] = '\0';
   return FALSE;
 }

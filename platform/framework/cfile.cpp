@@ -8,6 +8,7 @@
 
 #include <cerrno>
 #include <filesystem>
+#include <limits>
 #include <memory>
 #include <system_error>
 
@@ -110,7 +111,7 @@ int ClearNonBlocking(int fd) {
 int OpenDescriptor(LPCSTR name, UINT nOpenFlags, int* fdOut) {
   int fd;
   do {
-    fd = ::open(name, OpenFlagsFor(nOpenFlags), 0666);
+    fd = ::open(name, OpenFlagsFor(nOpenFlags), S_IRUSR | S_IWUSR | S_IRGRP | S_IWGRP | S_IROTH | S_IWOTH);
   } while (fd < 0 && errno == EINTR);
   if (fd < 0) return errno;
   int err = CheckFileType(fd, nOpenFlags);
@@ -257,7 +258,8 @@ DWORD CFile::GetLength() const {
   const int fd = DescriptorOrThrow(m_hFile, m_strFileName);
   struct stat info {};
   if (::fstat(fd, &info) != 0) CFileException::ThrowErrno(errno, m_strFileName);
-  return info.st_size > 0xFFFFFFFF ? 0xFFFFFFFFu : static_cast<DWORD>(info.st_size);
+  constexpr DWORD kLargest = std::numeric_limits<DWORD>::max();
+  return info.st_size > kLargest ? kLargest : static_cast<DWORD>(info.st_size);
 }
 
 void CFile::SetLength(DWORD dwNewLen) {
@@ -325,4 +327,4 @@ CString CFile::GetFilePath() const { return m_strFileName; }
 
 void CFile::SetFilePath(LPCSTR lpszNewName) { m_strFileName = lpszNewName; }
 
-UINT CFile::GetBufferPtr(UINT, UINT, void**, void**) { return 0; }
+UINT CFile::GetBufferPtr(UINT /*nCommand*/, UINT /*nCount*/, void** /*ppBufStart*/, void** /*ppBufMax*/) { return 0; }

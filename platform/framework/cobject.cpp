@@ -50,6 +50,6 @@ CObject* CRuntimeClass::CreateObject(LPCSTR lpszClassName) {
 }
 
 CRuntimeClass* CObject::GetRuntimeClass() const { return &classCObject; }
-void CObject::Serialize(CArchive&) {}
+void CObject::Serialize(CArchive& /*ar*/) {}
 void CObject::AssertValid() const {}
-void CObject::Dump(CDumpContext&) const {}
+void CObject::Dump(CDumpContext& /*dc*/) const {}

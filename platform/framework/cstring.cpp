@@ -149,27 +149,27 @@ void CString::ReleaseBuffer(int newLength) {
 bool operator==(const CString& a, const CString& b) { return a.str() == b.str(); }
 
 CString operator+(const CString& a, const CString& b) {
-  CString r(a);
-  r += b;
-  return r;
+  CString joined(a);
+  joined += b;
+  return joined;
 }
 
 CString operator+(const CString& a, LPCSTR b) {
-  CString r(a);
-  r += b;
-  return r;
+  CString joined(a);
+  joined += b;
+  return joined;
 }
 
 CString operator+(LPCSTR a, const CString& b) {
-  CString r(a);
-  r += b;
-  return r;
+  CString joined(a);
+  joined += b;
+  return joined;
 }
 
 CString operator+(const CString& a, char b) {
-  CString r(a);
-  r += b;
-  return r;
+  CString joined(a);
+  joined += b;
+  return joined;
 }
 
 namespace framework {

@@ -51,14 +51,14 @@ CString Fill(LPCSTR text, const CString& name) {
 }  // namespace
 
 // The kernel's translation, refined where the file causes need more detail.
-LONG CFileException::ErrnoToOsError(int err) {
-  switch (err) {
+LONG CFileException::ErrnoToOsError(int nErrno) {
+  switch (nErrno) {
     case ENOSPC:
     case EDQUOT:
     case EFBIG: return kErrorDiskFull;
     case EIO: return kErrorIoDevice;
     case ESPIPE: return kErrorSeek;
-    default: return static_cast<LONG>(kernel::SystemErrorFromErrno(err));
+    default: return static_cast<LONG>(kernel::SystemErrorFromErrno(nErrno));
   }
 }
 

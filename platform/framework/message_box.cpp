@@ -13,8 +13,8 @@ int DefaultHandlerWithoutGui(const MessageBoxRequest& request) {
 }
 
 MessageBoxHandler& handler() {
-  static MessageBoxHandler* h = new MessageBoxHandler;
-  return *h;
+  static MessageBoxHandler* installed = new MessageBoxHandler;
+  return *installed;
 }
 
 std::string& appName() {
@@ -25,8 +25,8 @@ std::string& appName() {
 }  // namespace
 
 ToolkitMessageBox& toolkit() {
-  static ToolkitMessageBox* t = new ToolkitMessageBox;
-  return *t;
+  static ToolkitMessageBox* box = new ToolkitMessageBox;
+  return *box;
 }
 
 int ShowMessageBox(const MessageBoxRequest& request) {
@@ -58,12 +58,12 @@ namespace {
 UINT WithDefaultIcon(UINT nType) { return (nType & MB_ICONMASK) != 0 ? nType : (nType | MB_ICONEXCLAMATION); }
 }  // namespace
 
-int AfxMessageBox(LPCSTR lpszText, UINT nType, UINT) {
+int AfxMessageBox(LPCSTR lpszText, UINT nType, UINT /*nIDHelp*/) {
   return framework::ShowMessageBox(
       {framework::MainWindowWidget(), CString(lpszText), CString(), WithDefaultIcon(nType)});
 }
 
-int AfxMessageBox(UINT nIDPrompt, UINT nType, UINT) {
+int AfxMessageBox(UINT nIDPrompt, UINT nType, UINT /*nIDHelp*/) {
   CString text;
   text.LoadString(nIDPrompt);
   return AfxMessageBox(text, nType);

@@ -7,6 +7,9 @@ namespace {
 
 bool InRange(char32_t code, char32_t first, char32_t last) { return code >= first && code <= last; }
 
+// The classes below are tables of Unicode code points, written as the
+// standard lists them.
+// NOLINTBEGIN(readability-magic-numbers)
 bool IsControl(char32_t c) { return c < 0x20 || InRange(c, 0x7F, 0x9F); }
 
 // Right-to-left and left-to-right marks, embeddings, overrides and isolates.
@@ -31,6 +34,7 @@ bool IsWhiteSpaceControl(char32_t c) { return InRange(c, 0x09, 0x0D) || c == 0x8
 bool IsHiddenOrControl(char32_t code) {
   return IsControl(code) || code == 0x2028 || code == 0x2029 || IsBidiControl(code) || IsInvisible(code);
 }
+// NOLINTEND(readability-magic-numbers)
 
 std::string SafeDisplayText(std::string_view bytes, WhiteSpaceControls whiteSpace) {
   const std::string utf8 = DisplayTextToUtf8(bytes);

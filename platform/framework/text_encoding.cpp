@@ -2,6 +2,9 @@
 
 #include <cstdint>
 
+// The numbers below are UTF-8's and Windows-1252's own byte values and bit
+// patterns, as RFC 3629 and the code page's table give them.
+// NOLINTBEGIN(readability-magic-numbers)
 namespace framework {
 namespace {
 
@@ -91,3 +94,4 @@ Utf8Character FirstUtf8Character(std::string_view utf8) {
 }
 
 }  // namespace framework
+// NOLINTEND(readability-magic-numbers)

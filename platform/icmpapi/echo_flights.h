@@ -41,7 +41,8 @@ struct EchoResult {
 
 // "No address" and the limited broadcast: never sent onto a network.
 constexpr bool IsNeverSentDestination(std::uint32_t destination) {
-  return destination == 0 || destination == 0xFFFFFFFFu;
+  constexpr std::uint32_t kLimitedBroadcast = 0xFFFFFFFFu;
+  return destination == 0 || destination == kLimitedBroadcast;
 }
 
 // Whole milliseconds of a round trip, as the reply record carries them.

@@ -9,6 +9,7 @@ namespace {
 
 constexpr std::uintptr_t kFirstHandle = 0x1C04;
 constexpr std::uintptr_t kHandleStep = 4;
+constexpr std::uintptr_t kHandleLimit = 0xFFFFFFF0u;  // values start over below it
 
 struct EchoHandleTable {
   std::mutex mutex;
@@ -17,8 +18,8 @@ struct EchoHandleTable {
 };
 
 EchoHandleTable& table() {
-  static EchoHandleTable* t = new EchoHandleTable;  // never destroyed: handles may outlive statics
-  return *t;
+  static EchoHandleTable* handles = new EchoHandleTable;  // never destroyed: handles may outlive statics
+  return *handles;
 }
 
 std::uintptr_t ValueOf(HANDLE handle) { return reinterpret_cast<std::uintptr_t>(handle); }
@@ -26,34 +27,34 @@ std::uintptr_t ValueOf(HANDLE handle) { return reinterpret_cast<std::uintptr_t>(
 }  // namespace
 
 HANDLE InsertEchoSocket(std::shared_ptr<EchoSocket> socket) {
-  EchoHandleTable& t = table();
-  std::lock_guard lock(t.mutex);
+  EchoHandleTable& handles = table();
+  std::lock_guard lock(handles.mutex);
   for (;;) {
-    const std::uintptr_t value = t.next;
-    t.next += kHandleStep;
-    if (t.next >= 0xFFFFFFF0u) t.next = kFirstHandle;
-    if (!t.sockets.contains(value)) {
-      t.sockets.emplace(value, std::move(socket));
+    const std::uintptr_t value = handles.next;
+    handles.next += kHandleStep;
+    if (handles.next >= kHandleLimit) handles.next = kFirstHandle;
+    if (!handles.sockets.contains(value)) {
+      handles.sockets.emplace(value, std::move(socket));
       return reinterpret_cast<HANDLE>(value);
     }
   }
 }
 
 std::shared_ptr<EchoSocket> FindEchoSocket(HANDLE handle) {
-  EchoHandleTable& t = table();
-  std::lock_guard lock(t.mutex);
-  auto it = t.sockets.find(ValueOf(handle));
-  return it == t.sockets.end() ? nullptr : it->second;
+  EchoHandleTable& handles = table();
+  std::lock_guard lock(handles.mutex);
+  auto it = handles.sockets.find(ValueOf(handle));
+  return it == handles.sockets.end() ? nullptr : it->second;
 }
 
 bool RemoveEchoSocket(HANDLE handle) {
   std::shared_ptr<EchoSocket> released;  // closed after the lock is let go
-  EchoHandleTable& t = table();
-  std::lock_guard lock(t.mutex);
-  auto it = t.sockets.find(ValueOf(handle));
-  if (it == t.sockets.end()) return false;
+  EchoHandleTable& handles = table();
+  std::lock_guard lock(handles.mutex);
+  auto it = handles.sockets.find(ValueOf(handle));
+  if (it == handles.sockets.end()) return false;
   released = std::move(it->second);
-  t.sockets.erase(it);
+  handles.sockets.erase(it);
   return true;
 }
 

@@ -11,6 +11,13 @@ constexpr std::uint8_t kEchoRequest = 8;
 constexpr std::uint8_t kProtocolIcmp = 1;
 constexpr std::size_t kIcmpHeaderSize = 8;
 constexpr std::size_t kMinIpHeaderSize = 20;
+// Where the fields sit in an IPv4 header and in an ICMP echo header.
+constexpr std::size_t kIpTtlAt = 8;
+constexpr std::size_t kIpProtocolAt = 9;
+constexpr std::size_t kIpSourceAt = 12;
+constexpr std::size_t kIpDestinationAt = 16;
+constexpr std::size_t kIcmpIdentifierAt = 4;
+constexpr std::size_t kIcmpSequenceAt = 6;
 
 std::uint16_t Read16(Bytes b, std::size_t at) { return static_cast<std::uint16_t>((b[at] << 8) | b[at + 1]); }
 
@@ -35,13 +42,13 @@ bool ParseIpHeader(Bytes packet, IpView& ip) {
   if (packet.size() < kMinIpHeaderSize || (packet[0] >> 4) != 4) return false;
   const std::size_t headerSize = static_cast<std::size_t>(packet[0] & 0x0F) * 4;
   if (headerSize < kMinIpHeaderSize || headerSize > packet.size()) return false;
-  if (packet[9] != kProtocolIcmp) return false;
+  if (packet[kIpProtocolAt] != kProtocolIcmp) return false;
   const std::size_t totalLength = Read16(packet, 2);
   if (totalLength < headerSize) return false;
   const std::size_t end = std::min(totalLength, packet.size());
-  ip.ttl = packet[8];
-  ip.source = ReadAddress(packet, 12);
-  ip.destination = ReadAddress(packet, 16);
+  ip.ttl = packet[kIpTtlAt];
+  ip.source = ReadAddress(packet, kIpSourceAt);
+  ip.destination = ReadAddress(packet, kIpDestinationAt);
   ip.body = packet.subspan(headerSize, end - headerSize);
   return true;
 }
@@ -49,13 +56,14 @@ bool ParseIpHeader(Bytes packet, IpView& ip) {
 // Does an ICMP header (ours as sent, quoted back) name our request?
 bool IsOurRequestHeader(Bytes icmpHeader, const EchoExpectation& expected) {
   return icmpHeader.size() >= kIcmpHeaderSize && icmpHeader[0] == kEchoRequest &&
-         Read16(icmpHeader, 4) == expected.identifier && Read16(icmpHeader, 6) == expected.sequence;
+         Read16(icmpHeader, kIcmpIdentifierAt) == expected.identifier &&
+         Read16(icmpHeader, kIcmpSequenceAt) == expected.sequence;
 }
 
 PacketOutcome MatchEchoReply(Bytes message, std::uint32_t source, const EchoExpectation& expected) {
   PacketOutcome outcome;
-  if (message[1] != 0 || Read16(message, 4) != expected.identifier || Read16(message, 6) != expected.sequence ||
-      source != expected.destination) {
+  if (message[1] != 0 || Read16(message, kIcmpIdentifierAt) != expected.identifier ||
+      Read16(message, kIcmpSequenceAt) != expected.sequence || source != expected.destination) {
     return outcome;
   }
   const Bytes data = message.subspan(kIcmpHeaderSize);
@@ -79,7 +87,9 @@ PacketOutcome MatchIcmpError(Bytes message, std::uint32_t source, const EchoExpe
   return outcome;
 }
 
-EchoKey KeyAt(Bytes icmpHeader) { return EchoKey{Read16(icmpHeader, 4), Read16(icmpHeader, 6)}; }
+EchoKey KeyAt(Bytes icmpHeader) {
+  return EchoKey{Read16(icmpHeader, kIcmpIdentifierAt), Read16(icmpHeader, kIcmpSequenceAt)};
+}
 
 // Classifies one ICMP message whose checksum we still have to verify.
 PacketOutcome ParseIcmpMessage(Bytes message, std::uint32_t source, const EchoExpectation& expected) {
@@ -144,6 +154,8 @@ std::optional<EchoKey> EchoKeyOfQueuedError(const QueuedIcmpError& error) {
   return KeyAt(error.quoted);
 }
 
+// ICMP's error types and codes, each named where it is handled.
+// NOLINTBEGIN(readability-magic-numbers)
 IP_STATUS StatusForIcmpError(std::uint8_t type, std::uint8_t code) {
   switch (type) {
     case 3:  // destination unreachable
@@ -165,6 +177,7 @@ IP_STATUS StatusForIcmpError(std::uint8_t type, std::uint8_t code) {
     default: return IP_SUCCESS;
   }
 }
+// NOLINTEND(readability-magic-numbers)
 
 std::uint16_t InternetChecksum(Bytes bytes) {
   std::uint32_t sum = 0;

@@ -59,8 +59,12 @@ void InstallRawFilter(int fd) {
 // Raw sockets share all replies, so each one uses its own identifier.
 std::uint16_t NewRawIdentifier() {
   static std::atomic<std::uint32_t> counter{0};
+  // Multiplicative hashing (Knuth): 2^32 and 2^16 over the golden ratio
+  // spread neighbouring process ids and counts far apart.
+  constexpr std::uint32_t kSpread32 = 2654435761u;
+  constexpr std::uint32_t kSpread16 = 40503u;
   const std::uint32_t n = counter.fetch_add(1) + 1;
-  return static_cast<std::uint16_t>((static_cast<std::uint32_t>(::getpid()) * 2654435761u) ^ (n * 40503u));
+  return static_cast<std::uint16_t>((static_cast<std::uint32_t>(::getpid()) * kSpread32) ^ (n * kSpread16));
 }
 
 }  // namespace

@@ -45,6 +45,7 @@ struct ICMP_ECHO_REPLY {
 };
 typedef ICMP_ECHO_REPLY* PICMP_ECHO_REPLY;
 static_assert(sizeof(IP_OPTION_INFORMATION32) == 8, "reply options must keep the 32-bit layout");
+// NOLINTNEXTLINE(readability-magic-numbers): the record's size on the 32-bit platform
 static_assert(sizeof(ICMP_ECHO_REPLY) == 28, "reply record must keep the 32-bit layout");
 
 constexpr IP_STATUS IP_STATUS_BASE = 11000;

@@ -22,8 +22,8 @@ struct Registry {
 };
 
 Registry& registry() {
-  static Registry* r = new Registry;
-  return *r;
+  static Registry* modules = new Registry;
+  return *modules;
 }
 
 std::string Lower(const char* text) {
@@ -32,33 +32,33 @@ std::string Lower(const char* text) {
   return s;
 }
 
-LoadableModule* Find(Registry& r, const std::string& key) {
-  if (r.standIns != nullptr) {
-    if (LoadableModule* standIn = r.standIns(key)) return standIn;
+LoadableModule* Find(Registry& modules, const std::string& key) {
+  if (modules.standIns != nullptr) {
+    if (LoadableModule* standIn = modules.standIns(key)) return standIn;
   }
-  const auto it = r.builtins.find(key);
-  return it == r.builtins.end() ? nullptr : it->second;
+  const auto it = modules.builtins.find(key);
+  return it == modules.builtins.end() ? nullptr : it->second;
 }
 
 }  // namespace
 
 // The first registration of a name stands.
 void RegisterBuiltinModule(const char* name, std::vector<ModuleExport> exports) {
-  Registry& r = registry();
-  std::lock_guard lock(r.mutex);
+  Registry& modules = registry();
+  std::lock_guard lock(modules.mutex);
   const std::string key = Lower(name);
-  if (r.builtins.contains(key)) return;
+  if (modules.builtins.contains(key)) return;
   auto* module = new LoadableModule;
   module->name = name;
   module->exports = std::move(exports);
-  r.builtins.emplace(key, module);
+  modules.builtins.emplace(key, module);
 }
 
 ModuleStandIns SetModuleStandIns(ModuleStandIns source) {
-  Registry& r = registry();
-  std::lock_guard lock(r.mutex);
-  const ModuleStandIns previous = r.standIns;
-  r.standIns = source;
+  Registry& modules = registry();
+  std::lock_guard lock(modules.mutex);
+  const ModuleStandIns previous = modules.standIns;
+  modules.standIns = source;
   return previous;
 }
 
@@ -69,15 +69,15 @@ HMODULE LoadLibraryA(LPCSTR lpLibFileName) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return nullptr;
   }
-  kernel::Registry& r = kernel::registry();
-  std::lock_guard lock(r.mutex);
-  kernel::LoadableModule* m = kernel::Find(r, kernel::Lower(lpLibFileName));
-  if (m == nullptr || !m->present) {
+  kernel::Registry& modules = kernel::registry();
+  std::lock_guard lock(modules.mutex);
+  kernel::LoadableModule* module = kernel::Find(modules, kernel::Lower(lpLibFileName));
+  if (module == nullptr || !module->present) {
     SetLastError(ERROR_MOD_NOT_FOUND);
     return nullptr;
   }
-  ++m->loads;
-  return reinterpret_cast<HMODULE>(m);
+  ++module->loads;
+  return reinterpret_cast<HMODULE>(module);
 }
 
 FARPROC GetProcAddress(HMODULE hModule, LPCSTR lpProcName) {
@@ -85,8 +85,8 @@ FARPROC GetProcAddress(HMODULE hModule, LPCSTR lpProcName) {
     SetLastError(hModule == nullptr ? ERROR_INVALID_HANDLE : ERROR_INVALID_PARAMETER);
     return nullptr;
   }
-  const auto* m = reinterpret_cast<const kernel::LoadableModule*>(hModule);
-  for (const kernel::ModuleExport& e : m->exports) {
+  const auto* module = reinterpret_cast<const kernel::LoadableModule*>(hModule);
+  for (const kernel::ModuleExport& e : module->exports) {
     if (std::strcmp(e.name, lpProcName) == 0) return e.proc;  // export names are case-sensitive
   }
   SetLastError(ERROR_PROC_NOT_FOUND);
@@ -98,13 +98,13 @@ BOOL FreeLibrary(HMODULE hLibModule) {
     SetLastError(ERROR_INVALID_HANDLE);
     return FALSE;
   }
-  kernel::Registry& r = kernel::registry();
-  std::lock_guard lock(r.mutex);
-  auto* m = reinterpret_cast<kernel::LoadableModule*>(hLibModule);
-  if (m->loads <= 0) {
+  kernel::Registry& modules = kernel::registry();
+  std::lock_guard lock(modules.mutex);
+  auto* module = reinterpret_cast<kernel::LoadableModule*>(hLibModule);
+  if (module->loads <= 0) {
     SetLastError(ERROR_INVALID_HANDLE);
     return FALSE;
   }
-  --m->loads;
+  --module->loads;
   return TRUE;
 }

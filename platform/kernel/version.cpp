@@ -13,7 +13,8 @@ std::atomic<kernel::VersionSource> g_source{nullptr};
 BOOL AnswerWindowsNt4(LPOSVERSIONINFOA info) {
   info->dwMajorVersion = 4;
   info->dwMinorVersion = 0;
-  info->dwBuildNumber = 1381;
+  constexpr DWORD kNt4Build = 1381;
+  info->dwBuildNumber = kNt4Build;
   info->dwPlatformId = VER_PLATFORM_WIN32_NT;
   std::memset(info->szCSDVersion, 0, sizeof(info->szCSDVersion));
   std::strncpy(info->szCSDVersion, "Service Pack 6", sizeof(info->szCSDVersion) - 1);

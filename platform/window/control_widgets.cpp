@@ -66,7 +66,7 @@ QRect GroupBoxWidget::titleRect() const {
 
 // An etched line, as the platform draws group frames. (The styles' own group
 // frame moves itself below a title of the group box's height.)
-void GroupBoxWidget::paintEvent(QPaintEvent*) {
+void GroupBoxWidget::paintEvent(QPaintEvent* /*event*/) {
   QStylePainter painter(this);
   qDrawShadeRect(&painter, frameRect(), palette(), /*sunken=*/true, /*lineWidth=*/1, /*midLineWidth=*/0);
   if (title().isEmpty()) return;
@@ -78,7 +78,7 @@ void GroupBoxWidget::paintEvent(QPaintEvent*) {
 
 IconWidget::IconWidget(const QIcon& icon, QWidget* parent) : QWidget(parent), m_icon(icon) {}
 
-void IconWidget::paintEvent(QPaintEvent*) {
+void IconWidget::paintEvent(QPaintEvent* /*event*/) {
   QPainter painter(this);
   m_icon.paint(&painter, rect());
 }

@@ -16,7 +16,7 @@ CWinApp::CWinApp(LPCSTR lpszAppName) : m_pPreviousApp(g_app) {
   g_app = this;
 }
 
-CWinApp::CWinApp(FallbackTag) : m_pszAppName(framework::GetAppName()), m_bRegistered(false) {}
+CWinApp::CWinApp(FallbackTag /*tag*/) : m_pszAppName(framework::GetAppName()), m_bRegistered(false) {}
 
 CWinApp::~CWinApp() {
   if (m_bRegistered && g_app == this) g_app = m_pPreviousApp;
@@ -32,9 +32,13 @@ int CWinApp::Run() {
   return code != 0 ? code : exitCode;
 }
 
-HICON CWinApp::LoadIcon(UINT nIDResource) const { return framework::LoadIconResource(nIDResource); }
+// Members of the application object, as the program calls them, though
+// neither needs its state.
+HICON CWinApp::LoadIcon(UINT nIDResource) const {  // NOLINT(readability-convert-member-functions-to-static)
+  return framework::LoadIconResource(nIDResource);
+}
 
-BOOL CWinApp::Enable3dControls() { return TRUE; }
+BOOL CWinApp::Enable3dControls() { return TRUE; }  // NOLINT(readability-convert-member-functions-to-static)
 
 void CWinApp::OnHelp() {}
 

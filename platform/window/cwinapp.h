@@ -32,7 +32,7 @@ class CWinApp : public CCmdTarget {
 
  private:
   struct FallbackTag {};
-  explicit CWinApp(FallbackTag);
+  explicit CWinApp(FallbackTag /*tag*/);
   friend CWinApp* AfxGetApp();
   CWinApp* m_pPreviousApp = nullptr;
   bool m_bRegistered = true;

@@ -32,7 +32,7 @@ LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
 
 LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
-    case WM_SYSCOMMAND: return DefaultSystemCommand(static_cast<UINT>(wParam) & 0xFFF0);
+    case WM_SYSCOMMAND: return DefaultSystemCommand(static_cast<UINT>(wParam) & kSystemCommandMask);
     case WM_ICONERASEBKGND:
       if (CDC* dc = CDC::FromHandle(reinterpret_cast<HDC>(wParam))) dc->EraseBackground(nullptr);
       return 1;
@@ -61,7 +61,7 @@ LRESULT CWnd::DefaultSystemCommand(UINT nID) {
   return 0;
 }
 
-void CWnd::OnSysCommand(UINT, LPARAM) { Default(); }
+void CWnd::OnSysCommand(UINT /*nID*/, LPARAM /*lParam*/) { Default(); }
 
 CWnd* CWnd::GetDlgItem(int nID) const {
   auto it = m_children.find(nID);
@@ -111,14 +111,14 @@ BOOL CWnd::UpdateData(BOOL bSaveAndValidate) {
   return TRUE;
 }
 
-void CWnd::DoDataExchange(CDataExchange*) {}
+void CWnd::DoDataExchange(CDataExchange* /*pDX*/) {}
 
 BOOL CWnd::DestroyWindow() {
-  QWidget* w = widget();
-  if (w == nullptr) return FALSE;
+  QWidget* window = widget();
+  if (window == nullptr) return FALSE;
   m_children.clear();
   m_widget.reset();
-  if (w->isWindow()) delete w;  // controls go with their dialog
+  if (window->isWindow()) delete window;  // controls go with their dialog
   return TRUE;
 }
 

@@ -71,7 +71,7 @@ Built MakeListBox(DialogWindow& window, const ControlTemplate& c, QWidget* paren
   return {list, std::make_unique<CListBox>()};
 }
 
-Built MakeProgressBar(const ControlTemplate&, QWidget* parent) {
+Built MakeProgressBar(const ControlTemplate& /*control*/, QWidget* parent) {
   auto* bar = new QProgressBar(parent);
   bar->setRange(0, 100);
   bar->setValue(0);

@@ -31,10 +31,18 @@ struct DialogTemplate {
   std::vector<ControlTemplate> controls;  // template order, which is also the tab order
 };
 
+// A command or separator of a pop-up menu.
+struct MenuCommandTemplate {
+  LPCSTR text;  // null for a separator
+  UINT id;      // command id
+};
+
+// An item of the menu bar: a command, or a pop-up of commands (menus nest
+// one level, as the window builds them).
 struct MenuItemTemplate {
-  LPCSTR text;                          // null for a separator
-  UINT id;                              // command id; unused for a pop-up
-  std::vector<MenuItemTemplate> popup;  // non-empty: this item opens a pop-up
+  LPCSTR text;
+  UINT id;                                 // command id; unused for a pop-up
+  std::vector<MenuCommandTemplate> popup;  // non-empty: this item opens a pop-up
 };
 
 struct MenuTemplate {

@@ -111,7 +111,7 @@ void DialogWindow::buildMenuBar(UINT menuId) {
   m_menuBar = new QMenuBar(this);
   m_menuBar->setNativeMenuBar(false);  // in the window, as on the platform
   layout()->setMenuBar(m_menuBar);
-  const auto addCommand = [this](QWidget* container, const MenuItemTemplate& item) {
+  const auto addCommand = [this](QWidget* container, const auto& item) {
     auto* action = new QAction(ToQString(item.text), container);
     container->addAction(action);
     const UINT id = item.id;
@@ -132,7 +132,7 @@ void DialogWindow::buildMenuBar(UINT menuId) {
       continue;
     }
     QMenu* popup = m_menuBar->addMenu(ToQString(top.text));
-    for (const MenuItemTemplate& item : top.popup) {
+    for (const MenuCommandTemplate& item : top.popup) {
       if (item.text == nullptr) {
         popup->addSeparator();
       } else {

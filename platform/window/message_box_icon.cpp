@@ -3,6 +3,9 @@
 #include <QPainter>
 #include <QPainterPath>
 
+// The icons are drawings: their numbers are coordinates on the 32-unit
+// square, sizes and colours.
+// NOLINTBEGIN(readability-magic-numbers)
 namespace framework {
 namespace {
 
@@ -73,3 +76,4 @@ QPixmap MessageBoxIcon(QMessageBox::Icon kind, int size, qreal devicePixelRatio)
 }
 
 }  // namespace framework
+// NOLINTEND(readability-magic-numbers)

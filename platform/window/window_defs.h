@@ -58,6 +58,9 @@ typedef struct HDC__* HDC;
 #define SC_MAXIMIZE 0xF030
 #define SC_CLOSE 0xF060
 #define SC_RESTORE 0xF120
+// The system keeps the low four bits of a system command's id for itself;
+// the command is what this mask leaves.
+constexpr UINT kSystemCommandMask = 0xFFF0;
 
 // Icon sizes for WM_SETICON / SetIcon.
 #define ICON_SMALL 0

@@ -30,7 +30,8 @@ QIcon ExtensionArrow(const QPalette& palette, bool down) {
     QPainter painter(&pixmap);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(QPen(palette.color(QPalette::WindowText), size / 10.0));
-    if (down) painter.translate(size, 0), painter.rotate(90);
+    constexpr qreal kQuarterTurn = 90;
+    if (down) painter.translate(size, 0), painter.rotate(kQuarterTurn);
     for (const double left : {0.25, 0.5}) {
       const QPointF points[] = {{size * left, size * 0.25},
                                 {size * (left + 0.2), size * 0.5},

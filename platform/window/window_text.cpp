@@ -17,10 +17,10 @@ constexpr const char* kBytesProperty = "vqTextBytes";
 constexpr const char* kShownProperty = "vqTextShown";
 
 std::optional<QString> ShownText(const QWidget& widget) {
-  if (auto* edit = dynamic_cast<const QLineEdit*>(&widget)) return edit->text();
-  if (auto* label = dynamic_cast<const QLabel*>(&widget)) return label->text();
-  if (auto* button = dynamic_cast<const QAbstractButton*>(&widget)) return button->text();
-  if (auto* group = dynamic_cast<const QGroupBox*>(&widget)) return group->title();
+  if (const auto* edit = dynamic_cast<const QLineEdit*>(&widget)) return edit->text();
+  if (const auto* label = dynamic_cast<const QLabel*>(&widget)) return label->text();
+  if (const auto* button = dynamic_cast<const QAbstractButton*>(&widget)) return button->text();
+  if (const auto* group = dynamic_cast<const QGroupBox*>(&widget)) return group->title();
   if (widget.isWindow()) return widget.windowTitle();
   return std::nullopt;
 }

@@ -116,9 +116,9 @@ int PollSockets(std::vector<PollItem>& items, int timeoutMs) {
     }
     PollItem& item = items[i];
     // A closed or failed socket counts as readable: the next receive reports it.
-    item.read = item.wantRead && (got & (POLLIN | POLLHUP | POLLERR));
-    item.write = item.wantWrite && (got & (POLLOUT | POLLERR));
-    item.except = item.wantExcept && (got & POLLPRI);
+    item.read = item.wantRead && (got & (POLLIN | POLLHUP | POLLERR)) != 0;
+    item.write = item.wantWrite && (got & (POLLOUT | POLLERR)) != 0;
+    item.except = item.wantExcept && (got & POLLPRI) != 0;
     if (item.read || item.write || item.except) ++ready;
   }
   return ready;

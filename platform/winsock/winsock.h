@@ -143,7 +143,7 @@ struct in_addr {
 
 struct sockaddr {
   u_short sa_family;
-  char sa_data[14];
+  char sa_data[14];  // NOLINT(readability-magic-numbers): the old header's size
 };
 
 struct sockaddr_in {

@@ -77,7 +77,8 @@ int shutdown(SOCKET s, int how) {
   return 0;
 }
 
-int ioctlsocket(SOCKET s, LONG cmd, u_long* argp) {
+// The sockets API's signature: other commands write through argp.
+int ioctlsocket(SOCKET s, LONG cmd, u_long* argp) {  // NOLINT(readability-non-const-parameter)
   const int fd = detail::DescriptorFor(s);
   if (fd < 0) return SOCKET_ERROR;
   if (argp == nullptr) return detail::Fail(WSAEFAULT);

@@ -21,8 +21,10 @@ void FillData(WORD version, LPWSADATA data) {
   data->wHighVersion = kHighestVersion;
   std::strncpy(data->szDescription, "Veloxa Quillmar sockets over POSIX", WSADESCRIPTION_LEN);
   std::strncpy(data->szSystemStatus, "Running", WSASYS_STATUS_LEN);
-  data->iMaxSockets = 32767;
-  data->iMaxUdpDg = 65467;
+  constexpr unsigned short kMaxSockets = 32767;
+  constexpr unsigned short kMaxUdpDatagram = 65467;  // 65535 less the largest IP and the UDP header
+  data->iMaxSockets = kMaxSockets;
+  data->iMaxUdpDg = kMaxUdpDatagram;
 }
 
 }  // namespace

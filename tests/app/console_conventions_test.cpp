@@ -17,8 +17,6 @@
 #include "tests/support/scoped_working_directory.h"
 #include "tests/support/status_server_process.h"
 
-extern char** environ;
-
 namespace {
 
 enum class Output { Captured, DevFull, Closed };

@@ -113,7 +113,9 @@ TEST(InterruptedRunTest, SignalDuringASlowLookupEndsTheRunAtOnce) {
         EXPECT_EQ(run.exitStatus, 128 + SIGINT);
         const QJsonDocument document = QJsonDocument::fromJson(QByteArray::fromStdString(run.output));
         ASSERT_TRUE(document.isArray()) << run.output;
-        for (const auto& server : document.array()) EXPECT_EQ(server.toObject()["address"].toString(), "127.0.0.2");
+        for (const auto& server : document.array()) {
+          EXPECT_EQ(server.toObject()["address"].toString(), "127.0.0.2");
+        }
         EXPECT_EQ(LeftOut(run.errors), 2 - static_cast<int>(document.array().size())) << run.errors;
         EXPECT_GE(LeftOut(run.errors), 1) << run.errors;
       },

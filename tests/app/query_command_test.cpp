@@ -85,6 +85,7 @@ TEST(QueryCommandTest, JsonFormCarriesEveryFieldAndTheMessages) {
 // each of them as U+FFFD, as the dialog does.
 TEST(QueryCommandTest, SpoofingCharactersAreEscapedInJsonAndReplacedInText) {
   const std::string host =
+      // NOLINTNEXTLINE(misc-misleading-bidirectional): the override is input, written as an escape
       "\xE2\x80\xAE"      // right-to-left override
       "live\xE2\x80\x8B"  // zero-width space
       "x\xC2\x9B\x1B"     // C1 and C0 controls

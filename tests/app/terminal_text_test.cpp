@@ -18,6 +18,7 @@ TEST(TerminalTextTest, ControlAndInvisibleFormatCharactersShowAsTheReplacementCh
   // ESC, DEL, a C1 control (U+009B), a right-to-left override (U+202E), a
   // zero-width space (U+200B), a byte order mark (U+FEFF), a line separator
   // (U+2028) and a Windows-1252 byte without a character (0x81).
+  // NOLINTNEXTLINE(misc-misleading-bidirectional): the override is input, written as an escape
   EXPECT_EQ(ConsoleLine("a\x1B[2Jb\x7F"
                         "c\xC2\x9B"
                         "d\xE2\x80\xAE"
@@ -41,6 +42,7 @@ TEST(TerminalTextTest, WideCharactersTakeTwoColumnsAndCombiningMarksNone) {
 }
 
 TEST(TerminalTextTest, JsonEscapesEverythingUnsafeAndKeepsTheRest) {
+  // NOLINTNEXTLINE(misc-misleading-bidirectional): the override is input, written as an escape
   EXPECT_EQ(JsonEscaped("q\"b\\n\nt\t\x01\x7F\xC2\x9B\xE2\x80\xAE\xC3\xA9"),
             "q\\\"b\\\\n\\nt\\t\\u0001\\u007f\\u009b\\u202e\xC3\xA9");
   // A hidden character beyond the first plane (a tag letter) is a surrogate pair.

@@ -117,7 +117,7 @@ hostent* RecordByAddress(const char* address, int length, int type) {
   g_lookup = "address:" + std::to_string(value) + "/" + std::to_string(length) + "/" + std::to_string(type);
   return nullptr;
 }
-hostent* ThrowingByName(const char*) { AfxThrowFileException(CFileException::generic); }
+hostent* ThrowingByName(const char* /*name*/) { AfxThrowFileException(CFileException::generic); }
 
 vqtest::ScopedModuleOverride RecordingResolver() {
   auto exports = vqtest::BuiltinExports("ws2_32.dll");

@@ -204,7 +204,7 @@ TEST_F(FileSocketTransfer, SetSocketClosesTheHandleItHeld) {
 // Stand-in send that fails with a chosen error and counts its calls.
 int g_sendCalls = 0;
 int g_sendError = 0;
-int FailingSend(SOCKET, const char*, int, int) {
+int FailingSend(SOCKET /*s*/, const char* /*buf*/, int /*len*/, int /*flags*/) {
   ++g_sendCalls;
   winsock::WSASetLastError(g_sendError);
   return SOCKET_ERROR;
@@ -242,7 +242,10 @@ TEST_F(FileSocketTransfer, WriteRetriesShortBuffersAndDropsLostConnections) {
 }
 
 int g_selectCalls = 0;
-int CountingSelect(int, fd_set*, fd_set*, fd_set*, const timeval*) { return ++g_selectCalls, SOCKET_ERROR; }
+int CountingSelect(int /*nfds*/, fd_set* /*readfds*/, fd_set* /*writefds*/, fd_set* /*exceptfds*/,
+                   const timeval* /*timeout*/) {
+  return ++g_selectCalls, SOCKET_ERROR;
+}
 
 TEST_F(FileSocketTransfer, IsDataWaitingPollsOnlyWithASocketAndRecordsPollFailures) {
   vqtest::ScopedModuleOverride standIn("ws2_32.dll", vqtest::WithExport(vqtest::BuiltinExports("ws2_32.dll"), "select",

@@ -7,7 +7,7 @@
 
 class TestSocket : public CFileSocket {
  public:
-  BOOL Open(LPCSTR, UINT, CFileException*) override { return FALSE; }
+  BOOL Open(LPCSTR /*lpszFileName*/, UINT /*nOpenFlags*/, CFileException* /*pError*/) override { return FALSE; }
   BOOL Prepare() override { return TRUE; }
 };
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <ostream>
 #include <string>
@@ -183,11 +184,10 @@ using SocketApiDeathTest = SocketTableTest;
 // The child's only output may be the toolkit's own start-up notes.
 class NothingButToolkitNotes : public ::testing::MatcherInterface<const std::string&> {
  public:
-  bool MatchAndExplain(const std::string& output, ::testing::MatchResultListener*) const override {
-    for (const std::string& line : vqtest::Lines(output)) {
-      if (!line.empty() && line.rfind("QStandardPaths:", 0) != 0) return false;
-    }
-    return true;
+  bool MatchAndExplain(const std::string& output, ::testing::MatchResultListener* /*listener*/) const override {
+    return std::ranges::all_of(vqtest::Lines(output), [](const std::string& line) {
+      return line.empty() || line.rfind("QStandardPaths:", 0) == 0;
+    });
   }
   void DescribeTo(std::ostream* os) const override { *os << "has no message of the program's own"; }
 };

@@ -1,7 +1,5 @@
 #include "tests/support/status_server_process.h"
 
-#include <functional>
-
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <poll.h>
@@ -16,8 +14,6 @@
 #include <chrono>
 #include <functional>
 #include <stdexcept>
-
-extern char** environ;
 
 namespace vqtest {
 namespace {

@@ -28,17 +28,17 @@ class QueryDialogTest : public ::testing::Test {
 
   // Values a previous server left, so that a field the query does not set shows.
   void FillWithStaleValues() {
-    CQuillmarDlg& d = query.dialog;
-    d.m_strHost = d.m_strTrack = d.m_strPlayers = d.m_strType = d.m_strSession = "stale";
-    d.m_strTimeLeft = "99 Mins";
-    d.m_strPing = "77";
-    d.UpdateData(FALSE);
+    CQuillmarDlg& dialog = query.dialog;
+    dialog.m_strHost = dialog.m_strTrack = dialog.m_strPlayers = dialog.m_strType = dialog.m_strSession = "stale";
+    dialog.m_strTimeLeft = "99 Mins";
+    dialog.m_strPing = "77";
+    dialog.UpdateData(FALSE);
   }
 
   void ExpectEmptyResults() {
-    const CQuillmarDlg& d = query.dialog;
-    for (const CString* field :
-         {&d.m_strHost, &d.m_strTrack, &d.m_strPlayers, &d.m_strType, &d.m_strSession, &d.m_strTimeLeft}) {
+    const CQuillmarDlg& dialog = query.dialog;
+    for (const CString* field : {&dialog.m_strHost, &dialog.m_strTrack, &dialog.m_strPlayers, &dialog.m_strType,
+                                 &dialog.m_strSession, &dialog.m_strTimeLeft}) {
       EXPECT_TRUE(field->IsEmpty()) << static_cast<LPCSTR>(*field);
     }
   }
@@ -57,20 +57,20 @@ TEST_F(QueryDialogTest, AnsweringServerFillsEveryFieldAndTheBarRunsThroughToZero
   query.PressPingServer();
 
   EXPECT_TRUE(EchoMessagesFit(query.Messages())) << ::testing::PrintToString(query.Messages());
-  const CQuillmarDlg& d = query.dialog;
-  EXPECT_STREQ(d.m_strHost, "Alpha Host");
-  EXPECT_STREQ(d.m_strTrack, "Dune Ring");
-  EXPECT_STREQ(d.m_strPlayers, "5/12");
-  EXPECT_STREQ(d.m_strType, "Grand Prix");
-  EXPECT_STREQ(d.m_strSession, "Qualify");
-  EXPECT_STREQ(d.m_strTimeLeft, "90 Mins");
-  EXPECT_TRUE(dialog_query::IsDecimal(d.m_strPing)) << static_cast<LPCSTR>(d.m_strPing);
-  EXPECT_TRUE(d.StatusReplyDecoded());
+  const CQuillmarDlg& dialog = query.dialog;
+  EXPECT_STREQ(dialog.m_strHost, "Alpha Host");
+  EXPECT_STREQ(dialog.m_strTrack, "Dune Ring");
+  EXPECT_STREQ(dialog.m_strPlayers, "5/12");
+  EXPECT_STREQ(dialog.m_strType, "Grand Prix");
+  EXPECT_STREQ(dialog.m_strSession, "Qualify");
+  EXPECT_STREQ(dialog.m_strTimeLeft, "90 Mins");
+  EXPECT_TRUE(dialog_query::IsDecimal(dialog.m_strPing)) << static_cast<LPCSTR>(dialog.m_strPing);
+  EXPECT_TRUE(dialog.StatusReplyDecoded());
   EXPECT_EQ(query.positions, (std::vector<int>{0, 25, 50, 75, 100, 0}));
   // What the controls show, not only the strings.
   EXPECT_EQ(query.Edit(IDC_HOST)->text(), QStringLiteral("Alpha Host"));
   EXPECT_EQ(query.Edit(IDC_TIME_LEFT)->text(), QStringLiteral("90 Mins"));
-  EXPECT_EQ(query.Edit(IDC_PING)->text(), QString::fromLatin1(static_cast<LPCSTR>(d.m_strPing)));
+  EXPECT_EQ(query.Edit(IDC_PING)->text(), QString::fromLatin1(static_cast<LPCSTR>(dialog.m_strPing)));
 
   // One datagram of the four request bytes.
   const std::optional<std::string> request = server.ReadLine();

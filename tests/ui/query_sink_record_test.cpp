@@ -41,18 +41,18 @@ Shown FromDialog(const std::string& address) {
   query.SetAddress(address);
   query.SetBar(60);  // so that the first position, 0, shows as a change
   query.PressPingServer();
-  const CQuillmarDlg& d = query.dialog;
-  return {Fields(d), query.Messages(), query.positions, d.StatusReplyDecoded() != FALSE};
+  const CQuillmarDlg& dialog = query.dialog;
+  return {Fields(dialog), query.Messages(), query.positions, dialog.StatusReplyDecoded() != FALSE};
 }
 
 Shown FromRecorder(const std::string& address) {
   WSADATA data{};
   EXPECT_EQ(WSAStartup(MAKEWORD(1, 1), &data), 0);
   CQueryRecorder recorder{CString(address.c_str())};
-  const QueryOutcome& o = RunRecordedQuery(recorder);
+  const QueryOutcome& outcome = RunRecordedQuery(recorder);
   WSACleanup();
-  Shown shown{Fields(o), {}, recorder.positions(), o.detected};
-  for (const CString& message : o.messages) shown.messages.emplace_back(static_cast<LPCSTR>(message));
+  Shown shown{Fields(outcome), {}, recorder.positions(), outcome.detected};
+  for (const CString& message : outcome.messages) shown.messages.emplace_back(static_cast<LPCSTR>(message));
   return shown;
 }
 

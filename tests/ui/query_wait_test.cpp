@@ -30,7 +30,7 @@ class PaintsDuringWait : public QObject {
   int count = 0;
 
  protected:
-  bool eventFilter(QObject*, QEvent* event) override {
+  bool eventFilter(QObject* /*watched*/, QEvent* event) override {
     if (event->type() == QEvent::Paint && framework::HandlerWaits()) ++count;
     return false;
   }

@@ -37,6 +37,7 @@ bool HasHiddenOrControl(const QString& text) {
 // space, the C1 controls NEL and CSI, and 0x81, which Windows-1252 has no
 // character for.
 const std::string kSpoofedHost =
+    // NOLINTNEXTLINE(misc-misleading-bidirectional): the override is input, written as an escape
     "\xE2\x80\xAE"
     "live\xE2\x80\x8B"
     "x\xC2\x85\xC2\x9B"
@@ -74,6 +75,7 @@ TEST(ShownTextDialogTest, ServerTextShowsSafelyAndTheFieldKeepsItsBytes) {
 TEST(ShownTextDialogTest, AnAddressBookLineShowsSafelyAndKeepsItsBytes) {
   using address_book_test::Record;
   address_book_test::ScopedWorkingDirectory dir;
+  // NOLINTNEXTLINE(misc-misleading-bidirectional): the override is input, written as an escape
   const std::string description = " = \xE2\x80\xAEpmac\xE2\x80\x8Bx\x81";
   dir.Write(Record(0, "127.0.0.1", description));
   RegisterQuillmarResources();

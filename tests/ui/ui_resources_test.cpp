@@ -80,10 +80,10 @@ ControlKind KindOf(const QWidget* w) {
 }
 
 std::string TextOf(const QWidget* w) {
-  if (auto* label = dynamic_cast<const QLabel*>(w)) return label->text().toStdString();
-  if (auto* button = dynamic_cast<const QPushButton*>(w)) return button->text().toStdString();
-  if (auto* group = dynamic_cast<const QGroupBox*>(w)) return group->title().toStdString();
-  if (auto* edit = dynamic_cast<const QLineEdit*>(w)) return edit->text().toStdString();
+  if (const auto* label = dynamic_cast<const QLabel*>(w)) return label->text().toStdString();
+  if (const auto* button = dynamic_cast<const QPushButton*>(w)) return button->text().toStdString();
+  if (const auto* group = dynamic_cast<const QGroupBox*>(w)) return group->title().toStdString();
+  if (const auto* edit = dynamic_cast<const QLineEdit*>(w)) return edit->text().toStdString();
   return "";
 }
 
@@ -107,8 +107,9 @@ TEST_F(UiResourcesTest, MainDialogHasEveryControlInTemplateOrderWhereTheTableSay
   const framework::DialogBaseUnits units = framework::BaseUnitsOf(dialog.widget()->font());
   std::vector<QWidget*> controls;
   for (QObject* child : client->children()) {
-    if (auto* w = dynamic_cast<QWidget*>(child); w != nullptr && w->property("vqControlId").isValid())
-      controls.push_back(w);
+    if (auto* widget = dynamic_cast<QWidget*>(child); widget != nullptr && widget->property("vqControlId").isValid()) {
+      controls.push_back(widget);
+    }
   }
   std::sort(controls.begin(), controls.end(), [](QWidget* a, QWidget* b) {
     return a->property("vqTemplateIndex").toInt() < b->property("vqTemplateIndex").toInt();
@@ -116,20 +117,20 @@ TEST_F(UiResourcesTest, MainDialogHasEveryControlInTemplateOrderWhereTheTableSay
   ASSERT_EQ(controls.size(), kMainDialog.size());
   for (std::size_t i = 0; i < kMainDialog.size(); ++i) {
     const Expected& e = kMainDialog[i];
-    QWidget* w = controls[i];
+    QWidget* widget = controls[i];
     SCOPED_TRACE(e.text + " #" + std::to_string(i));
-    EXPECT_EQ(w->property("vqControlId").toInt(), e.id);
-    EXPECT_EQ(KindOf(w), e.kind);
-    EXPECT_EQ(TextOf(w), e.text);
-    const QRect r = framework::DialogUnitsToPixels(e.x, e.y, e.cx, e.cy, units);
-    EXPECT_EQ(w->x(), r.x());
-    EXPECT_EQ(w->y(), r.y());
-    EXPECT_EQ(w->height(), r.height());
+    EXPECT_EQ(widget->property("vqControlId").toInt(), e.id);
+    EXPECT_EQ(KindOf(widget), e.kind);
+    EXPECT_EQ(TextOf(widget), e.text);
+    const QRect pixels = framework::DialogUnitsToPixels(e.x, e.y, e.cx, e.cy, units);
+    EXPECT_EQ(widget->x(), pixels.x());
+    EXPECT_EQ(widget->y(), pixels.y());
+    EXPECT_EQ(widget->height(), pixels.height());
     if (e.kind == ControlKind::Label) {
-      EXPECT_GE(w->width(), r.width());  // labels may widen to show their whole text
-      EXPECT_LE(w->x() + w->width(), framework::DialogUnitsToPixels(168, 0, 0, 0, units).x() + 2);
+      EXPECT_GE(widget->width(), pixels.width());  // labels may widen to show their whole text
+      EXPECT_LE(widget->x() + widget->width(), framework::DialogUnitsToPixels(168, 0, 0, 0, units).x() + 2);
     } else {
-      EXPECT_EQ(w->width(), r.width());
+      EXPECT_EQ(widget->width(), pixels.width());
     }
   }
   EXPECT_EQ(dialog.widget()->windowTitle(), QStringLiteral("Veloxa Quillmar"));
@@ -225,13 +226,13 @@ TEST_F(UiResourcesTest, ResultsFrameHoldsItsControlsBelowItsTopLineAndClearOfIts
   EXPECT_GT(title.bottom(), frame.top());  // the line runs through the title
   int framed = 0;
   for (QObject* child : client->children()) {
-    auto* w = dynamic_cast<QWidget*>(child);
-    if (w == nullptr || w == group || !w->property("vqControlId").isValid()) continue;
-    if (!group->geometry().intersects(w->geometry())) continue;
+    auto* widget = dynamic_cast<QWidget*>(child);
+    if (widget == nullptr || widget == group || !widget->property("vqControlId").isValid()) continue;
+    if (!group->geometry().intersects(widget->geometry())) continue;
     ++framed;
-    SCOPED_TRACE(TextOf(w) + " id " + std::to_string(w->property("vqControlId").toInt()));
-    EXPECT_TRUE(inside.contains(w->geometry()));
-    EXPECT_FALSE(title.intersects(w->geometry()));
+    SCOPED_TRACE(TextOf(widget) + " id " + std::to_string(widget->property("vqControlId").toInt()));
+    EXPECT_TRUE(inside.contains(widget->geometry()));
+    EXPECT_FALSE(title.intersects(widget->geometry()));
   }
   EXPECT_EQ(framed, 16);  // seven edits with their labels, the progress bar with its label
 }

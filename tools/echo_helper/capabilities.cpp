@@ -5,6 +5,8 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
+#include <algorithm>
+
 namespace echo_helper {
 namespace {
 
@@ -34,10 +36,7 @@ bool DropAllCapabilities() {
 bool HoldsNoCapabilities() {
   CapabilitySets sets{};
   if (!GetCapabilities(sets)) return false;
-  for (const auto& set : sets) {
-    if (set.effective != 0 || set.permitted != 0) return false;
-  }
-  return true;
+  return std::ranges::all_of(sets, [](const auto& set) { return set.effective == 0 && set.permitted == 0; });
 }
 
 }  // namespace echo_helper

@@ -60,7 +60,7 @@ SendSchedule::Clock::time_point SendSchedule::NextWake() const {
 
 // A destination may send when its spacing has ended, and its first request
 // not before it came.
-SendSchedule::Event SendSchedule::TurnOf(std::uint32_t destination, const Destination& entry) const {
+SendSchedule::Event SendSchedule::TurnOf(std::uint32_t destination, const Destination& entry) {
   const Waiting& first = entry.queue.front();
   return {std::max(entry.nextTurn, first.read), first.order, destination};
 }

@@ -61,7 +61,7 @@ class SendSchedule {
   // first waiting request, or the time-out of any waiting request.
   using Event = std::tuple<Clock::time_point, std::uint64_t, std::uint32_t>;
 
-  Event TurnOf(std::uint32_t destination, const Destination& entry) const;
+  static Event TurnOf(std::uint32_t destination, const Destination& entry);
   Waiting TakeOut(std::uint32_t destination, Destination& entry, std::size_t index, Clock::time_point now);
   void ForgetIdle(Clock::time_point now);
 

@@ -30,8 +30,8 @@ std::string HexFromBytes(std::string_view bytes) {
   hex.reserve(bytes.size() * 2);
   for (char c : bytes) {
     const auto byte = static_cast<unsigned char>(c);
-    hex.push_back(kDigits[byte >> 4]);
-    hex.push_back(kDigits[byte & 0x0F]);
+    hex.push_back(kDigits[byte / 16]);
+    hex.push_back(kDigits[byte % 16]);
   }
   return hex;
 }

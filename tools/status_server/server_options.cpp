@@ -2,6 +2,8 @@
 
 #include <arpa/inet.h>
 
+#include <algorithm>
+#include <array>
 #include <charconv>
 #include <climits>
 #include <string_view>
@@ -41,9 +43,28 @@ std::optional<ServerOptions::AddressRange> ParseRange(const std::string& text) {
   return ServerOptions::AddressRange{ntohl(address.s_addr) & mask, mask};
 }
 
+// Applies one of the options whose value is a number; returns an error
+// message or "".
+std::string ApplyNumber(ServerOptions& options, std::string_view name, const std::string& value) {
+  long long number = 0;
+  if (name == "--port") {
+    if (!ParseInt(value, 0, 65535, number)) return "--port needs a number from 0 to 65535";
+    options.port = static_cast<std::uint16_t>(number);
+  } else if (name == "--level") {
+    if (!ParseInt(value, INT_MIN, INT_MAX, number)) return "--level needs a whole number";
+    options.level = static_cast<int>(number);
+  } else {
+    if (!ParseInt(value, 0, INT_MAX, number)) {
+      return "--seconds-left needs a whole number from 0 to 2147483647";
+    }
+    options.secondsLeft = static_cast<int>(number);
+  }
+  return "";
+}
+
 // Applies one option with a value; returns an error message or "".
 std::string ApplyValue(ServerOptions& options, std::string_view name, const std::string& value) {
-  long long number = 0;
+  if (name == "--port" || name == "--level" || name == "--seconds-left") return ApplyNumber(options, name, value);
   if (name == "--bind") {
     if (!IsDottedQuad(value)) return "--bind needs an IPv4 address in dotted form, e.g. 127.0.0.1";
     options.bindAddress = value;
@@ -51,17 +72,6 @@ std::string ApplyValue(ServerOptions& options, std::string_view name, const std:
     const std::optional<ServerOptions::AddressRange> range = ParseRange(value);
     if (!range) return "--silent-for needs an IPv4 address or range in dotted form, e.g. 127.0.1.0/24";
     options.silentFor.push_back(*range);
-  } else if (name == "--port") {
-    if (!ParseInt(value, 0, 65535, number)) return "--port needs a number from 0 to 65535";
-    options.port = static_cast<std::uint16_t>(number);
-  } else if (name == "--level") {
-    if (!ParseInt(value, INT_MIN, INT_MAX, number)) return "--level needs a whole number";
-    options.level = static_cast<int>(number);
-  } else if (name == "--seconds-left") {
-    if (!ParseInt(value, 0, INT_MAX, number)) {
-      return "--seconds-left needs a whole number from 0 to 2147483647";
-    }
-    options.secondsLeft = static_cast<int>(number);
   } else if (name == "--reply-hex") {
     std::optional<std::string> bytes = BytesFromHex(value);
     if (!bytes) return "--reply-hex needs pairs of hex digits without separators, e.g. 0161";
@@ -78,21 +88,27 @@ std::string ApplyValue(ServerOptions& options, std::string_view name, const std:
 }
 
 bool IsValueOption(std::string_view name) {
-  for (std::string_view known : {"--bind", "--port", "--host", "--track", "--players", "--level", "--session",
-                                 "--seconds-left", "--reply-hex", "--silent-for"}) {
-    if (name == known) return true;
-  }
-  return false;
+  constexpr auto kValueOptions =
+      std::to_array<std::string_view>({"--bind", "--port", "--host", "--track", "--players", "--level", "--session",
+                                       "--seconds-left", "--reply-hex", "--silent-for"});
+  return std::ranges::find(kValueOptions, name) != kValueOptions.end();
 }
 
 // Applies one option without a value; returns false when it is unknown.
 bool ApplyFlag(ServerOptions& options, std::string_view name) {
-  if (name == "--silent") options.silent = true;
-  else if (name == "--oversize") options.oversize = true;
-  else if (name == "--log-requests") options.logRequests = true;
-  else if (name == "--host-is-address") options.hostIsAddress = true;
-  else if (name == "--help" || name == "-h") options.help = true;
-  else return false;
+  if (name == "--silent") {
+    options.silent = true;
+  } else if (name == "--oversize") {
+    options.oversize = true;
+  } else if (name == "--log-requests") {
+    options.logRequests = true;
+  } else if (name == "--host-is-address") {
+    options.hostIsAddress = true;
+  } else if (name == "--help" || name == "-h") {
+    options.help = true;
+  } else {
+    return false;
+  }
   return true;
 }
 

@@ -6,6 +6,8 @@
 
 namespace status_server {
 
+// The defaults of the command line, each named by its member.
+// NOLINTBEGIN(readability-magic-numbers)
 struct ServerOptions {
   std::string bindAddress = "127.0.0.1";
   std::uint16_t port = 6971;  // 0: the system picks a free port
@@ -29,6 +31,7 @@ struct ServerOptions {
   std::vector<AddressRange> silentFor;
   bool help = false;
 };
+// NOLINTEND(readability-magic-numbers)
 
 // Parses the command line. On failure returns nullopt and sets `error` to a
 // one-line message for the user.

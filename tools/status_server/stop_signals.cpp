@@ -11,7 +11,7 @@ namespace {
 
 int g_signalPipeWrite = -1;
 
-void OnStopSignal(int) {
+void OnStopSignal(int /*signal*/) {
   const int savedErrno = errno;
   const char byte = 's';
   [[maybe_unused]] ssize_t written = write(g_signalPipeWrite, &byte, 1);

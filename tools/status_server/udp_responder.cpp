@@ -6,7 +6,9 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <string_view>
@@ -115,10 +117,9 @@ bool SendAnswer(int fd, const ReceivedRequest& request, const std::string& reply
 }
 
 bool SilentFor(const ServerOptions& options, in_addr localAddress) {
-  for (const ServerOptions::AddressRange& range : options.silentFor) {
-    if (range.Holds(ntohl(localAddress.s_addr))) return true;
-  }
-  return false;
+  const std::uint32_t local = ntohl(localAddress.s_addr);
+  return std::ranges::any_of(options.silentFor,
+                             [local](const ServerOptions::AddressRange& range) { return range.Holds(local); });
 }
 
 std::string AnswerTo(const ServerOptions& options, const ReceivedRequest& request, const std::string& reply) {
@@ -142,8 +143,9 @@ bool AnswerOneDatagram(int fd, const ServerOptions& options, const std::string& 
     std::fflush(stdout);
   }
   if (options.silent || SilentFor(options, request.localAddress)) return true;
-  if (!SendAnswer(fd, request, AnswerTo(options, request, reply)))
+  if (!SendAnswer(fd, request, AnswerTo(options, request, reply))) {
     ReportFailure("cannot answer", EndpointText(request.sender));
+  }
   return true;
 }
 

@@ -22,7 +22,7 @@ class CountedException : public CException {
 std::string MessageOf(CException& e, UINT size = 512) {
   std::string buffer(size, '\x7F');
   EXPECT_TRUE(e.GetErrorMessage(buffer.data(), size));
-  return buffer.c_str();
+  return buffer.substr(0, buffer.find('\0'));  // the text up to its terminating NUL
 }
 
 TEST(ExceptionDelete, FreesOnlyAutoDeleteObjects) {

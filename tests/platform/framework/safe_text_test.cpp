@@ -24,6 +24,7 @@ TEST(SafeDisplayText, ControlsBidiControlsAndInvisibleCharactersShowAsTheReplace
       {"C1 controls in UTF-8", "\xC2\x80\xC2\x85\xC2\x9B\xC2\x9F", 4},
       {"Windows-1252 bytes without a character", "\x81\x8D\x8F\x90\x9D", 5},
       {"line and paragraph separators", "\xE2\x80\xA8\xE2\x80\xA9", 2},
+      // NOLINTNEXTLINE(misc-misleading-bidirectional): the override is input, written as an escape
       {"right-to-left override and other embeddings", "\xE2\x80\xAE\xE2\x80\xAA\xE2\x80\xAC", 3},
       {"isolates", "\xE2\x81\xA6\xE2\x81\xA9", 2},
       {"direction marks", "\xE2\x80\x8E\xE2\x80\x8F\xD8\x9C", 3},
@@ -37,6 +38,7 @@ TEST(SafeDisplayText, ControlsBidiControlsAndInvisibleCharactersShowAsTheReplace
     EXPECT_EQ(SafeDisplayText("<" + c.bytes + ">"), "<" + marks + ">") << c.what;
   }
   // What the override would have reversed reads as sent.
+  // NOLINTNEXTLINE(misc-misleading-bidirectional): the override is input, written as an escape
   EXPECT_EQ(SafeDisplayText("\xE2\x80\xAElive"), kMark + "live");
 }
 
@@ -50,6 +52,7 @@ TEST(SafeDisplayText, TextOfAnyScriptAndWindows1252CharactersShowAsTheyAre) {
 }
 
 TEST(SafeDisplayText, ListLinesShowTabsAndLineEndsAsBlanksAndStillReplaceTheRest) {
+  // NOLINTNEXTLINE(misc-misleading-bidirectional): the override is input, written as an escape
   EXPECT_EQ(SafeDisplayText("a\r\nb\tc\xC2\x85"
                             "d\xE2\x80\xA8"
                             "e\x1B\xE2\x80\xAE"
@@ -62,6 +65,7 @@ TEST(SafeDisplayText, ListLinesShowTabsAndLineEndsAsBlanksAndStillReplaceTheRest
 TEST(SafeDisplayText, AnyBytesGiveTextThatIsItsOwnSafeForm) {
   std::string all;
   for (int b = 0; b <= 0xFF; ++b) all.push_back(static_cast<char>(b));
+  // NOLINTNEXTLINE(misc-misleading-bidirectional): the override is input, written as an escape
   all += "\xE2\x80\xAE\xEF\xBB\xBF\xF0\x9F\x8F\x81";
   for (const WhiteSpaceControls whiteSpace : {WhiteSpaceControls::kReplaced, WhiteSpaceControls::kAsSpaces}) {
     const std::string shown = SafeDisplayText(all, whiteSpace);

@@ -77,13 +77,13 @@ TEST_F(EchoHelperClientTest, OrdinaryUserGetsARealRoundTripThroughTheHelper) {
     for (int round = 0; round < 2; ++round) {  // one helper serves the handle's every echo
       const EchoCall call = Echo(handle, "127.0.0.1", 5000);
       ASSERT_EQ(call.count, 1u) << "last error " << call.lastError;
-      const ICMP_ECHO_REPLY r = call.Record();
-      EXPECT_EQ(r.Status, IP_SUCCESS);
-      EXPECT_EQ(r.Address, Ipv4("127.0.0.1"));
-      EXPECT_EQ(r.DataSize, kPayload.size());
-      EXPECT_EQ(r.Data, sizeof(ICMP_ECHO_REPLY));
-      EXPECT_GT(r.Options.Ttl, 0);
-      EXPECT_EQ(Bytes(call.buffer.begin() + r.Data, call.buffer.end()), kPayload);
+      const ICMP_ECHO_REPLY reply = call.Record();
+      EXPECT_EQ(reply.Status, IP_SUCCESS);
+      EXPECT_EQ(reply.Address, Ipv4("127.0.0.1"));
+      EXPECT_EQ(reply.DataSize, kPayload.size());
+      EXPECT_EQ(reply.Data, sizeof(ICMP_ECHO_REPLY));
+      EXPECT_GT(reply.Options.Ttl, 0);
+      EXPECT_EQ(Bytes(call.buffer.begin() + reply.Data, call.buffer.end()), kPayload);
     }
     const std::vector<pid_t> helpers = echo_helper_test::ChildrenOfThisProcess();
     ASSERT_EQ(helpers.size(), 1u);

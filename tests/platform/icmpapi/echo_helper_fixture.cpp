@@ -29,8 +29,6 @@
 #include "tests/support/nobody_user.h"
 #include "tests/support/platform_seams/echo_helper_path.h"
 
-extern char** environ;
-
 namespace echo_helper_test {
 
 void CapableHelperTest::SetUp() {
@@ -83,7 +81,7 @@ std::uint64_t HexField(const std::string& status, const std::string& name) {
   while (std::getline(lines, line)) {
     if (line.rfind(name + ":", 0) == 0) return std::stoull(line.substr(name.size() + 1), nullptr, 16);
   }
-  return ~0ull;
+  return ~0uLL;
 }
 
 }  // namespace

@@ -82,8 +82,8 @@ netns::Namespace OrdinaryUserWithoutPingGroup();
 
 // The process's capability sets as /proc/PID/status shows them.
 struct CapabilitySets {
-  std::uint64_t effective = ~0ull;
-  std::uint64_t permitted = ~0ull;
+  std::uint64_t effective = ~0uLL;
+  std::uint64_t permitted = ~0uLL;
 };
 CapabilitySets CapabilitiesOf(pid_t pid);
 

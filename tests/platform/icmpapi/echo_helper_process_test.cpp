@@ -21,7 +21,6 @@ namespace {
 using echo_helper_test::Ipv4;
 
 namespace helper = icmpapi::helper;
-using echo_helper_test::HelperCopy;
 using echo_helper_test::HelperLine;
 
 std::vector<std::uint8_t> RequestTo(const char* destination, std::uint32_t timeoutMs = 2000, std::uint64_t tag = 0) {

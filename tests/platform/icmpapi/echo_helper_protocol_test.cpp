@@ -20,7 +20,7 @@ helper::Request LoopbackRequest() {
   request.destination = Ipv4("127.0.0.1");
   request.data = {'p', 'i', 'n', 'g'};
   request.timeoutMs = 5000;
-  request.tag = 0x0102030405060708ull;
+  request.tag = 0x0102030405060708uLL;
   return request;
 }
 
@@ -35,7 +35,7 @@ TEST(EchoHelperProtocol, RequestTravelsAsLittleEndianHeaderThenData) {
   EXPECT_EQ(header->dataSize, 4);
   EXPECT_EQ(header->fields.destination, Ipv4("127.0.0.1"));
   EXPECT_EQ(header->fields.timeoutMs, 5000u);
-  EXPECT_EQ(header->fields.tag, 0x0102030405060708ull);
+  EXPECT_EQ(header->fields.tag, 0x0102030405060708uLL);
 }
 
 TEST(EchoHelperProtocol, BrokenRequestFramingIsRefused) {
@@ -70,7 +70,7 @@ TEST(EchoHelperProtocol, EncodingRefusesDataOverTheLimit) {
 
 TEST(EchoHelperProtocol, ReplyHeaderMustMatchItsRecord) {
   std::vector<std::uint8_t> record(sizeof(ICMP_ECHO_REPLY) + 4, 0x5A);
-  const std::vector<std::uint8_t> reply = helper::EncodeReply(helper::Reply{1, 0, record, 0xA1B2C3D4E5F60718ull, 1234});
+  const std::vector<std::uint8_t> reply = helper::EncodeReply(helper::Reply{1, 0, record, 0xA1B2C3D4E5F60718uLL, 1234});
   ASSERT_EQ(reply.size(), helper::kReplyHeaderSize + record.size());
   const std::vector<std::uint8_t> tagAndRoundTrip = {0x18, 0x07, 0xF6, 0xE5, 0xD4, 0xC3, 0xB2, 0xA1,
                                                      0xD2, 0x04, 0,    0,    0,    0,    0,    0};
@@ -79,7 +79,7 @@ TEST(EchoHelperProtocol, ReplyHeaderMustMatchItsRecord) {
   ASSERT_TRUE(header);
   EXPECT_EQ(header->count, 1u);
   EXPECT_EQ(header->recordSize, record.size());
-  EXPECT_EQ(header->tag, 0xA1B2C3D4E5F60718ull);
+  EXPECT_EQ(header->tag, 0xA1B2C3D4E5F60718uLL);
   EXPECT_EQ(header->roundTripMicroseconds, 1234);
 
   auto decode = [](const helper::Reply& r) {

@@ -41,28 +41,28 @@ void Put16(Packet& p, std::size_t at, std::uint16_t v) {
 }
 
 Packet Icmp(std::uint8_t type, std::uint8_t code, std::uint16_t id, std::uint16_t seq, const Packet& body) {
-  Packet p(8);
-  p[0] = type;
-  p[1] = code;
-  Put16(p, 4, id);
-  Put16(p, 6, seq);
-  p.insert(p.end(), body.begin(), body.end());
-  Put16(p, 2, icmpapi::InternetChecksum(p));
-  return p;
+  Packet packet(8);
+  packet[0] = type;
+  packet[1] = code;
+  Put16(packet, 4, id);
+  Put16(packet, 6, seq);
+  packet.insert(packet.end(), body.begin(), body.end());
+  Put16(packet, 2, icmpapi::InternetChecksum(packet));
+  return packet;
 }
 
 Packet Ip(std::uint32_t source, std::uint32_t destination, std::uint8_t ttl, const Packet& body,
           std::uint8_t protocol = 1) {
-  Packet p(20);
-  p[0] = 0x45;
-  p[1] = 0x10;  // type of service
-  Put16(p, 2, static_cast<std::uint16_t>(20 + body.size()));
-  p[8] = ttl;
-  p[9] = protocol;
-  std::memcpy(&p[12], &source, 4);
-  std::memcpy(&p[16], &destination, 4);
-  p.insert(p.end(), body.begin(), body.end());
-  return p;
+  Packet packet(20);
+  packet[0] = 0x45;
+  packet[1] = 0x10;  // type of service
+  Put16(packet, 2, static_cast<std::uint16_t>(20 + body.size()));
+  packet[8] = ttl;
+  packet[9] = protocol;
+  std::memcpy(&packet[12], &source, 4);
+  std::memcpy(&packet[16], &destination, 4);
+  packet.insert(packet.end(), body.begin(), body.end());
+  return packet;
 }
 
 // An ICMP error quoting our request's IP header and the first 8 ICMP bytes.
@@ -246,23 +246,26 @@ TEST(EchoReplyRecord, StoresThe28ByteRecordFollowedByTheData) {
   // One byte of offset: the record must not rely on the buffer's alignment.
   Packet buffer(1 + 28 + kPayload.size() + 4, 0xEE);
   ASSERT_TRUE(icmpapi::StoreEchoReply(outcome, 35, buffer.data() + 1, 28 + kPayload.size()));
-  const std::uint8_t* r = buffer.data() + 1;
-  EXPECT_EQ(Packet(r, r + 4), (Packet{192, 168, 1, 2}));  // address in network order
-  DWORD status, rtt, dataOffset, optionsData;
-  USHORT dataSize;
-  std::memcpy(&status, r + 4, 4);
-  std::memcpy(&rtt, r + 8, 4);
-  std::memcpy(&dataSize, r + 12, 2);
-  std::memcpy(&dataOffset, r + 16, 4);
-  std::memcpy(&optionsData, r + 24, 4);
+  const std::uint8_t* record = buffer.data() + 1;
+  EXPECT_EQ(Packet(record, record + 4), (Packet{192, 168, 1, 2}));  // address in network order
+  DWORD status = 0;
+  DWORD rtt = 0;
+  DWORD dataOffset = 0;
+  DWORD optionsData = 0;
+  USHORT dataSize = 0;
+  std::memcpy(&status, record + 4, 4);
+  std::memcpy(&rtt, record + 8, 4);
+  std::memcpy(&dataSize, record + 12, 2);
+  std::memcpy(&dataOffset, record + 16, 4);
+  std::memcpy(&optionsData, record + 24, 4);
   EXPECT_EQ(status, IP_SUCCESS);
   EXPECT_EQ(rtt, 35u);
   EXPECT_EQ(dataSize, kPayload.size());
   EXPECT_EQ(dataOffset, 28u);
-  EXPECT_EQ(r[20], 64);                                  // Options.Ttl
-  EXPECT_EQ(Packet(r + 21, r + 24), (Packet{0, 0, 0}));  // Tos, Flags, OptionsSize
+  EXPECT_EQ(record[20], 64);                                       // Options.Ttl
+  EXPECT_EQ(Packet(record + 21, record + 24), (Packet{0, 0, 0}));  // Tos, Flags, OptionsSize
   EXPECT_EQ(optionsData, 0u);
-  EXPECT_EQ(Packet(r + 28, r + 28 + kPayload.size()), kPayload);
+  EXPECT_EQ(Packet(record + 28, record + 28 + kPayload.size()), kPayload);
   EXPECT_EQ(buffer[0], 0xEE);
   EXPECT_EQ(buffer[1 + 28 + kPayload.size()], 0xEE);  // nothing written past the record and data
 

@@ -57,8 +57,8 @@ struct EchoCall {
     return record;
   }
   Bytes Data() const {
-    const ICMP_ECHO_REPLY r = Record();
-    return Bytes(buffer.begin() + r.Data, buffer.begin() + r.Data + r.DataSize);
+    const ICMP_ECHO_REPLY reply = Record();
+    return Bytes(buffer.begin() + reply.Data, buffer.begin() + reply.Data + reply.DataSize);
   }
 };
 
@@ -77,20 +77,21 @@ EchoCall Echo(HANDLE handle, const char* destination, DWORD timeoutMs, PIP_OPTIO
   call.lastError = GetLastError();
   call.elapsedMs =
       std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
-  for (std::size_t i = replySize; i < call.buffer.size(); ++i)
+  for (std::size_t i = replySize; i < call.buffer.size(); ++i) {
     EXPECT_EQ(call.buffer[i], 0xEE) << "written past the reply buffer";
+  }
   return call;
 }
 
 void ExpectReplyFrom(const EchoCall& call, const char* host) {
   ASSERT_EQ(call.count, 1u) << "last error " << call.lastError;
-  const ICMP_ECHO_REPLY r = call.Record();
-  EXPECT_EQ(r.Status, IP_SUCCESS);
-  EXPECT_EQ(r.Address, Ipv4(host));
-  EXPECT_EQ(r.DataSize, kPayload.size());
-  EXPECT_EQ(r.Data, sizeof(ICMP_ECHO_REPLY));
-  EXPECT_GT(r.Options.Ttl, 0);
-  EXPECT_LE(r.RoundTripTime, static_cast<ULONG>(call.elapsedMs));
+  const ICMP_ECHO_REPLY reply = call.Record();
+  EXPECT_EQ(reply.Status, IP_SUCCESS);
+  EXPECT_EQ(reply.Address, Ipv4(host));
+  EXPECT_EQ(reply.DataSize, kPayload.size());
+  EXPECT_EQ(reply.Data, sizeof(ICMP_ECHO_REPLY));
+  EXPECT_GT(reply.Options.Ttl, 0);
+  EXPECT_LE(reply.RoundTripTime, static_cast<ULONG>(call.elapsedMs));
   EXPECT_EQ(call.Data(), kPayload);
 }
 
@@ -205,10 +206,10 @@ TEST_P(IcmpEchoTest, RouterErrorsBecomeStatusRecords) {
       net.host.WriteSysctl("net.ipv4.ip_default_ttl", c.oneHop ? "1" : "64");
       const EchoCall call = Echo(handle, c.destination, 3000);
       ASSERT_EQ(call.count, 1u) << c.destination << ": last error " << call.lastError;
-      const ICMP_ECHO_REPLY r = call.Record();
-      EXPECT_EQ(r.Status, c.status) << c.destination;
-      EXPECT_EQ(r.Address, Ipv4("192.0.2.2")) << c.destination;
-      EXPECT_GT(r.Options.Ttl, 0) << c.destination;
+      const ICMP_ECHO_REPLY reply = call.Record();
+      EXPECT_EQ(reply.Status, c.status) << c.destination;
+      EXPECT_EQ(reply.Address, Ipv4("192.0.2.2")) << c.destination;
+      EXPECT_GT(reply.Options.Ttl, 0) << c.destination;
     }
     // After the errors the router itself answers normally on the same handle.
     ExpectReplyFrom(Echo(handle, "192.0.2.2", 3000), "192.0.2.2");

@@ -10,48 +10,48 @@ namespace {
 
 TEST(GlobalMemory, MovableBlockHasHandleDistinctFromAddressAndCountsLocks) {
   const int before = vqtest::LiveGlobalBlockCount();
-  HGLOBAL h = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, 64);
-  ASSERT_NE(h, nullptr);
+  HGLOBAL hMem = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, 64);
+  ASSERT_NE(hMem, nullptr);
   EXPECT_EQ(vqtest::LiveGlobalBlockCount(), before + 1);
 
-  auto* p = static_cast<unsigned char*>(GlobalLock(h));
-  ASSERT_NE(p, nullptr);
-  EXPECT_NE(static_cast<void*>(p), h);
-  for (int i = 0; i < 64; ++i) EXPECT_EQ(p[i], 0) << i;
-  EXPECT_EQ(GlobalHandle(p), h);
+  auto* bytes = static_cast<unsigned char*>(GlobalLock(hMem));
+  ASSERT_NE(bytes, nullptr);
+  EXPECT_NE(static_cast<void*>(bytes), hMem);
+  for (int i = 0; i < 64; ++i) EXPECT_EQ(bytes[i], 0) << i;
+  EXPECT_EQ(GlobalHandle(bytes), hMem);
 
-  EXPECT_EQ(GlobalLock(h), p);  // second lock, same address
-  EXPECT_TRUE(GlobalUnlock(h));
+  EXPECT_EQ(GlobalLock(hMem), bytes);  // second lock, same address
+  EXPECT_TRUE(GlobalUnlock(hMem));
   SetLastError(99);
-  EXPECT_FALSE(GlobalUnlock(h));
+  EXPECT_FALSE(GlobalUnlock(hMem));
   EXPECT_EQ(GetLastError(), 0u);
-  EXPECT_FALSE(GlobalUnlock(h));
+  EXPECT_FALSE(GlobalUnlock(hMem));
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NOT_LOCKED));
 
-  EXPECT_EQ(GlobalFree(h), nullptr);
+  EXPECT_EQ(GlobalFree(hMem), nullptr);
   EXPECT_EQ(vqtest::LiveGlobalBlockCount(), before);
 }
 
 TEST(GlobalMemory, FixedBlockHandleIsItsAddress) {
-  HGLOBAL h = GlobalAlloc(GPTR, 16);
-  ASSERT_NE(h, nullptr);
-  EXPECT_EQ(GlobalLock(h), h);
-  EXPECT_EQ(GlobalHandle(h), h);
-  std::memset(h, 0x5A, 16);  // the block is writable through its handle
-  EXPECT_FALSE(GlobalUnlock(h));
-  EXPECT_EQ(GlobalFree(h), nullptr);
+  HGLOBAL hMem = GlobalAlloc(GPTR, 16);
+  ASSERT_NE(hMem, nullptr);
+  EXPECT_EQ(GlobalLock(hMem), hMem);
+  EXPECT_EQ(GlobalHandle(hMem), hMem);
+  std::memset(hMem, 0x5A, 16);  // the block is writable through its handle
+  EXPECT_FALSE(GlobalUnlock(hMem));
+  EXPECT_EQ(GlobalFree(hMem), nullptr);
 }
 
 TEST(GlobalMemory, UnknownHandlesAndPointersFail) {
-  HGLOBAL h = GlobalAlloc(GHND, 8);
-  ASSERT_NE(h, nullptr);
-  ASSERT_EQ(GlobalFree(h), nullptr);
+  HGLOBAL hMem = GlobalAlloc(GHND, 8);
+  ASSERT_NE(hMem, nullptr);
+  ASSERT_EQ(GlobalFree(hMem), nullptr);
 
   SetLastError(0);
-  EXPECT_EQ(GlobalLock(h), nullptr);
+  EXPECT_EQ(GlobalLock(hMem), nullptr);
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
-  EXPECT_FALSE(GlobalUnlock(h));
-  EXPECT_EQ(GlobalFree(h), h);  // a second free fails and hands the handle back
+  EXPECT_FALSE(GlobalUnlock(hMem));
+  EXPECT_EQ(GlobalFree(hMem), hMem);  // a second free fails and hands the handle back
   int local = 0;
   EXPECT_EQ(GlobalHandle(&local), nullptr);
   EXPECT_EQ(GlobalLock(nullptr), nullptr);

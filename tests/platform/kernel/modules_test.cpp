@@ -40,14 +40,14 @@ TEST(Modules, NamesCompareCaseInsensitivelyAndLoadsAreCounted) {
 }
 
 TEST(Modules, ExportNamesAreCaseSensitiveAndMissingOnesAreNull) {
-  HMODULE m = LoadLibraryA("kerneltest.dll");
-  ASSERT_NE(m, nullptr);
+  HMODULE hModule = LoadLibraryA("kerneltest.dll");
+  ASSERT_NE(hModule, nullptr);
   SetLastError(0);
-  EXPECT_EQ(GetProcAddress(m, "answer"), nullptr);
+  EXPECT_EQ(GetProcAddress(hModule, "answer"), nullptr);
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_PROC_NOT_FOUND));
   EXPECT_EQ(GetProcAddress(nullptr, "Answer"), nullptr);
-  EXPECT_EQ(GetProcAddress(m, nullptr), nullptr);
-  FreeLibrary(m);
+  EXPECT_EQ(GetProcAddress(hModule, nullptr), nullptr);
+  FreeLibrary(hModule);
 }
 
 TEST(Modules, UnknownOrNullNamesDoNotLoad) {
@@ -62,19 +62,19 @@ TEST(Modules, UnknownOrNullNamesDoNotLoad) {
 TEST(Modules, OverridesNestAndRestore) {
   {
     vqtest::ScopedModuleOverride outer("KERNELTEST.dll", {{"Answer", kernel::AsFarProc(&AnswerTwo)}});
-    HMODULE m = LoadLibraryA("kerneltest.dll");
-    EXPECT_EQ(CallAnswer(m), 2);
+    HMODULE hModule = LoadLibraryA("kerneltest.dll");
+    EXPECT_EQ(CallAnswer(hModule), 2);
     {
       auto absent = vqtest::ScopedModuleOverride::Absent("kerneltest.dll");
       EXPECT_EQ(LoadLibraryA("kerneltest.dll"), nullptr);
       // A handle taken before the inner override still works while it lasts.
-      EXPECT_EQ(CallAnswer(m), 2);
+      EXPECT_EQ(CallAnswer(hModule), 2);
     }
     HMODULE again = LoadLibraryA("kerneltest.dll");
-    EXPECT_EQ(again, m);
+    EXPECT_EQ(again, hModule);
     EXPECT_EQ(vqtest::ModuleLoadCount("kerneltest.dll"), 2);
     FreeLibrary(again);
-    FreeLibrary(m);
+    FreeLibrary(hModule);
   }
   HMODULE builtin = LoadLibraryA("kerneltest.dll");
   EXPECT_EQ(CallAnswer(builtin), 1);
@@ -85,9 +85,9 @@ TEST(Modules, OverridesNestAndRestore) {
 TEST(Modules, OverrideCanStandInForAModuleThatDoesNotExist) {
   {
     vqtest::ScopedModuleOverride standIn("standin.dll", {{"Answer", kernel::AsFarProc(&AnswerTwo)}});
-    HMODULE m = LoadLibraryA("STANDIN.DLL");
-    EXPECT_EQ(CallAnswer(m), 2);
-    FreeLibrary(m);
+    HMODULE hModule = LoadLibraryA("STANDIN.DLL");
+    EXPECT_EQ(CallAnswer(hModule), 2);
+    FreeLibrary(hModule);
   }
   EXPECT_EQ(LoadLibraryA("standin.dll"), nullptr);
 }
@@ -100,9 +100,9 @@ TEST(Modules, ExportListHelpers) {
 
   auto replaced = vqtest::WithExport(exports, "Answer", kernel::AsFarProc(&AnswerTwo));
   vqtest::ScopedModuleOverride standIn("kerneltest.dll", replaced);
-  HMODULE m = LoadLibraryA("kerneltest.dll");
-  EXPECT_EQ(CallAnswer(m), 2);
-  FreeLibrary(m);
+  HMODULE hModule = LoadLibraryA("kerneltest.dll");
+  EXPECT_EQ(CallAnswer(hModule), 2);
+  FreeLibrary(hModule);
   EXPECT_TRUE(vqtest::BuiltinExports("nosuchmodule.dll").empty());
 }
 

@@ -36,7 +36,7 @@ class BlockingHookTest : public ::testing::Test {
   }
   void TearDown() override { kernel::SetBlockingHook(m_previous); }
 
-  void PostClick(QWidget* widget) {
+  static void PostClick(QWidget* widget) {
     const QPointF at = QPointF(widget->rect().center());
     const QPointF global = QPointF(widget->mapToGlobal(widget->rect().center()));
     QCoreApplication::postEvent(widget, new QMouseEvent(QEvent::MouseButtonPress, at, global, Qt::LeftButton,

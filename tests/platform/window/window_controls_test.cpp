@@ -32,7 +32,7 @@ class PaintCounter : public QObject {
   int count = 0;
 
  protected:
-  bool eventFilter(QObject*, QEvent* event) override {
+  bool eventFilter(QObject* /*watched*/, QEvent* event) override {
     if (event->type() == QEvent::Paint) ++count;
     return false;
   }

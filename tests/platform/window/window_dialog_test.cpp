@@ -64,11 +64,11 @@ TEST_F(WindowDialogTest, CloseBoxIsTheSystemCloseCommandAndCancels) {
 TEST_F(WindowDialogTest, ControlsArePlacedByDialogUnitsOfTheDialogFont) {
   TestDialog dialog;
   ASSERT_TRUE(dialog.Create(kDialogId));
-  const framework::DialogTemplate* t = framework::FindDialogTemplate(kDialogId);
+  const framework::DialogTemplate* dialogTemplate = framework::FindDialogTemplate(kDialogId);
   const framework::DialogBaseUnits units = framework::BaseUnitsOf(dialog.widget()->font());
   EXPECT_GT(units.x, 0);
   EXPECT_GT(units.y, 0);
-  for (const framework::ControlTemplate& c : t->controls) {
+  for (const framework::ControlTemplate& c : dialogTemplate->controls) {
     if (c.id == IDC_STATIC) continue;
     SCOPED_TRACE(c.id);
     const QRect expected(framework::MulDivRounded(c.x, units.x, 4), framework::MulDivRounded(c.y, units.y, 8),

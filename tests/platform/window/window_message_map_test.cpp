@@ -87,7 +87,7 @@ class CountedException : public CException {
     m_bAutoDelete = autoDelete;
   }
   ~CountedException() override { ++*m_destroyed; }
-  BOOL GetErrorMessage(LPSTR text, UINT size, PUINT) override {
+  BOOL GetErrorMessage(LPSTR text, UINT size, PUINT /*pnHelpContext*/) override {
     AfxCopyErrorText(text, size, "the handler failed");
     return TRUE;
   }

@@ -19,8 +19,9 @@ class WindowSystemMenuTest : public ::testing::Test {
   }
   void TearDown() override {
     for (QMenu* menu :
-         dialog.widget() != nullptr ? dialog.widget()->findChildren<QMenu*>("systemMenu") : QList<QMenu*>{})
+         dialog.widget() != nullptr ? dialog.widget()->findChildren<QMenu*>("systemMenu") : QList<QMenu*>{}) {
       delete menu;
+    }
   }
 
   QMenu* OpenByRightClick() {

@@ -46,7 +46,7 @@ inline void RegisterResources() {
            {IDC_STATIC, ControlKind::Label, "Label", 5, 60, 40, 8, SS_LEFT},
            {kOtherEdit, ControlKind::Edit, nullptr, 5, 75, 60, 14, ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP},
        }});
-  framework::RegisterMenuTemplate({kMenuId, {{"&File", 0, {{"&Run", kRunCommand, {}}}}}});
+  framework::RegisterMenuTemplate({kMenuId, {{"&File", 0, {{"&Run", kRunCommand}}}}});
 }
 
 class TestDialog : public CDialog {

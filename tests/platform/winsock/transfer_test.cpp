@@ -9,7 +9,8 @@ class WinsockTransfer : public WinsockTest {};
 }  // namespace
 
 TEST_F(WinsockTransfer, DatagramRoundTripReportsTheSender) {
-  sockaddr_in aAddress, bAddress;
+  sockaddr_in aAddress{};
+  sockaddr_in bAddress{};
   const SOCKET a = BoundSocket(&aAddress);
   const SOCKET b = BoundSocket(&bAddress);
   ASSERT_EQ(sendto(a, "hello", 5, 0, AsAddress(&bAddress), sizeof(bAddress)), 5);
@@ -27,7 +28,8 @@ TEST_F(WinsockTransfer, DatagramRoundTripReportsTheSender) {
 }
 
 TEST_F(WinsockTransfer, LongDatagramFailsWithMessageSizeAndKeepsTheFirstBytes) {
-  sockaddr_in aAddress, bAddress;
+  sockaddr_in aAddress{};
+  sockaddr_in bAddress{};
   const SOCKET a = BoundSocket(&aAddress);
   const SOCKET b = BoundSocket(&bAddress);
   const std::string datagram = "0123456789abcdef";

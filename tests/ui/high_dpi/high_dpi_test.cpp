@@ -31,8 +31,8 @@ class HighDpiTest : public ::testing::Test {
 std::vector<QWidget*> Controls(const CWnd& dialog) {
   std::vector<QWidget*> controls;
   for (QObject* child : dialog.GetDlgItem(IDC_ADDRESS)->widget()->parentWidget()->children()) {
-    if (auto* w = dynamic_cast<QWidget*>(child); w != nullptr && w->property("vqControlId").isValid()) {
-      controls.push_back(w);
+    if (auto* widget = dynamic_cast<QWidget*>(child); widget != nullptr && widget->property("vqControlId").isValid()) {
+      controls.push_back(widget);
     }
   }
   return controls;
@@ -59,17 +59,17 @@ TEST_F(HighDpiTest, NoLabelOrButtonTextIsCutOff) {
   CQuillmarDlg dialog;
   ASSERT_TRUE(dialog.Create(IDD_QUILLMAR_DIALOG));
   int labels = 0;
-  for (const QWidget* w : Controls(dialog)) {
-    if (const auto* label = dynamic_cast<const QLabel*>(w)) {
+  for (const QWidget* widget : Controls(dialog)) {
+    if (const auto* label = dynamic_cast<const QLabel*>(widget)) {
       ++labels;
       const QRect ink = label->fontMetrics().boundingRect(label->text());
       EXPECT_GE(label->width(), std::max(label->fontMetrics().horizontalAdvance(label->text()), ink.right() + 1))
           << label->text().toStdString();
       EXPECT_GE(label->height(), label->fontMetrics().height()) << label->text().toStdString();
-    } else if (const auto* button = dynamic_cast<const QPushButton*>(w)) {
+    } else if (const auto* button = dynamic_cast<const QPushButton*>(widget)) {
       const int margin = button->style()->pixelMetric(QStyle::PM_ButtonMargin, nullptr, button);
       EXPECT_GE(button->width(), button->fontMetrics().horizontalAdvance(button->text()) + 2 * margin);
-    } else if (const auto* group = dynamic_cast<const framework::GroupBoxWidget*>(w)) {
+    } else if (const auto* group = dynamic_cast<const framework::GroupBoxWidget*>(widget)) {
       EXPECT_GE(group->titleRect().width(), group->fontMetrics().horizontalAdvance(group->title()));
     }
   }
@@ -82,8 +82,8 @@ TEST_F(HighDpiTest, AboutBoxIconIsDrawnAtTwiceItsSize) {
   CAboutDlg about;
   ASSERT_TRUE(about.Create(IDD_ABOUTBOX));
   const framework::IconWidget* icon = nullptr;
-  for (const QWidget* w : about.widget()->findChildren<QWidget*>()) {
-    if (const auto* found = dynamic_cast<const framework::IconWidget*>(w)) icon = found;
+  for (const QWidget* widget : about.widget()->findChildren<QWidget*>()) {
+    if (const auto* found = dynamic_cast<const framework::IconWidget*>(widget)) icon = found;
   }
   ASSERT_NE(icon, nullptr);
   const QImage shown =
