@@ -1,11 +1,31 @@
 # One static library per source folder; every .cpp/.h in the folder belongs to it.
+# A file named NAME_win32.cpp takes the place of NAME.cpp on Windows; the
+# files listed after POSIX_ONLY are the system's own there and not built.
 function(vq_library name)
-  cmake_parse_arguments(A "" "" "DEPS" ${ARGN})
+  cmake_parse_arguments(A "" "" "DEPS;POSIX_ONLY" ${ARGN})
   file(GLOB srcs CONFIGURE_DEPENDS
        ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
+  vq_system_sources(srcs "${A_POSIX_ONLY}")
   add_library(${name} STATIC ${srcs})
   target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
   target_link_libraries(${name} PUBLIC ${A_DEPS})
+endfunction()
+
+function(vq_system_sources var posix_only)
+  set(kept)
+  foreach(src IN LISTS ${var})
+    get_filename_component(file ${src} NAME)
+    string(REGEX REPLACE "\\.cpp$" "_win32.cpp" variant ${src})
+    if(WIN32)
+      if(file IN_LIST posix_only OR (NOT variant STREQUAL src AND EXISTS ${variant}))
+        continue()
+      endif()
+    elseif(file MATCHES "_win32\\.(cpp|h)$")
+      continue()
+    endif()
+    list(APPEND kept ${src})
+  endforeach()
+  set(${var} ${kept} PARENT_SCOPE)
 endfunction()
 
 # Built-in modules and class records register themselves from static

@@ -45,7 +45,8 @@ void CFileSocket::DrainBeforeClose() {
     fd_set readable;
     readable.fd_count = 1;
     readable.fd_array[0] = m_hSocket;
-    const timeval wait{static_cast<time_t>(left.count() / 1000000), static_cast<suseconds_t>(left.count() % 1000000)};
+    timeval wait{static_cast<decltype(timeval::tv_sec)>(left.count() / 1000000),
+                 static_cast<decltype(timeval::tv_usec)>(left.count() % 1000000)};
     if (g_pSocketApi->select(0, &readable, nullptr, nullptr, &wait) <= 0) return;
     const int received = g_pSocketApi->recv(m_hSocket, scratch, sizeof(scratch), 0);
     if (received <= 0) return;
@@ -76,7 +77,7 @@ BOOL CFileSocket::IsDataWaiting() {
   fd_set readable;
   readable.fd_count = 1;
   readable.fd_array[0] = m_hSocket;
-  const timeval immediately{0, 0};
+  timeval immediately{0, 0};
   const int ready = g_pSocketApi->select(0, &readable, nullptr, nullptr, &immediately);
   if (ready == SOCKET_ERROR) {
     RecordSocketError();

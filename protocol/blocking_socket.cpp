@@ -50,7 +50,7 @@ BOOL CBlockingSocket::WaitReady(BOOL bWrite, int nSecs) const {
   fd_set set = {};
   set.fd_count = 1;
   set.fd_array[0] = m_hSocket;
-  const timeval timeout = {nSecs, 0};
+  timeval timeout = {nSecs, 0};  // not const: the system's select takes it as it is
   const int ready = bWrite ? select(0, nullptr, &set, nullptr, &timeout) : select(0, &set, nullptr, nullptr, &timeout);
   return ready != 0 ? TRUE : FALSE;
 }

@@ -68,7 +68,7 @@ CNameLookups::~CNameLookups() {
   if (m_shared) m_shared->abandoned = true;
 }
 
-std::uint32_t CNameLookups::WakeHandle() const { return m_shared ? m_shared->wake.Handle() : kernel::kNoHandle; }
+kernel::WaitHandle CNameLookups::WakeHandle() const { return m_shared ? m_shared->wake.Handle() : kernel::kNoHandle; }
 
 std::vector<CNameLookups::Answer> CNameLookups::TakeAnswers() {
   if (!m_shared) return {};

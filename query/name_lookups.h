@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/framework/cstring.h"
+#include "platform/kernel/handle_wait.h"
 #include "platform/winsock/winsock.h"
 
 // The IPv4 addresses of host names, looked up in the background, side by
@@ -35,7 +36,7 @@ class CNameLookups {
   // A handle (kernel/handle_wait.h) that reads as ready while answers wait
   // to be taken; kernel::kNoHandle when there is none to be had: then take
   // them now and then.
-  std::uint32_t WakeHandle() const;
+  kernel::WaitHandle WakeHandle() const;
   // The answers that came since the last call.
   std::vector<Answer> TakeAnswers();
 

@@ -165,7 +165,7 @@ class BatchRun {
   // Until an echo, a reply or a name's address arrives, or `until`.
   void Wait(Clock::time_point until) {
     std::vector<SOCKET> handles = m_statusRound.WaitingSockets();
-    const std::uint32_t wake = m_lookups.Pending() ? m_lookups.WakeHandle() : kernel::kNoHandle;
+    const kernel::WaitHandle wake = m_lookups.Pending() ? m_lookups.WakeHandle() : kernel::kNoHandle;
     if (wake != kernel::kNoHandle) handles.push_back(wake);
     icmpapi::EchoBatch* batch = m_echoRound.Batch();
     const bool echoesInFlight = batch != nullptr && batch->InFlight() > 0;

@@ -27,7 +27,8 @@ bool WaitReadable(SOCKET hSocket, Clock::duration left) {
   fd_set set;
   FD_ZERO(&set);
   FD_SET(hSocket, &set);
-  const timeval timeout = {static_cast<long>(us / 1000000), static_cast<long>(us % 1000000)};
+  timeval timeout = {static_cast<decltype(timeval::tv_sec)>(us / 1000000),
+                     static_cast<decltype(timeval::tv_usec)>(us % 1000000)};
   return select(0, &set, nullptr, nullptr, &timeout) != 0;
 }
 

@@ -1,4 +1,5 @@
 #pragma once
+#include <concepts>
 #include <cstddef>
 #include <type_traits>
 #include <vector>
@@ -49,6 +50,16 @@ class CArchive {
   CArchive& operator>>(short& n) { return LoadAs<WORD>(n); }
   CArchive& operator>>(LONG& l) { return LoadAs<DWORD>(l); }
   CArchive& operator>>(DWORD& dw) { return LoadValue(dw); }
+  // Where LONG and DWORD are long types (Windows), int and unsigned int
+  // travel as they do.
+  template <std::same_as<int> T>
+  requires(!std::is_same_v<int, LONG>) CArchive& operator<<(T n) { return *this << static_cast<LONG>(n); }
+  template <std::same_as<unsigned int> T>
+  requires(!std::is_same_v<unsigned int, DWORD>) CArchive& operator<<(T n) { return *this << static_cast<DWORD>(n); }
+  template <std::same_as<int> T>
+  requires(!std::is_same_v<int, LONG>) CArchive& operator>>(T& n) { return LoadAs<DWORD>(n); }
+  template <std::same_as<unsigned int> T>
+  requires(!std::is_same_v<unsigned int, DWORD>) CArchive& operator>>(T& n) { return LoadAs<DWORD>(n); }
 
   // The string length prefix: below 255 one byte; up to 65533 the byte 0xFF
   // and 16 bits; beyond, 0xFF, 0xFFFF and 32 bits.
@@ -98,7 +109,7 @@ class CArchive {
   std::size_t m_nMax = 0;  // loading: bytes held
 };
 
-static_assert(std::is_same_v<LONG, int> && std::is_same_v<DWORD, unsigned int>,
+static_assert(sizeof(LONG) == 4 && sizeof(DWORD) == 4 && sizeof(int) == 4,
               "int and unsigned int travel as the 4-byte LONG and DWORD");
 
 // Strings are 8-bit. Loading refuses the wide-character marker (0xFF then

@@ -54,7 +54,9 @@ CString Fill(LPCSTR text, const CString& name) {
 LONG CFileException::ErrnoToOsError(int nErrno) {
   switch (nErrno) {
     case ENOSPC:
+#ifdef EDQUOT  // the C library of Windows knows no disk quotas
     case EDQUOT:
+#endif
     case EFBIG: return kErrorDiskFull;
     case EIO: return kErrorIoDevice;
     case ESPIPE: return kErrorSeek;
@@ -94,7 +96,9 @@ int CFileException::ErrnoToException(int nErrno) {
     case EBUSY:
     case EWOULDBLOCK: return sharingViolation;
     case ENOSPC:
+#ifdef EDQUOT  // the C library of Windows knows no disk quotas
     case EDQUOT:
+#endif
     case EFBIG: return diskFull;
     case EIO: return hardIO;
     case ESPIPE: return badSeek;

@@ -72,7 +72,7 @@ std::vector<EchoOutcome> EchoBatch::Wait(int timeoutMs) {
   return std::exchange(m_ready, {});
 }
 
-std::vector<EchoOutcome> EchoBatch::WaitWithSockets(int timeoutMs, std::vector<std::uint32_t>& sockets) {
+std::vector<EchoOutcome> EchoBatch::WaitWithSockets(int timeoutMs, std::vector<kernel::WaitHandle>& sockets) {
   if (sockets.empty()) return Wait(timeoutMs);
   std::vector<pollfd> others;
   others.reserve(sockets.size());

@@ -16,6 +16,7 @@
 #include "platform/icmpapi/echo_flights.h"
 #include "platform/icmpapi/icmp_diagnostics.h"
 #include "platform/icmpapi/icmpapi.h"
+#include "platform/kernel/handle_wait.h"
 
 namespace icmpapi {
 
@@ -61,7 +62,7 @@ class EchoBatch {
   // event) has something to read. Those are left in `sockets`,
   // the others removed. With no echo in flight it waits on the sockets
   // alone. A cancelled wait (blocking_hook.h) ends at once.
-  std::vector<EchoOutcome> WaitWithSockets(int timeoutMs, std::vector<std::uint32_t>& sockets);
+  std::vector<EchoOutcome> WaitWithSockets(int timeoutMs, std::vector<kernel::WaitHandle>& sockets);
 
   // Echoes started whose outcome Wait has not yet returned.
   std::size_t InFlight() const;

@@ -7,10 +7,10 @@
 
 namespace kernel {
 
-int WaitForReadable(std::vector<std::uint32_t>& handles, int timeoutMs) {
+int WaitForReadable(std::vector<WaitHandle>& handles, int timeoutMs) {
   std::vector<pollfd> fds;
   fds.reserve(handles.size());
-  for (const std::uint32_t handle : handles) {
+  for (const WaitHandle handle : handles) {
     const int fd = DescriptorOf(handle);
     if (fd < 0) {
       errno = EBADF;

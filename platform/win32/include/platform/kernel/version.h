@@ -1,0 +1,3 @@
+#pragma once
+// GetVersionExA is the system's.
+#include "platform/kernel/windef.h"
