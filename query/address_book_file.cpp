@@ -1,55 +1,32 @@
 #include "query/address_book_file.h"
 
-#include <pwd.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <climits>
-#include <cstdlib>
 #include <string>
 
 #include "platform/framework/cfile.h"
+#include "platform/framework/user_folders.h"
 #include "query/address_book.h"
 
 namespace {
 
-bool Exists(const std::string& path) {
-  struct stat info {};
-  return ::stat(path.c_str(), &info) == 0;
-}
+constexpr char kProgramFolder[] = "quillmar";
 
-bool IsAbsolute(const char* path) { return path != nullptr && path[0] == '/'; }
-
-// The user's configuration folder, as the XDG base directories define it;
-// empty when not even a home folder is known.
-std::string ConfigHome() {
-  if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); IsAbsolute(xdg)) return xdg;
-  const char* home = std::getenv("HOME");
-  if (!IsAbsolute(home)) {
-    const passwd* user = ::getpwuid(::getuid());
-    home = user != nullptr ? user->pw_dir : nullptr;
-  }
-  return IsAbsolute(home) ? std::string(home) + "/.config" : std::string();
-}
-
-// Empty when not even a home folder is known.
+// Empty when the system names no settings folder for the user.
 std::string UsersAddressBook() {
-  const std::string configHome = ConfigHome();
-  return configHome.empty() ? std::string() : configHome + "/quillmar/" + kAddressBookFileName;
+  const std::string folder = framework::UserSettingsFolder(kProgramFolder);
+  return folder.empty() ? std::string() : framework::JoinPath(folder, kAddressBookFileName);
 }
 
 std::string WorkingDirectoryAddressBook() {
-  char folder[PATH_MAX];
-  if (::getcwd(folder, sizeof folder) == nullptr) return std::string("./") + kAddressBookFileName;
-  return std::string(folder) + "/" + kAddressBookFileName;
+  const std::string folder = framework::WorkingFolder();
+  return framework::JoinPath(folder.empty() ? std::string(".") : folder, kAddressBookFileName);
 }
 
 }  // namespace
 
 CString AddressBookFilePath() {
-  if (Exists(kAddressBookFileName)) return kAddressBookFileName;
+  if (framework::PathExists(kAddressBookFileName)) return kAddressBookFileName;
   const std::string users = UsersAddressBook();
-  if (!users.empty() && Exists(users)) return CString(std::string_view(users));
+  if (!users.empty() && framework::PathExists(users)) return CString(std::string_view(users));
   return kAddressBookFileName;
 }
 

@@ -4,9 +4,10 @@
 #include "platform/framework/cstring.h"
 
 // Where the address book is read from: "address.ini" in the working
-// directory when there is one; otherwise the user's own,
-// $XDG_CONFIG_HOME/quillmar/address.ini ($HOME/.config/quillmar/address.ini
-// when XDG_CONFIG_HOME is unset or not an absolute path). When neither
+// directory when there is one; otherwise the user's own in the settings
+// folder "quillmar": $XDG_CONFIG_HOME/quillmar/address.ini on Linux
+// ($HOME/.config/quillmar/address.ini when XDG_CONFIG_HOME is unset or not an
+// absolute path), %APPDATA%\quillmar\address.ini on Windows. When neither
 // exists, the working directory's name, which then fails to open.
 CString AddressBookFilePath();
 

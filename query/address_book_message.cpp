@@ -1,18 +1,14 @@
 #include "query/address_book_message.h"
 
-#include <sys/stat.h>
-
 #include <vector>
 
+#include "platform/framework/user_folders.h"
 #include "query/address_book.h"
 #include "query/address_book_file.h"
 
 namespace {
 
-bool Exists(const CString& path) {
-  struct stat info {};
-  return ::stat(path, &info) == 0;
-}
+bool Exists(const CString& path) { return framework::PathExists(path.str()); }
 
 CString PlacesLookedIn(const std::vector<CString>& places) {
   CString text("It was looked for in:");

@@ -2,46 +2,22 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <memory>
-#include <optional>
 #include <string>
 
 #include "platform/framework/cfile.h"
 #include "platform/framework/file_exception.h"
 #include "tests/support/address_book_records.h"
+#include "tests/support/scoped_variable.h"
 #include "query/address_book.h"
 
 namespace {
 
 using address_book_test::Record;
 using address_book_test::ScopedWorkingDirectory;
-
-// Sets an environment variable (or removes it, for null) while alive.
-class ScopedVariable {
- public:
-  ScopedVariable(const char* name, const char* value) : m_name(name) {
-    if (const char* previous = std::getenv(name)) m_previous = previous;
-    Set(value);
-  }
-  ~ScopedVariable() { Set(m_previous ? m_previous->c_str() : nullptr); }
-  ScopedVariable(const ScopedVariable&) = delete;
-  ScopedVariable& operator=(const ScopedVariable&) = delete;
-
-  void Set(const char* value) {
-    if (value != nullptr) {
-      ::setenv(m_name.c_str(), value, 1);
-    } else {
-      ::unsetenv(m_name.c_str());
-    }
-  }
-
- private:
-  std::string m_name;
-  std::optional<std::string> m_previous;
-};
+using vqtest::ScopedVariable;
 
 std::string ReadBook() {
   CString text;

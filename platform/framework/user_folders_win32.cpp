@@ -1,0 +1,63 @@
+#include "platform/framework/user_folders.h"
+
+#include <vector>
+
+#include "platform/kernel/windef.h"
+
+namespace framework {
+
+namespace {
+
+bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+
+bool IsLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+
+// A drive's root ("C:\...") or a share ("\\server\..."); "C:name" and
+// "\name" depend on the current drive and folder.
+bool IsAbsolute(const std::string& path) {
+  if (path.size() >= 3 && IsLetter(path[0]) && path[1] == ':' && IsSeparator(path[2])) return true;
+  return path.size() >= 2 && IsSeparator(path[0]) && IsSeparator(path[1]);
+}
+
+std::string Variable(const char* name) {
+  std::vector<char> value(MAX_PATH);
+  for (;;) {
+    const DWORD length = ::GetEnvironmentVariableA(name, value.data(), static_cast<DWORD>(value.size()));
+    if (length == 0) return {};
+    if (length < value.size()) return std::string(value.data(), length);
+    value.resize(length);  // the size asked for includes the terminating NUL
+  }
+}
+
+}  // namespace
+
+std::string WorkingFolder() {
+  std::vector<char> folder(MAX_PATH);
+  for (;;) {
+    const DWORD length = ::GetCurrentDirectoryA(static_cast<DWORD>(folder.size()), folder.data());
+    if (length == 0) return {};
+    if (length < folder.size()) return std::string(folder.data(), length);
+    folder.resize(length);
+  }
+}
+
+// The roaming application data of the user, as the system's environment
+// names it; a relative value is no place to keep settings.
+std::string UserSettingsFolder(const char* program) {
+  const std::string appData = Variable("APPDATA");
+  return IsAbsolute(appData) ? JoinPath(appData, program) : std::string();
+}
+
+std::string JoinPath(const std::string& folder, const std::string& name) {
+  if (folder.empty()) return name;
+  return IsSeparator(folder.back()) ? folder + name : folder + '\\' + name;
+}
+
+std::string FileNameOf(const std::string& path) {
+  const auto separator = path.find_last_of("\\/:");
+  return separator == std::string::npos ? path : path.substr(separator + 1);
+}
+
+bool PathExists(const std::string& path) { return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+}  // namespace framework
