@@ -1,18 +1,11 @@
 #include "platform/framework/file_exception.h"
 
-#include <cerrno>
-
+#include "platform/framework/file_error_numbers.h"
 #include "platform/kernel/last_error.h"
 
 IMPLEMENT_DYNAMIC(CFileException, CException)
 
 namespace {
-
-constexpr LONG kErrorDiskFull = 112;
-constexpr LONG kErrorLockViolation = 33;
-constexpr LONG kErrorNegativeSeek = 131;
-constexpr LONG kErrorSeek = 25;
-constexpr LONG kErrorIoDevice = 1117;
 
 // Each text names the file where "%1" stands.
 LPCSTR TemplateOf(int cause) {
@@ -50,20 +43,6 @@ CString Fill(LPCSTR text, const CString& name) {
 
 }  // namespace
 
-// The kernel's translation, refined where the file causes need more detail.
-LONG CFileException::ErrnoToOsError(int nErrno) {
-  switch (nErrno) {
-    case ENOSPC:
-#ifdef EDQUOT  // the C library of Windows knows no disk quotas
-    case EDQUOT:
-#endif
-    case EFBIG: return kErrorDiskFull;
-    case EIO: return kErrorIoDevice;
-    case ESPIPE: return kErrorSeek;
-    default: return static_cast<LONG>(kernel::SystemErrorFromErrno(nErrno));
-  }
-}
-
 CFileException::CFileException(int cause, LONG lOsError, LPCSTR lpszFileName)
     : m_cause(cause), m_lOsError(lOsError), m_strFileName(lpszFileName) {}
 
@@ -77,59 +56,49 @@ BOOL CFileException::GetErrorMessage(LPSTR lpszError, UINT nMaxError, PUINT pnHe
   return TRUE;
 }
 
-int CFileException::ErrnoToException(int nErrno) {
-  switch (nErrno) {
-    case 0: return none;
-    case ENOENT: return fileNotFound;
-    case ENOTDIR:
-    case ENAMETOOLONG:
-    case ELOOP: return badPath;
-    case EMFILE:
-    case ENFILE: return tooManyOpenFiles;
-    case EACCES:
-    case EPERM:
-    case EROFS:
-    case EISDIR:
-    case ETXTBSY:
-    case EEXIST: return accessDenied;
-    case EBADF: return invalidFile;
-    case EBUSY:
-    case EWOULDBLOCK: return sharingViolation;
-    case ENOSPC:
-#ifdef EDQUOT  // the C library of Windows knows no disk quotas
-    case EDQUOT:
-#endif
-    case EFBIG: return diskFull;
-    case EIO: return hardIO;
-    case ESPIPE: return badSeek;
-    default: return generic;
-  }
-}
-
 int CFileException::OsErrorToException(LONG lOsError) {
+  using namespace file_errors;
   switch (lOsError) {
     case ERROR_SUCCESS: return none;
     case ERROR_FILE_NOT_FOUND: return fileNotFound;
-    case ERROR_PATH_NOT_FOUND: return badPath;
+    case ERROR_PATH_NOT_FOUND:
+    case kInvalidDrive:
+    case kInvalidName:
+    case kBadPathname:
+    case kFilenameTooLong:
+    case kBadNetPath:
+    case kBadNetName: return badPath;
     case ERROR_TOO_MANY_OPEN_FILES: return tooManyOpenFiles;
     case ERROR_ACCESS_DENIED:
-    case ERROR_FILE_EXISTS: return accessDenied;
+    case ERROR_FILE_EXISTS:
+    case kAlreadyExists:
+    case kInvalidAccess:
+    case kWriteProtect:
+    case kDriveLocked:
+    case kNetworkAccessDenied: return accessDenied;
     case ERROR_INVALID_HANDLE: return invalidFile;
+    case kCurrentDirectory: return removeCurrentDir;
+    case kCannotMake: return directoryFull;
+    case kSeek:
+    case kNegativeSeek: return badSeek;
+    case kIoDevice:
+    case kNotReady:
+    case kCrc:
+    case kSectorNotFound:
+    case kWriteFault:
+    case kReadFault: return hardIO;
     case ERROR_SHARING_VIOLATION: return sharingViolation;
-    case kErrorLockViolation: return lockViolation;
-    case kErrorSeek:
-    case kErrorNegativeSeek: return badSeek;
-    case kErrorDiskFull: return diskFull;
-    case kErrorIoDevice: return hardIO;
+    case kLockViolation: return lockViolation;
+    case kDiskFull:
+    case kHandleDiskFull: return diskFull;
     case ERROR_HANDLE_EOF: return endOfFile;
     default: return generic;
   }
 }
 
-void CFileException::ThrowErrno(int nErrno, LPCSTR lpszFileName) {
-  const LONG osError = ErrnoToOsError(nErrno);
-  SetLastError(static_cast<DWORD>(osError));
-  AfxThrowFileException(ErrnoToException(nErrno), osError, lpszFileName);
+void CFileException::ThrowOsError(LONG lOsError, LPCSTR lpszFileName) {
+  SetLastError(static_cast<DWORD>(lOsError));
+  AfxThrowFileException(OsErrorToException(lOsError), lOsError, lpszFileName);
 }
 
 void AfxThrowFileException(int cause, LONG lOsError, LPCSTR lpszFileName) {

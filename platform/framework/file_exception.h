@@ -29,14 +29,16 @@ class CFileException : public CException {
 
   BOOL GetErrorMessage(LPSTR lpszError, UINT nMaxError, PUINT pnHelpContext = nullptr) override;
 
-  // The cause that a POSIX errno value stands for.
-  static int ErrnoToException(int nErrno);
-  // The system error number for an errno value.
-  static LONG ErrnoToOsError(int nErrno);
   // The cause that a system error number (as from GetLastError) stands for.
   static int OsErrorToException(LONG lOsError);
-  // Throws a CFileException* for an errno value; the system error number
-  // becomes m_lOsError and the thread's last error.
+  // Throws a CFileException* for a system error number, which becomes
+  // m_lOsError and the thread's last error.
+  [[noreturn]] static void ThrowOsError(LONG lOsError, LPCSTR lpszFileName = nullptr);
+
+  // Linux only (file_exception_errno.cpp): the cause that a POSIX errno
+  // value stands for, the system error number for it, and the throw.
+  static int ErrnoToException(int nErrno);
+  static LONG ErrnoToOsError(int nErrno);
   [[noreturn]] static void ThrowErrno(int nErrno, LPCSTR lpszFileName = nullptr);
 
   int m_cause;

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cerrno>
 #include <string>
 
 #include "core_test_helpers.h"
@@ -74,18 +73,6 @@ TEST(FileExceptionMessage, NamesTheFileForEveryCause) {
   EXPECT_EQ(MessageOf(unnamed), "An unnamed file was not found.");
   CFileException shortBuffer(CFileException::fileNotFound, -1, "x");
   EXPECT_EQ(MessageOf(shortBuffer, 5), "x wa");
-}
-
-TEST(FileExceptionCauses, FromErrnoAndSystemErrors) {
-  EXPECT_EQ(CFileException::ErrnoToException(ENOENT), CFileException::fileNotFound);
-  EXPECT_EQ(CFileException::ErrnoToException(EACCES), CFileException::accessDenied);
-  EXPECT_EQ(CFileException::ErrnoToException(EWOULDBLOCK), CFileException::sharingViolation);
-  EXPECT_EQ(CFileException::ErrnoToException(ENOSPC), CFileException::diskFull);
-  EXPECT_EQ(CFileException::ErrnoToException(EMFILE), CFileException::tooManyOpenFiles);
-  EXPECT_EQ(CFileException::ErrnoToException(EIO), CFileException::hardIO);
-  EXPECT_EQ(CFileException::OsErrorToException(ERROR_FILE_NOT_FOUND), CFileException::fileNotFound);
-  EXPECT_EQ(CFileException::OsErrorToException(ERROR_SHARING_VIOLATION), CFileException::sharingViolation);
-  EXPECT_EQ(CFileException::OsErrorToException(CFileException::ErrnoToOsError(ENOSPC)), CFileException::diskFull);
 }
 
 TEST(ThrowHelpers, ThrowHeapObjectsOfTheirClass) {

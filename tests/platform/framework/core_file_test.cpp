@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <memory>
 #include <string>
 
@@ -279,6 +280,20 @@ TEST(FileOverSocket, ReadAndWriteUseTheSocketHandle) {
   socketFile.Close();
   EXPECT_EQ(kernel::DescriptorOf(handle), -1);
   EXPECT_EQ(socketFile.m_hFile, CFile::hFileNull);
+}
+
+// The errno translation is Linux's alone: on Windows failures come as the
+// system's error numbers.
+TEST(FileExceptionCauses, FromErrnoAndSystemErrors) {
+  EXPECT_EQ(CFileException::ErrnoToException(ENOENT), CFileException::fileNotFound);
+  EXPECT_EQ(CFileException::ErrnoToException(EACCES), CFileException::accessDenied);
+  EXPECT_EQ(CFileException::ErrnoToException(EWOULDBLOCK), CFileException::sharingViolation);
+  EXPECT_EQ(CFileException::ErrnoToException(ENOSPC), CFileException::diskFull);
+  EXPECT_EQ(CFileException::ErrnoToException(EMFILE), CFileException::tooManyOpenFiles);
+  EXPECT_EQ(CFileException::ErrnoToException(EIO), CFileException::hardIO);
+  EXPECT_EQ(CFileException::OsErrorToException(ERROR_FILE_NOT_FOUND), CFileException::fileNotFound);
+  EXPECT_EQ(CFileException::OsErrorToException(ERROR_SHARING_VIOLATION), CFileException::sharingViolation);
+  EXPECT_EQ(CFileException::OsErrorToException(CFileException::ErrnoToOsError(ENOSPC)), CFileException::diskFull);
 }
 
 }  // namespace
