@@ -16,8 +16,6 @@
 #include "platform/kernel/handle_table.h"
 #include "platform/kernel/last_error.h"
 
-IMPLEMENT_DYNAMIC(CFile, CObject)
-
 namespace {
 
 constexpr UINT kAccessMask = 0x0003;
@@ -159,8 +157,6 @@ void ChangeRangeLock(UINT handle, const CString& name, short type, DWORD dwPos, 
 }
 
 }  // namespace
-
-CFile::CFile() : m_hFile(hFileNull), m_bCloseOnDelete(FALSE) {}
 
 CFile::~CFile() {
   if (m_bCloseOnDelete) ReleaseHandle(m_hFile);
@@ -311,20 +307,3 @@ CFile* CFile::Duplicate() const {
   copy->m_strFileName = m_strFileName;
   return copy.release();
 }
-
-CString CFile::GetFileName() const {
-  const auto slash = m_strFileName.str().find_last_of('/');
-  return slash == std::string::npos ? m_strFileName : m_strFileName.Mid(static_cast<int>(slash) + 1);
-}
-
-CString CFile::GetFileTitle() const {
-  const CString name = GetFileName();
-  const auto dot = name.str().find_last_of('.');
-  return dot == std::string::npos || dot == 0 ? name : name.Left(static_cast<int>(dot));
-}
-
-CString CFile::GetFilePath() const { return m_strFileName; }
-
-void CFile::SetFilePath(LPCSTR lpszNewName) { m_strFileName = lpszNewName; }
-
-UINT CFile::GetBufferPtr(UINT /*nCommand*/, UINT /*nCount*/, void** /*ppBufStart*/, void** /*ppBufMax*/) { return 0; }
