@@ -59,7 +59,7 @@ int RunDialogProgram(char** argv) {
     return 1;
   }
   std::string commandLine = Quoted(candidates.front());
-  for (char** argument = argv + 1; *argument != nullptr; ++argument) commandLine += " " + Quoted(*argument);
+  for (char** argument = argv + 1; *argument != nullptr; ++argument) commandLine.append(" ").append(Quoted(*argument));
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};

@@ -46,6 +46,3 @@ class CDummyFile : public CFile {
   DWORD m_dwErrorCode;  // the most recent failure; a success never clears it
   DWORD m_dwReserved;   // 0 from construction to destruction
 };
-
-#define GENERIC_READ 0x80000000u
-#define GENERIC_WRITE 0x40000000u

@@ -50,6 +50,10 @@ typedef struct HINSTANCE__* HINSTANCE;
 typedef HINSTANCE HMODULE;
 typedef INT_PTR (*FARPROC)();
 
+// Access rights asked for when a file is opened.
+#define GENERIC_READ 0x80000000u
+#define GENERIC_WRITE 0x40000000u
+
 #define INVALID_HANDLE_VALUE (reinterpret_cast<HANDLE>(static_cast<LONG_PTR>(-1)))
 #define MAX_PATH 260
 

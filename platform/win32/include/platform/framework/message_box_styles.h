@@ -1,0 +1,3 @@
+#pragma once
+// The message-box styles and answers are the system's.
+#include "platform/kernel/windef.h"
