@@ -1,10 +1,11 @@
 #pragma once
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -30,10 +31,18 @@ int CauseThrown(Action&& action) {
 // contents when the test ends.
 class TempDirTest : public ::testing::Test {
  protected:
+  // A name that is taken already is not reused: creating the folder is the
+  // test. Only its owner may enter it.
   void SetUp() override {
-    std::string pattern = (std::filesystem::temp_directory_path() / "vq-fw-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    m_dir = pattern;
+    std::random_device random;
+    const std::filesystem::path temp = std::filesystem::temp_directory_path();
+    for (int attempt = 0; attempt < 100 && m_dir.empty(); ++attempt) {
+      std::ostringstream name;
+      name << "vq-fw-" << std::hex << random() << random();
+      if (std::filesystem::create_directory(temp / name.str())) m_dir = temp / name.str();
+    }
+    ASSERT_FALSE(m_dir.empty()) << "no fresh folder under " << temp.string();
+    std::filesystem::permissions(m_dir, std::filesystem::perms::owner_all, std::filesystem::perm_options::replace);
   }
   void TearDown() override {
     std::error_code ignored;
@@ -53,7 +62,7 @@ class TempDirTest : public ::testing::Test {
 
   std::vector<std::string> Entries() const {
     std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(m_dir)) names.push_back(entry.path().filename());
+    for (const auto& entry : std::filesystem::directory_iterator(m_dir)) names.push_back(entry.path().filename().string());
     return names;
   }
 
