@@ -49,6 +49,20 @@ bool AwaitWorker(WorkerState& state) {
   return true;
 }
 
+// The system's waits and the release of the shared state may set the
+// caller's last error; the work's own is the worker's, so the caller keeps
+// what it had.
+class LastErrorKept {
+ public:
+  LastErrorKept() : m_lastError(GetLastError()) {}
+  ~LastErrorKept() { SetLastError(m_lastError); }
+  LastErrorKept(const LastErrorKept&) = delete;
+  LastErrorKept& operator=(const LastErrorKept&) = delete;
+
+ private:
+  DWORD m_lastError;
+};
+
 }  // namespace
 
 bool RunWithBlockingHook(std::function<void()> work) {
@@ -56,6 +70,7 @@ bool RunWithBlockingHook(std::function<void()> work) {
     work();
     return true;
   }
+  const LastErrorKept kept;  // first, so that it is restored after everything else is gone
   auto state = std::make_shared<WorkerState>();
   state->work = std::move(work);
   try {
@@ -64,12 +79,7 @@ bool RunWithBlockingHook(std::function<void()> work) {
     state->work();  // no thread to spare: wait the old way rather than fail
     return true;
   }
-  // The system's waits may set the caller's last error; the work's own is
-  // the worker's, so the caller keeps what it had.
-  const DWORD lastError = GetLastError();
-  const bool finished = AwaitWorker(*state);
-  SetLastError(lastError);
-  if (!finished) return false;
+  if (!AwaitWorker(*state)) return false;
   if (state->error) std::rethrow_exception(state->error);
   return true;
 }
