@@ -3,40 +3,14 @@
 #include <utility>
 
 #include "platform/framework/cstring.h"
+#include "platform/framework/message_box_owner.h"
+#include "platform/framework/message_box_styles.h"
 #include "platform/kernel/windef.h"
-
-class QWidget;
-
-// Message-box styles and answers.
-#define MB_OK 0x00000000L
-#define MB_OKCANCEL 0x00000001L
-#define MB_ABORTRETRYIGNORE 0x00000002L
-#define MB_YESNOCANCEL 0x00000003L
-#define MB_YESNO 0x00000004L
-#define MB_RETRYCANCEL 0x00000005L
-#define MB_TYPEMASK 0x0000000FL
-#define MB_ICONHAND 0x00000010L
-#define MB_ICONSTOP MB_ICONHAND
-#define MB_ICONERROR MB_ICONHAND
-#define MB_ICONQUESTION 0x00000020L
-#define MB_ICONEXCLAMATION 0x00000030L
-#define MB_ICONWARNING MB_ICONEXCLAMATION
-#define MB_ICONASTERISK 0x00000040L
-#define MB_ICONINFORMATION MB_ICONASTERISK
-#define MB_ICONMASK 0x000000F0L
-
-#define IDOK 1
-#define IDCANCEL 2
-#define IDABORT 3
-#define IDRETRY 4
-#define IDIGNORE 5
-#define IDYES 6
-#define IDNO 7
 
 namespace framework {
 
 struct MessageBoxRequest {
-  QWidget* owner;  // null: no owner window
+  MessageBoxOwner owner;  // null: no owner window
   CString text;
   CString caption;
   UINT type;
@@ -68,10 +42,10 @@ class ScopedMessageBoxHandler {
 // that owns AfxMessageBox's boxes. Without them, boxes go to standard error.
 struct ToolkitMessageBox {
   bool (*show)(const MessageBoxRequest& request, int* answer) = nullptr;
-  QWidget* (*mainWindow)() = nullptr;
+  MessageBoxOwner (*mainWindow)() = nullptr;
 };
 void SetToolkitMessageBox(const ToolkitMessageBox& presenter);
-QWidget* MainWindowWidget();  // null without window services or main window
+MessageBoxOwner MainWindowWidget();  // null without window services or main window
 
 // The application's name, the caption of message boxes without one.
 void SetAppName(LPCSTR name);

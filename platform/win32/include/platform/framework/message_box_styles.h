@@ -1,0 +1,3 @@
+#pragma once
+// Message-box styles and answers: the system's own.
+#include "platform/kernel/windef.h"
