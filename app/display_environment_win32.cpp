@@ -12,3 +12,6 @@ bool HaveDisplay() {
   }
   return (flags.dwFlags & WSF_VISIBLE) != 0;
 }
+
+// The pictures are the widget toolkit's, which the Windows build leaves out.
+std::string PicturesUnavailable() { return "--screenshot is not available on Windows"; }
