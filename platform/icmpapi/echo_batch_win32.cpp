@@ -2,43 +2,66 @@
 
 #include <algorithm>
 #include <mutex>
+#include <thread>
 #include <utility>
 
 #include "platform/icmpapi/echo_failure_record_win32.h"
+#include "platform/kernel/modules.h"
 #include "platform/kernel/wake_event.h"
 
 namespace icmpapi {
 
-// The echo handle and the outcomes of one batch, shared with the thread-pool
-// callbacks that complete its echoes: it lives until the last has run.
-class EchoFlightsWin32 : public std::enable_shared_from_this<EchoFlightsWin32> {
+// The echoes of one batch fly from a thread of their own: it sends each
+// request as an asynchronous IcmpSendEcho2 whose completion comes back to it
+// as an APC while it waits, alertable, for more requests. Outcomes are
+// filed for the caller's thread, which a wake socket tells. The thread ends
+// once the batch is gone and its last echo has ended.
+class EchoFlightsWin32 {
  public:
-  explicit EchoFlightsWin32(HANDLE icmp) : m_icmp(icmp) {}
-  ~EchoFlightsWin32() { ::IcmpCloseHandle(m_icmp); }
+  explicit EchoFlightsWin32(HANDLE icmp) : m_icmp(icmp), m_requests(::CreateEventW(nullptr, FALSE, FALSE, nullptr)) {}
+  ~EchoFlightsWin32() {
+    ::IcmpCloseHandle(m_icmp);
+    if (m_requests != nullptr) ::CloseHandle(m_requests);
+  }
   EchoFlightsWin32(const EchoFlightsWin32&) = delete;
   EchoFlightsWin32& operator=(const EchoFlightsWin32&) = delete;
 
+  bool Usable() const { return m_requests != nullptr && m_wake.Handle() != kernel::kNoHandle; }
+  static void RunThread(std::shared_ptr<EchoFlightsWin32> self) { self->Run(); }
+
   void Start(std::size_t tag, IPAddr destination, const void* data, WORD size, DWORD timeoutMs);
+  void Stop();
   std::vector<EchoOutcome> TakeDone();
   bool HasDone();
   kernel::WaitHandle WakeHandle() const { return m_wake.Handle(); }
 
  private:
-  struct Flight {
-    std::shared_ptr<EchoFlightsWin32> batch;
+  struct Request {
     std::size_t tag = 0;
-    HANDLE event = nullptr;
-    HANDLE wait = nullptr;
+    IPAddr destination = 0;
+    std::vector<unsigned char> data;
+    DWORD timeoutMs = 0;
+  };
+  struct Flight {
+    EchoFlightsWin32* batch = nullptr;
+    Request request;
     std::vector<unsigned char> reply;
   };
 
-  static void CALLBACK OnEchoEnded(PVOID context, BOOLEAN timedOut);
-  void Finish(const EchoOutcome& outcome);
-  static EchoOutcome OutcomeOf(const Flight& flight);
+  void Run();
+  void SendQueued();
+  void Send(Request request);
+  static void NTAPI OnEchoEnded(PVOID context, PVOID ioStatus, ULONG reserved);
+  static EchoOutcome OutcomeOf(Flight& flight);
+  void File(const EchoOutcome& outcome);
 
   HANDLE m_icmp;
+  HANDLE m_requests;  // set when requests are queued, or at the stop
   std::mutex m_mutex;
+  std::vector<Request> m_queue;
   std::vector<EchoOutcome> m_done;
+  bool m_stopping = false;
+  std::size_t m_flying = 0;  // the echo thread's own count
   kernel::WakeEvent m_wake;
 };
 
@@ -58,46 +81,75 @@ EchoOutcome Failed(std::size_t tag, DWORD status) {
 }  // namespace
 
 void EchoFlightsWin32::Start(std::size_t tag, IPAddr destination, const void* data, WORD size, DWORD timeoutMs) {
+  const auto* bytes = static_cast<const unsigned char*>(data);
+  {
+    const std::lock_guard lock(m_mutex);
+    m_queue.push_back({tag, destination, std::vector<unsigned char>(bytes, bytes + size), timeoutMs});
+  }
+  ::SetEvent(m_requests);
+}
+
+void EchoFlightsWin32::Stop() {
+  {
+    const std::lock_guard lock(m_mutex);
+    m_stopping = true;
+  }
+  ::SetEvent(m_requests);
+}
+
+void EchoFlightsWin32::Run() {
+  for (;;) {
+    SendQueued();
+    {
+      const std::lock_guard lock(m_mutex);
+      if (m_stopping && m_queue.empty() && m_flying == 0) return;
+    }
+    ::WaitForSingleObjectEx(m_requests, INFINITE, TRUE);  // alertable: ended echoes come in here
+  }
+}
+
+void EchoFlightsWin32::SendQueued() {
+  std::vector<Request> queued;
+  {
+    const std::lock_guard lock(m_mutex);
+    queued.swap(m_queue);
+  }
+  for (Request& request : queued) Send(std::move(request));
+}
+
+void EchoFlightsWin32::Send(Request request) {
   auto flight = std::make_unique<Flight>();
-  flight->batch = shared_from_this();
-  flight->tag = tag;
-  flight->reply.resize(sizeof(ICMP_ECHO_REPLY) + size + kReplySpareBytes);
-  flight->event = ::CreateEventW(nullptr, FALSE, FALSE, nullptr);
-  if (flight->event == nullptr || !::RegisterWaitForSingleObject(&flight->wait, flight->event, &OnEchoEnded,
-                                                                 flight.get(), INFINITE, WT_EXECUTEONLYONCE)) {
-    if (flight->event != nullptr) ::CloseHandle(flight->event);
-    Finish(Failed(tag, IP_NO_RESOURCES));
-    return;
-  }
-  const DWORD sent =
-      ::IcmpSendEcho2(m_icmp, flight->event, nullptr, nullptr, destination, const_cast<void*>(data), size, nullptr,
-                      flight->reply.data(), static_cast<DWORD>(flight->reply.size()), timeoutMs);
+  flight->batch = this;
+  flight->reply.resize(sizeof(ICMP_ECHO_REPLY) + request.data.size() + kReplySpareBytes);
+  flight->request = std::move(request);
+  Request& sent = flight->request;
+  const DWORD replies =
+      ::IcmpSendEcho2(m_icmp, nullptr, kernel::AsFarProc(&OnEchoEnded), flight.get(), sent.destination,
+                      sent.data.data(), static_cast<WORD>(sent.data.size()), nullptr, flight->reply.data(),
+                      static_cast<DWORD>(flight->reply.size()), sent.timeoutMs);
   const DWORD error = ::GetLastError();
-  if (sent == 0 && error != ERROR_IO_PENDING) {
-    // Refused at once (no route, a bad address): the event never comes.
-    ::UnregisterWaitEx(flight->wait, INVALID_HANDLE_VALUE);
-    ::CloseHandle(flight->event);
-    Finish(Failed(tag, error));
+  if (replies == 0 && error != ERROR_IO_PENDING) {
+    File(Failed(sent.tag, error));  // refused at once (no route, a bad address): no APC comes
     return;
   }
-  flight.release();  // the callback owns it now
+  ++m_flying;
+  flight.release();  // OnEchoEnded frees it
 }
 
-void CALLBACK EchoFlightsWin32::OnEchoEnded(PVOID context, BOOLEAN /*timedOut*/) {
-  std::unique_ptr<Flight> flight(static_cast<Flight*>(context));
-  ::UnregisterWaitEx(flight->wait, nullptr);  // from its own callback: must not wait
-  ::CloseHandle(flight->event);
-  flight->batch->Finish(OutcomeOf(*flight));
+void NTAPI EchoFlightsWin32::OnEchoEnded(PVOID context, PVOID /*ioStatus*/, ULONG /*reserved*/) {
+  const std::unique_ptr<Flight> flight(static_cast<Flight*>(context));
+  EchoFlightsWin32& batch = *flight->batch;
+  --batch.m_flying;
+  batch.File(OutcomeOf(*flight));
 }
 
-EchoOutcome EchoFlightsWin32::OutcomeOf(const Flight& flight) {
-  auto* buffer = const_cast<unsigned char*>(flight.reply.data());
-  if (::IcmpParseReplies(buffer, static_cast<DWORD>(flight.reply.size())) == 0) {
-    return Failed(flight.tag, ::GetLastError());  // IP_REQ_TIMED_OUT, mostly
+EchoOutcome EchoFlightsWin32::OutcomeOf(Flight& flight) {
+  if (::IcmpParseReplies(flight.reply.data(), static_cast<DWORD>(flight.reply.size())) == 0) {
+    return Failed(flight.request.tag, ::GetLastError());  // IP_REQ_TIMED_OUT, mostly
   }
-  const auto* reply = reinterpret_cast<const ICMP_ECHO_REPLY*>(buffer);
+  const auto* reply = reinterpret_cast<const ICMP_ECHO_REPLY*>(flight.reply.data());
   EchoOutcome outcome;
-  outcome.tag = flight.tag;
+  outcome.tag = flight.request.tag;
   outcome.status = reply->Status;
   outcome.replyAddress = reply->Address;
   outcome.roundTripMs = reply->RoundTripTime;
@@ -106,7 +158,7 @@ EchoOutcome EchoFlightsWin32::OutcomeOf(const Flight& flight) {
   return outcome;
 }
 
-void EchoFlightsWin32::Finish(const EchoOutcome& outcome) {
+void EchoFlightsWin32::File(const EchoOutcome& outcome) {
   {
     const std::lock_guard lock(m_mutex);
     m_done.push_back(outcome);
@@ -126,24 +178,31 @@ bool EchoFlightsWin32::HasDone() {
 }
 
 std::unique_ptr<EchoBatch> EchoBatch::Open(OpenFailureInfo& failure) {
-  const HANDLE icmp = ::IcmpCreateFile();
   failure = {};
+  const HANDLE icmp = ::IcmpCreateFile();
   if (icmp == INVALID_HANDLE_VALUE) failure = {OpenFailure::Other, ::GetLastError()};
-  RecordOpenFailure(failure);
-  if (icmp == INVALID_HANDLE_VALUE) return nullptr;
-  auto flights = std::make_shared<EchoFlightsWin32>(icmp);
-  if (flights->WakeHandle() == kernel::kNoHandle) {
-    failure = {OpenFailure::Other, static_cast<DWORD>(::WSAGetLastError())};
-    RecordOpenFailure(failure);
-    return nullptr;
+  std::shared_ptr<EchoFlightsWin32> flights;
+  if (icmp != INVALID_HANDLE_VALUE) {
+    flights = std::make_shared<EchoFlightsWin32>(icmp);
+    if (!flights->Usable()) failure = {OpenFailure::Other, ::GetLastError()};
   }
+  if (failure.reason == OpenFailure::None) {
+    try {
+      std::thread(&EchoFlightsWin32::RunThread, flights).detach();
+    } catch (const std::system_error& error) {
+      failure = {OpenFailure::Other, static_cast<DWORD>(error.code().value())};
+    }
+  }
+  RecordOpenFailure(failure);
+  if (failure.reason != OpenFailure::None) return nullptr;
   return std::unique_ptr<EchoBatch>(new EchoBatch(std::move(flights)));
 }
 
 EchoBatch::EchoBatch(std::shared_ptr<EchoFlightsWin32> flights) : m_flights(std::move(flights)) {}
 
-// Echoes still in flight keep their share of the flights until they end.
-EchoBatch::~EchoBatch() = default;
+// Echoes still in flight end on the echo thread, which then lets go of
+// the flights: the caller is not held.
+EchoBatch::~EchoBatch() { m_flights->Stop(); }
 
 void EchoBatch::Start(std::size_t tag, IPAddr destination, const void* data, WORD size, DWORD timeoutMs) {
   ++m_inFlight;

@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "platform/kernel/blocking_hook.h"
+#include "platform/kernel/last_error.h"
 
 namespace kernel {
 namespace {
@@ -63,7 +64,12 @@ bool RunWithBlockingHook(std::function<void()> work) {
     state->work();  // no thread to spare: wait the old way rather than fail
     return true;
   }
-  if (!AwaitWorker(*state)) return false;
+  // The system's waits may set the caller's last error; the work's own is
+  // the worker's, so the caller keeps what it had.
+  const DWORD lastError = GetLastError();
+  const bool finished = AwaitWorker(*state);
+  SetLastError(lastError);
+  if (!finished) return false;
   if (state->error) std::rethrow_exception(state->error);
   return true;
 }

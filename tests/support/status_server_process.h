@@ -77,9 +77,12 @@ class StatusServerProcess {
 
  private:
   void KillAndReap();
+  void ReleaseReader();  // Windows only
 
   int m_pid = -1;
   int m_outputFd = -1;
+  void* m_process = nullptr;  // Windows: the process and the reader of its output
+  void* m_reader = nullptr;
   std::string m_pending;  // read from the pipe, not yet returned as a line
   std::string m_addressText;
   std::uint32_t m_address = 0;

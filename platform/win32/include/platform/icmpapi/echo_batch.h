@@ -1,9 +1,8 @@
 #pragma once
-// Many echoes at once from one thread, over the system's ICMP library: each
-// echo is an asynchronous IcmpSendEcho2 with an event of its own, whose
-// completion a wait of the system's thread pool takes; a wake socket tells
-// the caller's select() that outcomes are there. So a thousand echoes wait
-// side by side and cost no thread of their own.
+// Many echoes at once, over the system's ICMP library: each echo is an
+// asynchronous IcmpSendEcho2, sent and completed (as an APC) on one echo
+// thread of the batch; a wake socket tells the caller's select() that
+// outcomes are there. So a thousand echoes wait side by side on one thread.
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -47,7 +46,7 @@ class EchoBatch {
 
  private:
   explicit EchoBatch(std::shared_ptr<EchoFlightsWin32> flights);
-  std::shared_ptr<EchoFlightsWin32> m_flights;
+  std::shared_ptr<EchoFlightsWin32> m_flights;  // shared with the echo thread
   std::size_t m_inFlight = 0;
 };
 
