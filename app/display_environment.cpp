@@ -11,3 +11,5 @@ bool HaveDisplay() {
     return value != nullptr && *value != '\0';
   });
 }
+
+std::string PicturesUnavailable() { return {}; }

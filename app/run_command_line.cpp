@@ -47,6 +47,7 @@ int RunCommandLine(int argc, char** argv) {
   if (!parsed.commandLine) return UsageError(parsed.error);
   const CommandLine& line = *parsed.commandLine;
   // The dialog, and pictures of it, need the widget toolkit; a picture needs no display.
+  if (line.screenshot && !PicturesUnavailable().empty()) return UsageError(PicturesUnavailable());
   if (line.mode == RunMode::Window && !line.screenshot && !HaveDisplay()) return NoDisplay();
   if (line.mode == RunMode::Window || line.screenshot) return RunDialogProgram(argv);
   return console::FinalStatus(RunConsoleMode(line));

@@ -46,7 +46,7 @@ MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler newHandler) {
 
 void SetToolkitMessageBox(const ToolkitMessageBox& presenter) { toolkit() = presenter; }
 
-QWidget* MainWindowWidget() { return toolkit().mainWindow != nullptr ? toolkit().mainWindow() : nullptr; }
+MessageBoxOwner MainWindowWidget() { return toolkit().mainWindow != nullptr ? toolkit().mainWindow() : nullptr; }
 
 void SetAppName(LPCSTR name) { appName() = name != nullptr ? name : ""; }
 

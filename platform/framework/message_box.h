@@ -3,15 +3,14 @@
 #include <utility>
 
 #include "platform/framework/cstring.h"
+#include "platform/framework/message_box_owner.h"
 #include "platform/framework/message_box_styles.h"
 #include "platform/kernel/windef.h"
-
-class QWidget;
 
 namespace framework {
 
 struct MessageBoxRequest {
-  QWidget* owner;  // null: no owner window
+  MessageBoxOwner owner;  // null: no owner window
   CString text;
   CString caption;
   UINT type;
@@ -43,10 +42,10 @@ class ScopedMessageBoxHandler {
 // that owns AfxMessageBox's boxes. Without them, boxes go to standard error.
 struct ToolkitMessageBox {
   bool (*show)(const MessageBoxRequest& request, int* answer) = nullptr;
-  QWidget* (*mainWindow)() = nullptr;
+  MessageBoxOwner (*mainWindow)() = nullptr;
 };
 void SetToolkitMessageBox(const ToolkitMessageBox& presenter);
-QWidget* MainWindowWidget();  // null without window services or main window
+MessageBoxOwner MainWindowWidget();  // null without window services or main window
 
 // The application's name, the caption of message boxes without one.
 void SetAppName(LPCSTR name);

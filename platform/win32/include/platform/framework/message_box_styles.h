@@ -1,3 +1,3 @@
 #pragma once
-// The message-box styles and answers are the system's.
+// Message-box styles and answers: the system's own.
 #include "platform/kernel/windef.h"

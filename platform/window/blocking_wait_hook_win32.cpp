@@ -1,0 +1,71 @@
+#include "platform/window/blocking_wait_hook.h"
+
+#include <utility>
+#include <vector>
+
+#include "platform/kernel/blocking_hook.h"
+#include "platform/kernel/windef.h"
+
+namespace framework {
+namespace {
+
+int g_procedureDepth = 0;
+bool g_runningDeferred = false;
+
+std::vector<std::function<void()>>& Deferred() {
+  static auto* actions = new std::vector<std::function<void()>>;
+  return *actions;
+}
+
+void RunDeferred() {
+  if (g_runningDeferred || Deferred().empty()) return;
+  g_runningDeferred = true;
+  std::vector<std::function<void()>> actions;
+  actions.swap(Deferred());
+  kernel::TakeBlockingCallCancel();  // a cancel that no wait took was made for these
+  for (const std::function<void()>& action : actions) action();
+  g_runningDeferred = false;
+}
+
+// A queue that keeps being painted (a window that never validates) must not
+// hold the wait; the next slice paints on.
+constexpr int kMessagesPerSlice = 64;
+
+// Paint and timer messages only: the filter leaves keys, clicks and the
+// window system's requests in the queue until the handler has returned, so
+// no handler can be re-entered. Messages sent from other threads are
+// delivered by any peek.
+BOOL ProcessPaintAndTimers() {
+  MSG msg{};
+  BOOL processed = FALSE;
+  for (const UINT message : {WM_PAINT, WM_TIMER}) {
+    for (int i = 0; i < kMessagesPerSlice && ::PeekMessageW(&msg, nullptr, message, message, PM_REMOVE); ++i) {
+      ::DispatchMessageW(&msg);
+      processed = TRUE;
+    }
+  }
+  return processed;
+}
+
+}  // namespace
+
+void InstallBlockingHook(bool onlyIfNone) {
+  if (onlyIfNone && kernel::GetBlockingHook() != nullptr) return;
+  kernel::SetBlockingHook(&ProcessPaintAndTimers);
+}
+
+// No request reaches a window while its handler waits: the input stays queued.
+bool HandlerWaits() { return false; }
+
+void DeferUntilHandlersReturn(std::function<void()> action) {
+  Deferred().push_back(std::move(action));
+  if (g_procedureDepth == 0) RunDeferred();
+}
+
+WindowProcedureScope::WindowProcedureScope() { ++g_procedureDepth; }
+
+WindowProcedureScope::~WindowProcedureScope() {
+  if (--g_procedureDepth == 0) RunDeferred();
+}
+
+}  // namespace framework
