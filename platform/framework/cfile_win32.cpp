@@ -21,9 +21,7 @@ SOCKET SocketOf(UINT hFile) { return static_cast<SOCKET>(static_cast<LONG_PTR>(s
 
 UINT ValueOf(HANDLE handle) { return static_cast<UINT>(reinterpret_cast<ULONG_PTR>(handle)); }
 
-[[noreturn]] void ThrowInvalidHandle(const CString& name) {
-  CFileException::ThrowOsError(ERROR_INVALID_HANDLE, name);
-}
+[[noreturn]] void ThrowInvalidHandle(const CString& name) { CFileException::ThrowOsError(ERROR_INVALID_HANDLE, name); }
 
 [[noreturn]] void ThrowInvalidParameter(const CString& name) {
   SetLastError(ERROR_INVALID_PARAMETER);
@@ -46,8 +44,7 @@ bool IsSocket(UINT hFile) {
   const DWORD lastError = ::GetLastError();
   int type = 0;
   int length = sizeof(type);
-  const bool socket =
-      ::getsockopt(SocketOf(hFile), SOL_SOCKET, SO_TYPE, reinterpret_cast<char*>(&type), &length) == 0;
+  const bool socket = ::getsockopt(SocketOf(hFile), SOL_SOCKET, SO_TYPE, reinterpret_cast<char*>(&type), &length) == 0;
   ::SetLastError(lastError);
   return socket;
 }
@@ -101,7 +98,7 @@ DWORD CheckFileType(HANDLE handle, UINT nOpenFlags) {
 // open (on Linux every descriptor closes on exec alike).
 DWORD OpenHandle(LPCSTR name, UINT nOpenFlags, HANDLE* handleOut) {
   const HANDLE handle = ::CreateFileA(name, AccessOf(nOpenFlags), ShareModeOf(nOpenFlags), nullptr,
-                                     DispositionOf(nOpenFlags), FILE_ATTRIBUTE_NORMAL, nullptr);
+                                      DispositionOf(nOpenFlags), FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return ::GetLastError();
   const DWORD refusal = CheckFileType(handle, nOpenFlags);
   if (refusal != ERROR_SUCCESS) {
@@ -176,8 +173,9 @@ void ChangeRangeLock(UINT hFile, const CString& name, bool lock, DWORD dwPos, DW
   if (dwCount == 0) return;
   OVERLAPPED range{};
   range.Offset = dwPos;
-  const BOOL done = lock ? ::LockFileEx(handle, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, dwCount, 0, &range)
-                         : ::UnlockFileEx(handle, 0, dwCount, 0, &range);
+  const BOOL done =
+      lock ? ::LockFileEx(handle, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, dwCount, 0, &range)
+           : ::UnlockFileEx(handle, 0, dwCount, 0, &range);
   if (!done) ThrowLastError(name);
 }
 

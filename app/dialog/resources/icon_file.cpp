@@ -17,9 +17,11 @@ void PutDword(std::string& out, unsigned long value) {
   PutWord(out, static_cast<unsigned>((value >> 16) & 0xFFFFu));
 }
 
-// Bitmap rows are padded to four bytes.
+// Bitmap rows are padded to whole 32-bit words.
 std::size_t RowBytes(int width, int bitsPerPixel) {
-  return ((static_cast<std::size_t>(width) * static_cast<std::size_t>(bitsPerPixel) + 31) / 32) * 4;
+  constexpr std::size_t kWordBits = 32;
+  const std::size_t bits = static_cast<std::size_t>(width) * static_cast<std::size_t>(bitsPerPixel);
+  return (bits + kWordBits - 1) / kWordBits * (kWordBits / 8);
 }
 
 std::size_t ImageBytes(const framework::IconImage& image) {
@@ -28,7 +30,8 @@ std::size_t ImageBytes(const framework::IconImage& image) {
 }
 
 bool Transparent(const framework::IconImage& image, std::size_t index) {
-  return (image.palette[image.pixels[index]] >> 24) == 0;
+  constexpr unsigned kAlphaShift = 24;
+  return (image.palette[image.pixels[index]] >> kAlphaShift) == 0;
 }
 
 // A bitmap header of twice the height (colours, then mask), the colour
@@ -61,8 +64,9 @@ void PutImage(std::string& out, const framework::IconImage& image) {
   for (int y = image.height - 1; y >= 0; --y) {
     std::string row(RowBytes(image.width, 1), '\0');
     for (std::size_t x = 0; x < width; ++x) {
-      if (Transparent(image, static_cast<std::size_t>(y) * width + x))
-        row[x / 8] |= static_cast<char>(0x80u >> (x % 8));
+      if (Transparent(image, static_cast<std::size_t>(y) * width + x)) {
+        row[x / 8] = static_cast<char>(static_cast<unsigned char>(row[x / 8]) | (0x80u >> (x % 8)));
+      }
     }
     out += row;
   }

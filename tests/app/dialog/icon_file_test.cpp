@@ -34,12 +34,13 @@ void ExpectImage(const std::string& file, std::size_t at, const framework::IconI
     const std::uint32_t argb = image.palette[i];
     ASSERT_EQ(Dword(file, table + i * 4), argb & 0x00FFFFFFu) << "colour " << i;
   }
-  const std::size_t colours = table + 256 * 4;
+  const std::size_t colours = table + std::size_t{256} * 4;
   const std::size_t mask = colours + RowBytes(image.width, 8) * static_cast<std::size_t>(image.height);
   for (int y = 0; y < image.height; ++y) {
     const std::size_t row = static_cast<std::size_t>(image.height - 1 - y);  // rows bottom to top
     for (int x = 0; x < image.width; ++x) {
-      const BYTE index = image.pixels[static_cast<std::size_t>(y * image.width + x)];
+      const BYTE index = image.pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(image.width) +
+                                      static_cast<std::size_t>(x)];
       const bool clear = (image.palette[index] >> 24) == 0;
       const auto colour = static_cast<unsigned char>(file.at(colours + row * RowBytes(image.width, 8) + x));
       const auto maskByte = static_cast<unsigned char>(file.at(mask + row * RowBytes(image.width, 1) + x / 8));
