@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "app/console_streams.h"
+#include "platform/kernel/command_line.h"
 #include "platform/kernel/system_error_text.h"
 #include "platform/kernel/windef.h"
 
@@ -20,24 +21,6 @@ std::filesystem::path OwnFolder() {
     if (length < path.size()) return std::filesystem::path(path.substr(0, length)).parent_path();
     path.resize(path.size() * 2);
   }
-}
-
-// One argument as the C runtime reads it back: in quotes, with the
-// backslashes before a quote doubled.
-std::string Quoted(const std::string& argument) {
-  std::string quoted = "\"";
-  std::size_t backslashes = 0;
-  for (const char c : argument) {
-    if (c == '\\') {
-      ++backslashes;
-      continue;
-    }
-    quoted.append(c == '"' ? backslashes * 2 + 1 : backslashes, '\\');
-    backslashes = 0;
-    quoted += c;
-  }
-  quoted.append(backslashes * 2, '\\');
-  return quoted + "\"";
 }
 
 }  // namespace
@@ -58,8 +41,9 @@ int RunDialogProgram(char** argv) {
                       "): it is not beside this program\n");
     return 1;
   }
-  std::string commandLine = Quoted(candidates.front());
-  for (char** argument = argv + 1; *argument != nullptr; ++argument) commandLine.append(" ").append(Quoted(*argument));
+  std::string commandLine = kernel::QuotedArgument(candidates.front());
+  for (char** argument = argv + 1; *argument != nullptr; ++argument)
+    commandLine.append(" ").append(kernel::QuotedArgument(*argument));
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};

@@ -10,6 +10,8 @@
 #include <stdexcept>
 #include <thread>
 
+#include "platform/kernel/command_line.h"
+
 // The same services on Windows: the program is started with CreateProcess,
 // and its output read by a thread of the object's own. Windows has no
 // SIGTERM for a console program in another console, so Stop ends it with
@@ -33,22 +35,6 @@ std::string WindowsPath(const std::string& path) {
   return converted;
 }
 
-std::string Quoted(const std::string& argument) {
-  std::string quoted = "\"";
-  std::size_t backslashes = 0;
-  for (const char c : argument) {
-    if (c == '\\') {
-      ++backslashes;
-      continue;
-    }
-    quoted.append(c == '"' ? backslashes * 2 + 1 : backslashes, '\\');
-    backslashes = 0;
-    quoted += c;
-  }
-  quoted.append(backslashes * 2, '\\');
-  return quoted + "\"";
-}
-
 struct Pipe {
   HANDLE read = nullptr;
   HANDLE write = nullptr;
@@ -66,8 +52,8 @@ Pipe MakePipe() {
 PROCESS_INFORMATION Spawn(const std::string& program, const std::vector<std::string>& arguments, HANDLE output,
                           HANDLE errors) {
   const std::string path = WindowsPath(program);
-  std::string commandLine = Quoted(path);
-  for (const std::string& argument : arguments) commandLine += " " + Quoted(argument);
+  std::string commandLine = kernel::QuotedArgument(path);
+  for (const std::string& argument : arguments) commandLine += " " + kernel::QuotedArgument(argument);
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESTDHANDLES;
