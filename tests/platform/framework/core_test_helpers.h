@@ -62,8 +62,9 @@ class TempDirTest : public ::testing::Test {
 
   std::vector<std::string> Entries() const {
     std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(m_dir))
+    for (const auto& entry : std::filesystem::directory_iterator(m_dir)) {
       names.push_back(entry.path().filename().string());
+    }
     return names;
   }
 
