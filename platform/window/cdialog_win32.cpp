@@ -17,8 +17,9 @@ ModalDialogHook& modalHook() {
   return *hook;
 }
 
-// Posted to a modal dialog from its initialisation: it arrives from the
-// modal loop's first turns, once the dialog shows.
+// Posted to a modal dialog once its initialisation has returned: it arrives
+// from the modal loop's first turns. Posted any earlier, a message box of the
+// initialisation would take it in its own loop.
 UINT ModalStartedMessage() {
   static const UINT message = ::RegisterWindowMessageW(L"VeloxaQuillmar.ModalStarted");
   return message;
@@ -126,10 +127,8 @@ LRESULT CDialog::TakeWindow(HWND hWnd, WPARAM firstFocus) {
   }
   if (dialogTemplate->menuId != 0) ::SetMenu(hWnd, framework::BuildMenuBar(dialogTemplate->menuId));
   PlaceWindow();
-  if (m_bModal) ::PostMessageW(hWnd, framework::ModalStartedMessage(), 0, 0);
-  m_bInitialising = true;
   const LRESULT focus = AfxCallWndProc(this, WM_INITDIALOG, firstFocus, 0);
-  m_bInitialising = false;
+  if (m_bModal) ::PostMessageW(hWnd, framework::ModalStartedMessage(), 0, 0);
   return focus;
 }
 
@@ -193,10 +192,6 @@ BOOL CDialog::Create(UINT nIDTemplate, CWnd* pParentWnd) {
 }
 
 void CDialog::ModalLoopStarted() {
-  if (m_bInitialising) {  // a message box of the initialisation runs a loop too
-    ::PostMessageW(m_hWnd, framework::ModalStartedMessage(), 0, 0);
-    return;
-  }
   if (m_bEnded) return;
   ::ShowWindow(m_hWnd, SW_SHOW);
   ::UpdateWindow(m_hWnd);
