@@ -58,6 +58,27 @@ void FitLabel(HWND label) {
   ::SetWindowPos(label, nullptr, 0, 0, extent.cx, rect.bottom, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+// Ctrl+A selects the whole text, as a user of the system expects of an edit
+// field; the system's edit would take it as a character it cannot show.
+LRESULT CALLBACK EditKeys(HWND edit, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR /*id*/, DWORD_PTR /*data*/) {
+  constexpr WPARAM kCtrlA = 0x01;
+  if (message == WM_CHAR && wParam == kCtrlA) {
+    ::SendMessageW(edit, EM_SETSEL, 0, -1);
+    return 0;
+  }
+  if (message == WM_NCDESTROY) ::RemoveWindowSubclass(edit, &EditKeys, 0);
+  return ::DefSubclassProc(edit, message, wParam, lParam);
+}
+
+// The templates' font is a bitmap font on the system, and edits in a bitmap
+// font have no inner margins; the fields are only as wide as that needs. A
+// stand-in TrueType font would add margins of half a character on each side
+// and cut short values ("Race" in a field four characters wide).
+void PrepareEdit(HWND edit) {
+  ::SendMessageW(edit, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELPARAM(0, 0));
+  ::SetWindowSubclass(edit, &EditKeys, 0, 0);
+}
+
 void EnsureCommonControls() {
   static const bool done = [] {
     INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS};
@@ -118,6 +139,7 @@ LRESULT CDialog::TakeWindow(HWND hWnd, WPARAM firstFocus) {
       ::SendMessageW(control, STM_SETICON, reinterpret_cast<WPARAM>(framework::LoadIconResource(c.imageId)), 0);
     }
     if (c.kind == framework::ControlKind::Label) framework::FitLabel(control);
+    if (c.kind == framework::ControlKind::Edit) framework::PrepareEdit(control);
     if (c.id != IDC_STATIC) {
       std::unique_ptr<CWnd> wrapper = framework::WrapperFor(c.kind);
       wrapper->Attach(control, c.id);
