@@ -17,8 +17,9 @@ ModalDialogHook& modalHook() {
   return *hook;
 }
 
-// Posted to a modal dialog from its initialisation: it arrives from the
-// modal loop's first turns, once the dialog shows.
+// Posted to a modal dialog once its initialisation has returned: it arrives
+// from the modal loop's first turns. Posted any earlier, a message box of the
+// initialisation would take it in its own loop.
 UINT ModalStartedMessage() {
   static const UINT message = ::RegisterWindowMessageW(L"VeloxaQuillmar.ModalStarted");
   return message;
@@ -55,6 +56,27 @@ void FitLabel(HWND label) {
   ::GetClientRect(label, &rect);
   if (extent.cx <= rect.right) return;
   ::SetWindowPos(label, nullptr, 0, 0, extent.cx, rect.bottom, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// Ctrl+A selects the whole text, as a user of the system expects of an edit
+// field; the system's edit would take it as a character it cannot show.
+LRESULT CALLBACK EditKeys(HWND edit, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR /*id*/, DWORD_PTR /*data*/) {
+  constexpr WPARAM kCtrlA = 0x01;
+  if (message == WM_CHAR && wParam == kCtrlA) {
+    ::SendMessageW(edit, EM_SETSEL, 0, -1);
+    return 0;
+  }
+  if (message == WM_NCDESTROY) ::RemoveWindowSubclass(edit, &EditKeys, 0);
+  return ::DefSubclassProc(edit, message, wParam, lParam);
+}
+
+// The templates' font is a bitmap font on the system, and edits in a bitmap
+// font have no inner margins; the fields are only as wide as that needs. A
+// stand-in TrueType font would add margins of half a character on each side
+// and cut short values ("Race" in a field four characters wide).
+void PrepareEdit(HWND edit) {
+  ::SendMessageW(edit, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELPARAM(0, 0));
+  ::SetWindowSubclass(edit, &EditKeys, 0, 0);
 }
 
 void EnsureCommonControls() {
@@ -117,6 +139,7 @@ LRESULT CDialog::TakeWindow(HWND hWnd, WPARAM firstFocus) {
       ::SendMessageW(control, STM_SETICON, reinterpret_cast<WPARAM>(framework::LoadIconResource(c.imageId)), 0);
     }
     if (c.kind == framework::ControlKind::Label) framework::FitLabel(control);
+    if (c.kind == framework::ControlKind::Edit) framework::PrepareEdit(control);
     if (c.id != IDC_STATIC) {
       std::unique_ptr<CWnd> wrapper = framework::WrapperFor(c.kind);
       wrapper->Attach(control, c.id);
@@ -126,10 +149,8 @@ LRESULT CDialog::TakeWindow(HWND hWnd, WPARAM firstFocus) {
   }
   if (dialogTemplate->menuId != 0) ::SetMenu(hWnd, framework::BuildMenuBar(dialogTemplate->menuId));
   PlaceWindow();
-  if (m_bModal) ::PostMessageW(hWnd, framework::ModalStartedMessage(), 0, 0);
-  m_bInitialising = true;
   const LRESULT focus = AfxCallWndProc(this, WM_INITDIALOG, firstFocus, 0);
-  m_bInitialising = false;
+  if (m_bModal) ::PostMessageW(hWnd, framework::ModalStartedMessage(), 0, 0);
   return focus;
 }
 
@@ -193,10 +214,6 @@ BOOL CDialog::Create(UINT nIDTemplate, CWnd* pParentWnd) {
 }
 
 void CDialog::ModalLoopStarted() {
-  if (m_bInitialising) {  // a message box of the initialisation runs a loop too
-    ::PostMessageW(m_hWnd, framework::ModalStartedMessage(), 0, 0);
-    return;
-  }
   if (m_bEnded) return;
   ::ShowWindow(m_hWnd, SW_SHOW);
   ::UpdateWindow(m_hWnd);

@@ -3,7 +3,9 @@
 // message boxes through the framework's one message-box function.
 #include <gtest/gtest.h>
 
+#include <cwchar>
 #include <optional>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -86,6 +88,38 @@ TEST_F(MainDialogTest, TypingInTheAddressRefreshesTheStringsButSettingThemDoesNo
   m_dialog.UpdateData(FALSE);
   EXPECT_EQ(wintest::WindowTextOf(Item(IDC_HOST)), L"host");
   EXPECT_EQ(m_dialog.m_strHost, "host");
+}
+
+// Each field is as wide as the template makes it; the text area inside
+// must hold the short values the fields are made for.
+TEST_F(MainDialogTest, ShortResultsFitTheirNarrowFieldsWhole) {
+  Open(nullptr);
+  for (const auto& [id, text] : {std::pair{IDC_SESSION, L"Race"}, std::pair{IDC_TIME_LEFT, L"10 Mins"}}) {
+    const HWND edit = Item(id);
+    const HDC dc = ::GetDC(edit);
+    const HGDIOBJ previous = ::SelectObject(dc, reinterpret_cast<HGDIOBJ>(::SendMessageW(edit, WM_GETFONT, 0, 0)));
+    SIZE extent{};
+    ::GetTextExtentPoint32W(dc, text, static_cast<int>(std::wcslen(text)), &extent);
+    ::SelectObject(dc, previous);
+    ::ReleaseDC(edit, dc);
+    RECT area{};
+    ::SendMessageW(edit, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&area));
+    EXPECT_GE(area.right - area.left, extent.cx) << "field " << id;
+  }
+}
+
+TEST_F(MainDialogTest, CtrlASelectsTheWholeTextOfAnEditAndTypesNothing) {
+  Open(nullptr);
+  const HWND address = Item(IDC_ADDRESS);
+  ::SetWindowTextW(address, L"127.0.0.1");
+  ::SendMessageW(address, EM_SETSEL, 3, 3);
+  ::SendMessageW(address, WM_CHAR, 0x01, 0);  // Ctrl+A
+  DWORD start = 0;
+  DWORD end = 0;
+  ::SendMessageW(address, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+  EXPECT_EQ(start, 0u);
+  EXPECT_EQ(end, 9u);
+  EXPECT_EQ(wintest::WindowTextOf(address), L"127.0.0.1");
 }
 
 TEST_F(MainDialogTest, AddressBookLinesKeepTheirBytesAndADoubleClickTakesTheAddress) {

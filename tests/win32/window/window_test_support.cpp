@@ -21,9 +21,17 @@ ScopedWorkingFolder::ScopedWorkingFolder(const std::string* addressBook) : m_pre
   std::filesystem::create_directories(m_folder);
   if (addressBook != nullptr) std::ofstream(m_folder / "address.ini", std::ios::binary) << *addressBook;
   std::filesystem::current_path(m_folder);
+  wchar_t appData[MAX_PATH] = {};
+  const DWORD length = ::GetEnvironmentVariableW(L"APPDATA", appData, MAX_PATH);
+  m_hadAppData = length > 0 && length < MAX_PATH;
+  m_previousAppData.assign(appData, m_hadAppData ? length : 0);
+  const std::filesystem::path settings = m_folder / "appdata";
+  std::filesystem::create_directories(settings);
+  ::SetEnvironmentVariableW(L"APPDATA", settings.c_str());
 }
 
 ScopedWorkingFolder::~ScopedWorkingFolder() {
+  ::SetEnvironmentVariableW(L"APPDATA", m_hadAppData ? m_previousAppData.c_str() : nullptr);
   std::error_code error;
   std::filesystem::current_path(m_previous, error);
   std::filesystem::remove_all(m_folder, error);

@@ -15,7 +15,8 @@ namespace wintest {
 void UseProgramResources();
 
 // A fresh folder as the working directory for the life of the object; with
-// `addressBook`, it holds "address.ini" with those bytes.
+// `addressBook`, it holds "address.ini" with those bytes. %APPDATA% names an
+// empty folder meanwhile, so no address book of the user's is found.
 class ScopedWorkingFolder {
  public:
   explicit ScopedWorkingFolder(const std::string* addressBook = nullptr);
@@ -26,6 +27,8 @@ class ScopedWorkingFolder {
  private:
   std::filesystem::path m_previous;
   std::filesystem::path m_folder;
+  std::wstring m_previousAppData;
+  bool m_hadAppData = false;
 };
 
 // An address book record in the book's fixed layout.

@@ -45,7 +45,6 @@ class CDialog : public CWnd {
   int m_nModalResult = -1;
   bool m_bEnded = false;
   bool m_bModal = false;
-  bool m_bInitialising = false;
 };
 
 namespace framework {
