@@ -32,6 +32,20 @@ std::string Variable(const wchar_t* name) {
   }
 }
 
+// The folder of the running program's file.
+std::string ProgramFolder() {
+  std::vector<wchar_t> path(MAX_PATH);
+  for (;;) {
+    const DWORD length = ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (length == 0) return {};
+    if (length < path.size()) {
+      const std::string file = kernel::Utf8FromWide(std::wstring_view(path.data(), length));
+      return file.substr(0, file.size() - FileNameOf(file).size());
+    }
+    path.resize(path.size() * 2);
+  }
+}
+
 }  // namespace
 
 std::string WorkingFolder() {
@@ -59,6 +73,10 @@ std::string JoinPath(const std::string& folder, const std::string& name) {
 std::string FileNameOf(const std::string& path) {
   const auto separator = path.find_last_of("\\/:");
   return separator == std::string::npos ? path : path.substr(separator + 1);
+}
+
+std::string PackagedExample(const char* /*installedPath*/, const char* name) {
+  return JoinPath(JoinPath(ProgramFolder(), "examples"), name);
 }
 
 bool PathExists(const std::string& path) {

@@ -1,6 +1,7 @@
-// quillmar.exe with names beyond the ANSI code page: a working folder and a
-// settings folder named in such letters hold the address book it reads, and
-// an argument in them comes back intact in its UTF-8 output.
+// quillmar.exe as a user starts it. Names beyond the ANSI code page: a
+// working folder and a settings folder named in such letters hold the
+// address book it reads, and an argument in them comes back intact in its
+// UTF-8 output. Without an address book it names the example beside it.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -85,8 +86,9 @@ class ScratchFolder {
 
 // Runs quillmar.exe in `folder` with APPDATA as given; output through files,
 // which need no reading thread.
-Output RunQuillmar(const std::vector<std::string>& arguments, const std::wstring& folder, const std::wstring& appData) {
-  std::string line = kernel::QuotedArgument(Utf8FromWide(ProgramPath()));
+Output RunQuillmar(const std::vector<std::string>& arguments, const std::wstring& folder, const std::wstring& appData,
+                   const std::wstring& program = ProgramPath()) {
+  std::string line = kernel::QuotedArgument(Utf8FromWide(program));
   for (const std::string& argument : arguments) line.append(" ").append(kernel::QuotedArgument(argument));
   std::wstring wideLine = WideFromUtf8(line);
   const ScratchFolder outputs(TempPath("quillmar-output"));
@@ -103,14 +105,14 @@ Output RunQuillmar(const std::vector<std::string>& arguments, const std::wstring
   const bool hadAppData = GetEnvironmentVariableW(L"APPDATA", previous, MAX_PATH) != 0;
   SetEnvironmentVariableW(L"APPDATA", appData.empty() ? nullptr : appData.c_str());
   Output result;
-  if (CreateProcessW(ProgramPath().c_str(), wideLine.data(), nullptr, nullptr, TRUE, 0, nullptr, folder.c_str(),
-                     &startup, &process)) {
+  if (CreateProcessW(program.c_str(), wideLine.data(), nullptr, nullptr, TRUE, 0, nullptr, folder.c_str(), &startup,
+                     &process)) {
     WaitForSingleObject(process.hProcess, INFINITE);
     GetExitCodeProcess(process.hProcess, &result.status);
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
   } else {
-    ADD_FAILURE() << "cannot start " << Utf8FromWide(ProgramPath()) << ": error " << GetLastError();
+    ADD_FAILURE() << "cannot start " << Utf8FromWide(program) << ": error " << GetLastError();
   }
   SetEnvironmentVariableW(L"APPDATA", hadAppData ? previous : nullptr);
   result.out = ReadBack(out);
@@ -120,7 +122,7 @@ Output RunQuillmar(const std::vector<std::string>& arguments, const std::wstring
   return result;
 }
 
-TEST(UnicodeTextTest, AddressBookInAWorkingFolderNamedBeyondTheCodePage) {
+TEST(QuillmarExeTest, AddressBookInAWorkingFolderNamedBeyondTheCodePage) {
   ScratchFolder folder(TempPath(kName));
   const Output missing = RunQuillmar({"--list"}, folder.Path(), L"");
   EXPECT_EQ(missing.status, 1u);
@@ -133,7 +135,7 @@ TEST(UnicodeTextTest, AddressBookInAWorkingFolderNamedBeyondTheCodePage) {
   EXPECT_NE(run.out.find("Caf\xC3\xA9"), std::string::npos) << run.out;
 }
 
-TEST(UnicodeTextTest, AddressBookInASettingsFolderNamedBeyondTheCodePage) {
+TEST(QuillmarExeTest, AddressBookInASettingsFolderNamedBeyondTheCodePage) {
   const ScratchFolder appData(TempPath(kName));
   ScratchFolder settings(appData.File(L"quillmar"));
   const ScratchFolder elsewhere(TempPath("quillmar-empty"));
@@ -143,11 +145,29 @@ TEST(UnicodeTextTest, AddressBookInASettingsFolderNamedBeyondTheCodePage) {
   EXPECT_NE(run.out.find("Caf\xC3\xA9"), std::string::npos) << run.out << run.err;
 }
 
-TEST(UnicodeTextTest, AnArgumentComesBackInUtf8) {
+TEST(QuillmarExeTest, AnArgumentComesBackInUtf8) {
   const std::string option = "--" + kName;
   const Output run = RunQuillmar({option}, L"C:\\", L"");
   EXPECT_EQ(run.status, 2u);
   EXPECT_NE(run.err.find("'" + option + "'"), std::string::npos) << run.err;
+}
+
+// The example is looked for beside the program wherever it was put, never
+// where the Linux package installs it.
+TEST(QuillmarExeTest, MissingAddressBookNamesTheExampleBesideTheProgram) {
+  ScratchFolder install(TempPath("quillmar-install"));
+  ScratchFolder examples(install.File(L"examples"));
+  const std::wstring program = install.File(L"quillmar.exe");
+  ASSERT_TRUE(CopyFileW(ProgramPath().c_str(), program.c_str(), TRUE));
+  const ScratchFolder empty(TempPath("quillmar-empty"));
+  const std::string example = Utf8FromWide(examples.File(L"address.ini"));
+
+  Output run = RunQuillmar({"--list"}, empty.Path(), L"", program);
+  EXPECT_NE(run.err.find("installs as " + example + " is not installed here"), std::string::npos) << run.err;
+  examples.Write(L"address.ini", kRecord);
+  run = RunQuillmar({"--list"}, empty.Path(), L"", program);
+  EXPECT_NE(run.err.find("copy the example " + example + " to one of these places"), std::string::npos) << run.err;
+  DeleteFileW(program.c_str());
 }
 
 }  // namespace
