@@ -1,7 +1,8 @@
 // quillmar.exe as a user starts it. Names beyond the ANSI code page: a
 // working folder and a settings folder named in such letters hold the
 // address book it reads, and an argument in them comes back intact in its
-// UTF-8 output. Without an address book it names the example beside it.
+// UTF-8 output. Without an address book it names the example beside it,
+// and its help lists only the options it takes here.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -168,6 +169,15 @@ TEST(QuillmarExeTest, MissingAddressBookNamesTheExampleBesideTheProgram) {
   run = RunQuillmar({"--list"}, empty.Path(), L"", program);
   EXPECT_NE(run.err.find("copy the example " + example + " to one of these places"), std::string::npos) << run.err;
   DeleteFileW(program.c_str());
+}
+
+// The help lists only what the program takes here: pictures are refused.
+TEST(QuillmarExeTest, HelpListsNoScreenshotOption) {
+  const Output help = RunQuillmar({"--help"}, L"C:\\", L"");
+  EXPECT_EQ(help.status, 0u);
+  EXPECT_NE(help.out.find("  --list "), std::string::npos) << help.out;
+  EXPECT_EQ(help.out.find("--screenshot"), std::string::npos) << help.out;
+  EXPECT_EQ(RunQuillmar({"--screenshot", "x.png"}, L"C:\\", L"").status, 2u);
 }
 
 }  // namespace
