@@ -3,6 +3,8 @@
 #include <charconv>
 #include <string_view>
 
+#include "app/display_environment.h"
+
 namespace {
 
 // Reads the arguments one by one; options with a value take it from the
@@ -156,6 +158,17 @@ ParsedCommandLine ParseCommandLine(int argc, char** argv) {
 
 std::string VersionText() { return "Veloxa Quillmar " VQ_VERSION "\n"; }
 
+namespace {
+
+// Listed only where pictures can be made: elsewhere the option is refused.
+std::string ScreenshotHelp() {
+  if (!PicturesUnavailable().empty()) return {};
+  return "  --screenshot <file>      Save a picture of the dialog (with --query and one address: after\n"
+         "                           the query) to <file> (PNG) and exit.\n";
+}
+
+}  // namespace
+
 std::string HelpText(const std::string& program) {
   return "Usage: " + program + " [options]\n" + "       " + program +
          " --query <address>... [--json] [--parallel <n>]\n" + "       " + program +
@@ -173,9 +186,8 @@ std::string HelpText(const std::string& program) {
          "  --query-list             Ask every server of the address list, as --query does.\n"
          "  --json                   With --query or --query-list: print the result as JSON.\n"
          "  --parallel <n>           Ask at most <n> servers at once (default: all of them).\n"
-         "  --list                   Print the lines of the address list (address.ini), one per line.\n"
-         "  --screenshot <file>      Save a picture of the dialog (with --query and one address: after\n"
-         "                           the query) to <file> (PNG) and exit.\n"
+         "  --list                   Print the lines of the address list (address.ini), one per line.\n" +
+         ScreenshotHelp() +
          "\n"
          "Exit status: 0 when every server's status reply was decoded (or the mode succeeded),\n"
          "1 when not, 2 for a usage error.\n";

@@ -7,6 +7,7 @@
 #include "app/console_streams.h"
 #include "platform/kernel/command_line.h"
 #include "platform/kernel/system_error_text.h"
+#include "platform/kernel/wide_text.h"
 #include "platform/kernel/windef.h"
 
 namespace {
@@ -29,7 +30,7 @@ std::vector<std::string> DialogProgramCandidates() {
   const std::filesystem::path candidate = OwnFolder() / kDialogProgram;
   std::error_code error;
   if (!std::filesystem::is_regular_file(candidate, error)) return {};
-  return {candidate.string()};
+  return {kernel::Utf8FromWide(candidate.wstring())};  // string() would give the ANSI code page
 }
 
 // The dialog is a program of the windows subsystem: it is started beside
@@ -44,11 +45,13 @@ int RunDialogProgram(char** argv) {
   std::string commandLine = kernel::QuotedArgument(candidates.front());
   for (char** argument = argv + 1; *argument != nullptr; ++argument)
     commandLine.append(" ").append(kernel::QuotedArgument(*argument));
-  STARTUPINFOA startup{};
+  const std::wstring program = kernel::WideFromUtf8(candidates.front());
+  std::wstring wideLine = kernel::WideFromUtf8(commandLine);
+  STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};
-  if (!::CreateProcessA(candidates.front().c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &process)) {
+  if (!::CreateProcessW(program.c_str(), wideLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &process)) {
     console::WriteErr(console::ProgramName() + ": cannot start the dialog (" + kDialogProgram +
                       "): " + kernel::SystemErrorText(::GetLastError()) + "\n");
     return 1;

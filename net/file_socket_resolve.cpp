@@ -3,6 +3,7 @@
 
 #include "net/file_socket.h"
 #include "net/no_throw.h"
+#include "platform/winsock/address_text.h"
 
 namespace {
 
@@ -31,12 +32,18 @@ void CFileSocket::SetAddress(LPCSTR lpszAddress) {
     const bool numeric = IsNumericAddress(text);
     char buffer[kResolverBufferSize] = {};
     std::strncpy(buffer, text, kResolverBufferSize - 1);
+    if (!winsock::MayResolve(buffer)) {  // a form the system's resolver would misread
+      g_pSocketApi->WSASetLastError(WSAHOST_NOT_FOUND);
+      RecordSocketError();
+      return;
+    }
 
     hostent* host = nullptr;
     if (numeric) {
       m_strHostName = text;
       m_strDottedAddress = text;
-      const u_long address = g_pSocketApi->inet_addr(buffer);  // INADDR_NONE is looked up like any other
+      // The library's inet_addr may read leading zeros as octal.
+      const u_long address = winsock::DottedQuadAddress(buffer);  // INADDR_NONE is looked up like any other
       host = g_pSocketApi->gethostbyaddr(reinterpret_cast<const char*>(&address), 4, AF_INET);
     } else {
       host = g_pSocketApi->gethostbyname(buffer);

@@ -26,7 +26,7 @@ CString ExampleToStartFrom() {
 
 }  // namespace
 
-const char* ExampleAddressBookPath() { return VQ_EXAMPLE_ADDRESS_BOOK; }
+std::string ExampleAddressBookPath() { return framework::PackagedExample(VQ_EXAMPLE_ADDRESS_BOOK, "address.ini"); }
 
 CString AddressBookOpenErrorText() {
   const std::vector<CString> places = AddressBookPlaces();

@@ -1,4 +1,6 @@
 #pragma once
+#include <string>
+
 #include "platform/framework/cstring.h"
 
 // What the dialog and the command line say when the address book cannot be
@@ -7,5 +9,6 @@
 // or, when a file is in one of those places but would not open, that file.
 CString AddressBookOpenErrorText();
 
-// Where the package installs its example address book (packaging/).
-const char* ExampleAddressBookPath();
+// Where the package installs its example address book (packaging/): on
+// Windows beside the running program.
+std::string ExampleAddressBookPath();

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "net/file_socket.h"
+#include "platform/winsock/address_text.h"
 #include "protocol/status_request.h"
 
 namespace {
@@ -13,7 +14,7 @@ namespace {
 u_long ResolvedAddress(const CString& strName, CFileSocket& resolver) {
   resolver.SetAddress(strName);
   if (resolver.m_strDottedAddress.IsEmpty()) return INADDR_NONE;
-  return inet_addr(resolver.m_strDottedAddress);
+  return winsock::DottedQuadAddress(resolver.m_strDottedAddress);
 }
 
 }  // namespace
@@ -39,7 +40,7 @@ sockaddr_in StatusDestinationOf(u_long address) {
 BOOL FindStatusDestination(const CString& strAddress, CFileSocket& resolver, sockaddr_in& destination) {
   const CString text = TrimmedAddressText(strAddress);
   if (text.IsEmpty()) return FALSE;
-  u_long address = inet_addr(text);  // all ones for text that is not a dotted quad
+  u_long address = winsock::DottedQuadAddress(text);  // all ones for text that is not a dotted quad
   if (address == INADDR_NONE) address = ResolvedAddress(text, resolver);
   if (!IsStatusDestination(address)) return FALSE;
   destination = StatusDestinationOf(address);

@@ -6,12 +6,14 @@
 #include "app/command_line.h"
 #include "app/dialog/dialog_command_line.h"
 #include "app/dialog/quillmar_app.h"
+#include "platform/kernel/command_line.h"
 
 // The one application object, made before main() as the framework expects.
 CQuillmarApp theApp;
 
 int main(int argc, char** argv) {
-  const ParsedCommandLine parsed = ParseDialogCommandLine(argc, argv);
+  kernel::Utf8Arguments arguments(argc, argv);
+  const ParsedCommandLine parsed = ParseDialogCommandLine(arguments.Count(), arguments.Values());
   if (const std::optional<int> status = RunWithoutWindow(parsed)) return *status;
   PrepareToolkit(parsed);
   return RunDialogCommandLine(parsed);

@@ -4,6 +4,7 @@
 
 #include "platform/framework/cfile.h"
 #include "platform/framework/file_exception.h"
+#include "platform/kernel/wide_text.h"
 #include "platform/kernel/windef.h"
 
 namespace {
@@ -97,8 +98,8 @@ DWORD CheckFileType(HANDLE handle, UINT nOpenFlags) {
 // program started meanwhile must not keep the file, and its share mode,
 // open (on Linux every descriptor closes on exec alike).
 DWORD OpenHandle(LPCSTR name, UINT nOpenFlags, HANDLE* handleOut) {
-  const HANDLE handle = ::CreateFileA(name, AccessOf(nOpenFlags), ShareModeOf(nOpenFlags), nullptr,
-                                      DispositionOf(nOpenFlags), FILE_ATTRIBUTE_NORMAL, nullptr);
+  const HANDLE handle = ::CreateFileW(kernel::WideFromUtf8(name).c_str(), AccessOf(nOpenFlags), ShareModeOf(nOpenFlags),
+                                      nullptr, DispositionOf(nOpenFlags), FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return ::GetLastError();
   const DWORD refusal = CheckFileType(handle, nOpenFlags);
   if (refusal != ERROR_SUCCESS) {
@@ -110,11 +111,12 @@ DWORD OpenHandle(LPCSTR name, UINT nOpenFlags, HANDLE* handleOut) {
 }
 
 CString FullPath(LPCSTR name) {
-  std::vector<char> path(MAX_PATH);
+  const std::wstring wideName = kernel::WideFromUtf8(name);
+  std::vector<wchar_t> path(MAX_PATH);
   for (;;) {
-    const DWORD length = ::GetFullPathNameA(name, static_cast<DWORD>(path.size()), path.data(), nullptr);
+    const DWORD length = ::GetFullPathNameW(wideName.c_str(), static_cast<DWORD>(path.size()), path.data(), nullptr);
     if (length == 0) return name;
-    if (length < path.size()) return CString(std::string_view(path.data(), length));
+    if (length < path.size()) return CString(kernel::Utf8FromWide(std::wstring_view(path.data(), length)));
     path.resize(length);
   }
 }

@@ -25,6 +25,12 @@ std::string JoinPath(const std::string& folder, const std::string& name);
 // '/' or a drive's ':' on Windows); the whole path when it has none.
 std::string FileNameOf(const std::string& path);
 
+// A sample file that the program's package ships: on Linux `installedPath`,
+// where the package puts the documentation; on Windows `name` in the
+// "examples" folder beside the running program, where the zip and the
+// installer put it.
+std::string PackagedExample(const char* installedPath, const char* name);
+
 // Whether anything (a file, a folder, ...) exists at the path.
 bool PathExists(const std::string& path);
 

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "platform/kernel/wide_text.h"
 #include "platform/kernel/windef.h"
 
 namespace framework {
@@ -19,24 +20,40 @@ bool IsAbsolute(const std::string& path) {
   return path.size() >= 2 && IsSeparator(path[0]) && IsSeparator(path[1]);
 }
 
-std::string Variable(const char* name) {
-  std::vector<char> value(MAX_PATH);
+// Paths and names come from the wide calls, in UTF-8: the ANSI calls would
+// give them in the user's code page, which cannot hold every folder name.
+std::string Variable(const wchar_t* name) {
+  std::vector<wchar_t> value(MAX_PATH);
   for (;;) {
-    const DWORD length = ::GetEnvironmentVariableA(name, value.data(), static_cast<DWORD>(value.size()));
+    const DWORD length = ::GetEnvironmentVariableW(name, value.data(), static_cast<DWORD>(value.size()));
     if (length == 0) return {};
-    if (length < value.size()) return std::string(value.data(), length);
+    if (length < value.size()) return kernel::Utf8FromWide(std::wstring_view(value.data(), length));
     value.resize(length);  // the size asked for includes the terminating NUL
+  }
+}
+
+// The folder of the running program's file.
+std::string ProgramFolder() {
+  std::vector<wchar_t> path(MAX_PATH);
+  for (;;) {
+    const DWORD length = ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (length == 0) return {};
+    if (length < path.size()) {
+      const std::string file = kernel::Utf8FromWide(std::wstring_view(path.data(), length));
+      return file.substr(0, file.size() - FileNameOf(file).size());
+    }
+    path.resize(path.size() * 2);
   }
 }
 
 }  // namespace
 
 std::string WorkingFolder() {
-  std::vector<char> folder(MAX_PATH);
+  std::vector<wchar_t> folder(MAX_PATH);
   for (;;) {
-    const DWORD length = ::GetCurrentDirectoryA(static_cast<DWORD>(folder.size()), folder.data());
+    const DWORD length = ::GetCurrentDirectoryW(static_cast<DWORD>(folder.size()), folder.data());
     if (length == 0) return {};
-    if (length < folder.size()) return std::string(folder.data(), length);
+    if (length < folder.size()) return kernel::Utf8FromWide(std::wstring_view(folder.data(), length));
     folder.resize(length);
   }
 }
@@ -44,7 +61,7 @@ std::string WorkingFolder() {
 // The roaming application data of the user, as the system's environment
 // names it; a relative value is no place to keep settings.
 std::string UserSettingsFolder(const char* program) {
-  const std::string appData = Variable("APPDATA");
+  const std::string appData = Variable(L"APPDATA");
   return IsAbsolute(appData) ? JoinPath(appData, program) : std::string();
 }
 
@@ -58,6 +75,12 @@ std::string FileNameOf(const std::string& path) {
   return separator == std::string::npos ? path : path.substr(separator + 1);
 }
 
-bool PathExists(const std::string& path) { return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+std::string PackagedExample(const char* /*installedPath*/, const char* name) {
+  return JoinPath(JoinPath(ProgramFolder(), "examples"), name);
+}
+
+bool PathExists(const std::string& path) {
+  return ::GetFileAttributesW(kernel::WideFromUtf8(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
 
 }  // namespace framework

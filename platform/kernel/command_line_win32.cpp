@@ -1,5 +1,10 @@
 #include "platform/kernel/command_line.h"
 
+#include "platform/kernel/wide_text.h"
+#include "platform/kernel/windef.h"
+// After windows.h, which it needs.
+#include <shellapi.h>
+
 namespace kernel {
 
 std::string QuotedArgument(const std::string& argument) {
@@ -16,6 +21,23 @@ std::string QuotedArgument(const std::string& argument) {
   }
   quoted.append(backslashes * 2, '\\');
   return quoted + "\"";
+}
+
+}  // namespace kernel
+
+namespace kernel {
+
+Utf8Arguments::Utf8Arguments(int argc, char** argv) {
+  int count = 0;
+  LPWSTR* wide = ::CommandLineToArgvW(::GetCommandLineW(), &count);
+  if (wide != nullptr) {
+    for (int i = 0; i < count; ++i) m_texts.push_back(Utf8FromWide(wide[i]));
+    ::LocalFree(static_cast<HLOCAL>(wide));
+  } else {
+    for (int i = 0; i < argc && argv[i] != nullptr; ++i) m_texts.emplace_back(argv[i]);
+  }
+  for (std::string& text : m_texts) m_pointers.push_back(text.data());
+  m_pointers.push_back(nullptr);
 }
 
 }  // namespace kernel

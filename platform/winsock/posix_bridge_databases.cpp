@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <string_view>
 
+#include "platform/winsock/address_text.h"
 #include "platform/winsock/posix_bridge.h"
 
 namespace winsock::bridge {
@@ -118,27 +119,6 @@ bool SystemReadsAsAddress(const std::string& name) {
   if (::getaddrinfo(name.c_str(), nullptr, &hints, &list) != 0) return false;
   ::freeaddrinfo(list);
   return true;
-}
-
-// A host name in DNS is labels of letters, digits, hyphens (and, in some
-// networks, underscores) joined by dots; none ends in an all-digit label
-// (there is no numeric top-level domain). Any other text is a mistyped
-// address (127.0.0.256, 1.2.3.4.5, 127.0.0.1:6971, [127.0.0.1]) or holds
-// what no name holds (a blank, a control, a character beyond ASCII, which
-// DNS knows only in its encoded form). One final dot, that of a fully
-// qualified name, is not a label of its own.
-bool CannotBeDnsName(std::string_view name) {
-  const auto nameCharacter = [](char c) {
-    return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '-' || c == '_' || c == '.';
-  };
-  if (!std::all_of(name.begin(), name.end(), nameCharacter)) return true;
-  if (name.ends_with('.')) name.remove_suffix(1);
-  if (name.empty() || name.starts_with('.') || name.starts_with('-') || name.find("..") != std::string_view::npos) {
-    return true;
-  }
-  const std::string_view last = name.substr(name.rfind('.') + 1);
-  const auto digit = [](char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; };
-  return std::all_of(last.begin(), last.end(), digit);
 }
 
 // Such a text is a name to us. As the system resolver would not look it up
