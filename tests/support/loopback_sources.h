@@ -11,3 +11,11 @@ namespace vqtest {
 bool LoopbackSourcesAreKept();
 
 }  // namespace vqtest
+
+// Skips a GoogleTest test that needs servers on distinct loopback addresses.
+#define VQ_SKIP_WITHOUT_LOOPBACK_SOURCES()                                                      \
+  if (!vqtest::LoopbackSourcesAreKept()) {                                                      \
+    GTEST_SKIP() << "this system's UDP sockets send from 127.0.0.1 alone, so servers on other " \
+                    "loopback addresses cannot be told apart";                                  \
+  }                                                                                             \
+  static_assert(true)
