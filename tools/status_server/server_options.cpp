@@ -147,8 +147,9 @@ sender, with a status text: fields separated by the byte 0x01, where field 2
 is the host name, 3 the track, 5 the players, 7 the level, 9 the session and
 11 the time left in seconds (after one leading character the client skips).
 Empty datagrams are ignored. When ready it prints one line
-"listening on ADDR:PORT" to standard output. SIGINT or SIGTERM end it with
-exit status 0; bad options end it with status 2, a socket failure with 1.
+"listening on ADDR:PORT" to standard output. SIGINT or SIGTERM (on Windows
+Ctrl+C, Ctrl+Break or closing its console) end it with exit status 0; bad
+options end it with status 2, a socket failure with 1.
 
 Where to listen:
   --bind ADDR          IPv4 address in dotted form (default 127.0.0.1); no
