@@ -12,6 +12,7 @@
 #include "platform/winsock/scoped_startup.h"
 #include "tests/query/windowless_query.h"
 #include "tests/support/batch_collector.h"
+#include "tests/support/loopback_sources.h"
 #include "tests/support/status_server_process.h"
 #include "tests/support/udp_peer.h"
 
@@ -39,6 +40,7 @@ class ServerBatchTest : public ::testing::Test {
 // Answering, oversized, silent and invalid servers, one of them twice: each
 // result in the order given, with what the dialog would have shown for it.
 TEST_F(ServerBatchTest, EachServerGetsItsOwnResultInTheOrderGiven) {
+  VQ_SKIP_WITHOUT_LOOPBACK_SOURCES();
   vqtest::StatusServerProcess alpha(VQ_STATUS_SERVER, {"--bind", vqtest::DistinctLoopbackAddress(), "--host", "Alpha",
                                                        "--level", "3", "--seconds-left", "600"});
   vqtest::StatusServerProcess beta(VQ_STATUS_SERVER, {"--bind", vqtest::DistinctLoopbackAddress(), "--host", "Beta"});
@@ -70,6 +72,7 @@ TEST_F(ServerBatchTest, EachServerGetsItsOwnResultInTheOrderGiven) {
 
 // A datagram from anywhere but the server asked never becomes its reply.
 TEST_F(ServerBatchTest, OnlyTheReplyFromTheServerAskedCounts) {
+  VQ_SKIP_WITHOUT_LOOPBACK_SOURCES();
   const std::string address = vqtest::DistinctLoopbackAddress();
   vqtest::UdpPeer server(address.c_str(), 6971);
   vqtest::UdpPeer forger(vqtest::DistinctLoopbackAddress().c_str());
@@ -89,6 +92,7 @@ TEST_F(ServerBatchTest, OnlyTheReplyFromTheServerAskedCounts) {
 // Copies of one address, however they are written, cost one exchange: the
 // server hears one request, and every copy shows its one answer.
 TEST_F(ServerBatchTest, CopiesOfOneAddressAreAnsweredFromOneExchange) {
+  VQ_SKIP_WITHOUT_LOOPBACK_SOURCES();
   const std::string address = vqtest::DistinctLoopbackAddress();
   vqtest::UdpPeer server(address.c_str(), 6971);
   std::thread serverSide([&] {
@@ -111,6 +115,7 @@ TEST_F(ServerBatchTest, CopiesOfOneAddressAreAnsweredFromOneExchange) {
 // long before a silent one's 5-second wait is over, and a stop ends the run
 // with the silent one unreported.
 TEST_F(ServerBatchTest, ServersAreReportedAsTheyAreDoneAndAStopEndsTheRun) {
+  VQ_SKIP_WITHOUT_LOOPBACK_SOURCES();
   vqtest::StatusServerProcess answering(VQ_STATUS_SERVER, {"--bind", vqtest::DistinctLoopbackAddress()});
   const std::string silent = vqtest::DistinctLoopbackAddress();
   class StopAfterFirst : public CBatchSink {

@@ -11,6 +11,7 @@
 #include "platform/winsock/scoped_startup.h"
 #include "tests/query/windowless_query.h"
 #include "tests/support/status_reply_text.h"
+#include "tests/support/loopback_sources.h"
 #include "tests/support/status_server_process.h"
 #include "tests/support/udp_peer.h"
 
@@ -32,6 +33,7 @@ class ServerQueryTest : public ::testing::Test {
 };
 
 TEST_F(ServerQueryTest, AnsweringServerReportsEveryStepInOrder) {
+  VQ_SKIP_WITHOUT_LOOPBACK_SOURCES();
   vqtest::StatusServerProcess server(VQ_STATUS_SERVER, {"--bind", vqtest::DistinctLoopbackAddress(), "--host", "Alpha",
                                                         "--seconds-left", "5400"});
   // White space around the address, as it comes with a pasted one, is ignored.
@@ -48,6 +50,7 @@ TEST_F(ServerQueryTest, AnsweringServerReportsEveryStepInOrder) {
 // port asked (another loopback address, the right address on another port)
 // are dropped; the server's own reply after them counts.
 TEST_F(ServerQueryTest, OnlyTheReplyFromTheServerAskedCounts) {
+  VQ_SKIP_WITHOUT_LOOPBACK_SOURCES();
   const std::string address = vqtest::DistinctLoopbackAddress();
   vqtest::UdpPeer server(address.c_str(), kStatusPort);
   vqtest::UdpPeer forgerElsewhere(vqtest::DistinctLoopbackAddress().c_str());
@@ -70,6 +73,7 @@ TEST_F(ServerQueryTest, OnlyTheReplyFromTheServerAskedCounts) {
 // Only forgeries: the wait runs to its end and says the server is silent,
 // without an error number (whatever failed before it).
 TEST_F(ServerQueryTest, ForgeriesAloneEndInServerNotDetected) {
+  VQ_SKIP_WITHOUT_LOOPBACK_SOURCES();
   const std::string address = vqtest::DistinctLoopbackAddress();
   vqtest::UdpPeer server(address.c_str(), kStatusPort);
   vqtest::UdpPeer forger(vqtest::DistinctLoopbackAddress().c_str());

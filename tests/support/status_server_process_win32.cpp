@@ -53,7 +53,7 @@ PROCESS_INFORMATION Spawn(const std::string& program, const std::vector<std::str
                           HANDLE errors) {
   const std::string path = WindowsPath(program);
   std::string commandLine = kernel::QuotedArgument(path);
-  for (const std::string& argument : arguments) commandLine += " " + kernel::QuotedArgument(argument);
+  for (const std::string& argument : arguments) commandLine.append(" ").append(kernel::QuotedArgument(argument));
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESTDHANDLES;

@@ -1,7 +1,5 @@
 #include "tools/status_server/server_options.h"
 
-#include <arpa/inet.h>
-
 #include <algorithm>
 #include <array>
 #include <charconv>
@@ -9,6 +7,7 @@
 #include <string_view>
 
 #include "tools/status_server/hex.h"
+#include "tools/status_server/ipv4_text.h"
 
 namespace status_server {
 namespace {
@@ -25,11 +24,6 @@ bool ParseInt(std::string_view text, long long low, long long high, long long& v
 // A 0x01 byte would split the value into two fields and shift the rest.
 bool IsFieldText(std::string_view text) { return text.find('\x01') == std::string_view::npos; }
 
-bool IsDottedQuad(const std::string& text) {
-  in_addr address{};
-  return inet_pton(AF_INET, text.c_str(), &address) == 1;
-}
-
 // "ADDR/BITS" or a single address.
 std::optional<ServerOptions::AddressRange> ParseRange(const std::string& text) {
   const std::size_t slash = text.find('/');
@@ -37,10 +31,10 @@ std::optional<ServerOptions::AddressRange> ParseRange(const std::string& text) {
   if (slash != std::string::npos && !ParseInt(std::string_view(text).substr(slash + 1), 0, 32, bits)) {
     return std::nullopt;
   }
-  in_addr address{};
-  if (inet_pton(AF_INET, text.substr(0, slash).c_str(), &address) != 1) return std::nullopt;
+  const std::optional<std::uint32_t> address = ParseDottedQuad(text.substr(0, slash));
+  if (!address) return std::nullopt;
   const std::uint32_t mask = bits == 0 ? 0 : ~std::uint32_t{0} << (32 - bits);
-  return ServerOptions::AddressRange{ntohl(address.s_addr) & mask, mask};
+  return ServerOptions::AddressRange{*address & mask, mask};
 }
 
 // Applies one of the options whose value is a number; returns an error
@@ -66,7 +60,7 @@ std::string ApplyNumber(ServerOptions& options, std::string_view name, const std
 std::string ApplyValue(ServerOptions& options, std::string_view name, const std::string& value) {
   if (name == "--port" || name == "--level" || name == "--seconds-left") return ApplyNumber(options, name, value);
   if (name == "--bind") {
-    if (!IsDottedQuad(value)) return "--bind needs an IPv4 address in dotted form, e.g. 127.0.0.1";
+    if (!ParseDottedQuad(value)) return "--bind needs an IPv4 address in dotted form, e.g. 127.0.0.1";
     options.bindAddress = value;
   } else if (name == "--silent-for") {
     const std::optional<ServerOptions::AddressRange> range = ParseRange(value);
@@ -153,8 +147,9 @@ sender, with a status text: fields separated by the byte 0x01, where field 2
 is the host name, 3 the track, 5 the players, 7 the level, 9 the session and
 11 the time left in seconds (after one leading character the client skips).
 Empty datagrams are ignored. When ready it prints one line
-"listening on ADDR:PORT" to standard output. SIGINT or SIGTERM end it with
-exit status 0; bad options end it with status 2, a socket failure with 1.
+"listening on ADDR:PORT" to standard output. SIGINT or SIGTERM (on Windows
+Ctrl+C, Ctrl+Break or closing its console) end it with exit status 0; bad
+options end it with status 2, a socket failure with 1.
 
 Where to listen:
   --bind ADDR          IPv4 address in dotted form (default 127.0.0.1); no

@@ -16,10 +16,23 @@ std::string BuildStatusText(const ServerOptions& options) {
   // The fields the client does not show carry values a real server might
   // send: a server kind, a layout version, a track variant, the player
   // limit, a flags word, a lap count and two trailing counters.
-  const std::vector<std::string> fields = {"quillmar-status", "1", options.host, options.track, "0", options.players,
-                                           "8", std::to_string(options.level), "0", options.session, "0",
-                                           // The client replaces the first character of this field with '0'.
-                                           "x" + std::to_string(options.secondsLeft), "0", "0"};
+  // The client replaces the first character of the time left with '0'.
+  std::string timeLeft = "x";
+  timeLeft += std::to_string(options.secondsLeft);
+  const std::vector<std::string> fields = {"quillmar-status",
+                                           "1",
+                                           options.host,
+                                           options.track,
+                                           "0",
+                                           options.players,
+                                           "8",
+                                           std::to_string(options.level),
+                                           "0",
+                                           options.session,
+                                           "0",
+                                           timeLeft,
+                                           "0",
+                                           "0"};
   std::string text;
   for (std::size_t i = 0; i < fields.size(); ++i) {
     if (i != 0) text += kSeparator;

@@ -1,0 +1,16 @@
+#include "tools/status_server/ipv4_text.h"
+
+#include <winsock2.h>
+#include <ws2tcpip.h>
+
+namespace status_server {
+
+// inet_pton needs no WSAStartup: the options are read before the sockets
+// library is started.
+std::optional<std::uint32_t> ParseDottedQuad(const std::string& text) {
+  in_addr address{};
+  if (inet_pton(AF_INET, text.c_str(), &address) != 1) return std::nullopt;
+  return ntohl(address.s_addr);
+}
+
+}  // namespace status_server
