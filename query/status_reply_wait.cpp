@@ -1,6 +1,12 @@
 #include "query/status_reply_wait.h"
 
+#include <algorithm>
+#include <cerrno>
 #include <chrono>
+#include <climits>
+#include <vector>
+
+#include "platform/kernel/handle_wait.h"
 
 namespace {
 
@@ -20,16 +26,17 @@ bool SameEndpoint(const sockaddr_in& a, const sockaddr_in& b) {
   return a.sin_addr.s_addr == b.sin_addr.s_addr && a.sin_port == b.sin_port;
 }
 
-// false when the time left ran out first. A failed wait is not reported by
-// itself: the receive that follows reports it.
+// false when the time left ran out first. The wait runs in slices with the
+// blocking hook between them, so the window keeps painting; a cancelled wait
+// (the window is closing) ends the receive as interrupted, since the
+// system's own receive would block. Any other failed wait is reported by the
+// receive that follows.
 bool WaitReadable(SOCKET hSocket, Clock::duration left) {
-  const auto us = std::chrono::ceil<std::chrono::microseconds>(left).count();
-  fd_set set;
-  FD_ZERO(&set);
-  FD_SET(hSocket, &set);
-  timeval timeout = {static_cast<decltype(timeval::tv_sec)>(us / 1000000),
-                     static_cast<decltype(timeval::tv_usec)>(us % 1000000)};
-  return select(0, &set, nullptr, nullptr, &timeout) != 0;
+  const long long ms = std::chrono::ceil<std::chrono::milliseconds>(left).count();
+  std::vector<SOCKET> handles{hSocket};
+  const int ready = kernel::WaitForReadable(handles, static_cast<int>(std::min<long long>(ms, INT_MAX)));
+  if (ready < 0 && errno == EINTR) RaiseReceiveFailure(WSAEINTR);
+  return ready != 0;
 }
 
 }  // namespace

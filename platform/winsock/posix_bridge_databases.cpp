@@ -108,19 +108,6 @@ void FillFromHostsLine(const HostsLine& entry, HostRecord* record) {
   record->addresses = {entry.address};
 }
 
-// The system resolver reads every text that inet_aton takes ("010.1",
-// "0x7f.1", "16909060") as an address, octal and hex included, and cannot be
-// asked to look it up as a name.
-bool SystemReadsAsAddress(const std::string& name) {
-  addrinfo hints{};
-  hints.ai_family = AF_INET;
-  hints.ai_flags = AI_NUMERICHOST;
-  addrinfo* list = nullptr;
-  if (::getaddrinfo(name.c_str(), nullptr, &hints, &list) != 0) return false;
-  ::freeaddrinfo(list);
-  return true;
-}
-
 // Such a text is a name to us. As the system resolver would not look it up
 // as one, and a DNS name does not end in an all-numeric label, only the
 // hosts file answers for it.
@@ -147,7 +134,10 @@ ServiceRecord FromServent(const ::servent& entry) {
 }  // namespace
 
 LookupStatus ResolveHostName(const std::string& name, HostRecord* record) {
-  if (SystemReadsAsAddress(name) || CannotBeDnsName(name)) return HostsFileByName(name, record);
+  // The system resolver reads every number form ("010.1", "0x7f.1",
+  // "16909060") as an address, octal and hex included, and cannot be asked
+  // to look one up as a name.
+  if (IsNumberForm(name) || CannotBeDnsName(name)) return HostsFileByName(name, record);
   addrinfo hints{};
   hints.ai_family = AF_INET;
   hints.ai_socktype = SOCK_DGRAM;
