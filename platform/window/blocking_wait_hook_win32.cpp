@@ -47,11 +47,22 @@ BOOL ProcessPaintAndTimers() {
   return processed;
 }
 
+// A close request stays queued with the input, but it must not wait for the
+// handler as the input does: the wait ends as interrupted, and the handler,
+// seeing the request (CDialog::closeRequested), stops and returns; the
+// window closes then.
+BOOL WaitHook() {
+  const BOOL processed = ProcessPaintAndTimers();
+  MSG msg{};
+  if (::PeekMessageW(&msg, nullptr, WM_CLOSE, WM_CLOSE, PM_NOREMOVE)) kernel::CancelBlockingCall();
+  return processed;
+}
+
 }  // namespace
 
 void InstallBlockingHook(bool onlyIfNone) {
   if (onlyIfNone && kernel::GetBlockingHook() != nullptr) return;
-  kernel::SetBlockingHook(&ProcessPaintAndTimers);
+  kernel::SetBlockingHook(&WaitHook);
 }
 
 // No request reaches a window while its handler waits: the input stays queued.

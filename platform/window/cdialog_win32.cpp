@@ -213,6 +213,11 @@ BOOL CDialog::Create(UINT nIDTemplate, CWnd* pParentWnd) {
   return TRUE;
 }
 
+bool CDialog::closeRequested() const {
+  MSG msg{};
+  return m_hWnd != nullptr && ::PeekMessageW(&msg, m_hWnd, WM_CLOSE, WM_CLOSE, PM_NOREMOVE) != FALSE;
+}
+
 void CDialog::ModalLoopStarted() {
   if (m_bEnded) return;
   ::ShowWindow(m_hWnd, SW_SHOW);

@@ -111,9 +111,11 @@ TEST(ModalStartTest, ABoxWhileTheDialogStartsIsAnsweredThenTheDialogShowsAndRuns
   ASSERT_TRUE(answerer.hooked());
   std::size_t boxesBeforeShown = 0;
   bool shown = false;
+  RECT placed{};
   const framework::ScopedModalDialogHook started([&](CDialog& running) {
     boxesBeforeShown = answerer.answered().size();
     shown = ::IsWindowVisible(running.m_hWnd) != FALSE && ::IsWindowEnabled(running.m_hWnd) != FALSE;
+    ::GetWindowRect(running.m_hWnd, &placed);
     ::PostMessageW(running.m_hWnd, WM_CLOSE, 0, 0);  // the close box
   });
 
@@ -128,6 +130,12 @@ TEST(ModalStartTest, ABoxWhileTheDialogStartsIsAnsweredThenTheDialogShowsAndRuns
   EXPECT_NE(std::find(box.texts.begin(), box.texts.end(), text), box.texts.end());
   EXPECT_EQ(boxesBeforeShown, 1u);
   EXPECT_TRUE(shown);
+  // Without an owner the dialog opens centred on the work area, box or not
+  // (a pixel apart on an odd size).
+  RECT area{};
+  ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
+  EXPECT_NEAR(placed.left - area.left, area.right - placed.right, 1) << "left " << placed.left;
+  EXPECT_NEAR(placed.top - area.top, area.bottom - placed.bottom, 1) << "top " << placed.top;
 }
 
 }  // namespace

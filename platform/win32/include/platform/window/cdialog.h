@@ -19,9 +19,10 @@ class CDialog : public CWnd {
 
   UINT templateId() const { return m_nIDTemplate; }
   bool ended() const { return m_bEnded; }
-  // The system's modal loop takes no input while a handler waits, so no
-  // close request can reach a handler meanwhile.
-  bool closeRequested() const { return false; }
+  // True while a close request (WM_CLOSE) for this dialog waits in the
+  // thread's queue: the blocking hook leaves it there while a handler
+  // waits, and ends the wait, so the handler can stop and return.
+  bool closeRequested() const;
 
   DECLARE_MESSAGE_MAP()
 
