@@ -47,12 +47,38 @@ BOOL ProcessPaintAndTimers() {
   return processed;
 }
 
+// What a user does to close a window (the close box, the window manager's
+// or the system menu's Close, Alt+F4, Esc) arrives as input or a system
+// command, which stay queued while the handler waits. One at the head of its
+// kind becomes its window's WM_CLOSE.
+bool IsCloseGesture(const MSG& msg) {
+  switch (msg.message) {
+    case WM_SYSCOMMAND: return (msg.wParam & 0xFFF0) == SC_CLOSE;
+    case WM_NCLBUTTONDOWN: return msg.wParam == HTCLOSE;
+    case WM_SYSKEYDOWN: return msg.wParam == VK_F4;
+    case WM_KEYDOWN: return msg.wParam == VK_ESCAPE;
+    default: return false;
+  }
+}
+
+void TakeCloseGestures() {
+  for (const UINT message : {WM_SYSCOMMAND, WM_NCLBUTTONDOWN, WM_SYSKEYDOWN, WM_KEYDOWN}) {
+    MSG msg{};
+    if (!::PeekMessageW(&msg, nullptr, message, message, PM_NOREMOVE) || !IsCloseGesture(msg)) continue;
+    const HWND window = msg.hwnd != nullptr ? ::GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
+    if (window == nullptr) continue;
+    ::PeekMessageW(&msg, msg.hwnd, message, message, PM_REMOVE);
+    ::PostMessageW(window, WM_CLOSE, 0, 0);
+  }
+}
+
 // A close request stays queued with the input, but it must not wait for the
 // handler as the input does: the wait ends as interrupted, and the handler,
 // seeing the request (CDialog::closeRequested), stops and returns; the
 // window closes then.
 BOOL WaitHook() {
   const BOOL processed = ProcessPaintAndTimers();
+  TakeCloseGestures();
   MSG msg{};
   if (::PeekMessageW(&msg, nullptr, WM_CLOSE, WM_CLOSE, PM_NOREMOVE)) kernel::CancelBlockingCall();
   return processed;

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cwctype>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -31,7 +32,14 @@ constexpr int kGiveUpTicks = 600;
 // answered with OK from a tick, since a timer runs in the box's loop too.
 class QueryRun {
  public:
-  explicit QueryRun(std::string address, bool closeDuringWait = false)
+  // A message as a user's close reaches the dialog: posted to it, or, for a
+  // key, to the control that has the focus.
+  struct Gesture {
+    UINT message;
+    WPARAM wParam;
+  };
+
+  explicit QueryRun(std::string address, std::optional<Gesture> closeDuringWait = std::nullopt)
       : m_address(std::move(address)), m_closeDuringWait(closeDuringWait) {
     s_current = this;
   }
@@ -93,7 +101,9 @@ class QueryRun {
     const bool running = events.back() != "returned" && events.back() != "close";
     if (m_bar == 50 && running && ++m_ticksInWait == kCloseAfterTicks && m_closeDuringWait) {
       events.emplace_back("close");
-      ::PostMessageW(m_dialog, WM_CLOSE, 0, 0);  // as the title bar's close box does
+      const bool key = m_closeDuringWait->message == WM_KEYDOWN || m_closeDuringWait->message == WM_SYSKEYDOWN;
+      const HWND target = key && ::GetFocus() != nullptr ? ::GetFocus() : m_dialog;
+      ::PostMessageW(target, m_closeDuringWait->message, m_closeDuringWait->wParam, 0);
     }
     if (++m_ticks == kGiveUpTicks) {
       events.emplace_back("gave up");
@@ -122,7 +132,7 @@ class QueryRun {
   static inline QueryRun* s_current = nullptr;
   const std::string m_book = wintest::AddressBookRecord(0, "127.0.0.1", "Home");
   std::string m_address;
-  bool m_closeDuringWait;
+  std::optional<Gesture> m_closeDuringWait;
   HWND m_dialog = nullptr;
   int m_bar = -1;
   int m_ticks = 0;
@@ -175,13 +185,21 @@ TEST_F(QueryDialogTest, ASilentServerEndsInTheSystemsMessageBoxAndTheDialogGoesO
 // (which says the wait ran out) the close is what ended it. The close was
 // posted from a timer tick during the wait, so the dialog kept handling its
 // messages meanwhile.
+// WM_CLOSE as a program sends it, the window manager's or system menu's
+// Close, the close box, Alt+F4 and Esc.
 TEST_F(QueryDialogTest, ACloseDuringTheReplyWaitEndsTheQueryAtOnceAndTheDialog) {
   const vqtest::StatusServerProcess server(VQ_STATUS_SERVER, {"--bind", "127.0.0.1", "--silent"});
-  QueryRun run(server.AddressText(), /*closeDuringWait=*/true);
-  EXPECT_EQ(run.Run(), IDCANCEL);
-  EXPECT_EQ(run.events, (std::vector<std::string>{"press", "bar 0", "bar 25", "bar 50", "close", "returned"}));
-  EXPECT_TRUE(run.boxTexts.empty()) << ::testing::PrintToString(run.boxTexts);
-  EXPECT_EQ(run.barAfter, 50);
+  for (const QueryRun::Gesture gesture :
+       {QueryRun::Gesture{WM_CLOSE, 0}, QueryRun::Gesture{WM_SYSCOMMAND, SC_CLOSE},
+        QueryRun::Gesture{WM_NCLBUTTONDOWN, HTCLOSE}, QueryRun::Gesture{WM_SYSKEYDOWN, VK_F4},
+        QueryRun::Gesture{WM_KEYDOWN, VK_ESCAPE}}) {
+    SCOPED_TRACE(::testing::Message() << "message " << gesture.message << ", wParam " << gesture.wParam);
+    QueryRun run(server.AddressText(), gesture);
+    EXPECT_EQ(run.Run(), IDCANCEL);
+    EXPECT_EQ(run.events, (std::vector<std::string>{"press", "bar 0", "bar 25", "bar 50", "close", "returned"}));
+    EXPECT_TRUE(run.boxTexts.empty()) << ::testing::PrintToString(run.boxTexts);
+    EXPECT_EQ(run.barAfter, 50);
+  }
 }
 
 }  // namespace
