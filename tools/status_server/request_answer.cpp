@@ -9,8 +9,12 @@
 namespace status_server {
 
 std::string DottedQuadText(std::uint32_t address) {
-  return std::to_string(address >> 24) + "." + std::to_string((address >> 16) & 0xFFu) + "." +
-         std::to_string((address >> 8) & 0xFFu) + "." + std::to_string(address & 0xFFu);
+  std::string text;
+  for (int part = 3; part >= 0; --part) {  // the most significant byte first
+    text += std::to_string((address >> (part * 8)) & 0xFFu);
+    if (part > 0) text += '.';
+  }
+  return text;
 }
 
 std::string EndpointText(std::uint32_t address, std::uint16_t port) {
