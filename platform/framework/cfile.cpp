@@ -12,6 +12,7 @@
 #include <memory>
 #include <system_error>
 
+#include "platform/framework/cfile_release.h"
 #include "platform/framework/file_exception.h"
 #include "platform/kernel/handle_table.h"
 #include "platform/kernel/last_error.h"
@@ -36,16 +37,6 @@ int DescriptorOrThrow(UINT handle, const CString& name) {
   const int fd = kernel::DescriptorOf(handle);
   if (fd < 0) ThrowInvalidHandle(name);
   return fd;
-}
-
-// Removes the handle and closes its descriptor; the errno of a failure, or 0.
-int ReleaseHandle(UINT handle) {
-  if (handle == CFile::hFileNull) return 0;
-  const int fd = kernel::RemoveHandle(handle);
-  if (fd < 0) return EBADF;
-  // On Linux the descriptor is gone even when close reports EINTR.
-  if (::close(fd) != 0 && errno != EINTR) return errno;
-  return 0;
 }
 
 // O_NONBLOCK so that the open itself never waits: a FIFO without a writer
@@ -158,8 +149,24 @@ void ChangeRangeLock(UINT handle, const CString& name, short type, DWORD dwPos, 
 
 }  // namespace
 
+namespace framework {
+
+// Removes the handle and closes its descriptor.
+int ReleaseFileHandle(UINT handle) {
+  if (handle == CFile::hFileNull) return 0;
+  const int fd = kernel::RemoveHandle(handle);
+  if (fd < 0) return EBADF;
+  // On Linux the descriptor is gone even when close reports EINTR.
+  if (::close(fd) != 0 && errno != EINTR) return errno;
+  return 0;
+}
+
+void ThrowReleaseFailure(int error, const CString& name) { CFileException::ThrowErrno(error, name); }
+
+}  // namespace framework
+
 CFile::~CFile() {
-  if (m_bCloseOnDelete) ReleaseHandle(m_hFile);
+  if (m_bCloseOnDelete) framework::ReleaseFileHandle(m_hFile);
 }
 
 BOOL CFile::Open(LPCSTR lpszFileName, UINT nOpenFlags, CFileException* pError) {
@@ -276,22 +283,6 @@ void CFile::Flush() {
   const int fd = DescriptorOrThrow(m_hFile, m_strFileName);
   // Sockets, pipes and some devices have nothing to flush.
   if (::fsync(fd) != 0 && errno != EINVAL && errno != EROFS) CFileException::ThrowErrno(errno, m_strFileName);
-}
-
-void CFile::Close() {
-  const int err = ReleaseHandle(m_hFile);
-  const CString name = m_strFileName;
-  m_hFile = hFileNull;
-  m_bCloseOnDelete = FALSE;
-  m_strFileName.Empty();
-  if (err != 0) CFileException::ThrowErrno(err, name);
-}
-
-void CFile::Abort() {
-  ReleaseHandle(m_hFile);
-  m_hFile = hFileNull;
-  m_bCloseOnDelete = FALSE;
-  m_strFileName.Empty();
 }
 
 // The copy has its own descriptor (sharing position and locks with this

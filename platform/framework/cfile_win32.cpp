@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "platform/framework/cfile.h"
+#include "platform/framework/cfile_release.h"
 #include "platform/framework/file_exception.h"
 #include "platform/kernel/wide_text.h"
 #include "platform/kernel/windef.h"
@@ -51,14 +52,6 @@ bool IsSocket(UINT hFile) {
 }
 
 bool IsDiskFile(HANDLE handle) { return ::GetFileType(handle) == FILE_TYPE_DISK; }
-
-// Closes the handle the way its kind asks; the system's error number of a
-// failure, or 0.
-DWORD ReleaseHandle(UINT hFile) {
-  if (hFile == CFile::hFileNull) return 0;
-  if (IsSocket(hFile)) return ::closesocket(SocketOf(hFile)) == 0 ? 0 : static_cast<DWORD>(::WSAGetLastError());
-  return ::CloseHandle(HandleOf(hFile)) ? 0 : ::GetLastError();
-}
 
 DWORD AccessOf(UINT nOpenFlags) {
   switch (nOpenFlags & kAccessMask) {
@@ -201,8 +194,23 @@ SOCKET DuplicateSocket(UINT hFile, const CString& name) {
 
 }  // namespace
 
+namespace framework {
+
+// A socket (as a file socket holds) takes closesocket.
+int ReleaseFileHandle(UINT hFile) {
+  if (hFile == CFile::hFileNull) return 0;
+  if (IsSocket(hFile)) return ::closesocket(SocketOf(hFile)) == 0 ? 0 : ::WSAGetLastError();
+  return ::CloseHandle(HandleOf(hFile)) ? 0 : static_cast<int>(::GetLastError());
+}
+
+void ThrowReleaseFailure(int error, const CString& name) {
+  CFileException::ThrowOsError(static_cast<LONG>(error), name);
+}
+
+}  // namespace framework
+
 CFile::~CFile() {
-  if (m_bCloseOnDelete) ReleaseHandle(m_hFile);
+  if (m_bCloseOnDelete) framework::ReleaseFileHandle(m_hFile);
 }
 
 BOOL CFile::Open(LPCSTR lpszFileName, UINT nOpenFlags, CFileException* pError) {
@@ -314,22 +322,6 @@ void CFile::Flush() {
   const HANDLE handle = HandleOrThrow(m_hFile, m_strFileName);
   if (!IsDiskFile(handle)) return;
   if (!::FlushFileBuffers(handle) && ::GetLastError() != ERROR_ACCESS_DENIED) ThrowLastError(m_strFileName);
-}
-
-void CFile::Close() {
-  const DWORD error = ReleaseHandle(m_hFile);
-  const CString name = m_strFileName;
-  m_hFile = hFileNull;
-  m_bCloseOnDelete = FALSE;
-  m_strFileName.Empty();
-  if (error != 0) CFileException::ThrowOsError(static_cast<LONG>(error), name);
-}
-
-void CFile::Abort() {
-  ReleaseHandle(m_hFile);
-  m_hFile = hFileNull;
-  m_bCloseOnDelete = FALSE;
-  m_strFileName.Empty();
 }
 
 // The copy has its own handle (sharing the position with this one) and

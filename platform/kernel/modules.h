@@ -1,22 +1,10 @@
 #pragma once
-#include <vector>
-
+// The module loader (module_loader.h: the system's own on Windows) and casts
+// between function pointers and its entry-point type.
+#include "platform/kernel/module_loader.h"
 #include "platform/kernel/windef.h"
 
-// The module loader resolves names in a registry of built-in modules (the
-// sockets library, the ICMP library). Names compare case-insensitively, as on
-// the original platform; loads are reference counted. Stand-ins for tests
-// come in through module_source.h.
-HMODULE LoadLibraryA(LPCSTR lpLibFileName);
-FARPROC GetProcAddress(HMODULE hModule, LPCSTR lpProcName);
-BOOL FreeLibrary(HMODULE hLibModule);
-
 namespace kernel {
-
-struct ModuleExport {
-  const char* name;
-  FARPROC proc;
-};
 
 // Casts any function pointer to the loader's generic entry-point type and
 // back. The detour through void (*)() is the compiler's agreed generic
@@ -30,9 +18,5 @@ template <typename F>
 F* FromFarProc(FARPROC proc) {
   return reinterpret_cast<F*>(reinterpret_cast<void (*)()>(proc));
 }
-
-// Registers a built-in module; called from static initialisers of the
-// libraries that provide modules.
-void RegisterBuiltinModule(const char* name, std::vector<ModuleExport> exports);
 
 }  // namespace kernel

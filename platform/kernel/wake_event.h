@@ -1,26 +1,28 @@
 #pragma once
-#include <cstdint>
+#include "platform/kernel/handle_table.h"
+#include "platform/kernel/handle_wait.h"
+#include "platform/kernel/wake_event_source.h"
 
 namespace kernel {
 
 // An event that any thread may set and one thread waits on beside its
-// sockets (handle_wait.h): its handle, a file handle of the handle table,
-// reads as ready from Set until Reset. Setting it never blocks.
+// sockets (handle_wait.h): its handle reads as ready from Set until Reset.
+// What stands behind the handle is the system's (wake_event_source.h).
+// Setting it never blocks.
 class WakeEvent {
  public:
-  // Handle() is kNoHandle when the system gave no descriptor for it.
+  // Handle() is kNoHandle when the system gave nothing for it.
   WakeEvent();
   ~WakeEvent();
   WakeEvent(const WakeEvent&) = delete;
   WakeEvent& operator=(const WakeEvent&) = delete;
 
-  std::uint32_t Handle() const { return m_handle; }
+  WaitHandle Handle() const { return m_source.handle; }
   void Set();
   void Reset();
 
  private:
-  int m_fd;
-  std::uint32_t m_handle;
+  WakeEventSource m_source;
 };
 
 }  // namespace kernel

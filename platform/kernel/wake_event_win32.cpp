@@ -1,5 +1,7 @@
 #include "platform/kernel/wake_event.h"
 
+#include "platform/kernel/windef.h"
+
 namespace kernel {
 namespace {
 
@@ -24,31 +26,31 @@ SOCKET OpenSelfConnectedSocket() {
 
 }  // namespace
 
-WakeEvent::WakeEvent() : m_socket(INVALID_SOCKET) {
+WakeEvent::WakeEvent() : m_source{INVALID_SOCKET} {
   WSADATA data{};
   if (::WSAStartup(MAKEWORD(2, 2), &data) != 0) return;
-  m_socket = OpenSelfConnectedSocket();
-  if (m_socket == INVALID_SOCKET) {
+  m_source.handle = OpenSelfConnectedSocket();
+  if (m_source.handle == INVALID_SOCKET) {
     ::WSACleanup();
   }
 }
 
 WakeEvent::~WakeEvent() {
-  if (m_socket == INVALID_SOCKET) return;
-  ::closesocket(m_socket);
+  if (m_source.handle == INVALID_SOCKET) return;
+  ::closesocket(m_source.handle);
   ::WSACleanup();
 }
 
 void WakeEvent::Set() {
   const char byte = 1;
   // Fails only when the buffer is full of earlier sets: set already.
-  if (m_socket != INVALID_SOCKET) (void)::send(m_socket, &byte, 1, 0);
+  if (m_source.handle != INVALID_SOCKET) (void)::send(m_source.handle, &byte, 1, 0);
 }
 
 void WakeEvent::Reset() {
   char bytes[64];
-  if (m_socket == INVALID_SOCKET) return;
-  while (::recv(m_socket, bytes, sizeof bytes, 0) > 0) {
+  if (m_source.handle == INVALID_SOCKET) return;
+  while (::recv(m_source.handle, bytes, sizeof bytes, 0) > 0) {
   }
 }
 

@@ -1,16 +1,12 @@
 #pragma once
 #include <functional>
-#include <memory>
 
 #include "platform/window/cwnd.h"
 
-namespace framework {
-class DialogWindow;
-}
-
-// A dialog built from a registered template. DoModal runs it in a nested
-// event loop until EndDialog; Create shows it without a loop (modeless),
-// which is also how tests drive a dialog.
+// A dialog built from a registered template. DoModal runs it in a modal
+// loop until EndDialog; Create shows it without a loop (modeless), which is
+// also how tests drive a dialog. How the system builds and runs it is the
+// system's part, cdialog_members.h.
 class CDialog : public CWnd {
  public:
   explicit CDialog(UINT nIDTemplate, CWnd* pParentWnd = nullptr);
@@ -23,8 +19,8 @@ class CDialog : public CWnd {
 
   UINT templateId() const { return m_nIDTemplate; }
   bool ended() const { return m_bEnded; }
-  // A close request (close box, Escape) waits for a handler of the dialog to
-  // return; the handler should end its work soon.
+  // True when a close request (close box, Escape) waits for a handler of
+  // the dialog to return; the handler should end its work soon.
   bool closeRequested() const;
 
   DECLARE_MESSAGE_MAP()
@@ -36,27 +32,23 @@ class CDialog : public CWnd {
 
   LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
   LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
-  QWidget* clientWidget() const override;
 
  private:
-  bool CreateWindow(bool modal);
-  void RunModalLoop();
-
   UINT m_nIDTemplate;
   CWnd* m_pParentWnd;
-  framework::DialogWindow* m_window = nullptr;
   int m_nModalResult = -1;
   bool m_bEnded = false;
-  void* m_pModalLoop = nullptr;  // the running QEventLoop, if any
 
-  friend class framework::DialogWindow;
+  // The system's members, each section with its own access.
+#include "platform/window/cdialog_members.h"  // IWYU pragma: keep
 };
 
 namespace framework {
 
 // Test and tooling seam: while installed, the hook is called for every modal
-// dialog once it has been initialised and shown, before its loop starts. A
-// hook that ends the dialog (EndDialog) keeps the loop from running at all.
+// dialog once it has been initialised and shown, before its loop takes any
+// input. A hook that ends the dialog (EndDialog) ends it before the loop
+// takes any.
 using ModalDialogHook = std::function<void(CDialog&)>;
 
 class ScopedModalDialogHook {

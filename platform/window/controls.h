@@ -1,7 +1,8 @@
 #pragma once
-// The controls of the program's dialogs. Each wraps the toolkit widget made
-// from the dialog template; its operations are messages to the control, so
-// they also work through SendMessage.
+// The controls of the program's dialogs. Their operations are messages to
+// the control, so they also work through SendMessage: the system's own
+// control answers them where there is one (Windows), the wrapper's
+// DefWindowProc over the toolkit's widget elsewhere.
 #include "platform/framework/list_order.h"
 #include "platform/window/cwnd.h"
 
@@ -9,14 +10,18 @@ class CEdit : public CWnd {};
 class CButton : public CWnd {};
 class CStatic : public CWnd {};
 
-// A single-selection list box. With LBS_SORT, lines are kept in order,
-// compared without regard to case as the platform's list box does (Latin-1
-// letters folded to one case, other characters by code); a line equal to
-// existing ones goes after them.
+// A single-selection list box. GetText gives each line's bytes back as they
+// were added. With LBS_SORT the lines are kept in the list box's order:
+// the system's own, or over the toolkit that of the platform's list box
+// (CompareListBoxText: without regard to case, Latin-1 letters folded to one
+// case, other characters by code; a line equal to existing ones goes after
+// them).
 class CListBox : public CWnd {
  public:
   int AddString(LPCSTR lpszItem);                    // the new line's index, or LB_ERR
   int GetCurSel() const;                             // LB_ERR when nothing is selected
+  int SetCurSel(int nSelect);                        // -1 clears; LB_ERR then and for a bad index
+  int GetCount() const;                              // 0 without a list
   int GetText(int nIndex, LPSTR lpszBuffer) const;   // length, or LB_ERR
   void GetText(int nIndex, CString& rString) const;  // empty for a bad index
   int GetTextLen(int nIndex) const;

@@ -65,3 +65,14 @@ int CListBox::GetText(int nIndex, LPSTR lpszBuffer) const {
 void CListBox::GetText(int nIndex, CString& rString) const {
   rString = ValidIndex(*this, nIndex) ? CString(LineAt(*this, nIndex)) : CString();
 }
+
+// The system's list box and progress bar answer their own messages (they
+// keep the system's procedures); a message to a wrapper without a control
+// goes the framework's default way.
+LRESULT CListBox::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+  return CWnd::DefWindowProc(message, wParam, lParam);
+}
+
+LRESULT CProgressCtrl::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+  return CWnd::DefWindowProc(message, wParam, lParam);
+}

@@ -1,10 +1,9 @@
 #include "platform/window/cwinapp.h"
 
-#include <QApplication>
-
-#include "platform/window/blocking_wait_hook.h"
-#include "platform/window/icon_resource.h"
 #include "platform/framework/message_box.h"
+#include "platform/window/blocking_wait_hook.h"
+#include "platform/window/event_loop.h"
+#include "platform/window/icon_resource.h"
 
 namespace {
 CWinApp* g_app = nullptr;
@@ -27,7 +26,7 @@ BOOL CWinApp::InitInstance() { return TRUE; }
 int CWinApp::ExitInstance() { return 0; }
 
 int CWinApp::Run() {
-  const int code = QCoreApplication::instance() != nullptr ? QApplication::exec() : 0;
+  const int code = framework::RunEventLoop();
   const int exitCode = ExitInstance();
   return code != 0 ? code : exitCode;
 }

@@ -1,11 +1,9 @@
 #pragma once
 #include "platform/window/ccmdtarget.h"
 #include "platform/window/window_defs.h"
+#include "platform/winsock/wsadata_fwd.h"
 
 class CWnd;
-namespace winsock {
-struct WSAData;
-}
 
 // The application object. The program defines one global instance of a
 // class derived from this; AfxWinMain runs it.
@@ -22,7 +20,7 @@ class CWinApp : public CCmdTarget {
   virtual int Run();
 
   HICON LoadIcon(UINT nIDResource) const;
-  // Three-dimensional control drawing is the toolkit's own; kept as a call.
+  // Three-dimensional control drawing is the system's or toolkit's own; kept as a call.
   BOOL Enable3dControls();
   // The framework's help command. The program ships no help file, so there is nothing to show.
   void OnHelp();
@@ -52,5 +50,5 @@ void AfxEnableControlContainer();
 
 // The framework's entry: installs the blocking hook, runs InitInstance and
 // then either the event loop or ExitInstance, and balances the socket
-// start-up. A toolkit application object must exist. Returns the exit code.
+// start-up. Returns the exit code.
 int AfxWinMain();

@@ -2,20 +2,19 @@
 #include <map>
 #include <memory>
 
-#include "platform/window/ccmdtarget.h"
 #include "platform/framework/cstring.h"
 #include "platform/framework/message_box.h"
-#include "platform/window/widget_ref.h"
+#include "platform/window/ccmdtarget.h"
+#include "platform/window/cwnd_types.h"
 #include "platform/window/window_defs.h"
 
 class CDataExchange;
 class CMenu;
-class QWidget;
 
-// A window: a dialog or one of its controls, over a toolkit widget. Messages
-// reach the window through SendMessage, which runs the class's message map
-// inside the window-procedure guard; what the map leaves goes to
-// DefWindowProc.
+// A window: a dialog or one of its controls. Messages run the class's
+// message map inside the window-procedure guard (AfxCallWndProc); what the
+// map leaves goes to DefWindowProc. What the window stands on (the system's
+// handle, or a toolkit widget) is the system's part, cwnd_members.h.
 class CWnd : public CCmdTarget {
  public:
   CWnd();
@@ -49,9 +48,6 @@ class CWnd : public CCmdTarget {
 
   virtual BOOL DestroyWindow();
 
-  // Toolkit side, for the window services; null while the window does not exist.
-  QWidget* widget() const { return m_widget.get(); }
-  void AttachWidget(QWidget* widget, int controlId);
   void AddChild(int controlId, std::unique_ptr<CWnd> child);
 
  protected:
@@ -61,20 +57,16 @@ class CWnd : public CCmdTarget {
   // Default handlers the program's classes call as their base behaviour.
   void OnSysCommand(UINT nID, LPARAM lParam);
 
-  // The client-area widget (the dialog's control surface); the window's own widget by default.
-  virtual QWidget* clientWidget() const { return widget(); }
-
  private:
   friend LRESULT AfxCallWndProc(CWnd* pWnd, UINT message, WPARAM wParam, LPARAM lParam);
-  LRESULT DefaultSystemCommand(UINT nID);
 
-  framework::WidgetRef m_widget;
   int m_nControlId = 0;
   framework::Message m_currentMsg{WM_NULL, 0, 0};
   std::map<int, std::unique_ptr<CWnd>> m_children;
   std::unique_ptr<CMenu> m_pSystemMenu;
-  HICON m_hIconBig = nullptr;
-  HICON m_hIconSmall = nullptr;
+
+  // The system's members, each section with its own access.
+#include "platform/window/cwnd_members.h"  // IWYU pragma: keep
 };
 
 // The window procedure: dispatches one message to a window inside the guard.

@@ -13,7 +13,7 @@ void DDX_Text(CDataExchange* pDX, int nIDC, CString& value) {
 }
 
 void DDX_Control(CDataExchange* pDX, int nIDC, CWnd& rControl) {
-  if (rControl.widget() != nullptr) return;
+  if (rControl.HasWindow()) return;
   CWnd* control = pDX->m_pDlgWnd != nullptr ? pDX->m_pDlgWnd->GetDlgItem(nIDC) : nullptr;
-  if (control != nullptr) rControl.AttachWidget(control->widget(), nIDC);
+  if (control != nullptr) rControl.AttachWindowOf(*control, nIDC);
 }

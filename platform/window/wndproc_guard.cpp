@@ -1,13 +1,12 @@
 // The window procedure and its guard: no exception leaves a handler into the
-// toolkit's event loop.
-#include <QTimer>
+// event loop or the system's code, which cannot pass it on.
 #include <exception>
 #include <string>
 
 #include "platform/framework/cexception.h"
 #include "platform/window/blocking_wait_hook.h"
 #include "platform/window/cwnd.h"
-#include "platform/window/paint.h"
+#include "platform/window/safe_report.h"
 
 namespace {
 
@@ -17,17 +16,6 @@ void ReportException(CException* e) {
 }
 
 void ReportText(const std::string& text) { AfxMessageBox(text.c_str(), MB_OK | MB_ICONSTOP); }
-
-// A message box cannot run inside a paint, so reports from painting wait
-// until the paint has finished.
-template <class Report>
-void ReportWhenSafe(Report report) {
-  if (framework::IsPainting()) {
-    QTimer::singleShot(0, report);
-  } else {
-    report();
-  }
-}
 
 }  // namespace
 
@@ -40,12 +28,12 @@ LRESULT AfxCallWndProc(CWnd* pWnd, UINT message, WPARAM wParam, LPARAM lParam) {
   try {
     result = pWnd->WindowProc(message, wParam, lParam);
   } catch (CException* e) {
-    ReportWhenSafe([e] { ReportException(e); });
+    framework::ReportWhenSafe([e] { ReportException(e); });
   } catch (const std::exception& e) {
     std::string text = e.what();
-    ReportWhenSafe([text] { ReportText(text); });
+    framework::ReportWhenSafe([text] { ReportText(text); });
   } catch (...) {
-    ReportWhenSafe([] { ReportText(AFX_NO_ERROR_MESSAGE); });
+    framework::ReportWhenSafe([] { ReportText(AFX_NO_ERROR_MESSAGE); });
   }
   pWnd->m_currentMsg = saved;
   return result;

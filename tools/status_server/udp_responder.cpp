@@ -6,16 +6,15 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <string_view>
 #include <vector>
 
-#include "tools/status_server/hex.h"
-#include "tools/status_server/status_text.h"
+#include "tools/status_server/request_answer.h"
 #include "tools/status_server/stop_signals.h"
 
 namespace status_server {
@@ -27,9 +26,7 @@ constexpr int kReceiveBufferBytes = 1 << 20;
 constexpr int kDatagramsPerWake = 256;
 
 std::string EndpointText(const sockaddr_in& address) {
-  char text[INET_ADDRSTRLEN] = {};
-  inet_ntop(AF_INET, &address.sin_addr, text, sizeof text);
-  return std::string(text) + ":" + std::to_string(ntohs(address.sin_port));
+  return status_server::EndpointText(ntohl(address.sin_addr.s_addr), ntohs(address.sin_port));
 }
 
 void ReportFailure(const char* what, const std::string& detail) {
@@ -116,34 +113,17 @@ bool SendAnswer(int fd, const ReceivedRequest& request, const std::string& reply
   return sendmsg(fd, &message, 0) >= 0;
 }
 
-bool SilentFor(const ServerOptions& options, in_addr localAddress) {
-  const std::uint32_t local = ntohl(localAddress.s_addr);
-  return std::ranges::any_of(options.silentFor,
-                             [local](const ServerOptions::AddressRange& range) { return range.Holds(local); });
-}
-
-std::string AnswerTo(const ServerOptions& options, const ReceivedRequest& request, const std::string& reply) {
-  if (!options.hostIsAddress) return reply;
-  ServerOptions named = options;
-  char text[INET_ADDRSTRLEN] = {};
-  inet_ntop(AF_INET, &request.localAddress, text, sizeof text);
-  named.host = text;
-  return BuildReply(named);
-}
-
 // Answers what has arrived, unless a datagram is empty or we are silent
 // (for its address). Returns false when nothing was waiting.
 bool AnswerOneDatagram(int fd, const ServerOptions& options, const std::string& reply, std::vector<char>& buffer) {
   const ReceivedRequest request = ReceiveRequest(fd, buffer);
   if (request.size < 0) return false;
   if (request.size == 0) return true;  // an empty datagram
-  if (options.logRequests) {
-    const std::string_view bytes(buffer.data(), static_cast<std::size_t>(request.size));
-    std::printf("request %s %s\n", EndpointText(request.sender).c_str(), HexFromBytes(bytes).c_str());
-    std::fflush(stdout);
-  }
-  if (options.silent || SilentFor(options, request.localAddress)) return true;
-  if (!SendAnswer(fd, request, AnswerTo(options, request, reply))) {
+  LogRequest(options, EndpointText(request.sender),
+             std::string_view(buffer.data(), static_cast<std::size_t>(request.size)));
+  const std::optional<std::string> answer = AnswerFor(options, ntohl(request.localAddress.s_addr), reply);
+  if (!answer) return true;
+  if (!SendAnswer(fd, request, *answer)) {
     ReportFailure("cannot answer", EndpointText(request.sender));
   }
   return true;

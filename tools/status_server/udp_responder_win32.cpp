@@ -3,15 +3,14 @@
 #include <mswsock.h>
 #include <windows.h>
 
-#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <string_view>
 #include <vector>
 
-#include "tools/status_server/hex.h"
-#include "tools/status_server/status_text.h"
+#include "tools/status_server/request_answer.h"
 #include "tools/status_server/stop_signals_win32.h"
 #include "tools/status_server/udp_responder.h"
 
@@ -29,14 +28,8 @@ namespace {
 constexpr int kReceiveBufferBytes = 1 << 20;
 constexpr int kDatagramsPerWake = 256;
 
-std::string AddressText(const in_addr& address) {
-  char text[INET_ADDRSTRLEN] = {};
-  inet_ntop(AF_INET, &address, text, sizeof text);
-  return text;
-}
-
 std::string EndpointText(const sockaddr_in& address) {
-  return AddressText(address.sin_addr) + ":" + std::to_string(ntohs(address.sin_port));
+  return status_server::EndpointText(ntohl(address.sin_addr.s_addr), ntohs(address.sin_port));
 }
 
 void ReportFailure(const char* what, const std::string& detail, int error) {
@@ -168,19 +161,6 @@ bool SendAnswer(SOCKET s, const ReceivedRequest& request, const std::string& rep
   return WSASendMsg(s, &message, 0, &sent, nullptr, nullptr) == 0;
 }
 
-bool SilentFor(const ServerOptions& options, in_addr localAddress) {
-  const std::uint32_t local = ntohl(localAddress.s_addr);
-  return std::ranges::any_of(options.silentFor,
-                             [local](const ServerOptions::AddressRange& range) { return range.Holds(local); });
-}
-
-std::string AnswerTo(const ServerOptions& options, const ReceivedRequest& request, const std::string& reply) {
-  if (!options.hostIsAddress) return reply;
-  ServerOptions named = options;
-  named.host = AddressText(request.localAddress);
-  return BuildReply(named);
-}
-
 // Answers what has arrived, unless a datagram is empty or we are silent
 // (for its address). Returns false when nothing was waiting.
 bool AnswerOneDatagram(const Responder& responder, const ServerOptions& options, const std::string& reply,
@@ -188,13 +168,11 @@ bool AnswerOneDatagram(const Responder& responder, const ServerOptions& options,
   const ReceivedRequest request = ReceiveRequest(responder, buffer);
   if (request.size < 0) return false;
   if (request.size == 0) return true;  // an empty datagram
-  if (options.logRequests) {
-    const std::string_view bytes(buffer.data(), static_cast<std::size_t>(request.size));
-    std::printf("request %s %s\n", EndpointText(request.sender).c_str(), HexFromBytes(bytes).c_str());
-    std::fflush(stdout);
-  }
-  if (options.silent || SilentFor(options, request.localAddress)) return true;
-  if (!SendAnswer(responder.socket, request, AnswerTo(options, request, reply))) {
+  LogRequest(options, EndpointText(request.sender),
+             std::string_view(buffer.data(), static_cast<std::size_t>(request.size)));
+  const std::optional<std::string> answer = AnswerFor(options, ntohl(request.localAddress.s_addr), reply);
+  if (!answer) return true;
+  if (!SendAnswer(responder.socket, request, *answer)) {
     ReportFailure("cannot answer", EndpointText(request.sender), WSAGetLastError());
   }
   return true;

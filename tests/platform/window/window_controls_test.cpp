@@ -83,6 +83,27 @@ TEST_F(WindowControlsTest, ListBoxSelectionAndTextByIndex) {
   EXPECT_EQ(dialog.selChanges, 0);
 }
 
+// The members the program calls give what the list's messages give.
+TEST_F(WindowControlsTest, ListBoxCountAndSelectionByMember) {
+  CListBox& list = dialog.m_list;
+  EXPECT_EQ(list.GetCount(), 0);
+  list.AddString("one");
+  list.AddString("two");
+  EXPECT_EQ(list.GetCount(), 2);
+  EXPECT_EQ(list.SetCurSel(1), 1);
+  EXPECT_EQ(list.GetCurSel(), 1);
+  EXPECT_EQ(list.SetCurSel(2), LB_ERR);
+  EXPECT_EQ(list.GetCurSel(), LB_ERR);
+  list.SetCurSel(0);
+  EXPECT_EQ(list.SetCurSel(-1), LB_ERR);  // clears the selection
+  EXPECT_EQ(list.GetCurSel(), LB_ERR);
+  EXPECT_EQ(dialog.selChanges, 0);
+
+  CListBox detached;
+  EXPECT_EQ(detached.GetCount(), 0);
+  EXPECT_EQ(detached.SetCurSel(0), LB_ERR);
+}
+
 TEST_F(WindowControlsTest, UserClicksNotifySelectionAndDoubleClick) {
   dialog.m_list.AddString("first");
   dialog.m_list.AddString("second");

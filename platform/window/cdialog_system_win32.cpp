@@ -1,3 +1,5 @@
+// The dialog over the system's own: an in-memory template and the system's
+// modal loop.
 #include "platform/window/cdialog.h"
 
 #include <memory>
@@ -8,14 +10,10 @@
 #include "platform/window/cwinapp.h"
 #include "platform/window/dialog_memory_template.h"
 #include "platform/window/icon_resource.h"
+#include "platform/window/modal_dialog_hook.h"
 
 namespace framework {
 namespace {
-
-ModalDialogHook& modalHook() {
-  static auto* hook = new ModalDialogHook;
-  return *hook;
-}
 
 // Posted to a modal dialog once its initialisation has returned: it arrives
 // from the modal loop's first turns. Posted any earlier, a message box of the
@@ -89,29 +87,7 @@ void EnsureCommonControls() {
 
 }  // namespace
 
-ScopedModalDialogHook::ScopedModalDialogHook(ModalDialogHook hook) : m_previous(std::move(modalHook())) {
-  modalHook() = std::move(hook);
-}
-
-ScopedModalDialogHook::~ScopedModalDialogHook() { modalHook() = std::move(m_previous); }
-
 }  // namespace framework
-
-const framework::MessageMap& CDialog::GetThisMessageMap() {
-  using namespace framework::msgmap;
-  // A message map is a table: one entry a line, as written.
-  // clang-format off
-  static const framework::MessageMap map(&CWnd::GetThisMessageMap(), {
-      Command(IDOK, &CDialog::OnOK),
-      Command(IDCANCEL, &CDialog::OnCancel),
-  });
-  // clang-format on
-  return map;
-}
-
-CDialog::CDialog(UINT nIDTemplate, CWnd* pParentWnd) : m_nIDTemplate(nIDTemplate), m_pParentWnd(pParentWnd) {}
-
-CDialog::~CDialog() { DestroyWindow(); }
 
 // Without a parent, a dialog belongs to the application's main window.
 HWND CDialog::OwnerWindow() const {
@@ -222,7 +198,7 @@ void CDialog::ModalLoopStarted() {
   if (m_bEnded) return;
   ::ShowWindow(m_hWnd, SW_SHOW);
   ::UpdateWindow(m_hWnd);
-  if (framework::modalHook()) framework::modalHook()(*this);
+  framework::RunModalDialogHook(*this);
 }
 
 void CDialog::EndDialog(int nResult) {
@@ -241,18 +217,6 @@ BOOL CDialog::DestroyWindow() {
   return CWnd::DestroyWindow();
 }
 
-BOOL CDialog::OnInitDialog() {
-  UpdateData(FALSE);
-  return TRUE;
-}
-
-void CDialog::OnOK() {
-  UpdateData(TRUE);
-  EndDialog(IDOK);
-}
-
-void CDialog::OnCancel() { EndDialog(IDCANCEL); }
-
 LRESULT CDialog::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_INITDIALOG) return OnInitDialog();
   if (message == framework::ModalStartedMessage()) {
@@ -260,10 +224,4 @@ LRESULT CDialog::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     return 0;
   }
   return CWnd::WindowProc(message, wParam, lParam);
-}
-
-// The close box and Alt+F4 end in WM_CLOSE: the cancel command, at once.
-LRESULT CDialog::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_CLOSE) return SendMessage(WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
-  return CWnd::DefWindowProc(message, wParam, lParam);
 }

@@ -1,3 +1,4 @@
+// The window over the system's own, by its handle.
 #include "platform/window/cwnd.h"
 
 #include <algorithm>
@@ -5,7 +6,6 @@
 
 #include "platform/window/cmenu.h"
 #include "platform/window/cwinapp.h"
-#include "platform/window/ddx.h"
 #include "platform/window/icon_handles.h"
 #include "platform/window/window_text.h"
 
@@ -56,14 +56,6 @@ LRESULT CWnd::SendMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   return result;
 }
 
-LRESULT CWnd::Default() { return DefWindowProc(m_currentMsg.message, m_currentMsg.wParam, m_currentMsg.lParam); }
-
-LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
-  LRESULT result = 0;
-  if (DispatchFromMap({message, wParam, lParam}, &result)) return result;
-  return DefWindowProc(message, wParam, lParam);
-}
-
 LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
   // Commands nobody in the window handled go to the application.
   if (message == WM_COMMAND && lParam == 0 && AfxGetApp() != nullptr &&
@@ -74,8 +66,6 @@ LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
   if (m_hWnd != nullptr) return ::DefWindowProcW(m_hWnd, message, wParam, lParam);
   return 0;
 }
-
-void CWnd::OnSysCommand(UINT /*nID*/, LPARAM /*lParam*/) { Default(); }
 
 LRESULT CALLBACK CWnd::FrameworkWindowProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
   CWnd* wnd = SubclassedObject(hWnd);
@@ -109,11 +99,6 @@ void CWnd::OnWindowGone() {
   m_children.clear();
   m_hWnd = nullptr;
   m_pfnSuper = nullptr;
-}
-
-CWnd* CWnd::GetDlgItem(int nID) const {
-  auto it = m_children.find(nID);
-  return it != m_children.end() && it->second->m_hWnd != nullptr ? it->second.get() : nullptr;
 }
 
 void CWnd::SetWindowText(LPCSTR lpszString) { framework::SetWindowBytes(m_hWnd, CString(lpszString)); }
@@ -150,14 +135,6 @@ int CWnd::MessageBox(LPCSTR lpszText, LPCSTR lpszCaption, UINT nType) {
   return framework::ShowMessageBox({owner, CString(lpszText), CString(lpszCaption), nType});
 }
 
-BOOL CWnd::UpdateData(BOOL bSaveAndValidate) {
-  CDataExchange dx(this, bSaveAndValidate);
-  DoDataExchange(&dx);
-  return TRUE;
-}
-
-void CWnd::DoDataExchange(CDataExchange* /*pDX*/) {}
-
 BOOL CWnd::DestroyWindow() {
   if (m_hWnd == nullptr) return FALSE;
   const HWND window = m_hWnd;
@@ -169,5 +146,3 @@ void CWnd::Attach(HWND hWnd, int controlId) {
   m_hWnd = hWnd;
   m_nControlId = controlId;
 }
-
-void CWnd::AddChild(int controlId, std::unique_ptr<CWnd> child) { m_children[controlId] = std::move(child); }
