@@ -1,4 +1,5 @@
-// The stand-in status server ends cleanly on the POSIX stop signals.
+// The stand-in status server on POSIX systems: it ends cleanly on the stop
+// signals, and its help asks it with the tools such a system has.
 #include <gtest/gtest.h>
 #include <signal.h>
 
@@ -18,6 +19,11 @@ TEST(StatusServer, SigtermAndSigintEndItWithStatusZero) {
                                           {"--bind", vqtest::DistinctLoopbackAddress(), "--port", "0"});
   ASSERT_EQ(kill(interrupted.Pid(), SIGINT), 0);
   EXPECT_EQ(interrupted.WaitForExit(10000), 0);
+}
+
+TEST(StatusServer, HelpExampleAsksWithSocat) {
+  const vqtest::ProgramRun run = vqtest::RunProgram(VQ_STATUS_SERVER, {"--help"});
+  EXPECT_NE(run.output.find("| socat -t 1 - UDP4:127.0.0.1:6971"), std::string::npos) << run.output;
 }
 
 }  // namespace

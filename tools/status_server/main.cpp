@@ -3,15 +3,17 @@
 #include <cstdio>
 #include <string>
 
+#include "tools/status_server/program_arguments.h"
 #include "tools/status_server/server_options.h"
 #include "tools/status_server/status_text.h"
 #include "tools/status_server/udp_responder.h"
 
 int main(int argc, char** argv) {
   using namespace status_server;
-  const char* programName = argc > 0 ? argv[0] : "quillmar-status-server";
+  ProgramArguments arguments(argc, argv);
+  const char* programName = arguments.Name().c_str();
   std::string error;
-  const std::optional<ServerOptions> options = ParseServerOptions(argc, argv, error);
+  const std::optional<ServerOptions> options = ParseServerOptions(arguments.Count(), arguments.Values(), error);
   if (!options) {
     std::fprintf(stderr, "%s: %s\nTry '%s --help'.\n", programName, error.c_str(), programName);
     return 2;
