@@ -83,7 +83,8 @@ class StatusServerProcess {
   int m_outputFd = -1;
   void* m_process = nullptr;  // Windows: the process and the reader of its output
   void* m_reader = nullptr;
-  std::string m_pending;  // read from the pipe, not yet returned as a line
+  void* m_host = nullptr;  // Windows: the host's server standing in (host_process_win32.h)
+  std::string m_pending;   // read from the pipe, not yet returned as a line
   std::string m_addressText;
   std::uint32_t m_address = 0;
   std::uint16_t m_port = 0;

@@ -11,11 +11,14 @@
 #include <thread>
 
 #include "platform/kernel/command_line.h"
+#include "tests/support/host_process_win32.h"
 
 // The same services on Windows: the program is started with CreateProcess,
 // and its output read by a thread of the object's own. Windows has no
 // SIGTERM for a console program in another console, so Stop ends it with
-// TerminateProcess.
+// TerminateProcess. A server bound to a loopback address that Wine's
+// sockets cannot send from is the host's build of it instead; it ends only
+// when stopped.
 namespace vqtest {
 namespace {
 
@@ -107,6 +110,38 @@ struct OutputReader {
 
 OutputReader& ReaderOf(void* reader) { return *static_cast<OutputReader*>(reader); }
 
+// A server started here, with the reading end of its output.
+struct Started {
+  PROCESS_INFORMATION process{};
+  HANDLE output = nullptr;
+};
+
+Started StartHere(const std::string& program, const std::vector<std::string>& arguments) {
+  Pipe output = MakePipe();
+  Started started;
+  try {
+    started.process = Spawn(program, arguments, output.write, nullptr);
+  } catch (...) {
+    CloseHandle(output.read);
+    CloseHandle(output.write);
+    throw;
+  }
+  CloseHandle(output.write);
+  started.output = output.read;
+  return started;
+}
+
+HostProcess& HostOf(void* host) { return *static_cast<HostProcess*>(host); }
+
+// The address the server is told to bind (its own default: 127.0.0.1).
+std::string BindAddressOf(const std::vector<std::string>& arguments) {
+  for (std::size_t i = 0; i < arguments.size(); ++i) {
+    if (arguments[i] == "--bind" && i + 1 < arguments.size()) return arguments[i + 1];
+    if (arguments[i].starts_with("--bind=")) return arguments[i].substr(std::string("--bind=").size());
+  }
+  return "127.0.0.1";
+}
+
 }  // namespace
 
 ProgramRun RunProgram(const std::string& program, const std::vector<std::string>& arguments) {
@@ -142,21 +177,15 @@ std::string DistinctLoopbackAddress() {
 }
 
 StatusServerProcess::StatusServerProcess(const std::string& program, const std::vector<std::string>& arguments) {
-  Pipe output = MakePipe();
-  PROCESS_INFORMATION process{};
-  try {
-    process = Spawn(program, arguments, output.write, nullptr);
-  } catch (...) {
-    CloseHandle(output.read);
-    CloseHandle(output.write);
-    throw;
+  if (NeedsHostStandIn(HostStatusServer(), BindAddressOf(arguments))) {
+    m_host = new HostProcess(HostStatusServer(), arguments);
+  } else {
+    const Started started = StartHere(program, arguments);
+    m_pid = static_cast<int>(started.process.dwProcessId);
+    m_process = started.process.hProcess;
+    m_outputFd = static_cast<int>(reinterpret_cast<std::intptr_t>(started.output));
+    m_reader = new OutputReader(started.output);
   }
-  CloseHandle(output.write);
-  m_pid = static_cast<int>(process.dwProcessId);
-  m_process = process.hProcess;
-  m_outputFd = static_cast<int>(reinterpret_cast<std::intptr_t>(output.read));
-  m_reader = new OutputReader(output.read);
-
   const std::optional<std::string> line = ReadLine(kStartLimitMs);
   const std::size_t colon = line ? line->rfind(':') : std::string::npos;
   if (!line || !line->starts_with(kReadyPrefix) || colon == std::string::npos) {
@@ -178,6 +207,11 @@ StatusServerProcess::~StatusServerProcess() {
 
 // After the process has ended, which ends its output.
 void StatusServerProcess::ReleaseReader() {
+  if (m_host != nullptr) {
+    delete &HostOf(m_host);
+    m_host = nullptr;
+    return;
+  }
   auto* reader = static_cast<OutputReader*>(m_reader);
   reader->thread.join();
   delete reader;
@@ -186,6 +220,7 @@ void StatusServerProcess::ReleaseReader() {
 }
 
 std::optional<std::string> StatusServerProcess::ReadLine(int timeoutMs) {
+  if (m_host != nullptr) return HostOf(m_host).ReadLine(timeoutMs);
   OutputReader& reader = ReaderOf(m_reader);
   std::unique_lock lock(reader.mutex);
   const auto hasLine = [&reader] { return reader.text.find('\n') != std::string::npos || reader.ended; };
@@ -199,7 +234,8 @@ std::optional<std::string> StatusServerProcess::ReadLine(int timeoutMs) {
 }
 
 std::optional<ExitStatus> StatusServerProcess::WaitForExit(int limitMs) {
-  if (!m_exitStatus && WaitForSingleObject(m_process, static_cast<DWORD>(limitMs)) == WAIT_OBJECT_0) {
+  if (!m_exitStatus && m_host == nullptr &&
+      WaitForSingleObject(m_process, static_cast<DWORD>(limitMs)) == WAIT_OBJECT_0) {
     m_exitStatus = ExitCodeOf(m_process);
   }
   return m_exitStatus;
@@ -212,6 +248,10 @@ ExitStatus StatusServerProcess::Stop() {
 }
 
 void StatusServerProcess::KillAndReap() {
+  if (m_host != nullptr) {
+    m_exitStatus = HostOf(m_host).Stop();
+    return;
+  }
   TerminateProcess(m_process, 1);
   if (!WaitForExit(kStopLimitMs)) m_exitStatus = -1;
 }

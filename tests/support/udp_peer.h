@@ -36,6 +36,7 @@ class UdpPeer {
   std::uint16_t m_port = 0;
   std::uint32_t m_lastSenderAddress = 0;
   std::uint16_t m_lastSenderPort = 0;
+  void* m_host = nullptr;  // Windows: the host's peer standing in (host_process_win32.h)
 };
 
 }  // namespace vqtest
