@@ -1,5 +1,6 @@
 // The system's message box behind the framework's message boxes.
 #include <string>
+#include <vector>
 
 #include "platform/framework/message_box.h"
 #include "platform/window/cwinapp.h"
@@ -9,9 +10,30 @@
 namespace framework {
 namespace {
 
+// Keys typed while a handler waited stay queued for the window they were
+// typed in; the box's own loop would take them (a Return or a Space answers
+// it before it is seen). They wait until the box is answered, then go to
+// their window as they would have.
+class HeldKeys {
+ public:
+  HeldKeys() {
+    MSG msg{};
+    while (::PeekMessageW(&msg, nullptr, WM_KEYFIRST, WM_KEYLAST, PM_REMOVE)) m_keys.push_back(msg);
+  }
+  ~HeldKeys() {
+    for (const MSG& msg : m_keys) ::PostMessageW(msg.hwnd, msg.message, msg.wParam, msg.lParam);
+  }
+  HeldKeys(const HeldKeys&) = delete;
+  HeldKeys& operator=(const HeldKeys&) = delete;
+
+ private:
+  std::vector<MSG> m_keys;
+};
+
 bool ShowSystemMessageBox(const MessageBoxRequest& request, int* answer) {
   const std::wstring text = DisplayWide(request.text);
   const std::wstring caption = DisplayWide(request.caption);
+  const HeldKeys held;
   *answer = ::MessageBoxW(request.owner, text.c_str(), caption.c_str(), request.type);
   return *answer != 0;
 }

@@ -39,8 +39,17 @@ class QueryRun {
     WPARAM wParam;
   };
 
-  explicit QueryRun(std::string address, std::optional<Gesture> closeDuringWait = std::nullopt)
-      : m_address(std::move(address)), m_closeDuringWait(closeDuringWait) {
+  // Messages posted about a second into the reply wait, recorded as `label`.
+  // `typed`: the keys come through the system's input (SendInput), so they
+  // go to whatever window has the focus when they are read.
+  struct DuringWait {
+    std::string label;
+    std::vector<Gesture> messages;
+    bool typed = false;
+  };
+
+  explicit QueryRun(std::string address, std::optional<DuringWait> duringWait = std::nullopt)
+      : m_address(std::move(address)), m_duringWait(std::move(duringWait)) {
     s_current = this;
   }
   ~QueryRun() { s_current = nullptr; }
@@ -98,17 +107,35 @@ class QueryRun {
 
   void Tick() {
     ::EnumThreadWindows(::GetCurrentThreadId(), &QueryRun::AnswerBox, reinterpret_cast<LPARAM>(this));
-    const bool running = events.back() != "returned" && events.back() != "close";
-    if (m_bar == 50 && running && ++m_ticksInWait == kCloseAfterTicks && m_closeDuringWait) {
-      events.emplace_back("close");
-      const bool key = m_closeDuringWait->message == WM_KEYDOWN || m_closeDuringWait->message == WM_SYSKEYDOWN;
-      const HWND target = key && ::GetFocus() != nullptr ? ::GetFocus() : m_dialog;
-      ::PostMessageW(target, m_closeDuringWait->message, m_closeDuringWait->wParam, 0);
+    const bool running = events.back() == "bar 50";
+    if (m_bar == 50 && running && ++m_ticksInWait == kCloseAfterTicks && m_duringWait) {
+      events.push_back(m_duringWait->label);
+      if (m_duringWait->typed) {
+        TypeKeys(m_duringWait->messages);
+        return;
+      }
+      for (const Gesture& gesture : m_duringWait->messages) {
+        const bool key = gesture.message >= WM_KEYFIRST && gesture.message <= WM_KEYLAST;
+        const HWND target = key && ::GetFocus() != nullptr ? ::GetFocus() : m_dialog;
+        ::PostMessageW(target, gesture.message, gesture.wParam, 0);
+      }
     }
     if (++m_ticks == kGiveUpTicks) {
       events.emplace_back("gave up");
       ::EndDialog(m_dialog, -2);
     }
+  }
+
+  static void TypeKeys(const std::vector<Gesture>& keys) {
+    std::vector<INPUT> inputs;
+    for (const Gesture& key : keys) {
+      INPUT input{};
+      input.type = INPUT_KEYBOARD;
+      input.ki.wVk = static_cast<WORD>(key.wParam);
+      input.ki.dwFlags = key.message == WM_KEYUP ? KEYEVENTF_KEYUP : 0;
+      inputs.push_back(input);
+    }
+    ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
   }
 
   static BOOL CALLBACK AnswerBox(HWND window, LPARAM self) {
@@ -132,7 +159,7 @@ class QueryRun {
   static inline QueryRun* s_current = nullptr;
   const std::string m_book = wintest::AddressBookRecord(0, "127.0.0.1", "Home");
   std::string m_address;
-  std::optional<Gesture> m_closeDuringWait;
+  std::optional<DuringWait> m_duringWait;
   HWND m_dialog = nullptr;
   int m_bar = -1;
   int m_ticks = 0;
@@ -194,12 +221,23 @@ TEST_F(QueryDialogTest, ACloseDuringTheReplyWaitEndsTheQueryAtOnceAndTheDialog) 
         QueryRun::Gesture{WM_NCLBUTTONDOWN, HTCLOSE}, QueryRun::Gesture{WM_SYSKEYDOWN, VK_F4},
         QueryRun::Gesture{WM_KEYDOWN, VK_ESCAPE}}) {
     SCOPED_TRACE(::testing::Message() << "message " << gesture.message << ", wParam " << gesture.wParam);
-    QueryRun run(server.AddressText(), gesture);
+    QueryRun run(server.AddressText(), QueryRun::DuringWait{"close", {gesture}});
     EXPECT_EQ(run.Run(), IDCANCEL);
     EXPECT_EQ(run.events, (std::vector<std::string>{"press", "bar 0", "bar 25", "bar 50", "close", "returned"}));
     EXPECT_TRUE(run.boxTexts.empty()) << ::testing::PrintToString(run.boxTexts);
     EXPECT_EQ(run.barAfter, 50);
   }
+}
+
+// A Space typed during the wait would press the box's button before the box
+// is seen: the box waits to be answered, and the key goes to the address.
+TEST_F(QueryDialogTest, KeysTypedDuringTheWaitDoNotAnswerTheBoxThatFollows) {
+  const vqtest::StatusServerProcess server(VQ_STATUS_SERVER, {"--bind", "127.0.0.1", "--silent"});
+  QueryRun run(server.AddressText(),
+               QueryRun::DuringWait{"typed", {{WM_KEYDOWN, VK_SPACE}, {WM_KEYUP, VK_SPACE}}, /*typed=*/true});
+  EXPECT_EQ(run.Run(), IDCANCEL);
+  EXPECT_EQ(run.events, (std::vector<std::string>{"press", "bar 0", "bar 25", "bar 50", "typed", "box", "returned"}));
+  EXPECT_EQ(run.boxTexts, std::vector<std::wstring>{L"Veloxa server not detected"});
 }
 
 }  // namespace
