@@ -107,15 +107,6 @@ int CListBox::AddString(LPCSTR lpszItem) {
 
 int CListBox::GetCurSel() const { return static_cast<int>(const_cast<CListBox*>(this)->SendMessage(LB_GETCURSEL)); }
 
-int CListBox::SetCurSel(int nSelect) {
-  return static_cast<int>(SendMessage(LB_SETCURSEL, static_cast<WPARAM>(nSelect)));
-}
-
-int CListBox::GetCount() const {
-  const LRESULT count = const_cast<CListBox*>(this)->SendMessage(LB_GETCOUNT);
-  return count > 0 ? static_cast<int>(count) : 0;
-}
-
 int CListBox::GetTextLen(int nIndex) const {
   return static_cast<int>(const_cast<CListBox*>(this)->SendMessage(LB_GETTEXTLEN, static_cast<WPARAM>(nIndex)));
 }

@@ -20,8 +20,6 @@ class CListBox : public CWnd {
  public:
   int AddString(LPCSTR lpszItem);                    // the new line's index, or LB_ERR
   int GetCurSel() const;                             // LB_ERR when nothing is selected
-  int SetCurSel(int nSelect);                        // -1 clears; LB_ERR then and for a bad index
-  int GetCount() const;                              // 0 without a list
   int GetText(int nIndex, LPSTR lpszBuffer) const;   // length, or LB_ERR
   void GetText(int nIndex, CString& rString) const;  // empty for a bad index
   int GetTextLen(int nIndex) const;

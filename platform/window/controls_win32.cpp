@@ -24,7 +24,7 @@ std::string LineAt(const CListBox& list, int nIndex) {
   return framework::Utf8FromWide(text);
 }
 
-bool ValidIndex(const CListBox& list, int nIndex) { return nIndex >= 0 && nIndex < list.GetCount(); }
+bool ValidIndex(const CListBox& list, int nIndex) { return nIndex >= 0 && nIndex < ToList(list, LB_GETCOUNT); }
 
 }  // namespace
 
@@ -41,15 +41,6 @@ int CListBox::AddString(LPCSTR lpszItem) {
 }
 
 int CListBox::GetCurSel() const { return static_cast<int>(ToList(*this, LB_GETCURSEL)); }
-
-int CListBox::SetCurSel(int nSelect) {
-  return static_cast<int>(ToList(*this, LB_SETCURSEL, static_cast<WPARAM>(nSelect)));
-}
-
-int CListBox::GetCount() const {
-  const LRESULT count = ToList(*this, LB_GETCOUNT);
-  return count > 0 ? static_cast<int>(count) : 0;
-}
 
 int CListBox::GetTextLen(int nIndex) const {
   return ValidIndex(*this, nIndex) ? static_cast<int>(LineAt(*this, nIndex).size()) : LB_ERR;

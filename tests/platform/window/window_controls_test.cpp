@@ -83,25 +83,26 @@ TEST_F(WindowControlsTest, ListBoxSelectionAndTextByIndex) {
   EXPECT_EQ(dialog.selChanges, 0);
 }
 
-// The members the program calls give what the list's messages give.
-TEST_F(WindowControlsTest, ListBoxCountAndSelectionByMember) {
+// The selection by the list's messages, as the system's list box answers
+// them; a wrapper without a list answers LB_ERR (and a count of 0).
+TEST_F(WindowControlsTest, ListBoxSelectionByMessage) {
   CListBox& list = dialog.m_list;
-  EXPECT_EQ(list.GetCount(), 0);
+  EXPECT_EQ(Count(list), 0);
   list.AddString("one");
   list.AddString("two");
-  EXPECT_EQ(list.GetCount(), 2);
-  EXPECT_EQ(list.SetCurSel(1), 1);
+  EXPECT_EQ(Count(list), 2);
+  EXPECT_EQ(list.SendMessage(LB_SETCURSEL, 1), 1);
   EXPECT_EQ(list.GetCurSel(), 1);
-  EXPECT_EQ(list.SetCurSel(2), LB_ERR);
+  EXPECT_EQ(list.SendMessage(LB_SETCURSEL, 2), LB_ERR);
   EXPECT_EQ(list.GetCurSel(), LB_ERR);
-  list.SetCurSel(0);
-  EXPECT_EQ(list.SetCurSel(-1), LB_ERR);  // clears the selection
+  list.SendMessage(LB_SETCURSEL, 0);
+  EXPECT_EQ(list.SendMessage(LB_SETCURSEL, static_cast<WPARAM>(-1)), LB_ERR);  // clears the selection
   EXPECT_EQ(list.GetCurSel(), LB_ERR);
   EXPECT_EQ(dialog.selChanges, 0);
 
   CListBox detached;
-  EXPECT_EQ(detached.GetCount(), 0);
-  EXPECT_EQ(detached.SetCurSel(0), LB_ERR);
+  EXPECT_EQ(Count(detached), 0);
+  EXPECT_EQ(detached.SendMessage(LB_SETCURSEL, 0), LB_ERR);
 }
 
 TEST_F(WindowControlsTest, UserClicksNotifySelectionAndDoubleClick) {

@@ -126,7 +126,7 @@ TEST_F(MainDialogTest, AddressBookLinesKeepTheirBytesAndADoubleClickTakesTheAddr
   const std::string book =
       wintest::AddressBookRecord(0, "127.0.0.2", "Caf\xE9 racers") + wintest::AddressBookRecord(1, "127.0.0.1", "Home");
   Open(&book);
-  ASSERT_EQ(m_dialog.m_ctlAddressList.GetCount(), 2);
+  ASSERT_EQ(m_dialog.m_ctlAddressList.SendMessage(LB_GETCOUNT), 2);
   CString first;
   m_dialog.m_ctlAddressList.GetText(0, first);
   EXPECT_EQ(first, CString(std::string("127.0.0.1 Home") + std::string(16, ' ')));  // sorted by the system
@@ -173,7 +173,7 @@ TEST_F(MainDialogTest, AMissingAddressBookIsSaidInAMessageBoxOwnedByTheDialog) {
   EXPECT_EQ(box.caption, "ERROR!");
   EXPECT_EQ(box.type, static_cast<UINT>(MB_OK | MB_ICONEXCLAMATION));
   EXPECT_EQ(box.owner, m_dialog.m_hWnd);
-  EXPECT_EQ(m_dialog.m_ctlAddressList.GetCount(), 0);
+  EXPECT_EQ(m_dialog.m_ctlAddressList.SendMessage(LB_GETCOUNT), 0);
 }
 
 TEST_F(MainDialogTest, ProgressPositionsReachTheProgressBar) {
