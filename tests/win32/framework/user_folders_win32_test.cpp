@@ -30,7 +30,7 @@ class ScopedWideVariable {
   ScopedWideVariable& operator=(const ScopedWideVariable&) = delete;
 
   void Set(const char* value) {
-    ::SetEnvironmentVariableW(m_name.c_str(), value ? kernel::WideFromUtf8(value).c_str() : nullptr);
+    ::SetEnvironmentVariableW(m_name.c_str(), value != nullptr ? kernel::WideFromUtf8(value).c_str() : nullptr);
   }
 
  private:
@@ -56,7 +56,7 @@ TEST_F(UserFoldersWin32Test, SettingsFolderIsUnderAnAbsoluteAppData) {
   // A folder that depends on the current drive or folder is no place.
   for (const char* notAbsolute : {"Roaming", "C:Roaming", "\\Roaming", "", static_cast<const char*>(nullptr)}) {
     appData.Set(notAbsolute);
-    EXPECT_EQ(framework::UserSettingsFolder("quillmar"), "") << (notAbsolute ? notAbsolute : "(unset)");
+    EXPECT_EQ(framework::UserSettingsFolder("quillmar"), "") << (notAbsolute != nullptr ? notAbsolute : "(unset)");
   }
 }
 
