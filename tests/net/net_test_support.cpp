@@ -1,14 +1,5 @@
+// The pair's construction is the system's own (loopback_pair.cpp).
 #include "tests/net/net_test_support.h"
-
-#include "tests/support/posix_sockets.h"
-
-LoopbackPair::LoopbackPair() {
-  WSADATA data;
-  EXPECT_EQ(WSAStartup(MAKEWORD(1, 1), &data), 0);
-  const vqtest::LoopbackStreamPair pair = vqtest::ConnectLoopbackStreams();
-  m_client = vqtest::AdoptAsSocket(pair.client);
-  m_peer = vqtest::AdoptAsSocket(pair.server);
-}
 
 LoopbackPair::~LoopbackPair() {
   ClosePeer();
@@ -55,6 +46,6 @@ void WaitReadable(SOCKET s) {
   fd_set set;
   set.fd_count = 1;
   set.fd_array[0] = s;
-  const timeval limit{10, 0};
+  timeval limit{10, 0};  // the system's select takes it writable
   ASSERT_EQ(select(0, &set, nullptr, nullptr, &limit), 1);
 }

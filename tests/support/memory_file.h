@@ -1,6 +1,7 @@
 #pragma once
-// A framework file over an anonymous file in memory (memfd_create): archives
-// in tests read and write through the real CFile.
+// A framework file over an anonymous file in memory (memfd_create; on
+// Windows a temporary file deleted on close): archives in tests read and
+// write through the real CFile.
 #include <vector>
 
 #include "platform/framework/cfile.h"
