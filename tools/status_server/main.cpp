@@ -28,5 +28,5 @@ int main(int argc, char** argv) {
                  "reply; clients will not show it (shorten the texts)\n",
                  programName);
   }
-  return RunResponder(*options, BuildReply(*options));
+  return RunResponder(arguments.Name(), *options, BuildReply(*options));
 }

@@ -29,8 +29,11 @@ std::string EndpointText(const sockaddr_in& address) {
   return status_server::EndpointText(ntohl(address.sin_addr.s_addr), ntohs(address.sin_port));
 }
 
+// The program's name as its other messages give it.
+std::string g_programName = "quillmar-status-server";
+
 void ReportFailure(const char* what, const std::string& detail) {
-  std::fprintf(stderr, "quillmar-status-server: %s %s: %s\n", what, detail.c_str(), std::strerror(errno));
+  std::fprintf(stderr, "%s: %s %s: %s\n", g_programName.c_str(), what, detail.c_str(), std::strerror(errno));
 }
 
 // Returns the bound socket, or -1 after reporting why not.
@@ -137,7 +140,8 @@ void AnswerWaitingDatagrams(int fd, const ServerOptions& options, const std::str
 
 }  // namespace
 
-int RunResponder(const ServerOptions& options, const std::string& reply) {
+int RunResponder(const std::string& programName, const ServerOptions& options, const std::string& reply) {
+  g_programName = programName;
   // Watch the signals before announcing readiness, so that a stop request
   // sent right after the ready line is never lost.
   const int stopFd = WatchStopSignals();

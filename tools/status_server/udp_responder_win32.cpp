@@ -32,16 +32,48 @@ std::string EndpointText(const sockaddr_in& address) {
   return status_server::EndpointText(ntohl(address.sin_addr.s_addr), ntohs(address.sin_port));
 }
 
-void ReportFailure(const char* what, const std::string& detail, int error) {
-  char text[256] = {};
-  FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, static_cast<DWORD>(error), 0,
-                 text, sizeof text, nullptr);
-  std::string reason = text;
-  while (!reason.empty() && (reason.back() == '\n' || reason.back() == '\r' || reason.back() == '.')) {
+// The POSIX words for the socket errors a server meets when it sets up,
+// for systems whose message table lacks them (Wine has none for these).
+const char* SocketErrorWords(int error) {
+  switch (error) {
+    case WSAEADDRINUSE: return "Address already in use";
+    case WSAEADDRNOTAVAIL: return "Cannot assign requested address";
+    case WSAEACCES: return "Permission denied";
+    case WSAENOBUFS: return "No buffer space available";
+    case WSAEMFILE: return "Too many open files";
+    case WSAENETDOWN: return "Network is down";
+    default: return nullptr;
+  }
+}
+
+// The system's text for an error, in UTF-8 like the rest of the output
+// (a translated system words it in letters its ANSI code page may lack).
+std::string ErrorText(int error) {
+  wchar_t* text = nullptr;
+  const DWORD length =
+      FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                     nullptr, static_cast<DWORD>(error), 0, reinterpret_cast<LPWSTR>(&text), 0, nullptr);
+  std::string reason;
+  if (text != nullptr && length > 0) {
+    const int size = WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), nullptr, 0, nullptr, nullptr);
+    reason.resize(static_cast<std::size_t>(size));
+    WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), reason.data(), size, nullptr, nullptr);
+  }
+  LocalFree(text);
+  while (!reason.empty() &&
+         (reason.back() == '\n' || reason.back() == '\r' || reason.back() == '.' || reason.back() == ' ')) {
     reason.pop_back();
   }
-  if (reason.empty()) reason = "error " + std::to_string(error);
-  std::fprintf(stderr, "quillmar-status-server: %s %s: %s\n", what, detail.c_str(), reason.c_str());
+  if (!reason.empty()) return reason;
+  const char* words = SocketErrorWords(error);
+  return words != nullptr ? words : "error " + std::to_string(error);
+}
+
+// The program's name as its other messages give it.
+std::string g_programName = "quillmar-status-server.exe";
+
+void ReportFailure(const char* what, const std::string& detail, int error) {
+  std::fprintf(stderr, "%s: %s %s: %s\n", g_programName.c_str(), what, detail.c_str(), ErrorText(error).c_str());
 }
 
 // The socket and what it takes to use it.
@@ -209,7 +241,8 @@ int Serve(const ServerOptions& options, const std::string& reply, HANDLE stop) {
 
 }  // namespace
 
-int RunResponder(const ServerOptions& options, const std::string& reply) {
+int RunResponder(const std::string& programName, const ServerOptions& options, const std::string& reply) {
+  g_programName = programName;
   // Watch for stop requests before announcing readiness, so that one sent
   // right after the ready line is never lost.
   const HANDLE stop = WatchStopRequests();

@@ -10,6 +10,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "protocol/status_reply.h"
@@ -106,6 +107,32 @@ TEST(StatusServerOnWindows, MessagesNameTheProgramNotItsPath) {
   EXPECT_EQ(misuse.exitStatus, 2);
   EXPECT_TRUE(misuse.errors.starts_with(std::string(kProgram) + ": --port needs")) << misuse.errors;
   EXPECT_NE(misuse.errors.find(std::string("Try '") + kProgram + " --help'."), std::string::npos) << misuse.errors;
+}
+
+// The system's words for an error without the final full stop; "" when its
+// message table has none (Wine has none for the socket errors).
+std::string SystemWords(DWORD error) {
+  wchar_t text[512] = {};
+  const DWORD length =
+      FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0, text, 512, nullptr);
+  std::string words;
+  for (DWORD i = 0; i < length; ++i) words += static_cast<char>(text[i]);  // English: ASCII
+  while (!words.empty() && std::string_view("\r\n. ").find(words.back()) != std::string_view::npos) words.pop_back();
+  return words;
+}
+
+// A busy address is reported in words, the system's or else the POSIX
+// ones, under the name the program's other messages use.
+TEST(StatusServerOnWindows, BusyAddressIsReportedInWords) {
+  WideCommandLineServer first(L"--bind 127.0.0.1 --port 0");
+  const std::uint16_t port = first.ReadyPort();
+  ASSERT_NE(port, 0);
+  const vqtest::ProgramRun run = RunWithLineFeeds({"--bind", "127.0.0.1", "--port", std::to_string(port)});
+  EXPECT_EQ(run.exitStatus, 1);
+  const std::string system = SystemWords(WSAEADDRINUSE);
+  const std::string words = system.empty() ? "Address already in use" : system;
+  EXPECT_EQ(run.errors,
+            std::string(kProgram) + ": cannot bind 127.0.0.1:" + std::to_string(port) + ": " + words + "\n");
 }
 
 TEST(StatusServerOnWindows, HelpAsksWithQuillmarExeNotLinuxTools) {
