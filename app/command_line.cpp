@@ -18,7 +18,7 @@ class ArgumentReader {
     for (m_next = 0; m_next < m_arguments.size() && m_error.empty();) {
       const std::string_view argument = m_arguments[m_next++];
       if (optionsEnded || argument.empty() || argument[0] != '-' || argument == "-") {
-        m_positional.emplace_back(argument);
+        Positional(argument);
       } else if (argument == "--") {
         optionsEnded = true;
       } else {
@@ -32,6 +32,11 @@ class ArgumentReader {
   }
 
  private:
+  void Positional(std::string_view argument) {
+    m_positional.emplace_back(argument);
+    m_line.sources.push_back({std::string(argument), false});
+  }
+
   void Option(std::string_view argument) {
     const std::size_t equals = argument.find('=');
     const std::string_view name = argument.substr(0, equals);
@@ -49,13 +54,21 @@ class ArgumentReader {
       Flag(name, inlineValue, m_queryList);
     } else if (name == "--query") {
       m_query = true;  // the addresses are the arguments that are not options
-      if (inlineValue) m_positional.emplace_back(*inlineValue);
+      if (inlineValue) Positional(*inlineValue);
+    } else if (name == "--query-file") {
+      QueryFile(name, inlineValue);
+    } else if (name == "--json-lines") {
+      Flag(name, inlineValue, m_line.jsonLines);
+    } else if (name == "--watch") {
+      Watch(inlineValue);
+    } else if (name == "--count") {
+      if (const auto value = Value(name, inlineValue)) Once(name, m_line.count, Count(name, *value, kMaxCount));
     } else if (name == "--screenshot") {
       const auto value = Value(name, inlineValue);
       if (value && value->empty()) m_error = "option '--screenshot' needs a file name";
       if (value) Once(name, m_line.screenshot, std::string(*value));
     } else if (name == "--parallel") {
-      if (const auto value = Value(name, inlineValue)) Once(name, m_line.parallel, Count(name, *value));
+      if (const auto value = Value(name, inlineValue)) Once(name, m_line.parallel, Count(name, *value, kMaxParallel));
     } else {
       m_error = "unknown option '" + std::string(name) + "'";
     }
@@ -79,18 +92,42 @@ class ArgumentReader {
     slot = std::move(value);
   }
 
-  std::size_t Count(std::string_view name, std::string_view text) {
+  std::size_t Count(std::string_view name, std::string_view text, std::size_t most) {
     std::size_t value = 0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc() || end != text.data() + text.size() || value < 1 || value > kMaxParallel) {
-      m_error = "option '" + std::string(name) + "' takes a number from 1 to " + std::to_string(kMaxParallel) +
-                ", not '" + std::string(text) + "'";
+    if (error != std::errc() || end != text.data() + text.size() || value < 1 || value > most) {
+      m_error = "option '" + std::string(name) + "' takes a number from 1 to " + std::to_string(most) + ", not '" +
+                std::string(text) + "'";
     }
     return value;
   }
 
+  void QueryFile(std::string_view name, const std::optional<std::string_view>& inlineValue) {
+    const auto value = Value(name, inlineValue);
+    if (!value) return;
+    if (value->empty()) m_error = "option '--query-file' needs a file name ('-' for standard input)";
+    m_queryFile = true;
+    m_line.sources.push_back({std::string(*value), true});
+  }
+
+  // --watch takes its seconds only after "=", so that a number after it
+  // stays an address.
+  void Watch(const std::optional<std::string_view>& inlineValue) {
+    double seconds = kDefaultWatchSeconds;
+    if (inlineValue) {
+      const std::string_view text = *inlineValue;
+      const auto [end, error] =
+          std::from_chars(text.data(), text.data() + text.size(), seconds, std::chars_format::fixed);
+      if (error != std::errc() || end != text.data() + text.size() || !(seconds >= kMinWatchSeconds) ||
+          seconds > kMaxWatchSeconds) {
+        m_error = "option '--watch' takes seconds from 0.5 to 86400, not '" + std::string(text) + "'";
+      }
+    }
+    Once("--watch", m_line.watchSeconds, seconds);
+  }
+
   void Check() {
-    const int modes = int(m_query) + int(m_queryList) + int(m_list);
+    const int modes = int(m_query || m_queryFile) + int(m_queryList) + int(m_list);
     if (m_help) {
       m_line.mode = RunMode::Help;
       return;
@@ -100,7 +137,7 @@ class ArgumentReader {
       return;
     }
     if (modes > 1) {
-      m_error = "--query, --query-list and --list go alone";
+      m_error = "--query (or --query-file), --query-list and --list go alone";
       return;
     }
     if (m_list && m_line.screenshot) {
@@ -111,27 +148,39 @@ class ArgumentReader {
       m_error = "unexpected argument '" + m_positional.front() + "' (addresses go after --query)";
       return;
     }
-    if (m_query && m_positional.empty()) {
+    if (m_query && !m_queryFile && m_positional.empty()) {
       m_error = "--query needs an address";
       return;
     }
-    const bool asks = m_query || m_queryList;
-    if (m_line.json && !asks) {
-      m_error = "--json goes with --query or --query-list";
-      return;
-    }
-    if (m_line.parallel && !asks) {
-      m_error = "--parallel goes with --query or --query-list";
-      return;
-    }
-    if (m_line.screenshot && (m_queryList || m_positional.size() > 1)) {
+    if (!CheckQueryOptions()) return;
+    m_line.mode = m_query || m_queryFile ? RunMode::Query
+                  : m_queryList          ? RunMode::QueryList
+                  : m_list               ? RunMode::List
+                                         : RunMode::Window;
+  }
+
+  // The options that go with asking servers.
+  bool CheckQueryOptions() {
+    const bool asks = m_query || m_queryFile || m_queryList;
+    const char* alone = !asks && m_line.json           ? "--json"
+                        : !asks && m_line.jsonLines    ? "--json-lines"
+                        : !asks && m_line.parallel     ? "--parallel"
+                        : !asks && m_line.watchSeconds ? "--watch"
+                                                       : nullptr;
+    if (alone) {
+      m_error = std::string(alone) + " goes with --query, --query-file or --query-list";
+    } else if (m_line.json && m_line.jsonLines) {
+      m_error = "--json and --json-lines go apart: choose one";
+    } else if (m_line.count && !m_line.watchSeconds) {
+      m_error = "--count goes with --watch";
+    } else if (m_line.watchSeconds && m_line.json) {
+      m_error = "--watch prints each round as it comes: use --json-lines, not --json";
+    } else if (m_line.screenshot && (m_line.watchSeconds || m_line.jsonLines)) {
+      m_error = "--screenshot goes without --watch and --json-lines";
+    } else if (m_line.screenshot && (m_queryList || m_queryFile || m_positional.size() > 1)) {
       m_error = "--screenshot shows one query: give one address";
-      return;
     }
-    m_line.mode = m_query       ? RunMode::Query
-                  : m_queryList ? RunMode::QueryList
-                  : m_list      ? RunMode::List
-                                : RunMode::Window;
+    return m_error.empty();
   }
 
   std::span<const char* const> m_arguments;
@@ -144,6 +193,7 @@ class ArgumentReader {
   bool m_list = false;
   bool m_query = false;
   bool m_queryList = false;
+  bool m_queryFile = false;
 };
 
 }  // namespace
@@ -171,8 +221,9 @@ std::string ScreenshotHelp() {
 
 std::string HelpText(const std::string& program) {
   return "Usage: " + program + " [options]\n" + "       " + program +
-         " --query <address>... [--json] [--parallel <n>]\n" + "       " + program +
-         " --query-list [--json] [--parallel <n>]\n" + "       " + program +
+         " --query <address>... [--query-file <file>] [--json | --json-lines] [--parallel <n>]\n" + "       " +
+         program + " --query-list [--json | --json-lines] [--parallel <n>]\n" + "       " + program +
+         " --query <address>... --watch[=<seconds>] [--count <n>] [--json-lines]\n" + "       " + program +
          " --list\n"
          "Pings a racing-game server and shows its status: host, track, players, session and time left.\n"
          "Without options it opens the dialog.\n"
@@ -183,9 +234,17 @@ std::string HelpText(const std::string& program) {
          "  --query <address>...     Ping each server and ask it for its status, as \"Ping Server\" does,\n"
          "                           without the dialog; several servers are asked at once. Prints the\n"
          "                           fields; the texts of any messages go to standard error.\n"
+         "  --query-file <file>      Ask the servers listed in <file> too, one address per line ('#'\n"
+         "                           starts a comment line); '-' reads standard input.\n"
          "  --query-list             Ask every server of the address list, as --query does.\n"
          "  --json                   With --query or --query-list: print the result as JSON.\n"
+         "  --json-lines             Print one JSON object per line as each server is done, with its\n"
+         "                           position in the list.\n"
          "  --parallel <n>           Ask at most <n> servers at once (default: all of them).\n"
+         "  --watch[=<seconds>]      Ask the servers again and again, a round every <seconds> (default\n"
+         "                           2, at least 0.5); on a terminal a live table, else one line per\n"
+         "                           server and round. Ctrl-C ends it with a summary per server.\n"
+         "  --count <n>              With --watch: stop after <n> rounds.\n"
          "  --list                   Print the lines of the address list (address.ini), one per line.\n" +
          ScreenshotHelp() +
          "\n"

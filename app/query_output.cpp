@@ -43,28 +43,45 @@ std::string JsonValue(const QueryOutcome& outcome, const ResultField& row) {
   return row.field == QueryField::Ping ? std::to_string(PingMilliseconds(text)) : JsonString(text);
 }
 
-// The members in the order of their names, indented as a member of a
-// document indented `depth` times by four spaces.
-std::string JsonObject(const QueryOutcome& outcome, int depth) {
-  const std::string outer(static_cast<std::size_t>(depth) * 4, ' ');
-  const std::string inner = outer + "    ";
-  std::string messages = outcome.messages.empty() ? "[]" : "[\n";  // an empty array on one line
+using JsonMembers = std::vector<std::pair<std::string_view, std::string>>;
+
+// The messages as a JSON array; `inner` is the indentation of its members,
+// empty for one line.
+std::string JsonMessages(const QueryOutcome& outcome, const std::string& inner, const std::string& outer) {
+  if (outcome.messages.empty()) return "[]";
+  const std::string open = inner.empty() ? "[" : "[\n";
+  std::string messages = open;
   for (std::size_t i = 0; i < outcome.messages.size(); ++i) {
-    messages += inner + "    " + JsonString(outcome.messages[i]) + (i + 1 < outcome.messages.size() ? ",\n" : "\n");
+    const bool last = i + 1 == outcome.messages.size();
+    messages += inner + JsonString(outcome.messages[i]) + (last ? "" : ",");
+    if (!inner.empty()) messages += '\n';
   }
-  if (!outcome.messages.empty()) messages += inner + "]";
-  std::vector<std::pair<std::string_view, std::string>> members = {
+  return messages + outer + "]";
+}
+
+// The members with `extra` among them, in the order of their names,
+// indented as a member of a document indented `depth` times by four
+// spaces; on one line when `depth` is negative.
+std::string JsonObject(const QueryOutcome& outcome, int depth, JsonMembers extra = {}) {
+  const bool oneLine = depth < 0;
+  const std::string outer(oneLine ? 0 : static_cast<std::size_t>(depth) * 4, ' ');
+  const std::string inner = oneLine ? "" : outer + "    ";
+  JsonMembers members = {
       {"address", JsonString(outcome.strAddress)},
       {"detected", outcome.detected ? "true" : "false"},
-      {"messages", messages},
+      {"messages", JsonMessages(outcome, oneLine ? "" : inner + "    ", inner)},
       {"rtt_ms", RoundTripJson(outcome.rttMicroseconds)},
   };
   for (const ResultField& row : kResultFields) members.emplace_back(row.jsonKey, JsonValue(outcome, row));
+  for (auto& member : extra) members.push_back(std::move(member));
   std::sort(members.begin(), members.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
-  std::string json = "{\n";
+  const std::string separator = oneLine ? ", " : ",\n";
+  std::string json = oneLine ? "{" : "{\n";
   for (std::size_t i = 0; i < members.size(); ++i) {
     json += inner + '"' + std::string(members[i].first) + "\": " + members[i].second +
-            (i + 1 < members.size() ? ",\n" : "\n");
+            (i + 1 < members.size() ? separator
+             : oneLine              ? ""
+                                    : "\n");
   }
   return json + outer + "}";
 }
@@ -115,6 +132,11 @@ std::string QueryResultText(const QueryOutcome& outcome) {
 }
 
 std::string QueryResultJson(const QueryOutcome& outcome) { return JsonObject(outcome, 0) + '\n'; }
+
+std::string QueryResultJsonLine(const QueryOutcome& outcome,
+                                std::vector<std::pair<std::string_view, std::string>> extraMembers) {
+  return JsonObject(outcome, -1, std::move(extraMembers)) + '\n';
+}
 
 std::string QueryResultTable(const std::vector<QueryOutcome>& outcomes) {
   std::vector<Row> rows = {Heading()};

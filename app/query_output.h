@@ -1,5 +1,7 @@
 #pragma once
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include "platform/framework/cstring.h"
@@ -23,6 +25,11 @@ std::string QueryResultText(const QueryOutcome& outcome);
 // messages (in the order shown) and detected, members in the order of their
 // names.
 std::string QueryResultJson(const QueryOutcome& outcome);
+
+// One server on one line (--json-lines): the members of QueryResultJson
+// and `extraMembers` (name, JSON value), in the order of their names.
+std::string QueryResultJsonLine(const QueryOutcome& outcome,
+                                std::vector<std::pair<std::string_view, std::string>> extraMembers);
 
 // Several servers: a header and one line per server in aligned columns,
 // ADDRESS first; an empty value, and PING without an echo, shows as "-".

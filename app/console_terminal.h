@@ -1,0 +1,25 @@
+#pragma once
+#include <cstddef>
+
+// Standard output as a terminal, for the tables that are redrawn in place
+// as answers come (a pipe or a file gets plain lines instead).
+namespace console {
+
+struct TerminalSize {
+  std::size_t columns = 80;
+  std::size_t rows = 24;
+};
+
+// Standard output is a terminal that moves its cursor as told (ANSI
+// sequences; TERM=dumb does not).
+bool OutputIsLiveTerminal();
+
+// Standard output's terminal size now; 80 by 24 when the system does not say.
+TerminalSize OutputTerminalSize();
+
+// From WatchTerminalSize on, TerminalSizeChanged is true once after each
+// change of the terminal's size.
+void WatchTerminalSize();
+bool TerminalSizeChanged();
+
+}  // namespace console
