@@ -1,13 +1,15 @@
 #include "app/query_command.h"
 
 #include <algorithm>
-#include <optional>
+#include <memory>
 #include <string>
-#include <utility>
 
 #include "app/address_book_listing.h"
+#include "app/address_file.h"
+#include "app/batch_printers.h"
 #include "app/console_message.h"
 #include "app/console_streams.h"
+#include "app/console_terminal.h"
 #include "app/query_output.h"
 #include "platform/kernel/stop_signals.h"
 #include "platform/winsock/scoped_startup.h"
@@ -36,51 +38,56 @@ bool Started(const winsock::ScopedStartup& sockets) {
   return sockets.started();
 }
 
-// Keeps each server's outcome as it is done, and the notes said for the
-// whole run. A stop signal (Ctrl-C) ends the run with what was gathered so
-// far.
+// Hands each server to the printer as it is done, with its messages that
+// are not one of the notes said for the whole run, after the address they
+// concern. A stop signal (Ctrl-C) ends the run with what was done so far.
 class CConsoleBatch : public CBatchSink {
  public:
-  explicit CConsoleBatch(std::size_t count) : m_outcomes(count) {}
-  void OnNote(const CString& strText) override { m_notes.push_back(strText); }
-  void OnServerDone(std::size_t index, const QueryOutcome& outcome) override { m_outcomes[index] = outcome; }
+  explicit CConsoleBatch(CBatchPrinter& printer) : m_printer(printer) {}
+
+  void OnNote(const CString& strText) override {
+    m_notes.push_back(strText);
+    m_printer.Note(ConsoleLine(strText));
+  }
+
+  void OnServerDone(std::size_t index, const QueryOutcome& outcome) override {
+    ++m_done;
+    m_allDetected = m_allDetected && outcome.detected;
+    m_printer.Done(index, outcome, MessagesOf(outcome));
+  }
+
   bool StopRequested() override { return kernel::CaughtStopSignal() != 0; }
 
-  // The servers done, in the order given; the others are left out. Once,
-  // when the run is over.
-  std::vector<QueryOutcome> TakeDone() {
-    std::vector<QueryOutcome> done;
-    for (std::optional<QueryOutcome>& outcome : m_outcomes) {
-      if (outcome) done.push_back(std::move(*outcome));
-    }
-    return done;
-  }
-
-  // The notes, then each server's messages that are not one of them, after
-  // the address they concern.
-  void PrintMessages(const std::vector<QueryOutcome>& outcomes) const {
-    for (const CString& note : m_notes) console::WriteErr(ConsoleLine(note));
-    for (const QueryOutcome& outcome : outcomes) {
-      for (const CString& message : outcome.messages) {
-        if (!IsNote(message)) console::WriteErr(ConsoleMessageLine(outcome.strAddress, message));
-      }
-    }
-  }
+  std::size_t Done() const { return m_done; }
+  bool AllDetected() const { return m_allDetected; }
 
  private:
+  std::string MessagesOf(const QueryOutcome& outcome) const {
+    std::string lines;
+    for (const CString& message : outcome.messages) {
+      if (!IsNote(message)) lines += ConsoleMessageLine(outcome.strAddress, message);
+    }
+    return lines;
+  }
+
   bool IsNote(const CString& message) const {
     return std::find(m_notes.begin(), m_notes.end(), message) != m_notes.end();
   }
 
-  std::vector<std::optional<QueryOutcome>> m_outcomes;
+  CBatchPrinter& m_printer;
   std::vector<CString> m_notes;
+  std::size_t m_done = 0;
+  bool m_allDetected = true;
 };
 
-int PrintMany(const std::vector<QueryOutcome>& outcomes, bool json) {
-  bool allDetected = true;
-  for (const QueryOutcome& outcome : outcomes) allDetected = allDetected && outcome.detected;
-  console::WriteOut(json ? QueryResultJsonArray(outcomes) : QueryResultTable(outcomes));
-  return allDetected ? 0 : 1;
+std::unique_ptr<CBatchPrinter> PrinterFor(const std::vector<CString>& addresses, ResultForm form) {
+  switch (form) {
+    case ResultForm::Json: return InOrderJsonPrinter();
+    case ResultForm::JsonLines: return JsonLinesPrinter();
+    case ResultForm::Text: break;
+  }
+  if (console::OutputIsLiveTerminal()) return LiveTablePrinter(addresses, console::OutputTerminalSize());
+  return InOrderTablePrinter(addresses);
 }
 
 void SayLeftOut(std::size_t left, std::size_t all) {
@@ -90,37 +97,52 @@ void SayLeftOut(std::size_t left, std::size_t all) {
 
 }  // namespace
 
-int RunQueryCommand(const std::string& address, bool json) {
+ResultForm ResultFormOf(const CommandLine& line) {
+  return line.jsonLines ? ResultForm::JsonLines : line.json ? ResultForm::Json : ResultForm::Text;
+}
+
+int RunQueryCommand(const std::string& address, ResultForm form) {
   const winsock::ScopedStartup sockets;
   if (!Started(sockets)) return 1;
   CConsoleSink sink{CString(address.c_str())};
   const QueryOutcome& outcome = RunRecordedQuery(sink);
-  console::WriteOut(json ? QueryResultJson(outcome) : QueryResultText(outcome));
+  switch (form) {
+    case ResultForm::Text: console::WriteOut(QueryResultText(outcome)); break;
+    case ResultForm::Json: console::WriteOut(QueryResultJson(outcome)); break;
+    case ResultForm::JsonLines: console::WriteOut(QueryResultJsonLine(outcome, {{"position", "1"}})); break;
+  }
   return outcome.detected ? 0 : 1;
 }
 
-int RunManyQueriesCommand(const std::vector<std::string>& addresses, bool json, std::size_t parallel) {
+int RunManyQueriesCommand(const std::vector<CString>& addresses, ResultForm form, std::size_t parallel) {
   const winsock::ScopedStartup sockets;
   if (!Started(sockets)) return 1;
-  std::vector<CString> texts;
-  texts.reserve(addresses.size());
-  for (const std::string& address : addresses) texts.emplace_back(address.c_str());
   kernel::CatchStopSignals();
-  CConsoleBatch batch(texts.size());
-  RunServerBatch(texts, parallel, batch);
-  const std::vector<QueryOutcome> outcomes = batch.TakeDone();
-  batch.PrintMessages(outcomes);
-  const int status = PrintMany(outcomes, json);
+  const std::unique_ptr<CBatchPrinter> printer = PrinterFor(addresses, form);
+  CConsoleBatch batch(*printer);
+  RunServerBatch(addresses, parallel, batch);
+  printer->Finish();
+  const int status = batch.AllDetected() ? 0 : 1;
   if (kernel::CaughtStopSignal() == 0) return status;
   // A signal that came after the last server was done leaves nothing out.
-  if (outcomes.size() < texts.size()) SayLeftOut(texts.size() - outcomes.size(), texts.size());
+  if (batch.Done() < addresses.size()) SayLeftOut(addresses.size() - batch.Done(), addresses.size());
   console::FinalStatus(status);  // a failed write is still reported
   kernel::EndByCaughtSignal();
   return status;
 }
 
-int RunAddressListQueryCommand(bool json, std::size_t parallel) {
+int RunQuerySourcesCommand(const std::vector<AddressSource>& sources, ResultForm form, std::size_t parallel) {
+  if (sources.size() == 1 && !sources.front().isFile) return RunQueryCommand(sources.front().text, form);
+  std::vector<CString> addresses;
+  if (!CollectAddresses(sources, addresses)) return 1;
+  return RunManyQueriesCommand(addresses, form, parallel);
+}
+
+int RunAddressListQueryCommand(ResultForm form, std::size_t parallel) {
   std::vector<std::string> addresses;
   if (!ReadAddressListAddresses(addresses)) return 1;
-  return RunManyQueriesCommand(addresses, json, parallel);
+  std::vector<CString> texts;
+  texts.reserve(addresses.size());
+  for (const std::string& address : addresses) texts.emplace_back(address.c_str());
+  return RunManyQueriesCommand(texts, form, parallel);
 }

@@ -88,10 +88,34 @@ std::string JsonObject(const QueryOutcome& outcome, int depth, JsonMembers extra
 
 constexpr ResultFieldOrder kColumnsOfFields = ResultFieldsBy(&ResultField::consoleColumn);
 constexpr std::size_t kColumns = 1 + kColumnsOfFields.size();  // ADDRESS first
-using Row = std::array<std::string, kColumns>;
+using Cells = std::array<std::string, kColumns>;
 
 // A dotted quad takes 15 columns, and a host name rarely more than 40.
 constexpr std::size_t kAddressColumns = 40;
+constexpr std::string_view kAddressLabel = "ADDRESS";
+constexpr std::string_view kPendingCell = "\xE2\x80\xA6";  // "…"
+
+// The widest of the program's own texts in a cell shown whole: PING's
+// milliseconds stay under the echo's 5-second limit, the longest level is
+// "Intermediate", and a day left is "1440 Mins". A wider text still shows
+// whole, and pushes the rest of its row to the right.
+std::size_t WholeCellColumns(QueryField field) {
+  constexpr std::size_t kLevelColumns = 12;
+  constexpr std::size_t kTimeLeftColumns = 9;
+  constexpr std::size_t kPingColumns = 4;
+  switch (field) {
+    case QueryField::Type: return kLevelColumns;
+    case QueryField::TimeLeft: return kTimeLeftColumns;
+    default: return kPingColumns;
+  }
+}
+
+std::size_t FieldColumns(const ResultField& row) {
+  const std::size_t cell = row.consoleWidth == kWholeCell ? WholeCellColumns(row.field) : row.consoleWidth;
+  return std::max(cell, DisplayWidth(row.label));
+}
+
+std::string AddressCell(const CString& address) { return CutToWidth(ConsoleAddress(address), kAddressColumns); }
 
 std::string Cell(const CString& value, std::size_t columns) {
   return value.IsEmpty() ? "-" : CutToWidth(Shown(value), columns);
@@ -102,25 +126,18 @@ std::string FieldCell(const QueryOutcome& outcome, const ResultField& row) {
   return Cell(outcome.*row.text, row.consoleWidth);
 }
 
-Row Heading() {
-  Row row{"ADDRESS"};
-  for (std::size_t c = 0; c < kColumnsOfFields.size(); ++c) row[c + 1] = kColumnsOfFields[c]->label;
-  return row;
-}
-
-Row RowOf(const QueryOutcome& outcome) {
-  Row row{CutToWidth(ConsoleAddress(outcome.strAddress), kAddressColumns)};
-  for (std::size_t c = 0; c < kColumnsOfFields.size(); ++c) row[c + 1] = FieldCell(outcome, *kColumnsOfFields[c]);
-  return row;
-}
-
-std::string FormatRow(const Row& row, const std::array<std::size_t, kColumns>& widths) {
+// The cells padded to their columns and two blanks apart; the last cell is
+// not padded.
+std::string FormatRow(const Cells& row, std::size_t addressColumns) {
   std::string line;
   for (std::size_t c = 0; c < kColumns; ++c) {
     line += row[c];
-    if (c + 1 < kColumns) line += std::string(widths[c] - DisplayWidth(row[c]) + 2, ' ');
+    if (c + 1 == kColumns) break;
+    const std::size_t columns = c == 0 ? addressColumns : FieldColumns(*kColumnsOfFields[c - 1]);
+    const std::size_t width = DisplayWidth(row[c]);
+    line += std::string((columns > width ? columns - width : 0) + 2, ' ');
   }
-  return line + '\n';
+  return line;
 }
 
 }  // namespace
@@ -138,26 +155,37 @@ std::string QueryResultJsonLine(const QueryOutcome& outcome,
   return JsonObject(outcome, -1, std::move(extraMembers)) + '\n';
 }
 
-std::string QueryResultTable(const std::vector<QueryOutcome>& outcomes) {
-  std::vector<Row> rows = {Heading()};
-  for (const QueryOutcome& outcome : outcomes) rows.push_back(RowOf(outcome));
-  std::array<std::size_t, kColumns> widths{};
-  for (const Row& row : rows) {
-    for (std::size_t c = 0; c < kColumns; ++c) widths[c] = std::max(widths[c], DisplayWidth(row[c]));
+CResultTable::CResultTable(const std::vector<CString>& addresses) : m_addressColumns(kAddressLabel.size()) {
+  for (const CString& address : addresses) {
+    m_addressColumns = std::max(m_addressColumns, DisplayWidth(AddressCell(address)));
   }
-  std::string table;
-  for (const Row& row : rows) table += FormatRow(row, widths);
-  return table;
 }
 
-std::string QueryResultJsonArray(const std::vector<QueryOutcome>& outcomes) {
-  if (outcomes.empty()) return "[]\n";
-  std::string json = "[\n";
-  for (std::size_t i = 0; i < outcomes.size(); ++i) {
-    json += "    " + JsonObject(outcomes[i], 1) + (i + 1 < outcomes.size() ? ",\n" : "\n");
-  }
-  return json + "]\n";
+std::string CResultTable::Header() const {
+  Cells row{std::string(kAddressLabel)};
+  for (std::size_t c = 0; c < kColumnsOfFields.size(); ++c) row[c + 1] = kColumnsOfFields[c]->label;
+  return FormatRow(row, m_addressColumns);
 }
+
+std::string CResultTable::Row(const QueryOutcome& outcome) const {
+  Cells row{AddressCell(outcome.strAddress)};
+  for (std::size_t c = 0; c < kColumnsOfFields.size(); ++c) row[c + 1] = FieldCell(outcome, *kColumnsOfFields[c]);
+  return FormatRow(row, m_addressColumns);
+}
+
+std::string CResultTable::PendingRow(const CString& address) const {
+  Cells row{AddressCell(address)};
+  for (std::size_t c = 1; c < kColumns; ++c) row[c] = kPendingCell;
+  return FormatRow(row, m_addressColumns);
+}
+
+std::string CJsonArrayText::Next(const QueryOutcome& outcome) {
+  const char* before = m_started ? ",\n    " : "[\n    ";
+  m_started = true;
+  return before + JsonObject(outcome, 1);
+}
+
+std::string CJsonArrayText::End() const { return m_started ? "\n]\n" : "[]\n"; }
 
 std::string ConsoleLine(const CString& text) { return Shown(text) + '\n'; }
 

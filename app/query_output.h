@@ -1,4 +1,5 @@
 #pragma once
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -31,14 +32,38 @@ std::string QueryResultJson(const QueryOutcome& outcome);
 std::string QueryResultJsonLine(const QueryOutcome& outcome,
                                 std::vector<std::pair<std::string_view, std::string>> extraMembers);
 
-// Several servers: a header and one line per server in aligned columns,
-// ADDRESS first; an empty value, and PING without an echo, shows as "-".
-// Long addresses and server texts are cut with "…", so that one long cell
-// cannot widen every row.
-std::string QueryResultTable(const std::vector<QueryOutcome>& outcomes);
+// Several servers as a table: a header and one line per server in aligned
+// columns, ADDRESS first; an empty value, and PING without an echo, shows as
+// "-". The columns are fixed before any server answers, from the addresses
+// to ask (their widest, cut at 40 columns) and the field table's console
+// widths, so that rows can be printed, or drawn in place, one at a time as
+// servers are done. Long addresses and server texts are cut with "…", so
+// that one long cell cannot push the others.
+class CResultTable {
+ public:
+  explicit CResultTable(const std::vector<CString>& addresses);
+  // The lines, without their line ends.
+  std::string Header() const;
+  std::string Row(const QueryOutcome& outcome) const;
+  // A server not yet done: "…" in each of its fields' cells.
+  std::string PendingRow(const CString& address) const;
 
-// Several servers: a JSON array of the objects above, in order.
-std::string QueryResultJsonArray(const std::vector<QueryOutcome>& outcomes);
+ private:
+  std::size_t m_addressColumns;
+};
+
+// Several servers: a JSON array of the objects above, written an object at a
+// time in the order given.
+class CJsonArrayText {
+ public:
+  // The next object, after the array's opening or the comma after the last.
+  std::string Next(const QueryOutcome& outcome);
+  // What closes the array ("[]" when it got no object), with its line end.
+  std::string End() const;
+
+ private:
+  bool m_started = false;
+};
 
 // A text of the program as one line for the terminal, with its line end.
 std::string ConsoleLine(const CString& text);

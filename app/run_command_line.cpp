@@ -30,10 +30,8 @@ int RunConsoleMode(const CommandLine& line) {
     case RunMode::Help: console::WriteOut(HelpText(console::ProgramName())); return 0;
     case RunMode::Version: console::WriteOut(VersionText()); return 0;
     case RunMode::List: return PrintAddressBookList();
-    case RunMode::QueryList: return RunAddressListQueryCommand(line.json, parallel);
-    case RunMode::Query:
-      if (line.addresses.size() == 1) return RunQueryCommand(line.addresses.front(), line.json);
-      return RunManyQueriesCommand(line.addresses, line.json, parallel);
+    case RunMode::QueryList: return RunAddressListQueryCommand(ResultFormOf(line), parallel);
+    case RunMode::Query: return RunQuerySourcesCommand(line.sources, ResultFormOf(line), parallel);
     case RunMode::Window: break;
   }
   return 1;  // not reached: the window mode is not a console mode

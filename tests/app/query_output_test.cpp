@@ -58,11 +58,23 @@ TEST(QueryOutputTest, OneServerAsTextAndAsJson) {
 
 TEST(QueryOutputTest, SeveralServersAsATableAndAsAJsonArray) {
   const std::vector<QueryOutcome> outcomes = {Answered(), Unanswered()};
-  EXPECT_EQ(QueryResultTable(outcomes),
-            "ADDRESS    PING  PLAYERS  TYPE  SESSION  TIME_LEFT  HOST      TRACK\n"
-            "127.0.0.9  12    3/8      Pro   Race     5 Mins     Host \"A\"  Ring\n"
-            "'a b'      -     -        -     -        -          -         -\n");
-  EXPECT_EQ(QueryResultJsonArray(outcomes),
+  // The columns are fixed before any server answers: from the addresses,
+  // and the widths of the fields.
+  const CResultTable table({"127.0.0.9", "a b", "abc"});
+  EXPECT_EQ(table.Header() + '\n' + table.Row(outcomes[0]) + '\n' + table.Row(outcomes[1]) + '\n' +
+                table.PendingRow("abc"),
+            "ADDRESS    PING  PLAYERS           TYPE          SESSION           TIME_LEFT  HOST"
+            "                              TRACK\n"
+            "127.0.0.9  12    3/8               Pro           Race              5 Mins     Host \"A\""
+            "                          Ring\n"
+            "'a b'      -     -                 -             -                 -          -"
+            "                                 -\n"
+            "abc        \u2026     \u2026                 \u2026             \u2026                 \u2026"
+            "          \u2026                                 \u2026");
+  CJsonArrayText array;
+  std::string json = array.Next(outcomes[0]);
+  json += array.Next(outcomes[1]);
+  EXPECT_EQ(json + array.End(),
             "[\n"
             "    {\n"
             "        \"address\": \"127.0.0.9\",\n"
@@ -94,7 +106,7 @@ TEST(QueryOutputTest, SeveralServersAsATableAndAsAJsonArray) {
             "        \"type\": \"\"\n"
             "    }\n"
             "]\n");
-  EXPECT_EQ(QueryResultJsonArray({}), "[]\n");  // an interrupted run with nothing done
+  EXPECT_EQ(CJsonArrayText().End(), "[]\n");  // an interrupted run with nothing done
 }
 
 }  // namespace

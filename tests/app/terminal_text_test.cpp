@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -80,12 +79,8 @@ TEST(TerminalTextTest, TableColumnsAlignOverWideCharacters) {
   wide.m_strPing = "1";
   QueryOutcome plain = wide;
   plain.m_strHost = "abcd";
-  const std::string table = QueryResultTable({wide, plain});
-  const std::size_t firstEnd = table.find('\n');
-  const std::size_t secondEnd = table.find('\n', firstEnd + 1);
-  const std::string wideLine = table.substr(firstEnd + 1, secondEnd - firstEnd - 1);
-  const std::string plainLine = table.substr(secondEnd + 1, table.find('\n', secondEnd + 1) - secondEnd - 1);
-  EXPECT_EQ(DisplayWidth(wideLine), DisplayWidth(plainLine)) << table;
+  const CResultTable table({wide.strAddress, plain.strAddress});
+  EXPECT_EQ(DisplayWidth(table.Row(wide)), DisplayWidth(table.Row(plain))) << table.Row(wide);
 }
 
 // One 5,000-character address or server text must not widen every row of
@@ -100,15 +95,18 @@ TEST(TerminalTextTest, LongCellsAreCutInTheTableAndKeptWholeInJson) {
   QueryOutcome plain;
   plain.strAddress = "127.0.0.1";
   plain.m_strHost = "Host";
-  const std::string table = QueryResultTable({huge, plain});
-  std::istringstream lines(table);
-  std::string line;
-  while (std::getline(lines, line)) EXPECT_LT(DisplayWidth(line), 200u) << line;
+  const CResultTable rows({huge.strAddress, plain.strAddress});
+  const std::string table = rows.Header() + '\n' + rows.Row(huge) + '\n' + rows.Row(plain);
+  for (const std::string& line : {rows.Header(), rows.Row(huge), rows.Row(plain)}) {
+    EXPECT_LT(DisplayWidth(line), 200u) << line;
+  }
   EXPECT_EQ(table.find(std::string(40, '7')), std::string::npos);
   EXPECT_NE(table.find(std::string(39, '7') + "\u2026"), std::string::npos) << table;
   EXPECT_NE(table.find(std::string(31, 'h') + "\u2026"), std::string::npos) << table;
 
-  const std::string json = QueryResultJsonArray({huge, plain});
+  CJsonArrayText array;
+  std::string json = array.Next(huge);
+  json += array.Next(plain);
   EXPECT_NE(json.find('"' + std::string(5000, '7') + '"'), std::string::npos);
   EXPECT_NE(json.find('"' + std::string(200, 'x') + "\xE6\x9D\xB1\""), std::string::npos);
 }

@@ -1,0 +1,123 @@
+#include "app/address_file.h"
+
+#include <cstring>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "app/console_input.h"
+#include "app/console_output.h"
+#include "app/console_streams.h"
+#include "app/query_output.h"
+
+namespace {
+
+constexpr std::size_t kLongestLine = 1024;
+constexpr std::size_t kReadSize = 64 * 1024;
+constexpr std::string_view kBlanks = " \t\r";
+
+// Splits what is read into lines and keeps their addresses; the first
+// fault ends the reading.
+class CAddressLines {
+ public:
+  explicit CAddressLines(std::vector<CString>& addresses) : m_addresses(addresses) {}
+
+  // False once a line is at fault; Fault() says how.
+  bool Take(std::string_view bytes) {
+    while (!bytes.empty() && m_fault.empty()) {
+      const std::size_t end = bytes.find('\n');
+      Add(bytes.substr(0, end));
+      if (end == std::string_view::npos) break;
+      EndLine();
+      bytes.remove_prefix(end + 1);
+    }
+    return m_fault.empty();
+  }
+
+  // The last line, when the text does not end with a line end.
+  bool Finish() {
+    if (m_fault.empty() && !m_line.empty()) EndLine();
+    return m_fault.empty();
+  }
+
+  const std::string& Fault() const { return m_fault; }
+  std::size_t Listed() const { return m_listed; }
+
+ private:
+  void Add(std::string_view part) {
+    if (part.find('\0') != std::string_view::npos) {
+      m_fault = LineName() + ": a NUL byte: not a text file of addresses";
+    } else if (m_line.size() + part.size() > kLongestLine) {
+      m_fault = LineName() + ": line longer than " + std::to_string(kLongestLine) + " bytes";
+    } else {
+      m_line += part;
+    }
+  }
+
+  void EndLine() {
+    std::string_view line = m_line;
+    const std::size_t first = line.find_first_not_of(kBlanks);
+    line = first == std::string_view::npos ? std::string_view() : line.substr(first);
+    line = line.substr(0, line.find_last_not_of(kBlanks) + 1);
+    if (!line.empty() && line.front() != '#') {
+      m_addresses.emplace_back(line);
+      ++m_listed;
+    }
+    m_line.clear();
+    ++m_lineNumber;
+  }
+
+  std::string LineName() const { return std::to_string(m_lineNumber); }
+
+  std::vector<CString>& m_addresses;
+  std::string m_line;
+  std::size_t m_lineNumber = 1;
+  std::size_t m_listed = 0;
+  std::string m_fault;
+};
+
+std::string ShownName(const std::string& path) { return path == "-" ? "(standard input)" : path; }
+
+void SayFault(const std::string& path, const std::string& fault) {
+  console::WriteErr(console::ProgramName() + ": " + ConsoleLine(CString((ShownName(path) + ":" + fault).c_str())));
+}
+
+// Reads the file's addresses onto the end of `addresses`.
+bool ReadAddressFile(const std::string& path, std::vector<CString>& addresses) {
+  console::CInputFile file(path);
+  if (file.OpenError() != 0) {
+    SayFault(path, " " + console::OutputErrorText(file.OpenError()));
+    return false;
+  }
+  CAddressLines lines(addresses);
+  std::string buffer(kReadSize, '\0');
+  for (;;) {
+    int error = 0;
+    const long long got = file.Read(buffer.data(), buffer.size(), error);
+    if (got < 0) {
+      SayFault(path, " " + console::OutputErrorText(error));
+      return false;
+    }
+    const bool fine = got == 0 ? lines.Finish() : lines.Take(std::string_view(buffer.data(), static_cast<std::size_t>(got)));
+    if (!fine) {
+      SayFault(path, lines.Fault());
+      return false;
+    }
+    if (got == 0) break;
+  }
+  if (lines.Listed() == 0) SayFault(path, " lists no address");
+  return lines.Listed() > 0;
+}
+
+}  // namespace
+
+bool CollectAddresses(const std::vector<AddressSource>& sources, std::vector<CString>& addresses) {
+  for (const AddressSource& source : sources) {
+    if (!source.isFile) {
+      addresses.emplace_back(std::string_view(source.text));
+    } else if (!ReadAddressFile(source.text, addresses)) {
+      return false;
+    }
+  }
+  return true;
+}
