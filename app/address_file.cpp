@@ -98,7 +98,8 @@ bool ReadAddressFile(const std::string& path, std::vector<CString>& addresses) {
       SayFault(path, " " + console::OutputErrorText(error));
       return false;
     }
-    const bool fine = got == 0 ? lines.Finish() : lines.Take(std::string_view(buffer.data(), static_cast<std::size_t>(got)));
+    const bool fine =
+        got == 0 ? lines.Finish() : lines.Take(std::string_view(buffer.data(), static_cast<std::size_t>(got)));
     if (!fine) {
       SayFault(path, lines.Fault());
       return false;
