@@ -13,7 +13,7 @@
 namespace {
 
 constexpr std::size_t kLongestLine = 1024;
-constexpr std::size_t kReadSize = 64 * 1024;
+constexpr std::size_t kReadSize = std::size_t{64} * 1024;
 constexpr std::string_view kBlanks = " \t\r";
 
 // Splits what is read into lines and keeps their addresses; the first

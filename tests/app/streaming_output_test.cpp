@@ -6,6 +6,7 @@
 #include <stdio.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
@@ -175,10 +176,9 @@ class Tmux {
 };
 
 bool Has(const std::vector<std::string>& lines, const std::string& start, const std::string& inside) {
-  for (const std::string& line : lines) {
-    if (line.starts_with(start + ' ') && line.find(inside) != std::string::npos) return true;
-  }
-  return false;
+  return std::ranges::any_of(lines, [&](const std::string& line) {
+    return line.starts_with(start + ' ') && line.find(inside) != std::string::npos;
+  });
 }
 
 // Twelve servers in a pane of eight lines: the silent first one keeps its
