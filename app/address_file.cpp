@@ -27,7 +27,7 @@ class CAddressLines {
     while (!bytes.empty() && m_fault.empty()) {
       const std::size_t end = bytes.find('\n');
       Add(bytes.substr(0, end));
-      if (end == std::string_view::npos) break;
+      if (end == std::string_view::npos || !m_fault.empty()) break;
       EndLine();
       bytes.remove_prefix(end + 1);
     }
@@ -41,14 +41,15 @@ class CAddressLines {
   }
 
   const std::string& Fault() const { return m_fault; }
+  std::size_t LineNumber() const { return m_lineNumber; }
   std::size_t Listed() const { return m_listed; }
 
  private:
   void Add(std::string_view part) {
     if (part.find('\0') != std::string_view::npos) {
-      m_fault = LineName() + ": a NUL byte: not a text file of addresses";
+      m_fault = "a NUL byte: not a text file of addresses";
     } else if (m_line.size() + part.size() > kLongestLine) {
-      m_fault = LineName() + ": line longer than " + std::to_string(kLongestLine) + " bytes";
+      m_fault = "line longer than " + std::to_string(kLongestLine) + " bytes";
     } else {
       m_line += part;
     }
@@ -67,8 +68,6 @@ class CAddressLines {
     ++m_lineNumber;
   }
 
-  std::string LineName() const { return std::to_string(m_lineNumber); }
-
   std::vector<CString>& m_addresses;
   std::string m_line;
   std::size_t m_lineNumber = 1;
@@ -78,15 +77,20 @@ class CAddressLines {
 
 std::string ShownName(const std::string& path) { return path == "-" ? "(standard input)" : path; }
 
-void SayFault(const std::string& path, const std::string& fault) {
-  console::WriteErr(console::ProgramName() + ": " + ConsoleLine(CString((ShownName(path) + ":" + fault).c_str())));
+// "quillmar: servers.txt:12: what", or without the line when it is 0.
+void SayFault(const std::string& path, std::size_t line, const std::string& what) {
+  std::string text = ShownName(path);
+  if (line != 0) text += ':' + std::to_string(line);
+  text += ": ";
+  text += what;
+  console::WriteErr(console::ProgramName() + ": " + ConsoleLine(CString(text.c_str())));
 }
 
 // Reads the file's addresses onto the end of `addresses`.
 bool ReadAddressFile(const std::string& path, std::vector<CString>& addresses) {
   console::CInputFile file(path);
   if (file.OpenError() != 0) {
-    SayFault(path, " " + console::OutputErrorText(file.OpenError()));
+    SayFault(path, 0, console::OutputErrorText(file.OpenError()));
     return false;
   }
   CAddressLines lines(addresses);
@@ -95,18 +99,18 @@ bool ReadAddressFile(const std::string& path, std::vector<CString>& addresses) {
     int error = 0;
     const long long got = file.Read(buffer.data(), buffer.size(), error);
     if (got < 0) {
-      SayFault(path, " " + console::OutputErrorText(error));
+      SayFault(path, 0, console::OutputErrorText(error));
       return false;
     }
     const bool fine =
         got == 0 ? lines.Finish() : lines.Take(std::string_view(buffer.data(), static_cast<std::size_t>(got)));
     if (!fine) {
-      SayFault(path, lines.Fault());
+      SayFault(path, lines.LineNumber(), lines.Fault());
       return false;
     }
     if (got == 0) break;
   }
-  if (lines.Listed() == 0) SayFault(path, " lists no address");
+  if (lines.Listed() == 0) SayFault(path, 0, "lists no address");
   return lines.Listed() > 0;
 }
 
