@@ -103,7 +103,7 @@ class CLiveTablePrinter : public CBatchPrinter {
  public:
   CLiveTablePrinter(const std::vector<CString>& addresses, console::TerminalSize size)
       : m_addresses(addresses),
-        m_table(addresses),
+        m_table(addresses, size.columns),
         m_columns(size.columns),
         m_window(std::max<std::size_t>(size.rows, 3) - 2) {
     std::string out = Line(m_table.Header());

@@ -88,7 +88,6 @@ std::string JsonObject(const QueryOutcome& outcome, int depth, JsonMembers extra
 
 constexpr ResultFieldOrder kColumnsOfFields = ResultFieldsBy(&ResultField::consoleColumn);
 constexpr std::size_t kColumns = 1 + kColumnsOfFields.size();  // ADDRESS first
-using Cells = std::array<std::string, kColumns>;
 
 // A dotted quad takes 15 columns, and a host name rarely more than 40.
 constexpr std::size_t kAddressColumns = 40;
@@ -121,24 +120,16 @@ std::string Cell(const CString& value, std::size_t columns) {
   return value.IsEmpty() ? "-" : CutToWidth(Shown(value), columns);
 }
 
-std::string FieldCell(const QueryOutcome& outcome, const ResultField& row) {
+std::string FieldCell(const QueryOutcome& outcome, const ResultField& row, std::size_t columns) {
   if (row.field == QueryField::Ping && outcome.rttMicroseconds < 0) return "-";  // no echo came back
-  return Cell(outcome.*row.text, row.consoleWidth);
+  return Cell(outcome.*row.text, columns);
 }
 
-// The cells padded to their columns and two blanks apart; the last cell is
-// not padded.
-std::string FormatRow(const Cells& row, std::size_t addressColumns) {
-  std::string line;
-  for (std::size_t c = 0; c < kColumns; ++c) {
-    line += row[c];
-    if (c + 1 == kColumns) break;
-    const std::size_t columns = c == 0 ? addressColumns : FieldColumns(*kColumnsOfFields[c - 1]);
-    const std::size_t width = DisplayWidth(row[c]);
-    line += std::string((columns > width ? columns - width : 0) + 2, ' ');
-  }
-  return line;
-}
+// A server's text is not narrowed below this on a small terminal.
+constexpr std::size_t kNarrowestText = 8;
+
+// Columns of a server's own texts (host, track, ...), which may be narrowed.
+bool IsServerText(std::size_t column) { return column > 0 && kColumnsOfFields[column - 1]->consoleWidth != kWholeCell; }
 
 }  // namespace
 
@@ -155,28 +146,60 @@ std::string QueryResultJsonLine(const QueryOutcome& outcome,
   return JsonObject(outcome, -1, std::move(extraMembers)) + '\n';
 }
 
-CResultTable::CResultTable(const std::vector<CString>& addresses) : m_addressColumns(kAddressLabel.size()) {
-  for (const CString& address : addresses) {
-    m_addressColumns = std::max(m_addressColumns, DisplayWidth(AddressCell(address)));
+CResultTable::CResultTable(const std::vector<CString>& addresses, std::size_t lineColumns)
+    : m_widths(kColumns, kAddressLabel.size()) {
+  for (const CString& address : addresses) m_widths[0] = std::max(m_widths[0], DisplayWidth(AddressCell(address)));
+  for (std::size_t c = 1; c < kColumns; ++c) m_widths[c] = FieldColumns(*kColumnsOfFields[c - 1]);
+  FitTo(lineColumns);
+}
+
+// Takes a column at a time from the widest server text until the line fits
+// or every such text is down to its narrowest.
+void CResultTable::FitTo(std::size_t lineColumns) {
+  std::size_t line = 0;
+  for (const std::size_t width : m_widths) line += width + 2;
+  while (line - 2 > lineColumns) {
+    std::size_t widest = 0;
+    for (std::size_t c = 1; c < kColumns; ++c) {
+      if (IsServerText(c) && m_widths[c] > kNarrowestText && (widest == 0 || m_widths[c] > m_widths[widest])) {
+        widest = c;
+      }
+    }
+    if (widest == 0) return;
+    --m_widths[widest];
+    --line;
   }
 }
 
+// The cells padded to their columns and two blanks apart; the last cell is
+// not padded.
+std::string CResultTable::Format(const std::vector<std::string>& cells) const {
+  std::string line;
+  for (std::size_t c = 0; c < kColumns; ++c) {
+    line += cells[c];
+    if (c + 1 == kColumns) break;
+    const std::size_t width = DisplayWidth(cells[c]);
+    line += std::string((m_widths[c] > width ? m_widths[c] - width : 0) + 2, ' ');
+  }
+  return line;
+}
+
 std::string CResultTable::Header() const {
-  Cells row{std::string(kAddressLabel)};
-  for (std::size_t c = 0; c < kColumnsOfFields.size(); ++c) row[c + 1] = kColumnsOfFields[c]->label;
-  return FormatRow(row, m_addressColumns);
+  std::vector<std::string> cells{std::string(kAddressLabel)};
+  for (const ResultField* row : kColumnsOfFields) cells.emplace_back(row->label);
+  return Format(cells);
 }
 
 std::string CResultTable::Row(const QueryOutcome& outcome) const {
-  Cells row{AddressCell(outcome.strAddress)};
-  for (std::size_t c = 0; c < kColumnsOfFields.size(); ++c) row[c + 1] = FieldCell(outcome, *kColumnsOfFields[c]);
-  return FormatRow(row, m_addressColumns);
+  std::vector<std::string> cells{AddressCell(outcome.strAddress)};
+  for (std::size_t c = 1; c < kColumns; ++c) cells.push_back(FieldCell(outcome, *kColumnsOfFields[c - 1], m_widths[c]));
+  return Format(cells);
 }
 
 std::string CResultTable::PendingRow(const CString& address) const {
-  Cells row{AddressCell(address)};
-  for (std::size_t c = 1; c < kColumns; ++c) row[c] = kPendingCell;
-  return FormatRow(row, m_addressColumns);
+  std::vector<std::string> cells(kColumns, std::string(kPendingCell));
+  cells[0] = AddressCell(address);
+  return Format(cells);
 }
 
 std::string CJsonArrayText::Next(const QueryOutcome& outcome) {

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -41,7 +42,9 @@ std::string QueryResultJsonLine(const QueryOutcome& outcome,
 // that one long cell cannot push the others.
 class CResultTable {
  public:
-  explicit CResultTable(const std::vector<CString>& addresses);
+  // `lineColumns`: the width the lines should fit in (a terminal's); the
+  // server texts' columns are narrowed to fit it, down to a few columns each.
+  explicit CResultTable(const std::vector<CString>& addresses, std::size_t lineColumns = SIZE_MAX);
   // The lines, without their line ends.
   std::string Header() const;
   std::string Row(const QueryOutcome& outcome) const;
@@ -49,7 +52,10 @@ class CResultTable {
   std::string PendingRow(const CString& address) const;
 
  private:
-  std::size_t m_addressColumns;
+  void FitTo(std::size_t lineColumns);
+  std::string Format(const std::vector<std::string>& cells) const;
+
+  std::vector<std::size_t> m_widths;  // ADDRESS, then each field's column
 };
 
 // Several servers: a JSON array of the objects above, written an object at a
