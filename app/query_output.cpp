@@ -54,7 +54,7 @@ std::string JsonMessages(const QueryOutcome& outcome, const std::string& inner, 
   for (std::size_t i = 0; i < outcome.messages.size(); ++i) {
     const bool last = i + 1 == outcome.messages.size();
     messages += inner + JsonString(outcome.messages[i]) + (last ? "" : ",");
-    if (!inner.empty()) messages += '\n';
+    messages += inner.empty() ? (last ? "" : " ") : "\n";
   }
   return messages + outer + "]";
 }

@@ -3,6 +3,8 @@
 // the table's columns stay as they are.
 #include "app/query_output.h"
 
+#include "app/terminal_text.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -54,6 +56,27 @@ TEST(QueryOutputTest, OneServerAsTextAndAsJson) {
             "    \"track\": \"Ring\",\n"
             "    \"type\": \"Pro\"\n"
             "}\n");
+}
+
+TEST(QueryOutputTest, OneServerOnOneLineWithItsPlace) {
+  EXPECT_EQ(QueryResultJsonLine(Answered(), {{"position", "3"}}),
+            "{\"address\": \"127.0.0.9\", \"detected\": true, \"host\": \"Host \\\"A\\\"\", "
+            "\"messages\": [\"Ping Timed Out\", \"Second\"], \"ping_ms\": 12, \"players\": \"3/8\", "
+            "\"position\": 3, \"rtt_ms\": 12.345, \"session\": \"Race\", \"time_left\": \"5 Mins\", "
+            "\"track\": \"Ring\", \"type\": \"Pro\"}\n");
+}
+
+// On a terminal the server texts' columns give way so that a row fits; the
+// host keeps a readable start.
+TEST(QueryOutputTest, TableFitsTheTerminalsWidth) {
+  const CResultTable table({"127.0.0.9"}, 80);
+  QueryOutcome outcome = Answered();
+  outcome.m_strHost = "A Very Long Host Name Of The Server";
+  EXPECT_LE(DisplayWidth(table.Header()), 80u);
+  const std::string row = table.Row(outcome);
+  EXPECT_LE(DisplayWidth(row), 80u);
+  EXPECT_NE(row.find("A Very \u2026"), std::string::npos) << row;
+  EXPECT_NE(row.find("Ring"), std::string::npos) << row;
 }
 
 TEST(QueryOutputTest, SeveralServersAsATableAndAsAJsonArray) {
