@@ -96,7 +96,8 @@ class OptionReader {
     for (const std::string_view value : values) {
       const std::optional<Network> network = ReadNetwork(value);
       if (!network && m_error.empty()) {
-        m_error = "option '--allow' takes IPv4 networks (A.B.C.D/N, no host bits set), not '" + std::string(value) + "'";
+        m_error =
+            "option '--allow' takes IPv4 networks (A.B.C.D/N, no host bits set), not '" + std::string(value) + "'";
       }
       if (network) m_options.allowed.push_back(*network);
     }

@@ -8,6 +8,8 @@
 #include <chrono>
 #include <cstring>
 
+#include <sys/socket.h>
+
 #include "app/exporter/exposition.h"
 #include "app/exporter/probe_metrics.h"
 #include "app/exporter/probe_run.h"
@@ -66,6 +68,13 @@ ExporterServer::ExporterServer(const ExporterOptions& options, TargetPolicy poli
   m_server->set_keep_alive_timeout(kKeepAliveSeconds);
   m_server->set_keep_alive_max_count(kKeepAliveRequests);
   m_server->set_payload_max_length(kMostBody);
+  // The library listens with a backlog of 5, too few for a scrape of many
+  // targets at once: the connections beyond it wait for SYN retries. The
+  // listening socket is noted here, and its backlog raised once it listens.
+  m_server->set_socket_options([this](socket_t socket) {
+    httplib::default_socket_options(socket);
+    m_listening = socket;
+  });
   Route();
 }
 
@@ -102,8 +111,8 @@ void ExporterServer::Route() {
   });
   // The library's own refusals (a request line or header too long, no such
   // page) get a short text too; the malformed requests among them count.
-  m_server->set_error_handler(httplib::Server::HandlerWithResponse(
-      [this](const httplib::Request&, httplib::Response& response) {
+  m_server->set_error_handler(
+      httplib::Server::HandlerWithResponse([this](const httplib::Request&, httplib::Response& response) {
         if (!response.body.empty()) return httplib::Server::HandlerResponse::Unhandled;
         if (response.status == 400 || response.status == 413 || response.status == 414) {
           m_counters.Refused(Refusal::BadRequest);
@@ -115,16 +124,18 @@ void ExporterServer::Route() {
 
 int ExporterServer::Bind(std::string& error) {
   errno = 0;
-  if (m_options.port == 0) {
-    const int port = m_server->bind_to_any_port(m_options.listenAddress);
-    if (port < 0) error = std::strerror(errno);
-    return port;
+  int port = m_options.port;
+  if (port == 0) {
+    port = m_server->bind_to_any_port(m_options.listenAddress);
+  } else if (!m_server->bind_to_port(m_options.listenAddress, port)) {
+    port = -1;
   }
-  if (!m_server->bind_to_port(m_options.listenAddress, m_options.port)) {
+  if (port < 0) {
     error = std::strerror(errno);
     return -1;
   }
-  return m_options.port;
+  if (m_listening >= 0) ::listen(m_listening, SOMAXCONN);
+  return port;
 }
 
 bool ExporterServer::Serve() { return m_server->listen_after_bind(); }

@@ -39,6 +39,7 @@ class ExporterServer {
   TargetPolicy m_policy;
   ExporterCounters m_counters;
   std::atomic<bool> m_stopping{false};
+  int m_listening = -1;  // the listening socket, once bound
   std::unique_ptr<httplib::Server> m_server;
 };
 

@@ -59,8 +59,7 @@ int main(int argc, char** argv) {
       std::span<const char* const>(const_cast<const char* const*>(argv) + (argc > 0 ? 1 : 0),
                                    static_cast<std::size_t>(argc > 0 ? argc - 1 : 0)));
   if (!parsed.options) {
-    std::fprintf(stderr, "%s: %s\nTry '%s --help'.\n", program.c_str(), parsed.error.c_str(),
-                 program.c_str());
+    std::fprintf(stderr, "%s: %s\nTry '%s --help'.\n", program.c_str(), parsed.error.c_str(), program.c_str());
     return 2;
   }
   switch (parsed.options->mode) {

@@ -15,8 +15,19 @@ using vqtest::SampleLine;
 TEST(ExporterProcessTest, ProbeAnswersWithTheServersStatusAndHostileTextsStayInTheirLabels) {
   // host "Q\"uo\\te\nx", players "5/12", type Pro, session "S\xE9", 3660 s left: a
   // reply with a quote, backslash, line feed and a byte that is no UTF-8.
-  const std::string reply = "61016201" "5122756F5C74650A78" "01" "54" "0178" "01352F3132" "0178" "0132" "0178"
-                            "0153E9" "0178" "017833363630";
+  const std::string reply =
+      "61016201"
+      "5122756F5C74650A78"
+      "01"
+      "54"
+      "0178"
+      "01352F3132"
+      "0178"
+      "0132"
+      "0178"
+      "0153E9"
+      "0178"
+      "017833363630";
   vqtest::StatusServerProcess server(VQ_STATUS_SERVER,
                                      {"--bind", vqtest::DistinctLoopbackAddress(), "--reply-hex", reply});
   vqtest::StatusServerProcess exporter = vqtest::StartExporter(vqtest::DistinctLoopbackAddress());
@@ -29,8 +40,9 @@ TEST(ExporterProcessTest, ProbeAnswersWithTheServersStatusAndHostileTextsStayInT
   EXPECT_EQ(SampleLine(body, "quillmar_players "), "quillmar_players 5") << body;
   EXPECT_EQ(SampleLine(body, "quillmar_players_max"), "quillmar_players_max 12") << body;
   EXPECT_EQ(SampleLine(body, "quillmar_time_left_seconds"), "quillmar_time_left_seconds 3660") << body;
-  EXPECT_EQ(SampleLine(body, "quillmar_server_info"),
-            "quillmar_server_info{host=\"Q\\\"uo\\\\te\xEF\xBF\xBDx\",track=\"T\",type=\"Pro\",session=\"S\xC3\xA9\"} 1")
+  EXPECT_EQ(
+      SampleLine(body, "quillmar_server_info"),
+      "quillmar_server_info{host=\"Q\\\"uo\\\\te\xEF\xBF\xBDx\",track=\"T\",type=\"Pro\",session=\"S\xC3\xA9\"} 1")
       << body;
   vqtest::ExpectValidMetrics(body);
   EXPECT_EQ(exporter.Stop(), 0);

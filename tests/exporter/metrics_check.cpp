@@ -19,7 +19,8 @@ void ExpectValidMetrics(const std::string& body) {
   ::close(fd);
   std::ofstream(path, std::ios::binary) << body;
   // promtool reads the text from standard input; the shell gives it the file.
-  const ProgramRun run = RunProgram("/bin/sh", {"-c", std::string(VQ_PROMTOOL) + " check metrics < \"$1\"", "sh", path});
+  const ProgramRun run =
+      RunProgram("/bin/sh", {"-c", std::string(VQ_PROMTOOL) + " check metrics < \"$1\"", "sh", path});
   std::remove(path);
   EXPECT_EQ(run.exitStatus, 0) << run.output << run.errors << "\n" << body;
 }

@@ -63,11 +63,14 @@ std::string ScrapeJob(const std::string& target, const std::string& exporter) {
          "scrape_configs:\n"
          "  - job_name: quillmar\n"
          "    metrics_path: /probe\n"
-         "    static_configs:\n      - targets: ['" + target + "']\n"
+         "    static_configs:\n      - targets: ['" +
+         target +
+         "']\n"
          "    relabel_configs:\n"
          "      - source_labels: [__address__]\n        target_label: __param_target\n"
          "      - source_labels: [__param_target]\n        target_label: instance\n"
-         "      - target_label: __address__\n        replacement: " + exporter + "\n";
+         "      - target_label: __address__\n        replacement: " +
+         exporter + "\n";
 }
 
 TEST(ExporterPrometheusTest, PrometheusScrapesThePlayersOfTheServer) {

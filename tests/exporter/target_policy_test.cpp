@@ -11,9 +11,9 @@ using exporter::ReadTarget;
 
 TEST(ExporterTargetTest, OnlyDottedQuadsAreTargets) {
   EXPECT_EQ(ReadTarget("10.1.2.3"), 0x0A010203u);
-  for (const std::string& text : std::vector<std::string>{"", "localhost", "127.1", "0x7f.0.0.1", "10.1.2.3 ", "10.1.2.3/32",
-                                 "0.0.0.0", "255.255.255.255", std::string("127.0.0.1\0x", 11),
-                                 std::string(10240, '1')}) {
+  for (const std::string& text :
+       std::vector<std::string>{"", "localhost", "127.1", "0x7f.0.0.1", "10.1.2.3 ", "10.1.2.3/32", "0.0.0.0",
+                                "255.255.255.255", std::string("127.0.0.1\0x", 11), std::string(10240, '1')}) {
     EXPECT_FALSE(ReadTarget(text)) << text;
   }
 }
@@ -42,9 +42,15 @@ TEST(ExporterOptionsTest, ReadsTheOptionsAndRefusesWhatIsWrong) {
   EXPECT_EQ(parsed.options->port, 0);
   EXPECT_EQ(parsed.options->allowed.size(), 2u);
   EXPECT_EQ(parsed.options->maxConcurrent, 9u);
-  for (const std::vector<const char*>& wrong :
-       {std::vector<const char*>{"--listen", "localhost:80"}, {"--listen", "127.0.0.1"}, {"--listen", "1.2.3.4:65536"},
-        {"--allow"}, {"--allow", "10.0.0.1/8"}, {"--max-concurrent", "0"}, {"--help=x"}, {"extra"}, {"--nope"}}) {
+  for (const std::vector<const char*>& wrong : {std::vector<const char*>{"--listen", "localhost:80"},
+                                                {"--listen", "127.0.0.1"},
+                                                {"--listen", "1.2.3.4:65536"},
+                                                {"--allow"},
+                                                {"--allow", "10.0.0.1/8"},
+                                                {"--max-concurrent", "0"},
+                                                {"--help=x"},
+                                                {"extra"},
+                                                {"--nope"}}) {
     EXPECT_FALSE(Parse(wrong).options) << wrong[0];
   }
   EXPECT_EQ(Parse({"--version", "--help"}).options->mode, exporter::ExporterMode::Help);
