@@ -30,6 +30,15 @@ constexpr time_t kKeepAliveSeconds = 2;
 constexpr std::size_t kKeepAliveRequests = 100;
 constexpr std::size_t kMostBody = 1024;  // GET requests carry none
 
+// The answers other than 200 OK that the exporter gives.
+constexpr int kBadRequest = 400;
+constexpr int kForbidden = 403;
+constexpr int kPayloadTooLarge = 413;
+constexpr int kUriTooLong = 414;
+constexpr int kUnavailable = 503;
+// The longest scrape timeout taken from a scrape: a minute.
+constexpr double kLongestScrapeSeconds = 60;
+
 constexpr char kTextType[] = "text/plain; charset=utf-8";
 
 constexpr char kIndexPage[] =
@@ -46,7 +55,7 @@ Clock::duration ProbeBudget(const httplib::Request& request) {
   double given = 0;
   const auto [end, error] = std::from_chars(header.data(), header.data() + header.size(), given);
   if (!header.empty() && error == std::errc() && end == header.data() + header.size() && given > 0) {
-    seconds = std::min(given, kDefaultScrapeSeconds * 6);
+    seconds = std::min(given, kLongestScrapeSeconds);
   }
   seconds -= std::min(kMostMarginSeconds, seconds / 10);
   return std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
@@ -90,20 +99,20 @@ void ExporterServer::Route() {
   m_server->Get("/probe", [this](const httplib::Request& request, httplib::Response& response) {
     if (request.get_param_value_count("target") != 1) {
       m_counters.Refused(Refusal::BadRequest);
-      return Answer(response, 400, "give one target: /probe?target=A.B.C.D");
+      return Answer(response, kBadRequest, "give one target: /probe?target=A.B.C.D");
     }
     const std::optional<std::uint32_t> target = ReadTarget(request.get_param_value("target"));
     if (!target) {
       m_counters.Refused(Refusal::BadRequest);
-      return Answer(response, 400, "the target must be an IPv4 address A.B.C.D; host names are not looked up");
+      return Answer(response, kBadRequest, "the target must be an IPv4 address A.B.C.D; host names are not looked up");
     }
     if (!m_policy.Admits(*target)) {
       m_counters.Refused(Refusal::Forbidden);
-      return Answer(response, 403, "this target is not allowed (see --allow)");
+      return Answer(response, kForbidden, "this target is not allowed (see --allow)");
     }
     if (!m_counters.TryStartProbe(m_options.maxConcurrent)) {
       m_counters.Refused(Refusal::Busy);
-      return Answer(response, 503, "too many probes at once (see --max-concurrent)");
+      return Answer(response, kUnavailable, "too many probes at once (see --max-concurrent)");
     }
     const ProbeResult result = RunProbe(*target, Clock::now() + ProbeBudget(request), m_stopping);
     m_counters.EndProbe(result.outcome && result.outcome->detected);
@@ -114,7 +123,7 @@ void ExporterServer::Route() {
   m_server->set_error_handler(
       httplib::Server::HandlerWithResponse([this](const httplib::Request&, httplib::Response& response) {
         if (!response.body.empty()) return httplib::Server::HandlerResponse::Unhandled;
-        if (response.status == 400 || response.status == 413 || response.status == 414) {
+        if (response.status == kBadRequest || response.status == kPayloadTooLarge || response.status == kUriTooLong) {
           m_counters.Refused(Refusal::BadRequest);
         }
         Answer(response, response.status, "request refused (HTTP " + std::to_string(response.status) + ")");

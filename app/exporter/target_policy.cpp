@@ -2,6 +2,7 @@
 
 #include <arpa/inet.h>
 
+#include <algorithm>
 #include <charconv>
 
 #include "platform/framework/file_exception.h"
@@ -14,12 +15,13 @@ namespace exporter {
 namespace {
 
 constexpr Network kLoopback{0x7F000000u, 8};
+constexpr std::size_t kLongestDottedQuad = 15;  // "255.255.255.255"
 
 std::uint32_t Mask(int prefix) { return prefix == 0 ? 0 : ~std::uint32_t{0} << (32 - prefix); }
 
 std::optional<std::uint32_t> ReadDottedQuad(std::string_view text) {
   // The reader takes NUL-terminated text: a NUL inside would end it early.
-  if (text.size() > 15 || text.find('\0') != std::string_view::npos) return std::nullopt;
+  if (text.size() > kLongestDottedQuad || text.find('\0') != std::string_view::npos) return std::nullopt;
   const std::string copy(text);
   const std::uint32_t address = winsock::DottedQuadAddress(copy.c_str());
   if (address == INADDR_NONE) return std::nullopt;
@@ -62,10 +64,7 @@ TargetPolicy::TargetPolicy(std::vector<Network> allowed, const std::vector<std::
 }
 
 bool TargetPolicy::Admits(std::uint32_t target) const {
-  for (const Network& network : m_allowed) {
-    if (network.Contains(target)) return true;
-  }
-  return false;
+  return std::ranges::any_of(m_allowed, [target](const Network& network) { return network.Contains(target); });
 }
 
 std::vector<std::string> AddressBookTargets() {

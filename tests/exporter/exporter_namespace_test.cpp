@@ -66,6 +66,7 @@ void ScrapeAThousand(const vqtest::StatusServerProcess& exporter) {
   std::barrier start(kScrapes);
   std::atomic<int> right{0};
   std::vector<std::thread> scrapes;
+  scrapes.reserve(kScrapes);
   for (int i = 0; i < kScrapes; ++i) {
     scrapes.emplace_back([&, i] {
       const std::string target = "127.0." + std::to_string(2 + i / 250) + "." + std::to_string(1 + i % 250);

@@ -23,7 +23,7 @@ QueryOutcome Detected() {
 
 TEST(ExporterExpositionTest, HostileServerTextsStayInsideTheirLabel) {
   QueryOutcome outcome = Detected();
-  outcome.m_strHost = CString(std::string_view("a\"b\\c\nd\x01\xFF\xC3(", 12));
+  outcome.m_strHost = CString("a\"b\\c\nd\x01\xFF\xC3(");
   outcome.m_strTrack = "} x 1\n# TYPE";
   const std::string text = ProbeExposition(outcome, 0.25);
   EXPECT_NE(text.find(R"(host="a\"b\\c)"), std::string::npos) << text;

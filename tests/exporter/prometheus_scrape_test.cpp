@@ -29,6 +29,7 @@ class PrometheusProcess {
                                                 "--storage.tsdb.path=" + m_folder + "/data",
                                                 "--web.listen-address=" + listen};
     std::vector<char*> argv;
+    argv.reserve(arguments.size() + 1);
     for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
     argv.push_back(nullptr);
     posix_spawn_file_actions_t actions;
