@@ -81,11 +81,13 @@ TEST(ExporterProcessTest, HostileAndMalformedRequestsAreRefused) {
 }
 
 // A silent server: the scrape's timeout cuts the probe short (the echo's
-// result is then not known either), and SIGTERM ends a probe in flight and
-// the exporter cleanly.
-TEST(ExporterProcessTest, ScrapeTimeoutAndStopSignalEndProbesEarly) {
+// result is then not known either); while a probe runs, one more than
+// --max-concurrent allows is refused; SIGTERM ends a probe in flight and the
+// exporter cleanly.
+TEST(ExporterProcessTest, ScrapeTimeoutBusyRefusalAndStopSignal) {
   vqtest::StatusServerProcess server(VQ_STATUS_SERVER, {"--bind", vqtest::DistinctLoopbackAddress(), "--silent"});
-  vqtest::StatusServerProcess exporter = vqtest::StartExporter(vqtest::DistinctLoopbackAddress());
+  vqtest::StatusServerProcess exporter =
+      vqtest::StartExporter(vqtest::DistinctLoopbackAddress(), {"--max-concurrent", "1"});
   const httplib::Result cut =
       Get(exporter, "/probe?target=" + server.AddressText(), {{"X-Prometheus-Scrape-Timeout-Seconds", "0.5"}});
   ASSERT_TRUE(cut);
@@ -96,12 +98,16 @@ TEST(ExporterProcessTest, ScrapeTimeoutAndStopSignalEndProbesEarly) {
   std::thread scrape([&] {
     if (const httplib::Result result = Get(exporter, "/probe?target=" + server.AddressText())) inFlight = result->body;
   });
+  bool running = false;
   const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-  while (std::chrono::steady_clock::now() < limit) {  // until the probe runs
+  while (!running && std::chrono::steady_clock::now() < limit) {  // until the probe runs
     const httplib::Result metrics = Get(exporter, "/metrics");
-    if (metrics && metrics->body.find("\nquillmar_exporter_probes_in_flight 1\n") != std::string::npos) break;
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    running = metrics && metrics->body.find("\nquillmar_exporter_probes_in_flight 1\n") != std::string::npos;
+    if (!running) std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
+  EXPECT_TRUE(running);
+  const httplib::Result busy = Get(exporter, "/probe?target=127.0.0.1");
+  EXPECT_EQ(busy ? busy->status : 0, 503);
   EXPECT_EQ(exporter.Stop(), 0);
   scrape.join();
   EXPECT_EQ(SampleLine(inFlight, "probe_success"), "probe_success 0") << inFlight;
