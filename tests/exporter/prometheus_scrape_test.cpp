@@ -1,6 +1,6 @@
 // A real Prometheus server on loopback scrapes the exporter with the
-// blackbox-style relabelling of the sample job, and its query API then
-// gives the players of the server probed.
+// package's sample job (its blackbox-style relabelling), and its query API
+// then gives the players of the server probed.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -59,19 +59,22 @@ class PrometheusProcess {
   std::string m_folder;
 };
 
+// The package's sample scrape job, scraping every second, with the server
+// as its target and the exporter where it listens.
 std::string ScrapeJob(const std::string& target, const std::string& exporter) {
-  return "global:\n  scrape_interval: 1s\n  scrape_timeout: 1s\n"
-         "scrape_configs:\n"
-         "  - job_name: quillmar\n"
-         "    metrics_path: /probe\n"
-         "    static_configs:\n      - targets: ['" +
-         target +
-         "']\n"
-         "    relabel_configs:\n"
-         "      - source_labels: [__address__]\n        target_label: __param_target\n"
-         "      - source_labels: [__param_target]\n        target_label: instance\n"
-         "      - target_label: __address__\n        replacement: " +
-         exporter + "\n";
+  std::ifstream file(VQ_SAMPLE_SCRAPE_JOB);
+  std::string job(std::istreambuf_iterator<char>(file), {});
+  const auto replace = [&job](const std::string& from, const std::string& to) {
+    const std::size_t at = job.find(from);
+    if (at == std::string::npos) throw std::runtime_error("the sample scrape job has no " + from);
+    job.replace(at, from.size(), to);
+  };
+  replace("scrape_interval: 30s", "scrape_interval: 1s");
+  replace("scrape_timeout: 10s", "scrape_timeout: 1s");
+  replace("- 127.0.0.1\n", "- " + target + "\n");
+  replace("replacement: 127.0.0.1:9731", "replacement: " + exporter);
+  replace("targets: [127.0.0.1:9731]", "targets: ['" + exporter + "']");  // its own counters
+  return job;
 }
 
 TEST(ExporterPrometheusTest, PrometheusScrapesThePlayersOfTheServer) {
