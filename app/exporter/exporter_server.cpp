@@ -80,8 +80,13 @@ ExporterServer::ExporterServer(const ExporterOptions& options, TargetPolicy poli
   // The library listens with a backlog of 5, too few for a scrape of many
   // targets at once: the connections beyond it wait for SYN retries. The
   // listening socket is noted here, and its backlog raised once it listens.
+  // The library's own options share the port with any other program of the
+  // same user that asks for it (SO_REUSEPORT), so that a second exporter
+  // would take half the scrapes instead of failing: only the address is
+  // reused here, as a restart needs.
   m_server->set_socket_options([this](socket_t socket) {
-    httplib::default_socket_options(socket);
+    const int yes = 1;
+    ::setsockopt(socket, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
     m_listening = socket;
   });
   Route();

@@ -1,5 +1,7 @@
 #include <signal.h>
+#include <unistd.h>
 
+#include <atomic>
 #include <cstdio>
 #include <string>
 #include <thread>
@@ -42,12 +44,18 @@ int Serve(const exporter::ExporterOptions& options, const std::string& program) 
   }
   std::printf("listening on %s:%d\n", options.listenAddress.c_str(), port);
   std::fflush(stdout);
-  std::thread serving([&server] { server.Serve(); });
+  std::atomic<bool> failed{false};
+  std::thread serving([&server, &failed, &program] {
+    if (server.Serve()) return;
+    std::fprintf(stderr, "%s: cannot take requests any longer\n", program.c_str());
+    failed = true;
+    ::kill(::getpid(), SIGTERM);  // ends main's wait
+  });
   int caught = 0;
   sigwait(&stopSignals, &caught);
   server.Stop();
   serving.join();
-  return 0;
+  return failed ? 1 : 0;
 }
 
 }  // namespace

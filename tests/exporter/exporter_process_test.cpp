@@ -113,6 +113,15 @@ TEST(ExporterProcessTest, ScrapeTimeoutBusyRefusalAndStopSignal) {
   EXPECT_EQ(SampleLine(inFlight, "probe_success"), "probe_success 0") << inFlight;
 }
 
+// A port another exporter holds is not shared: the second one says so and fails.
+TEST(ExporterProcessTest, BusyPortIsAFailure) {
+  vqtest::StatusServerProcess first = vqtest::StartExporter(vqtest::DistinctLoopbackAddress());
+  const vqtest::ProgramRun second =
+      vqtest::RunProgram(VQ_EXPORTER, {"--listen", first.AddressText() + ":" + std::to_string(first.Port())});
+  EXPECT_EQ(second.exitStatus, 1) << second.output;
+  EXPECT_NE(second.errors.find("cannot listen"), std::string::npos) << second.errors;
+}
+
 TEST(ExporterProcessTest, UsageErrorsExitTwo) {
   const vqtest::ProgramRun wrong = vqtest::RunProgram(VQ_EXPORTER, {"--allow", "example.org"});
   EXPECT_EQ(wrong.exitStatus, 2);
