@@ -51,12 +51,14 @@ void AddStatus(Exposition& out, const QueryOutcome& outcome) {
     AddGauge(out, "quillmar_time_left_seconds", "Time left in the session, in whole minutes",
              static_cast<double>(*seconds));
   }
+  // The texts go in labels named as the fields' JSON keys: host, track, type, session.
+  Labels info;
+  for (const QueryField field : {QueryField::Host, QueryField::Track, QueryField::Type, QueryField::Session}) {
+    const ResultField& row = ResultFieldOf(field);
+    info.emplace_back(row.jsonKey, (outcome.*row.text).str());
+  }
   out.Family("quillmar_server_info", "gauge", "The server's host name, track, type and session");
-  out.Sample("quillmar_server_info", 1,
-             {{"host", outcome.m_strHost.str()},
-              {"track", outcome.m_strTrack.str()},
-              {"type", outcome.m_strType.str()},
-              {"session", outcome.m_strSession.str()}});
+  out.Sample("quillmar_server_info", 1, info);
 }
 
 }  // namespace
