@@ -1,14 +1,13 @@
 #include "app/exporter/exporter_server.h"
 
 #include <httplib.h>
+#include <sys/socket.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <chrono>
 #include <cstring>
-
-#include <sys/socket.h>
 
 #include "app/exporter/exposition.h"
 #include "app/exporter/probe_metrics.h"

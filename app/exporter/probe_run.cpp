@@ -30,6 +30,27 @@ BOOL CancelPastDeadline() {
   return FALSE;
 }
 
+// The worker thread's probe for its duration: the hook and the deadline are
+// taken back afterwards, also when the query throws, so that the thread's
+// next request starts clean.
+class ThisThreadsProbe {
+ public:
+  ThisThreadsProbe(Clock::time_point deadline, const std::atomic<bool>& stopping)
+      : m_previous(kernel::SetBlockingHook(&CancelPastDeadline)) {
+    t_probe = ThreadProbe{deadline, &stopping};
+  }
+  ~ThisThreadsProbe() {
+    kernel::SetBlockingHook(m_previous);
+    kernel::TakeBlockingCallCancel();  // a cancel the last wait did not take
+    t_probe = ThreadProbe{};
+  }
+  ThisThreadsProbe(const ThisThreadsProbe&) = delete;
+  ThisThreadsProbe& operator=(const ThisThreadsProbe&) = delete;
+
+ private:
+  BLOCKINGHOOKPROC m_previous;
+};
+
 class DeadlineSink final : public CBatchSink {
  public:
   void OnServerDone(std::size_t /*index*/, const QueryOutcome& outcome) override { m_outcome = outcome; }
@@ -51,13 +72,11 @@ std::string DottedQuad(std::uint32_t address) {
 
 ProbeResult RunProbe(std::uint32_t target, Clock::time_point deadline, const std::atomic<bool>& stopping) {
   const Clock::time_point start = Clock::now();
-  t_probe = ThreadProbe{deadline, &stopping};
-  const BLOCKINGHOOKPROC previous = kernel::SetBlockingHook(&CancelPastDeadline);
   DeadlineSink sink;
-  RunServerBatch({CString(DottedQuad(target))}, 1, sink);
-  kernel::SetBlockingHook(previous);
-  kernel::TakeBlockingCallCancel();  // a cancel the last wait did not take stays with this thread
-  t_probe = ThreadProbe{};
+  {
+    const ThisThreadsProbe probe(deadline, stopping);
+    RunServerBatch({CString(DottedQuad(target))}, 1, sink);
+  }
   const std::chrono::duration<double> took = Clock::now() - start;
   return {std::move(sink.outcome()), took.count()};
 }
