@@ -33,7 +33,8 @@ its status (host, track, players, level, session and time left) with one UDP
 datagram to port 6971. It shows the answers in a small dialog, or prints them
 with quillmar --query. quillmar-status-server is a stand-in server to try it
 with. A small helper with the cap_net_raw capability sends the echoes where
-ordinary users may not open ICMP sockets.")
+ordinary users may not open ICMP sockets. quillmar-exporter serves the
+servers' status to Prometheus.")
 # Qt and the C++ runtime come from the libraries the programs link; setcap
 # gives the echo helper its capability in the post-install step.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
