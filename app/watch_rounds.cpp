@@ -76,7 +76,7 @@ std::vector<WatchEntry> CWatchRounds::StartRound() {
   return skips;
 }
 
-void CWatchRounds::RunRound(std::size_t round, std::vector<std::size_t> positions, Worker& worker) {
+void CWatchRounds::RunRound(std::size_t round, const std::vector<std::size_t>& positions, Worker& worker) {
   t_stop = &m_stop;
   kernel::SetBlockingHook(&CancelWaitOnStop);
   std::vector<CString> addresses;

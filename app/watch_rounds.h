@@ -65,7 +65,7 @@ class CWatchRounds {
   };
   class CRoundSink;
 
-  void RunRound(std::size_t round, std::vector<std::size_t> positions, Worker& worker);
+  void RunRound(std::size_t round, const std::vector<std::size_t>& positions, Worker& worker);
   void ReapFinished(std::unique_lock<std::mutex>& lock);
   void Deliver(WatchEntry entry);
   void Note(const CString& text);

@@ -15,6 +15,8 @@ namespace {
 constexpr std::size_t kAddressColumns = 40;
 constexpr std::size_t kHostColumns = 32;
 constexpr std::size_t kPlayersColumns = 16;
+// "2026-12-08T12:00:01.123Z" and room for a year beyond 9999.
+constexpr std::size_t kTimestampSize = 40;
 
 std::string Milliseconds(double microseconds) {
   char text[32];
@@ -96,7 +98,7 @@ std::string UtcTimestamp(std::chrono::system_clock::time_point time) {
   const auto day = floor<days>(ms);
   const year_month_day date{day};
   const hh_mm_ss clock{ms - day};
-  char text[40];
+  char text[kTimestampSize];
   std::snprintf(text, sizeof text, "%04d-%02u-%02uT%02d:%02d:%02d.%03dZ", static_cast<int>(date.year()),
                 static_cast<unsigned>(date.month()), static_cast<unsigned>(date.day()),
                 static_cast<int>(clock.hours().count()), static_cast<int>(clock.minutes().count()),

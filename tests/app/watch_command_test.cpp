@@ -55,6 +55,7 @@ class LiveProgram {
       ::dup2(output[1], 1);
       ::dup2(errors[1], 2);
       std::vector<char*> argv;
+      argv.reserve(arguments.size() + 1);
       for (std::string& argument : arguments) argv.push_back(argument.data());
       argv.push_back(nullptr);
       ::execv(argv[0], argv.data());

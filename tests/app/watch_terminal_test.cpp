@@ -5,6 +5,7 @@
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <functional>
@@ -69,11 +70,11 @@ class Tmux {
 };
 
 bool Holds(const std::vector<std::string>& screen, const std::string& text) {
-  for (const std::string& line : screen) {
-    if (line.find(text) != std::string::npos) return true;
-  }
-  return false;
+  return std::ranges::any_of(screen, [&](const std::string& line) { return line.find(text) != std::string::npos; });
 }
+
+// A server's row begins with its address, and the stand-in's host name is that address too.
+std::string RowStart(const std::string& address) { return address + "  " + address; }
 
 std::string Joined(const std::vector<std::string>& screen) {
   std::string text;
@@ -99,16 +100,14 @@ TEST(WatchTerminalTest, LiveTableFollowsTheTerminalAndCtrlCLeavesTheReport) {
 
     // Every server's row, its host filled in (the stand-in names its address).
     std::vector<std::string> screen = tmux.Await([&](const std::vector<std::string>& lines) {
-      for (const std::string& address : addresses) {
-        if (!Holds(lines, address + "  " + address)) return false;
-      }
-      return true;
+      return std::ranges::all_of(addresses,
+                                 [&](const std::string& address) { return Holds(lines, RowStart(address)); });
     });
     ASSERT_EQ(screen.size(), 12u) << Joined(screen);
     EXPECT_EQ(screen[0].rfind("Every 0.5 s, round ", 0), 0u) << Joined(screen);
     EXPECT_NE(screen[0].find("Ctrl-C ends"), std::string::npos);
     EXPECT_EQ(screen[1].rfind("ADDRESS", 0), 0u) << Joined(screen);
-    for (const std::string& address : addresses) EXPECT_TRUE(Holds(screen, address + "  " + address)) << address;
+    for (const std::string& address : addresses) EXPECT_TRUE(Holds(screen, RowStart(address))) << address;
     EXPECT_EQ(tmux.Show("#{alternate_on} #{cursor_flag}"), "1 0");
 
     // Narrower and lower: every line cut to the width, the rows that do not fit counted.
@@ -133,7 +132,7 @@ TEST(WatchTerminalTest, LiveTableFollowsTheTerminalAndCtrlCLeavesTheReport) {
     while (at < history.size() && history[at].rfind("ADDRESS", 0) != 0) ++at;
     ASSERT_LT(at + addresses.size(), history.size()) << Joined(history);
     for (std::size_t i = 0; i < addresses.size(); ++i) {
-      EXPECT_EQ(history[at + 1 + i].rfind(addresses[i] + "  " + addresses[i], 0), 0u) << Joined(history);
+      EXPECT_EQ(history[at + 1 + i].rfind(RowStart(addresses[i]), 0), 0u) << Joined(history);
       EXPECT_TRUE(Holds(history, addresses[i] + " : rounds ")) << Joined(history);
     }
   });
