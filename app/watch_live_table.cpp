@@ -56,7 +56,7 @@ CWatchLiveTable::~CWatchLiveTable() { Leave(); }
 bool CWatchLiveTable::Begin() {
   console::WatchTerminalSize();
   m_onAlternateScreen = true;
-  return console::WriteOut(kEnterScreen) && Flush();
+  return console::WriteOut(kEnterScreen);  // the table comes with the first round
 }
 
 bool CWatchLiveTable::RoundStarted(std::size_t round) {
