@@ -52,19 +52,22 @@ class CWatch {
   }
 
   // Until --count rounds are over, a stop signal, a failed round or a
-  // failed write (then false). Round k begins at the start plus k - 1
-  // intervals, however long the rounds before took to show.
+  // failed write (then false). Rounds begin on the times start + k
+  // intervals, however long the rounds before took to show; times missed
+  // while the output was held up (a paused terminal, a slow reader) are
+  // left out rather than made up in a burst.
   bool RunRounds() {
     const Clock::time_point start = Clock::now();
     const auto interval = std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(m_seconds));
+    Clock::rep slot = 0;  // of the next round
     for (;;) {
       if (kernel::CaughtStopSignal() != 0 || m_rounds.Failed()) return true;
-      const std::size_t started = m_rounds.RoundsStarted();
-      const bool more = !m_count || started < *m_count;
-      const Clock::time_point nextAt = start + interval * static_cast<Clock::rep>(started);
+      const bool more = !m_count || m_rounds.RoundsStarted() < *m_count;
+      const Clock::time_point nextAt = start + interval * slot;
       const Clock::time_point now = Clock::now();
       if (more && now >= nextAt) {
         if (!StartRound()) return false;
+        slot = std::max(slot + 1, (now - start) / interval + 1);
         continue;
       }
       if (!more && !m_rounds.Busy()) return true;
