@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "app/address_book_listing.h"
+#include "app/address_file.h"
 #include "app/console_streams.h"
 #include "app/watch_output.h"
 #include "app/watch_rounds.h"
@@ -21,11 +22,11 @@ constexpr auto kLookAgain = std::chrono::milliseconds(100);
 
 class CWatch {
  public:
-  CWatch(const std::vector<std::string>& addresses, const CommandLine& line)
+  CWatch(const std::vector<CString>& addresses, const CommandLine& line)
       : m_seconds(*line.watchSeconds),
         m_count(line.count),
-        m_rounds(Texts(addresses), line.parallel.value_or(kDefaultParallel)) {
-    for (const std::string& address : addresses) m_servers.push_back({CString(address.c_str()), {}});
+        m_rounds(addresses, line.parallel.value_or(kDefaultParallel)) {
+    for (const CString& address : addresses) m_servers.push_back({address, {}});
     m_output = MakeWatchOutput({m_seconds, m_count, line.jsonLines}, m_servers);
   }
 
@@ -44,13 +45,6 @@ class CWatch {
   }
 
  private:
-  static std::vector<CString> Texts(const std::vector<std::string>& addresses) {
-    std::vector<CString> texts;
-    texts.reserve(addresses.size());
-    for (const std::string& address : addresses) texts.emplace_back(address.c_str());
-    return texts;
-  }
-
   // Until --count rounds are over, a stop signal, a failed round or a
   // failed write (then false). Rounds begin on the times start + k
   // intervals, however long the rounds before took to show; times missed
@@ -102,9 +96,8 @@ class CWatch {
   std::unique_ptr<CWatchOutput> m_output;
 };
 
-}  // namespace
-
-int RunWatch(const std::vector<std::string>& addresses, const CommandLine& line) {
+// The servers of `addresses`, in their order.
+int RunWatch(const std::vector<CString>& addresses, const CommandLine& line) {
   const winsock::ScopedStartup sockets;
   if (!sockets.started()) {
     console::WriteErr("Windows sockets initialization failed.\n");
@@ -114,12 +107,16 @@ int RunWatch(const std::vector<std::string>& addresses, const CommandLine& line)
   return CWatch(addresses, line).Run();
 }
 
+}  // namespace
+
 int RunWatchCommand(const CommandLine& line) {
-  std::vector<std::string> addresses = line.addresses;
-  if (line.mode == RunMode::QueryList && !ReadAddressListAddresses(addresses)) return 1;
-  if (std::any_of(line.sources.begin(), line.sources.end(), [](const AddressSource& s) { return s.isFile; })) {
-    console::WriteErr(console::ProgramName() + ": --watch does not read --query-file's files yet\n");
-    return 2;
+  std::vector<CString> addresses;
+  if (line.mode == RunMode::Query) {
+    if (!CollectAddresses(line.sources, addresses)) return 1;
+    return RunWatch(addresses, line);
   }
+  std::vector<std::string> listed;
+  if (!ReadAddressListAddresses(listed)) return 1;
+  for (const std::string& address : listed) addresses.emplace_back(address.c_str());
   return RunWatch(addresses, line);
 }

@@ -18,6 +18,7 @@
 
 #include "tests/support/netns_child.h"
 #include "tests/support/netns_namespace.h"
+#include "tests/support/scoped_working_directory.h"
 #include "tests/support/status_server_process.h"
 #include "tests/support/text_lines.h"
 
@@ -159,14 +160,16 @@ TEST(WatchCommandTest, CountedRoundsSkipTheServerStillWaiting) {
 }
 
 // On a pipe without --json-lines: a heading and a line of tab-separated
-// cells per server and round.
+// cells per server and round, for the servers given and those of a file.
 TEST(WatchCommandTest, TextLinesOnAPipe) {
   if (!netns::HaveRoot()) GTEST_SKIP() << "needs root for a private network namespace";
   VQ_RUN_IN_CHILD([] {
     netns::Namespace::Create().EnterPermanently();
     vqtest::StatusServerProcess server = ServerForTheRange();
-    const vqtest::ProgramRun run =
-        vqtest::RunProgram(QUILLMAR_EXE, {"--query", "127.0.0.4", "127.0.0.5", "--watch=0.5", "--count", "2"});
+    const vqtest::ScopedWorkingDirectory dir;
+    dir.Write("# one more\n127.0.0.5\n", "servers.txt");
+    const vqtest::ProgramRun run = vqtest::RunProgram(QUILLMAR_EXE, {"--query", "127.0.0.4", "--query-file",
+                                                                     "servers.txt", "--watch=0.5", "--count", "2"});
     EXPECT_EQ(run.exitStatus, 0) << run.errors;
     const std::vector<std::string> lines = Lines(run.output);
     ASSERT_EQ(lines.size(), 5u) << run.output;
@@ -181,6 +184,7 @@ TEST(WatchCommandTest, TextLinesOnAPipe) {
       cells.push_back(lines[i].substr(start));
       ASSERT_EQ(cells.size(), 12u) << lines[i];
       EXPECT_EQ(cells[1], i <= 2 ? "1" : "2") << lines[i];
+      EXPECT_TRUE(cells[2] == "127.0.0.4" || cells[2] == "127.0.0.5") << lines[i];
       EXPECT_EQ(cells[3], cells[2]) << "the stand-in names its address as the host";
       EXPECT_EQ(cells[6], "0") << lines[i];
       EXPECT_EQ(cells[7], "0") << lines[i];
