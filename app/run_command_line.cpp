@@ -6,6 +6,7 @@
 #include "app/dialog_launcher.h"
 #include "app/display_environment.h"
 #include "app/query_command.h"
+#include "app/watch_command.h"
 
 namespace {
 
@@ -26,6 +27,7 @@ int NoDisplay() {
 
 int RunConsoleMode(const CommandLine& line) {
   const std::size_t parallel = line.parallel.value_or(kDefaultParallel);
+  if (line.watchSeconds) return RunWatchCommand(line);
   switch (line.mode) {
     case RunMode::Help: console::WriteOut(HelpText(console::ProgramName())); return 0;
     case RunMode::Version: console::WriteOut(VersionText()); return 0;
