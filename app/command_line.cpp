@@ -61,16 +61,26 @@ class ArgumentReader {
       Flag(name, inlineValue, m_line.jsonLines);
     } else if (name == "--watch") {
       Watch(inlineValue);
-    } else if (name == "--count") {
-      if (const auto value = Value(name, inlineValue)) Once(name, m_line.count, Count(name, *value, kMaxCount));
-    } else if (name == "--screenshot") {
-      const auto value = Value(name, inlineValue);
-      if (value && value->empty()) m_error = "option '--screenshot' needs a file name";
-      if (value) Once(name, m_line.screenshot, std::string(*value));
-    } else if (name == "--parallel") {
-      if (const auto value = Value(name, inlineValue)) Once(name, m_line.parallel, Count(name, *value, kMaxParallel));
     } else {
+      ValueOption(name, inlineValue);
+    }
+  }
+
+  // The options that take a value.
+  void ValueOption(std::string_view name, const std::optional<std::string_view>& inlineValue) {
+    if (name != "--count" && name != "--screenshot" && name != "--parallel") {
       m_error = "unknown option '" + std::string(name) + "'";
+      return;
+    }
+    const auto value = Value(name, inlineValue);
+    if (!value) return;
+    if (name == "--count") {
+      Once(name, m_line.count, Count(name, *value, kMaxCount));
+    } else if (name == "--parallel") {
+      Once(name, m_line.parallel, Count(name, *value, kMaxParallel));
+    } else {
+      if (value->empty()) m_error = "option '--screenshot' needs a file name";
+      Once(name, m_line.screenshot, std::string(*value));
     }
   }
 
@@ -159,15 +169,19 @@ class ArgumentReader {
                                          : RunMode::Window;
   }
 
+  // An option given without a mode that asks servers, which it needs.
+  const char* WithoutServers() const {
+    if (m_query || m_queryFile || m_queryList) return nullptr;
+    return m_line.json           ? "--json"
+           : m_line.jsonLines    ? "--json-lines"
+           : m_line.parallel     ? "--parallel"
+           : m_line.watchSeconds ? "--watch"
+                                 : nullptr;
+  }
+
   // The options that go with asking servers.
   bool CheckQueryOptions() {
-    const bool asks = m_query || m_queryFile || m_queryList;
-    const char* alone = !asks && m_line.json           ? "--json"
-                        : !asks && m_line.jsonLines    ? "--json-lines"
-                        : !asks && m_line.parallel     ? "--parallel"
-                        : !asks && m_line.watchSeconds ? "--watch"
-                                                       : nullptr;
-    if (alone) {
+    if (const char* alone = WithoutServers()) {
       m_error = std::string(alone) + " goes with --query, --query-file or --query-list";
     } else if (m_line.json && m_line.jsonLines) {
       m_error = "--json and --json-lines go apart: choose one";

@@ -1,6 +1,7 @@
 #include "app/exporter/probe_metrics.h"
 
 #include <charconv>
+#include <limits>
 
 #include "app/exporter/exposition.h"
 
@@ -77,8 +78,9 @@ std::optional<long long> ReadSecondsLeft(std::string_view text) {
   constexpr std::string_view kUnit = " Mins";
   if (!text.ends_with(kUnit)) return std::nullopt;
   const std::optional<long long> minutes = ReadCount(text.substr(0, text.size() - kUnit.size()));
-  if (!minutes) return std::nullopt;
-  return *minutes * 60;
+  constexpr long long kSecondsPerMinute = 60;
+  if (!minutes || *minutes > std::numeric_limits<long long>::max() / kSecondsPerMinute) return std::nullopt;
+  return *minutes * kSecondsPerMinute;
 }
 
 std::string ProbeExposition(const std::optional<QueryOutcome>& outcome, double durationSeconds) {

@@ -55,6 +55,7 @@ TEST(ExporterExpositionTest, PlayerAndTimeTextsAreReadStrictly) {
   EXPECT_EQ(exporter::ReadSecondsLeft("0 Mins"), 0);
   EXPECT_FALSE(exporter::ReadSecondsLeft("Mins"));
   EXPECT_FALSE(exporter::ReadSecondsLeft("5"));
+  EXPECT_FALSE(exporter::ReadSecondsLeft("999999999999999999 Mins"));  // no overflow into nonsense
 }
 
 }  // namespace
