@@ -6,6 +6,7 @@
 #include "app/console_streams.h"
 #include "app/query_output.h"
 #include "app/terminal_text.h"
+#include "platform/kernel/stop_signals.h"
 
 namespace {
 
@@ -56,7 +57,8 @@ CWatchLiveTable::~CWatchLiveTable() { Leave(); }
 bool CWatchLiveTable::Begin() {
   console::WatchTerminalSize();
   m_onAlternateScreen = true;
-  return console::WriteOut(kEnterScreen);  // the table comes with the first round
+  kernel::SetWordsOnAbruptStop(kLeaveScreen);  // a second Ctrl-C ends the program at once
+  return console::WriteOut(kEnterScreen);      // the table comes with the first round
 }
 
 bool CWatchLiveTable::RoundStarted(std::size_t round) {
@@ -93,5 +95,6 @@ void CWatchLiveTable::End() {
 void CWatchLiveTable::Leave() {
   if (!m_onAlternateScreen) return;
   m_onAlternateScreen = false;
+  kernel::SetWordsOnAbruptStop({});
   console::WriteOut(kLeaveScreen);
 }

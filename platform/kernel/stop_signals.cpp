@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <csignal>
 
@@ -13,6 +14,11 @@ static_assert(std::atomic<int>::is_always_lock_free, "read and written in a sign
 
 constexpr int kStopSignals[] = {SIGINT, SIGTERM, SIGHUP};
 
+// Read by the handler: the length is set after the bytes, and to 0 before
+// they change.
+char g_lastWords[64];
+std::atomic<std::size_t> g_lastWordsLength{0};
+
 void Default(int signal) {
   struct sigaction action {};
   action.sa_handler = SIG_DFL;
@@ -23,6 +29,8 @@ void Default(int signal) {
 void OnStopSignal(int signal) {
   int none = 0;
   if (g_caught.compare_exchange_strong(none, signal)) return;
+  const std::size_t length = g_lastWordsLength.load();
+  if (length != 0) (void)!::write(STDOUT_FILENO, g_lastWords, length);
   Default(signal);  // the second: delivered again, unblocked, when this handler returns
   raise(signal);
 }
@@ -44,6 +52,13 @@ void CatchStopSignals() {
 }
 
 int CaughtStopSignal() { return g_caught.load(); }
+
+void SetWordsOnAbruptStop(std::string_view text) {
+  g_lastWordsLength.store(0);
+  const std::size_t length = std::min(text.size(), sizeof g_lastWords - 1);
+  std::copy_n(text.data(), length, g_lastWords);
+  g_lastWordsLength.store(length);
+}
 
 void EndByCaughtSignal() {
   const int signal = g_caught.load();

@@ -1,4 +1,5 @@
 #pragma once
+#include <string_view>
 
 namespace kernel {
 
@@ -12,6 +13,12 @@ void CatchStopSignals();
 
 // The stop signal caught, or 0 while none came.
 int CaughtStopSignal();
+
+// Bytes written to standard output when a second stop signal ends the
+// process at once (a terminal's screen put back as it was); at most 63
+// bytes, empty for none. Not used on Windows, whose console keeps no
+// screen mode of the program's.
+void SetWordsOnAbruptStop(std::string_view text);
 
 // Ends the process as the caught signal does (a shell sees the status
 // 128 + signal). Does nothing when no signal was caught.

@@ -37,6 +37,8 @@ void CatchStopSignals() { ::SetConsoleCtrlHandler(&OnConsoleControl, TRUE); }
 
 int CaughtStopSignal() { return g_caught.load(); }
 
+void SetWordsOnAbruptStop(std::string_view /*text*/) {}
+
 void EndByCaughtSignal() {
   if (g_caught.load() == 0) return;
   ::ExitProcess(kControlCExit);

@@ -67,6 +67,22 @@ TEST(StopSignalsDeathTest, TheFirstEndsWaitsTheSecondEndsTheProcess) {
       ::testing::KilledBySignal(SIGTERM), "");
 }
 
+// A program that changed the terminal's screen says how to put it back
+// even when a second Ctrl-C ends it before it could.
+TEST(StopSignalsDeathTest, TheSecondSaysTheLastWordsOnStandardOutput) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        ::dup2(STDERR_FILENO, STDOUT_FILENO);  // where the death test reads
+        kernel::CatchStopSignals();
+        kernel::SetWordsOnAbruptStop("screen back");
+        raise(SIGINT);
+        raise(SIGINT);
+        std::_Exit(8);
+      },
+      ::testing::KilledBySignal(SIGINT), "screen back");
+}
+
 TEST(StopSignalsDeathTest, TheProgramEndsByTheSignalItCaught) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");
   EXPECT_EXIT(
