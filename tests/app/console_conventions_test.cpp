@@ -106,6 +106,8 @@ TEST(ConsoleConventionsTest, NoConsoleModeLoadsAnyQtLibrary) {
   const vqtest::ScopedWorkingDirectory loader;
   const std::vector<std::vector<std::string>> modes = {{"--query", server.AddressText(), "--json"},
                                                        {"--query", server.AddressText(), "nowhere.invalid"},
+                                                       {"--query", server.AddressText(), "--json-lines"},
+                                                       {"--query", server.AddressText(), "--watch=0.5", "--count", "2"},
                                                        {"--list"},
                                                        {"--query-list"},
                                                        {"--help"},
