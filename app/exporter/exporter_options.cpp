@@ -1,5 +1,7 @@
 #include "app/exporter/exporter_options.h"
 
+#include <arpa/inet.h>
+
 #include <charconv>
 #include <string_view>
 
@@ -14,6 +16,15 @@ std::optional<T> ReadNumber(std::string_view text, T least, T most) {
     return std::nullopt;
   }
   return value;
+}
+
+// The address as the system's own parsers read it back: they take leading
+// zeros as octal, where the program reads them as decimal.
+std::string DottedQuadText(std::uint32_t address) {
+  in_addr raw{htonl(address)};
+  char text[INET_ADDRSTRLEN] = {};
+  ::inet_ntop(AF_INET, &raw, text, sizeof text);
+  return text;
 }
 
 // Reads the arguments one by one; options with a value take it from the
@@ -68,11 +79,12 @@ class OptionReader {
     const std::optional<int> port =
         colon == std::string_view::npos ? std::nullopt : ReadNumber<int>(value.substr(colon + 1), 0, 65535);
     const std::string_view address = value.substr(0, colon == std::string_view::npos ? 0 : colon);
-    if (!port || !ReadNetwork(address) || address.find('/') != std::string_view::npos) {
+    const std::optional<Network> network = ReadNetwork(address);
+    if (!port || !network || address.find('/') != std::string_view::npos) {
       m_error = "option '--listen' takes ADDRESS:PORT (an IPv4 address), not '" + std::string(value) + "'";
       return;
     }
-    m_options.listenAddress = std::string(address);
+    m_options.listenAddress = DottedQuadText(network->address);
     m_options.port = *port;
   }
 

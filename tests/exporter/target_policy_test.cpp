@@ -42,6 +42,10 @@ TEST(ExporterOptionsTest, ReadsTheOptionsAndRefusesWhatIsWrong) {
   EXPECT_EQ(parsed.options->port, 0);
   EXPECT_EQ(parsed.options->allowed.size(), 2u);
   EXPECT_EQ(parsed.options->maxConcurrent, 9u);
+  // Leading zeros are decimal here, while the system's parsers would read them as octal.
+  const auto zeros = Parse({"--listen", "0177.0.0.010:80"});
+  ASSERT_TRUE(zeros.options) << zeros.error;
+  EXPECT_EQ(zeros.options->listenAddress, "177.0.0.10");
   for (const std::vector<const char*>& wrong : {std::vector<const char*>{"--listen", "localhost:80"},
                                                 {"--listen", "127.0.0.1"},
                                                 {"--listen", "1.2.3.4:65536"},
