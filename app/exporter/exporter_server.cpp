@@ -122,6 +122,15 @@ void ExporterServer::Route() {
     m_counters.EndProbe(result.outcome && result.outcome->detected);
     response.set_content(ProbeExposition(result.outcome, result.durationSeconds), kExpositionContentType);
   });
+  // While a request is answered, the guard leaves its connection alone;
+  // the library calls the second as it starts writing the answer.
+  m_server->set_pre_routing_handler([this](const httplib::Request& request, httplib::Response&) {
+    m_guard.Answering(request.remote_addr, request.remote_port);
+    return httplib::Server::HandlerResponse::Unhandled;
+  });
+  m_server->set_post_routing_handler([this](const httplib::Request& request, httplib::Response&) {
+    m_guard.Answered(request.remote_addr, request.remote_port);
+  });
   // The library's own refusals (a request line or header too long, no such
   // page) get a short text too; the malformed requests among them count.
   m_server->set_error_handler(
@@ -148,6 +157,7 @@ int ExporterServer::Bind(std::string& error) {
     return -1;
   }
   if (m_listening >= 0) ::listen(m_listening, SOMAXCONN);
+  m_guard.Start(port);
   return port;
 }
 
@@ -156,6 +166,7 @@ bool ExporterServer::Serve() { return m_server->listen_after_bind(); }
 void ExporterServer::Stop() {
   m_stopping = true;
   m_server->stop();
+  m_guard.ShutIdle();  // no worker waits on a slow client
 }
 
 }  // namespace exporter

@@ -3,6 +3,7 @@
 #include <memory>
 #include <string>
 
+#include "app/exporter/connection_guard.h"
 #include "app/exporter/exporter_counters.h"
 #include "app/exporter/exporter_options.h"
 #include "app/exporter/target_policy.h"
@@ -40,6 +41,7 @@ class ExporterServer {
   ExporterCounters m_counters;
   std::atomic<bool> m_stopping{false};
   int m_listening = -1;  // the listening socket, once bound
+  ConnectionGuard m_guard;
   std::unique_ptr<httplib::Server> m_server;
 };
 

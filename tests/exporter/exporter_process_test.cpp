@@ -1,8 +1,16 @@
 // The exporter as a process on loopback, scraped over HTTP, probing the
 // stand-in status server.
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
+#include <atomic>
+#include <memory>
 #include <thread>
+#include <vector>
 
 #include "tests/exporter/exporter_process.h"
 #include "tests/exporter/metrics_check.h"
@@ -111,6 +119,81 @@ TEST(ExporterProcessTest, ScrapeTimeoutBusyRefusalAndStopSignal) {
   EXPECT_EQ(exporter.Stop(), 0);
   scrape.join();
   EXPECT_EQ(SampleLine(inFlight, "probe_success"), "probe_success 0") << inFlight;
+}
+
+// A TCP connection to the exporter that sends what it is told.
+class RawClient {
+ public:
+  explicit RawClient(const vqtest::StatusServerProcess& exporter) : m_fd(::socket(AF_INET, SOCK_STREAM, 0)) {
+    sockaddr_in to{};
+    to.sin_family = AF_INET;
+    to.sin_port = htons(exporter.Port());
+    ::inet_pton(AF_INET, exporter.AddressText().c_str(), &to.sin_addr);
+    m_connected = ::connect(m_fd, reinterpret_cast<const sockaddr*>(&to), sizeof to) == 0;
+    const timeval twoSeconds{2, 0};  // a send the exporter no longer reads fails instead of waiting
+    ::setsockopt(m_fd, SOL_SOCKET, SO_SNDTIMEO, &twoSeconds, sizeof twoSeconds);
+  }
+  ~RawClient() { ::close(m_fd); }
+  RawClient(const RawClient&) = delete;
+  RawClient& operator=(const RawClient&) = delete;
+  // False once the exporter has shut the connection.
+  bool Send(const std::string& text) {
+    return m_connected && ::send(m_fd, text.data(), text.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(text.size());
+  }
+  // The exporter has ended the connection (its end came, within a minute).
+  bool Ended() {
+    pollfd ready{m_fd, POLLIN, 0};
+    char byte = 0;
+    return ::poll(&ready, 1, 60000) == 1 && ::recv(m_fd, &byte, 1, 0) <= 0;
+  }
+
+ private:
+  int m_fd;
+  bool m_connected = false;
+};
+
+// Clients that send a request's head a header a second, each read well
+// within the library's read time-out, hold every worker; the exporter cuts
+// them off and answers others again. One that sends headers without end is
+// cut off long before its headers fill the exporter's memory.
+TEST(ExporterProcessTest, SlowAndEndlessRequestsAreCutOff) {
+  vqtest::StatusServerProcess exporter =
+      vqtest::StartExporter(vqtest::DistinctLoopbackAddress(), {"--max-concurrent", "1"});
+  std::vector<std::unique_ptr<RawClient>> slow;
+  for (int i = 0; i < 8; ++i) {  // more than the five workers
+    slow.push_back(std::make_unique<RawClient>(exporter));
+    ASSERT_TRUE(slow.back()->Send("GET /metrics HTTP/1.1\r\nHost: x\r\n"));
+  }
+  std::atomic<bool> done{false};
+  std::thread trickle([&] {  // slow on purpose: a header a second, for up to a minute
+    for (int second = 0; second < 60 && !done; ++second) {
+      for (const auto& client : slow) client->Send("X-Slow: 1\r\n");
+      std::this_thread::sleep_for(std::chrono::seconds(1));
+    }
+  });
+  const httplib::Result answered = Get(exporter, "/metrics");
+  bool allEnded = true;
+  for (const auto& client : slow) allEnded = client->Ended() && allEnded;
+  done = true;
+  trickle.join();
+  ASSERT_TRUE(answered);
+  EXPECT_EQ(answered->status, 200);
+  EXPECT_TRUE(allEnded);
+
+  RawClient endless(exporter);
+  ASSERT_TRUE(endless.Send("GET /metrics HTTP/1.1\r\nHost: x\r\n"));
+  const std::string headers = [] {
+    std::string many;
+    for (int i = 0; i < 4096; ++i) many += "X-Many: 1\r\n";
+    return many;
+  }();
+  std::size_t sent = 0;
+  constexpr std::size_t kMostTried = std::size_t{256} << 20;
+  while (sent < kMostTried && endless.Send(headers)) sent += headers.size();
+  EXPECT_LT(sent, kMostTried) << "the exporter took 256 MiB of headers";
+  EXPECT_TRUE(endless.Ended());
+  EXPECT_EQ(Get(exporter, "/metrics")->status, 200);
+  EXPECT_EQ(exporter.Stop(), 0);
 }
 
 // A port another exporter holds is not shared: the second one says so and fails.
