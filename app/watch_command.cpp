@@ -26,7 +26,7 @@ class CWatch {
       : m_seconds(*line.watchSeconds),
         m_count(line.count),
         m_rounds(addresses, line.parallel.value_or(kDefaultParallel)) {
-    for (const CString& address : addresses) m_servers.push_back({address, {}});
+    for (const CString& address : addresses) m_servers.push_back({address, {}, {}});
     m_output = MakeWatchOutput({m_seconds, m_count, line.jsonLines}, m_servers);
   }
 
@@ -76,19 +76,36 @@ class CWatch {
   }
 
   bool Show(const std::vector<WatchEntry>& entries) {
-    for (const CString& note : m_rounds.TakeNotes()) m_output->Note(note);
+    for (const CString& note : m_rounds.TakeNotes()) {
+      m_output->Note(note);
+      m_notes.push_back(note);
+    }
     for (const WatchEntry& entry : entries) {
       WatchServer& server = m_servers[entry.position];
       if (entry.waitingOnRound) {
         server.statistics.AddSkipped();
       } else {
         server.statistics.AddRound(entry.outcome);
+        SayNewMessages(server, entry.outcome.messages);
       }
       if (!m_output->Entry(entry, server)) return false;
     }
     return true;
   }
 
+  // A server's messages are said when they differ from its last round's
+  // (a server that falls silent says so once, not every round); those
+  // that are a note of the whole run were said as such.
+  void SayNewMessages(WatchServer& server, const std::vector<CString>& messages) {
+    if (messages == server.lastMessages) return;
+    for (const CString& message : messages) {
+      if (std::find(m_notes.begin(), m_notes.end(), message) == m_notes.end())
+        m_output->Message(server.address, message);
+    }
+    server.lastMessages = messages;
+  }
+
+  std::vector<CString> m_notes;
   double m_seconds;
   std::optional<std::size_t> m_count;
   std::vector<WatchServer> m_servers;

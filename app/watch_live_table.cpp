@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string_view>
 
+#include "app/console_message.h"
 #include "app/console_streams.h"
 #include "app/query_output.h"
 #include "app/terminal_text.h"
@@ -82,6 +83,11 @@ bool CWatchLiveTable::Flush() {
 
 void CWatchLiveTable::Note(const CString& text) { m_notes.push_back(text); }
 
+void CWatchLiveTable::Message(const CString& address, const CString& text) {
+  std::string line = ConsoleMessageLine(address, text);
+  if (m_messagesSaid.insert(line).second) m_messages.push_back(std::move(line));
+}
+
 void CWatchLiveTable::End() {
   Leave();
   const std::size_t columns = console::OutputTerminalSize().columns;
@@ -89,7 +95,9 @@ void CWatchLiveTable::End() {
   for (const std::string& line : WatchTableLines(m_servers)) table += CutToWidth(line, columns) + '\n';
   console::WriteOut(table);
   for (const CString& note : m_notes) console::WriteErr(ConsoleLine(note));
+  for (const std::string& line : m_messages) console::WriteErr(line);
   m_notes.clear();
+  m_messages.clear();
 }
 
 void CWatchLiveTable::Leave() {

@@ -1,6 +1,7 @@
 #pragma once
 #include <cstddef>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -30,6 +31,7 @@ class CWatchLiveTable : public CWatchOutput {
   bool Entry(const WatchEntry& entry, const WatchServer& server) override;
   bool Flush() override;
   void Note(const CString& text) override;
+  void Message(const CString& address, const CString& text) override;
   void End() override;
 
  private:
@@ -41,5 +43,7 @@ class CWatchLiveTable : public CWatchOutput {
   std::size_t m_round = 0;
   bool m_onAlternateScreen = false;
   bool m_stale = true;
-  std::vector<CString> m_notes;  // said after the table: standard error may be the same screen
+  std::vector<CString> m_notes;         // said after the table: standard error may be the same screen
+  std::vector<std::string> m_messages;  // likewise, each line once
+  std::set<std::string> m_messagesSaid;
 };

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "app/console_message.h"
 #include "app/console_streams.h"
 #include "app/console_terminal.h"
 #include "app/query_output.h"
@@ -53,6 +54,10 @@ class CTextLines : public CWatchOutput {
 }  // namespace
 
 void CWatchOutput::Note(const CString& text) { console::WriteErr(ConsoleLine(text)); }
+
+void CWatchOutput::Message(const CString& address, const CString& text) {
+  console::WriteErr(ConsoleMessageLine(address, text));
+}
 
 std::unique_ptr<CWatchOutput> MakeWatchOutput(const WatchOutputOptions& options,
                                               const std::vector<WatchServer>& servers) {

@@ -22,6 +22,9 @@ class CWatchOutput {
   virtual bool Flush() { return true; }
   // What concerns the whole run (ICMP sockets refused), for standard error.
   virtual void Note(const CString& text);
+  // A message of one server's query ("Veloxa server not detected"), for
+  // standard error after the address, as --query says it.
+  virtual void Message(const CString& address, const CString& text);
   // The watch is over: the terminal as it was, and what stays on it.
   virtual void End() {}
 };

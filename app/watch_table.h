@@ -15,6 +15,7 @@
 struct WatchServer {
   CString address;
   CWatchStatistics statistics;
+  std::vector<CString> lastMessages;  // of its last answered round, said once while they stay
 };
 
 // ADDRESS, HOST, PLAYERS, RTT, ECHO LOSS %, STATUS LOSS %, BEST, AVG, WORST,

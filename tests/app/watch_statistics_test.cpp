@@ -71,7 +71,7 @@ TEST(WatchStatisticsTest, AnInvalidAddressSendsNothing) {
   QueryOutcome invalid;
   invalid.strAddress = "";
   invalid.messages.emplace_back(kInvalidAddressText);
-  WatchServer server{"", {}};
+  WatchServer server{"", {}, {}};
   server.statistics.AddRound(invalid);
   EXPECT_EQ(server.statistics.Rounds(), 1u);
   EXPECT_FALSE(server.statistics.EchoLossPercent());
@@ -80,7 +80,7 @@ TEST(WatchStatisticsTest, AnInvalidAddressSendsNothing) {
 }
 
 TEST(WatchStatisticsTest, RowAndSummaryShowMillisecondsToTheMicrosecond) {
-  WatchServer server{"127.0.0.2", {}};
+  WatchServer server{"127.0.0.2", {}, {}};
   for (const long long rtt : {41, 70, 45}) server.statistics.AddRound(Answer(rtt, true));
   server.statistics.AddRound(Answer(-1, false));
   server.statistics.AddRound(Answer(52, true));
