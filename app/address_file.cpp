@@ -13,6 +13,9 @@
 namespace {
 
 constexpr std::size_t kLongestLine = 1024;
+// A list read without end (a generator on standard input) must not take
+// all memory: ten times the servers that fit in 128 MiB.
+constexpr std::size_t kMostAddresses = 1000000;
 constexpr std::size_t kReadSize = std::size_t{64} * 1024;
 constexpr std::string_view kBlanks = " \t\r";
 
@@ -60,6 +63,10 @@ class CAddressLines {
     const std::size_t first = line.find_first_not_of(kBlanks);
     line = first == std::string_view::npos ? std::string_view() : line.substr(first);
     line = line.substr(0, line.find_last_not_of(kBlanks) + 1);
+    if (!line.empty() && line.front() != '#' && m_addresses.size() >= kMostAddresses) {
+      m_fault = "more than " + std::to_string(kMostAddresses) + " addresses: ask them in parts";
+      return;
+    }
     if (!line.empty() && line.front() != '#') {
       m_addresses.emplace_back(line);
       ++m_listed;

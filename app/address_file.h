@@ -10,6 +10,6 @@
 
 // The addresses of `sources`, in the order given. False, after saying why
 // on standard error ("quillmar: servers.txt:12: ..."), when a file cannot be
-// read, holds a NUL byte or a line longer than 1,024 bytes, or lists no
-// address.
+// read, holds a NUL byte or a line longer than 1,024 bytes, lists no
+// address, or would make more than 1,000,000 of them.
 bool CollectAddresses(const std::vector<AddressSource>& sources, std::vector<CString>& addresses);

@@ -48,6 +48,9 @@ TEST(QueryFileTest, FaultsNameTheFileAndTheLine) {
   dir.Write("127.0.0.2\n# fine\n127.0.0.3\0\n"s, "nul.txt");
   dir.Write("127.0.0.2\n" + std::string(1025, '7') + "\n", "long.txt");
   dir.Write("# only a comment\n\n", "empty.txt");
+  std::string many;
+  for (int i = 0; i < 1000001; ++i) many += "127.0.0.2\n";
+  dir.Write(many, "many.txt");
   const struct {
     std::vector<std::string> arguments;
     std::string message;
@@ -58,6 +61,7 @@ TEST(QueryFileTest, FaultsNameTheFileAndTheLine) {
       {{"--query-file", "empty.txt"}, "empty.txt: lists no address"},
       {{"--query-file", "-"}, "(standard input): lists no address"},  // standard input is /dev/null
       {{"--query-file", "."}, ".: Is a directory"},
+      {{"--query-file", "many.txt"}, "many.txt:1000001: more than 1000000 addresses: ask them in parts"},
   };
   for (const auto& [arguments, message] : cases) {
     const vqtest::ProgramRun run = RunProgram(QUILLMAR_EXE, arguments);
