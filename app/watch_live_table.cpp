@@ -78,7 +78,8 @@ bool CWatchLiveTable::Flush() {
   if (!m_stale) return true;
   m_stale = false;
   const std::string title = WatchTitle(m_seconds, m_round, m_count);
-  return console::WriteOut(WatchScreenText(title, WatchTableLines(m_servers), console::OutputTerminalSize()));
+  const console::TerminalSize size = console::OutputTerminalSize();
+  return console::WriteOut(WatchScreenText(title, WatchTableLines(m_servers, size.columns), size));
 }
 
 void CWatchLiveTable::Note(const CString& text) { m_notes.push_back(text); }
@@ -92,7 +93,7 @@ void CWatchLiveTable::End() {
   Leave();
   const std::size_t columns = console::OutputTerminalSize().columns;
   std::string table;
-  for (const std::string& line : WatchTableLines(m_servers)) table += CutToWidth(line, columns) + '\n';
+  for (const std::string& line : WatchTableLines(m_servers, columns)) table += CutToWidth(line, columns) + '\n';
   console::WriteOut(table);
   for (const CString& note : m_notes) console::WriteErr(ConsoleLine(note));
   for (const std::string& line : m_messages) console::WriteErr(line);

@@ -48,7 +48,7 @@ std::string Seconds(double seconds) {
 }  // namespace
 
 WatchCells WatchHeading() {
-  return {"ADDRESS", "HOST", "PLAYERS", "RTT", "ECHO LOSS %", "STATUS LOSS %", "BEST", "AVG", "WORST", "TIME LEFT"};
+  return {"ADDRESS", "HOST", "PLAYERS", "RTT", "ECHO LOSS%", "STATUS LOSS%", "BEST", "AVG", "WORST", "TIME LEFT"};
 }
 
 WatchCells WatchRowCells(const WatchServer& server) {
@@ -67,12 +67,22 @@ WatchCells WatchRowCells(const WatchServer& server) {
           Cell(stats.TimeLeft(), kPlayersColumns)};
 }
 
-std::vector<std::string> WatchTableLines(const std::vector<WatchServer>& servers) {
+std::vector<std::string> WatchTableLines(const std::vector<WatchServer>& servers, std::size_t lineColumns) {
   std::vector<WatchCells> rows = {WatchHeading()};
   for (const WatchServer& server : servers) rows.push_back(WatchRowCells(server));
   std::array<std::size_t, kWatchColumns> widths{};
   for (const WatchCells& row : rows) {
     for (std::size_t c = 0; c < kWatchColumns; ++c) widths[c] = std::max(widths[c], DisplayWidth(row[c]));
+  }
+  // On a narrow terminal the host names give way first, so that the
+  // figures keep their place.
+  constexpr std::size_t kHost = 1;
+  constexpr std::size_t kNarrowestHost = 8;
+  std::size_t line = 2 * (kWatchColumns - 1);
+  for (const std::size_t width : widths) line += width;
+  if (line > lineColumns && widths[kHost] > kNarrowestHost) {
+    widths[kHost] -= std::min(line - lineColumns, widths[kHost] - kNarrowestHost);
+    for (WatchCells& row : rows) row[kHost] = CutToWidth(row[kHost], widths[kHost]);
   }
   std::vector<std::string> lines;
   for (const WatchCells& row : rows) {

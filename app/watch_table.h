@@ -2,6 +2,7 @@
 #include <array>
 #include <chrono>
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -18,7 +19,7 @@ struct WatchServer {
   std::vector<CString> lastMessages;  // of its last answered round, said once while they stay
 };
 
-// ADDRESS, HOST, PLAYERS, RTT, ECHO LOSS %, STATUS LOSS %, BEST, AVG, WORST,
+// ADDRESS, HOST, PLAYERS, RTT, ECHO LOSS%, STATUS LOSS%, BEST, AVG, WORST,
 // TIME LEFT; times in milliseconds to the microsecond, "-" for what is not
 // known yet.
 constexpr std::size_t kWatchColumns = 10;
@@ -28,7 +29,7 @@ WatchCells WatchHeading();
 WatchCells WatchRowCells(const WatchServer& server);
 
 // The heading and a row per server, in aligned columns two blanks apart.
-std::vector<std::string> WatchTableLines(const std::vector<WatchServer>& servers);
+std::vector<std::string> WatchTableLines(const std::vector<WatchServer>& servers, std::size_t lineColumns = SIZE_MAX);
 
 // The table's title: the interval, the round (of how many), how to end.
 std::string WatchTitle(double seconds, std::size_t round, std::optional<std::size_t> count);

@@ -177,7 +177,7 @@ TEST(WatchCommandTest, TextLinesOnAPipe) {
     const std::vector<std::string> lines = Lines(run.output);
     ASSERT_EQ(lines.size(), 5u) << run.output;
     EXPECT_EQ(lines[0],
-              "TIME\tROUND\tADDRESS\tHOST\tPLAYERS\tRTT\tECHO LOSS %\tSTATUS LOSS %\tBEST\tAVG\tWORST\tTIME LEFT");
+              "TIME\tROUND\tADDRESS\tHOST\tPLAYERS\tRTT\tECHO LOSS%\tSTATUS LOSS%\tBEST\tAVG\tWORST\tTIME LEFT");
     for (std::size_t i = 1; i < lines.size(); ++i) {
       std::vector<std::string> cells;
       std::size_t start = 0;
