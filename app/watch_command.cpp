@@ -99,8 +99,8 @@ class CWatch {
   void SayNewMessages(WatchServer& server, const std::vector<CString>& messages) {
     if (messages == server.lastMessages) return;
     for (const CString& message : messages) {
-      if (std::find(m_notes.begin(), m_notes.end(), message) == m_notes.end())
-        m_output->Message(server.address, message);
+      const bool note = std::find(m_notes.begin(), m_notes.end(), message) != m_notes.end();
+      if (!note) m_output->Message(server.address, message);
     }
     server.lastMessages = messages;
   }
