@@ -7,6 +7,34 @@
 
 namespace {
 
+// Seconds as digits with at most one decimal point ("2", "0.5", "1.25"),
+// at most kMaxWatchSeconds. Read by hand: the library's floating-point
+// reader would bring its locale support and the maths library into every
+// start of the program.
+std::optional<double> DecimalSeconds(std::string_view text) {
+  double value = 0;
+  double unit = 1;
+  bool point = false;
+  bool digits = false;
+  for (const char c : text) {
+    if (c == '.' && !point) {
+      point = true;
+      continue;
+    }
+    if (c < '0' || c > '9') return std::nullopt;
+    digits = true;
+    if (point) {
+      unit /= 10;
+      value += (c - '0') * unit;
+    } else {
+      value = value * 10 + (c - '0');
+    }
+    if (value > kMaxWatchSeconds) return std::nullopt;
+  }
+  if (!digits) return std::nullopt;
+  return value;
+}
+
 // Reads the arguments one by one; options with a value take it from the
 // next argument or after "=".
 class ArgumentReader {
@@ -123,17 +151,12 @@ class ArgumentReader {
   // --watch takes its seconds only after "=", so that a number after it
   // stays an address.
   void Watch(const std::optional<std::string_view>& inlineValue) {
-    double seconds = kDefaultWatchSeconds;
-    if (inlineValue) {
-      const std::string_view text = *inlineValue;
-      const auto [end, error] =
-          std::from_chars(text.data(), text.data() + text.size(), seconds, std::chars_format::fixed);
-      if (error != std::errc() || end != text.data() + text.size() || !(seconds >= kMinWatchSeconds) ||
-          seconds > kMaxWatchSeconds) {
-        m_error = "option '--watch' takes seconds from 0.5 to 86400, not '" + std::string(text) + "'";
-      }
+    std::optional<double> seconds = kDefaultWatchSeconds;
+    if (inlineValue) seconds = DecimalSeconds(*inlineValue);
+    if (!seconds || *seconds < kMinWatchSeconds) {
+      m_error = "option '--watch' takes seconds from 0.5 to 86400, not '" + std::string(*inlineValue) + "'";
     }
-    Once("--watch", m_line.watchSeconds, seconds);
+    Once("--watch", m_line.watchSeconds, seconds.value_or(kDefaultWatchSeconds));
   }
 
   void Check() {

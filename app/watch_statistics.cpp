@@ -44,6 +44,8 @@ std::optional<RoundTripFigures> CWatchStatistics::RoundTrips() const {
   const double mean = m_sumRoundTrip / count;
   // Rounding can make the difference a hair below zero when every echo took as long.
   const double variance = std::max(0.0, m_sumSquaredRoundTrip / count - mean * mean);
+  // The processor's square root (this file is built without errno for
+  // maths), not libm's, which the program would otherwise load at every start.
   return RoundTripFigures{m_minRoundTrip, m_maxRoundTrip, mean, std::sqrt(variance)};
 }
 

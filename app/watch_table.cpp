@@ -1,7 +1,6 @@
 #include "app/watch_table.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstdio>
 
 #include "app/query_output.h"
@@ -27,10 +26,13 @@ std::string Milliseconds(double microseconds) {
 // "20", "33.3": to a tenth, a whole per cent without decimals.
 std::string Percent(std::optional<double> percent) {
   if (!percent) return "-";
-  char text[16];
-  const double tenths = std::round(*percent * 10.0) / 10.0;
-  std::snprintf(text, sizeof text, tenths == std::floor(tenths) ? "%.0f" : "%.1f", tenths);
-  return text;
+  // Rounded in whole numbers: a call to the maths library would load it at
+  // every start of the program.
+  const double scaled = *percent * 10.0;  // a per cent is never negative
+  auto tenths = static_cast<long long>(scaled);
+  if (scaled - static_cast<double>(tenths) >= 0.5) ++tenths;
+  const std::string whole = std::to_string(tenths / 10);
+  return tenths % 10 == 0 ? whole : whole + '.' + std::to_string(tenths % 10);
 }
 
 std::string PercentWithSign(std::optional<double> percent) { return percent ? Percent(percent) + '%' : "-"; }

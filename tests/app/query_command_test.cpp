@@ -137,7 +137,20 @@ TEST(QueryCommandTest, UsageErrorsExitWithTwo) {
                                                           "dialog.png"},
                                                          {"--screenshot", "a.png", "--screenshot", "b.png"},
                                                          {"--screenshot", ""},
-                                                         {"--json=yes", "--query", "127.0.0.1"}};
+                                                         {"--json=yes", "--query", "127.0.0.1"},
+                                                         {"--json-lines"},
+                                                         {"--query", "127.0.0.1", "--json", "--json-lines"},
+                                                         {"--query", "127.0.0.1", "--count", "3"},
+                                                         {"--query", "127.0.0.1", "--watch", "--json"},
+                                                         {"--query-file="},
+                                                         {"--watch=1"}};
+  // --watch's seconds: digits with one decimal point, 0.5 to 86400.
+  for (const char* seconds : {"0.4", "86400.5", "abc", "", ".", "1e3", "0x1", "-1", "nan", "1.2.3"}) {
+    const vqtest::ProgramRun run =
+        RunProgram(QUILLMAR_EXE, {"--query", "127.0.0.1", std::string("--watch=") + seconds});
+    EXPECT_EQ(run.exitStatus, 2) << seconds;
+    EXPECT_NE(run.errors.find("takes seconds from 0.5 to 86400"), std::string::npos) << run.errors;
+  }
   for (const std::vector<std::string>& arguments : misuses) {
     const vqtest::ProgramRun run = RunProgram(QUILLMAR_EXE, arguments);
     EXPECT_EQ(run.exitStatus, 2) << ::testing::PrintToString(arguments);
