@@ -5,9 +5,13 @@
 // as answers come (a pipe or a file gets plain lines instead).
 namespace console {
 
+// What a terminal that does not say its size is taken to be.
+constexpr std::size_t kUsualColumns = 80;
+constexpr std::size_t kUsualRows = 24;
+
 struct TerminalSize {
-  std::size_t columns = 80;
-  std::size_t rows = 24;
+  std::size_t columns = kUsualColumns;
+  std::size_t rows = kUsualRows;
 };
 
 // Standard output is a terminal that moves its cursor as told (ANSI

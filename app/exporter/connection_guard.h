@@ -22,7 +22,7 @@ namespace exporter {
 class ConnectionGuard {
  public:
   static constexpr int kRequestSeconds = 10;
-  static constexpr std::uint64_t kMostBytes = 64 * 1024;
+  static constexpr std::uint64_t kMostBytes = std::uint64_t{64} * 1024;
 
   ConnectionGuard() = default;
   ~ConnectionGuard();

@@ -30,7 +30,9 @@ void OnStopSignal(int signal) {
   int none = 0;
   if (g_caught.compare_exchange_strong(none, signal)) return;
   const std::size_t length = g_lastWordsLength.load();
-  if (length != 0) (void)!::write(STDOUT_FILENO, g_lastWords, length);
+  if (length != 0) {
+    [[maybe_unused]] const ssize_t written = ::write(STDOUT_FILENO, g_lastWords, length);  // nothing to do if not
+  }
   Default(signal);  // the second: delivered again, unblocked, when this handler returns
   raise(signal);
 }
