@@ -1,6 +1,5 @@
 #include "app/exporter/exporter_options.h"
 
-#include <arpa/inet.h>
 
 #include <charconv>
 #include <string_view>
@@ -16,15 +15,6 @@ std::optional<T> ReadNumber(std::string_view text, T least, T most) {
     return std::nullopt;
   }
   return value;
-}
-
-// The address as the system's own parsers read it back: they take leading
-// zeros as octal, where the program reads them as decimal.
-std::string DottedQuadText(std::uint32_t address) {
-  in_addr raw{htonl(address)};
-  char text[INET_ADDRSTRLEN] = {};
-  ::inet_ntop(AF_INET, &raw, text, sizeof text);
-  return text;
 }
 
 // Reads the arguments one by one; options with a value take it from the

@@ -1,11 +1,10 @@
 #include "app/exporter/probe_run.h"
 
-#include <arpa/inet.h>
-
 #include <string>
 #include <vector>
 
 #include "platform/kernel/blocking_hook.h"
+#include "app/exporter/target_policy.h"
 #include "query/server_batch.h"
 
 namespace exporter {
@@ -61,13 +60,6 @@ class DeadlineSink final : public CBatchSink {
   std::optional<QueryOutcome> m_outcome;
 };
 
-std::string DottedQuad(std::uint32_t address) {
-  in_addr in{htonl(address)};
-  char text[INET_ADDRSTRLEN] = {};
-  ::inet_ntop(AF_INET, &in, text, sizeof text);
-  return text;
-}
-
 }  // namespace
 
 ProbeResult RunProbe(std::uint32_t target, Clock::time_point deadline, const std::atomic<bool>& stopping) {
@@ -75,7 +67,7 @@ ProbeResult RunProbe(std::uint32_t target, Clock::time_point deadline, const std
   DeadlineSink sink;
   {
     const ThisThreadsProbe probe(deadline, stopping);
-    RunServerBatch({CString(DottedQuad(target))}, 1, sink);
+    RunServerBatch({CString(DottedQuadText(target))}, 1, sink);
   }
   const std::chrono::duration<double> took = Clock::now() - start;
   return {std::move(sink.outcome()), took.count()};

@@ -82,4 +82,11 @@ std::vector<std::string> AddressBookTargets() {
   return addresses;
 }
 
+std::string DottedQuadText(std::uint32_t address) {
+  in_addr raw{htonl(address)};
+  char text[INET_ADDRSTRLEN] = {};
+  ::inet_ntop(AF_INET, &raw, text, sizeof text);
+  return text;
+}
+
 }  // namespace exporter

@@ -25,6 +25,10 @@ std::optional<Network> ReadNetwork(std::string_view text);
 // 255.255.255.255.
 std::optional<std::uint32_t> ReadTarget(std::string_view text);
 
+// An address (host byte order) as a plain dotted quad, without leading
+// zeros, as the system's parsers read it back (they take those as octal).
+std::string DottedQuadText(std::uint32_t address);
+
 // Which targets may be probed: loopback (127.0.0.0/8), the dotted-quad
 // servers of the address book, and the networks given.
 class TargetPolicy {
