@@ -11,6 +11,8 @@
 #include <optional>
 #include <string_view>
 
+#include "app/exporter/target_policy.h"
+
 namespace exporter {
 namespace {
 
@@ -46,9 +48,7 @@ std::optional<std::string> AcceptedPeer(int fd, int port) {
     return std::nullopt;
   }
   if (::getpeername(fd, reinterpret_cast<sockaddr*>(&peer), &peerSize) != 0) return std::nullopt;
-  std::array<char, INET_ADDRSTRLEN> address{};
-  ::inet_ntop(AF_INET, &peer.sin_addr, address.data(), address.size());
-  return std::string(address.data()) + ":" + std::to_string(ntohs(peer.sin_port));
+  return DottedQuadText(ntohl(peer.sin_addr.s_addr)) + ":" + std::to_string(ntohs(peer.sin_port));
 }
 
 std::uint64_t BytesReceived(int fd) {
