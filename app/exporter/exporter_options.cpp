@@ -1,6 +1,5 @@
 #include "app/exporter/exporter_options.h"
 
-
 #include <charconv>
 #include <string_view>
 
