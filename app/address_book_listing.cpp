@@ -40,10 +40,10 @@ int PrintAddressBookList() {
   return 0;
 }
 
-bool ReadAddressListAddresses(std::vector<std::string>& addresses) {
+bool ReadAddressListAddresses(std::vector<CString>& addresses) {
   const std::optional<std::vector<CString>> lines = ReadListLines();
   if (!lines) return false;
-  for (const CString& line : *lines) addresses.push_back(ChosenAddress(line).str());
+  for (const CString& line : *lines) addresses.push_back(ChosenAddress(line));
   if (addresses.empty()) console::WriteErr("The address list holds no address.\n");
   return !addresses.empty();
 }

@@ -1,6 +1,7 @@
 #pragma once
-#include <string>
 #include <vector>
+
+#include "platform/framework/cstring.h"
 
 // The address list of "address.ini", read as the main dialog reads it.
 // A file that cannot be opened or read is reported on standard error.
@@ -13,4 +14,4 @@ int PrintAddressBookList();
 // The address of each list line, as a double-click in the dialog takes it,
 // in the list's order. FALSE, after the report, when the file could not be
 // read or lists no address.
-bool ReadAddressListAddresses(std::vector<std::string>& addresses);
+bool ReadAddressListAddresses(std::vector<CString>& addresses);

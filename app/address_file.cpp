@@ -63,11 +63,12 @@ class CAddressLines {
     const std::size_t first = line.find_first_not_of(kBlanks);
     line = first == std::string_view::npos ? std::string_view() : line.substr(first);
     line = line.substr(0, line.find_last_not_of(kBlanks) + 1);
-    if (!line.empty() && line.front() != '#' && m_addresses.size() >= kMostAddresses) {
+    const bool listed = !line.empty() && line.front() != '#';
+    if (listed && m_addresses.size() >= kMostAddresses) {
       m_fault = "more than " + std::to_string(kMostAddresses) + " addresses: ask them in parts";
       return;
     }
-    if (!line.empty() && line.front() != '#') {
+    if (listed) {
       m_addresses.emplace_back(line);
       ++m_listed;
     }

@@ -32,12 +32,6 @@ class CConsoleSink : public CQueryRecorder {
 
 constexpr char kSocketsFailed[] = "Windows sockets initialization failed.";
 
-// False, said on standard error, when the sockets library did not start.
-bool Started(const winsock::ScopedStartup& sockets) {
-  if (!sockets.started()) console::WriteErr(std::string(kSocketsFailed) + "\n");
-  return sockets.started();
-}
-
 // Hands each server to the printer as it is done, with its messages that
 // are not one of the notes said for the whole run, after the address they
 // concern. A stop signal (Ctrl-C) ends the run with what was done so far.
@@ -97,13 +91,18 @@ void SayLeftOut(std::size_t left, std::size_t all) {
 
 }  // namespace
 
+bool SocketsStarted(const winsock::ScopedStartup& sockets) {
+  if (!sockets.started()) console::WriteErr(std::string(kSocketsFailed) + "\n");
+  return sockets.started();
+}
+
 ResultForm ResultFormOf(const CommandLine& line) {
   return line.jsonLines ? ResultForm::JsonLines : line.json ? ResultForm::Json : ResultForm::Text;
 }
 
 int RunQueryCommand(const std::string& address, ResultForm form) {
   const winsock::ScopedStartup sockets;
-  if (!Started(sockets)) return 1;
+  if (!SocketsStarted(sockets)) return 1;
   CConsoleSink sink{CString(address.c_str())};
   const QueryOutcome& outcome = RunRecordedQuery(sink);
   switch (form) {
@@ -116,7 +115,7 @@ int RunQueryCommand(const std::string& address, ResultForm form) {
 
 int RunManyQueriesCommand(const std::vector<CString>& addresses, ResultForm form, std::size_t parallel) {
   const winsock::ScopedStartup sockets;
-  if (!Started(sockets)) return 1;
+  if (!SocketsStarted(sockets)) return 1;
   kernel::CatchStopSignals();
   const std::unique_ptr<CBatchPrinter> printer = PrinterFor(addresses, form);
   CConsoleBatch batch(*printer);
@@ -139,10 +138,7 @@ int RunQuerySourcesCommand(const std::vector<AddressSource>& sources, ResultForm
 }
 
 int RunAddressListQueryCommand(ResultForm form, std::size_t parallel) {
-  std::vector<std::string> addresses;
+  std::vector<CString> addresses;
   if (!ReadAddressListAddresses(addresses)) return 1;
-  std::vector<CString> texts;
-  texts.reserve(addresses.size());
-  for (const std::string& address : addresses) texts.emplace_back(address.c_str());
-  return RunManyQueriesCommand(texts, form, parallel);
+  return RunManyQueriesCommand(addresses, form, parallel);
 }

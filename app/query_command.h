@@ -5,6 +5,7 @@
 
 #include "app/command_line.h"
 #include "platform/framework/cstring.h"
+#include "platform/winsock/scoped_startup.h"
 
 // quillmar --query, --query-file and --query-list: the server query without
 // the dialog. Results go to standard output; the texts the dialog would show
@@ -17,6 +18,9 @@
 enum class ResultForm { Text, Json, JsonLines };
 
 ResultForm ResultFormOf(const CommandLine& line);
+
+// False, said on standard error, when the sockets library did not start.
+bool SocketsStarted(const winsock::ScopedStartup& sockets);
 
 // One server: the dialog's own steps, one after the other.
 int RunQueryCommand(const std::string& address, ResultForm form);

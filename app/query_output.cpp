@@ -114,15 +114,9 @@ std::size_t FieldColumns(const ResultField& row) {
   return std::max(cell, DisplayWidth(row.label));
 }
 
-std::string AddressCell(const CString& address) { return CutToWidth(ConsoleAddress(address), kAddressColumns); }
-
-std::string Cell(const CString& value, std::size_t columns) {
-  return value.IsEmpty() ? "-" : CutToWidth(Shown(value), columns);
-}
-
 std::string FieldCell(const QueryOutcome& outcome, const ResultField& row, std::size_t columns) {
   if (row.field == QueryField::Ping && outcome.rttMicroseconds < 0) return "-";  // no echo came back
-  return Cell(outcome.*row.text, columns);
+  return ConsoleCell(outcome.*row.text, columns);
 }
 
 // A server's text is not narrowed below this on a small terminal.
@@ -148,7 +142,9 @@ std::string QueryResultJsonLine(const QueryOutcome& outcome,
 
 CResultTable::CResultTable(const std::vector<CString>& addresses, std::size_t lineColumns)
     : m_widths(kColumns, kAddressLabel.size()) {
-  for (const CString& address : addresses) m_widths[0] = std::max(m_widths[0], DisplayWidth(AddressCell(address)));
+  for (const CString& address : addresses) {
+    m_widths[0] = std::max(m_widths[0], DisplayWidth(ConsoleAddressCell(address)));
+  }
   for (std::size_t c = 1; c < kColumns; ++c) m_widths[c] = FieldColumns(*kColumnsOfFields[c - 1]);
   FitTo(lineColumns);
 }
@@ -171,35 +167,22 @@ void CResultTable::FitTo(std::size_t lineColumns) {
   }
 }
 
-// The cells padded to their columns and two blanks apart; the last cell is
-// not padded.
-std::string CResultTable::Format(const std::vector<std::string>& cells) const {
-  std::string line;
-  for (std::size_t c = 0; c < kColumns; ++c) {
-    line += cells[c];
-    if (c + 1 == kColumns) break;
-    const std::size_t width = DisplayWidth(cells[c]);
-    line += std::string((m_widths[c] > width ? m_widths[c] - width : 0) + 2, ' ');
-  }
-  return line;
-}
-
 std::string CResultTable::Header() const {
   std::vector<std::string> cells{std::string(kAddressLabel)};
   for (const ResultField* row : kColumnsOfFields) cells.emplace_back(row->label);
-  return Format(cells);
+  return AlignedLine(cells, m_widths);
 }
 
 std::string CResultTable::Row(const QueryOutcome& outcome) const {
-  std::vector<std::string> cells{AddressCell(outcome.strAddress)};
+  std::vector<std::string> cells{ConsoleAddressCell(outcome.strAddress)};
   for (std::size_t c = 1; c < kColumns; ++c) cells.push_back(FieldCell(outcome, *kColumnsOfFields[c - 1], m_widths[c]));
-  return Format(cells);
+  return AlignedLine(cells, m_widths);
 }
 
 std::string CResultTable::PendingRow(const CString& address) const {
   std::vector<std::string> cells(kColumns, std::string(kPendingCell));
-  cells[0] = AddressCell(address);
-  return Format(cells);
+  cells[0] = ConsoleAddressCell(address);
+  return AlignedLine(cells, m_widths);
 }
 
 std::string CJsonArrayText::Next(const QueryOutcome& outcome) {
@@ -223,6 +206,12 @@ std::string ConsoleLines(const CString& text) {
     lines += ConsoleLine(CString(rest.substr(0, end)));
   }
   return lines + ConsoleLine(CString(rest));
+}
+
+std::string ConsoleAddressCell(const CString& address) { return CutToWidth(ConsoleAddress(address), kAddressColumns); }
+
+std::string ConsoleCell(const CString& value, std::size_t columns) {
+  return value.IsEmpty() ? "-" : CutToWidth(Shown(value), columns);
 }
 
 std::string ConsoleAddress(const CString& address) {

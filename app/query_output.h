@@ -53,7 +53,6 @@ class CResultTable {
 
  private:
   void FitTo(std::size_t lineColumns);
-  std::string Format(const std::vector<std::string>& cells) const;
 
   std::vector<std::size_t> m_widths;  // ADDRESS, then each field's column
 };
@@ -82,3 +81,10 @@ std::string ConsoleLines(const CString& text);
 // An address as the console names it: in single quotes when it is empty or
 // holds a space, a colon or a quote, so that its ends show ("''").
 std::string ConsoleAddress(const CString& address);
+
+// The cells of the console's tables: an address cut at 40 columns (a dotted
+// quad takes 15, a host name rarely more than 40), so that one long cell
+// cannot widen every row; a server's text as shown, cut to `columns`, "-"
+// when empty.
+std::string ConsoleAddressCell(const CString& address);
+std::string ConsoleCell(const CString& value, std::size_t columns);

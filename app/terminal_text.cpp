@@ -59,6 +59,17 @@ std::string CutToWidth(std::string_view utf8, std::size_t columns) {
   return cut + std::string(kEllipsis);
 }
 
+std::string AlignedLine(std::span<const std::string> cells, std::span<const std::size_t> widths) {
+  std::string line;
+  for (std::size_t c = 0; c < cells.size(); ++c) {
+    line += cells[c];
+    if (c + 1 == cells.size()) break;
+    const std::size_t width = DisplayWidth(cells[c]);
+    line += std::string((widths[c] > width ? widths[c] - width : 0) + 2, ' ');
+  }
+  return line;
+}
+
 std::string JsonEscaped(std::string_view utf8) {
   std::string json;
   json.reserve(utf8.size());

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstddef>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -14,6 +15,10 @@ std::size_t DisplayWidth(std::string_view utf8);
 // The text cut to at most `columns` columns: when it is wider, as many of
 // its first characters as fit before "…", then "…".
 std::string CutToWidth(std::string_view utf8, std::size_t columns);
+
+// A table's line: each cell padded to its column's width, two blanks
+// apart; the last cell is not padded.
+std::string AlignedLine(std::span<const std::string> cells, std::span<const std::size_t> widths);
 
 // The text as the inside of a JSON string: quotes and backslashes escaped,
 // the characters that are not shown as they are (framework::IsHiddenOrControl)

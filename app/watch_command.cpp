@@ -7,6 +7,7 @@
 #include "app/address_book_listing.h"
 #include "app/address_file.h"
 #include "app/console_streams.h"
+#include "app/query_command.h"
 #include "app/watch_output.h"
 #include "app/watch_rounds.h"
 #include "platform/kernel/stop_signals.h"
@@ -116,10 +117,7 @@ class CWatch {
 // The servers of `addresses`, in their order.
 int RunWatch(const std::vector<CString>& addresses, const CommandLine& line) {
   const winsock::ScopedStartup sockets;
-  if (!sockets.started()) {
-    console::WriteErr("Windows sockets initialization failed.\n");
-    return 1;
-  }
+  if (!SocketsStarted(sockets)) return 1;
   kernel::CatchStopSignals();
   return CWatch(addresses, line).Run();
 }
@@ -128,12 +126,7 @@ int RunWatch(const std::vector<CString>& addresses, const CommandLine& line) {
 
 int RunWatchCommand(const CommandLine& line) {
   std::vector<CString> addresses;
-  if (line.mode == RunMode::Query) {
-    if (!CollectAddresses(line.sources, addresses)) return 1;
-    return RunWatch(addresses, line);
-  }
-  std::vector<std::string> listed;
-  if (!ReadAddressListAddresses(listed)) return 1;
-  for (const std::string& address : listed) addresses.emplace_back(address.c_str());
-  return RunWatch(addresses, line);
+  const bool read =
+      line.mode == RunMode::Query ? CollectAddresses(line.sources, addresses) : ReadAddressListAddresses(addresses);
+  return read ? RunWatch(addresses, line) : 1;
 }

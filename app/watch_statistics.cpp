@@ -20,8 +20,7 @@ void CWatchStatistics::AddRound(const QueryOutcome& outcome) {
   ++m_rounds;
   m_lastRoundTrip = outcome.rttMicroseconds;
   if (!WasAsked(outcome)) return;
-  ++m_echoesSent;
-  ++m_statusSent;
+  ++m_asked;
   if (outcome.rttMicroseconds >= 0) {
     const long long rtt = outcome.rttMicroseconds;
     m_minRoundTrip = m_echoesAnswered == 0 ? rtt : std::min(m_minRoundTrip, rtt);

@@ -26,13 +26,13 @@ class CWatchStatistics {
 
   std::size_t Rounds() const { return m_rounds; }
   std::size_t Skipped() const { return m_skipped; }
-  std::size_t EchoesSent() const { return m_echoesSent; }
+  // Each round asked sends one echo and one status request.
+  std::size_t EchoesSent() const { return m_asked; }
   std::size_t EchoesAnswered() const { return m_echoesAnswered; }
-  std::size_t StatusSent() const { return m_statusSent; }
   std::size_t StatusAnswered() const { return m_statusAnswered; }
   // Per cent of those sent that got no answer; none while nothing was sent.
-  std::optional<double> EchoLossPercent() const { return LossPercent(m_echoesSent, m_echoesAnswered); }
-  std::optional<double> StatusLossPercent() const { return LossPercent(m_statusSent, m_statusAnswered); }
+  std::optional<double> EchoLossPercent() const { return LossPercent(m_asked, m_echoesAnswered); }
+  std::optional<double> StatusLossPercent() const { return LossPercent(m_asked, m_statusAnswered); }
   // The last round's echo, -1 when it got no answer (or none was sent yet).
   long long LastRoundTripMicroseconds() const { return m_lastRoundTrip; }
   // Over every echo answered; none before the first.
@@ -48,9 +48,8 @@ class CWatchStatistics {
 
   std::size_t m_rounds = 0;
   std::size_t m_skipped = 0;
-  std::size_t m_echoesSent = 0;
+  std::size_t m_asked = 0;
   std::size_t m_echoesAnswered = 0;
-  std::size_t m_statusSent = 0;
   std::size_t m_statusAnswered = 0;
   long long m_lastRoundTrip = -1;
   long long m_minRoundTrip = 0;

@@ -5,13 +5,11 @@
 
 #include "app/query_output.h"
 #include "app/terminal_text.h"
-#include "platform/framework/safe_text.h"
 
 namespace {
 
-// As the query table: a long address or host name is cut rather than
-// widening every row.
-constexpr std::size_t kAddressColumns = 40;
+// As the query table: a long host name is cut rather than widening every
+// row.
 constexpr std::size_t kHostColumns = 32;
 constexpr std::size_t kPlayersColumns = 16;
 // "2026-12-08T12:00:01.123Z" and room for a year beyond 9999.
@@ -37,10 +35,6 @@ std::string Percent(std::optional<double> percent) {
 
 std::string PercentWithSign(std::optional<double> percent) { return percent ? Percent(percent) + '%' : "-"; }
 
-std::string Cell(const CString& value, std::size_t columns) {
-  return value.IsEmpty() ? "-" : CutToWidth(framework::SafeDisplayText(value.str()), columns);
-}
-
 std::string Seconds(double seconds) {
   char text[32];
   std::snprintf(text, sizeof text, "%g", seconds);
@@ -57,16 +51,16 @@ WatchCells WatchRowCells(const WatchServer& server) {
   const CWatchStatistics& stats = server.statistics;
   const long long last = stats.LastRoundTripMicroseconds();
   const std::optional<RoundTripFigures> rtt = stats.RoundTrips();
-  return {CutToWidth(ConsoleAddress(server.address), kAddressColumns),
-          Cell(stats.Host(), kHostColumns),
-          Cell(stats.Players(), kPlayersColumns),
+  return {ConsoleAddressCell(server.address),
+          ConsoleCell(stats.Host(), kHostColumns),
+          ConsoleCell(stats.Players(), kPlayersColumns),
           last < 0 ? "-" : Milliseconds(static_cast<double>(last)),
           Percent(stats.EchoLossPercent()),
           Percent(stats.StatusLossPercent()),
           rtt ? Milliseconds(static_cast<double>(rtt->minMicroseconds)) : "-",
           rtt ? Milliseconds(rtt->avgMicroseconds) : "-",
           rtt ? Milliseconds(static_cast<double>(rtt->maxMicroseconds)) : "-",
-          Cell(stats.TimeLeft(), kPlayersColumns)};
+          ConsoleCell(stats.TimeLeft(), kPlayersColumns)};
 }
 
 std::vector<std::string> WatchTableLines(const std::vector<WatchServer>& servers, std::size_t lineColumns) {
@@ -87,14 +81,8 @@ std::vector<std::string> WatchTableLines(const std::vector<WatchServer>& servers
     for (WatchCells& row : rows) row[kHost] = CutToWidth(row[kHost], widths[kHost]);
   }
   std::vector<std::string> lines;
-  for (const WatchCells& row : rows) {
-    std::string line;
-    for (std::size_t c = 0; c < kWatchColumns; ++c) {
-      line += row[c];
-      if (c + 1 < kWatchColumns) line += std::string(widths[c] - DisplayWidth(row[c]) + 2, ' ');
-    }
-    lines.push_back(std::move(line));
-  }
+  lines.reserve(rows.size());
+  for (const WatchCells& row : rows) lines.push_back(AlignedLine(row, widths));
   return lines;
 }
 
