@@ -67,13 +67,13 @@ class OptionReader {
     const std::size_t colon = value.rfind(':');
     const std::optional<int> port =
         colon == std::string_view::npos ? std::nullopt : ReadNumber<int>(value.substr(colon + 1), 0, 65535);
-    const std::string_view address = value.substr(0, colon == std::string_view::npos ? 0 : colon);
-    const std::optional<Network> network = ReadNetwork(address);
-    if (!port || !network || address.find('/') != std::string_view::npos) {
+    const std::optional<std::uint32_t> address =
+        ReadDottedQuad(value.substr(0, colon == std::string_view::npos ? 0 : colon));
+    if (!port || !address) {
       m_error = "option '--listen' takes ADDRESS:PORT (an IPv4 address), not '" + std::string(value) + "'";
       return;
     }
-    m_options.listenAddress = DottedQuadText(network->address);
+    m_options.listenAddress = DottedQuadText(*address);
     m_options.port = *port;
   }
 

@@ -19,6 +19,8 @@ constexpr std::size_t kLongestDottedQuad = 15;  // "255.255.255.255"
 
 std::uint32_t Mask(int prefix) { return prefix == 0 ? 0 : ~std::uint32_t{0} << (32 - prefix); }
 
+}  // namespace
+
 std::optional<std::uint32_t> ReadDottedQuad(std::string_view text) {
   // The reader takes NUL-terminated text: a NUL inside would end it early.
   if (text.size() > kLongestDottedQuad || text.find('\0') != std::string_view::npos) return std::nullopt;
@@ -27,8 +29,6 @@ std::optional<std::uint32_t> ReadDottedQuad(std::string_view text) {
   if (address == INADDR_NONE) return std::nullopt;
   return ntohl(address);
 }
-
-}  // namespace
 
 bool Network::Contains(std::uint32_t host) const { return (host & Mask(prefix)) == address; }
 

@@ -15,6 +15,10 @@ struct Network {
   bool Contains(std::uint32_t host) const;
 };
 
+// "A.B.C.D" as the program reads a typed address (four decimal numbers,
+// nothing more), in host byte order; nothing for 255.255.255.255.
+std::optional<std::uint32_t> ReadDottedQuad(std::string_view text);
+
 // "A.B.C.D/N" or a single "A.B.C.D" (a /32); the address is read as the
 // program reads a typed one (four decimal numbers, nothing more), and host
 // bits set below the prefix are refused as a likely typing error.
